@@ -1,0 +1,82 @@
+#include "cli/cli_common.h"
+
+#include "lists/codepage.h"
+#include "mission/core/version_detect.h"
+
+namespace vok::cli {
+
+Context::Context(std::ostream& o, std::ostream& e, const Environment& env)
+    : out(o), err(e), environment(env), listsFolder(env.programFolder) {}
+
+ListStore& Context::lists() {
+    if (!lists_) {
+        auto store = std::make_unique<ListStore>(listsFolder);
+        try {
+            store->InitilizeItemLists();
+        } catch (const Error& error) {
+            err << "vok: Warning!, There Was an Error In 'InitilizeItemLists'\n"
+                << "vok: " << error.path() << ": " << error.describe() << "\n";
+            throw Failed();
+        }
+        lists_ = std::move(store);
+    }
+    return *lists_;
+}
+
+Timestamp Context::createdOn() const {
+    return environment.sourceDateEpoch ? utcFromEpochSeconds(*environment.sourceDateEpoch) : localNow();
+}
+
+void Context::fail(const Error& error, std::optional<DfType> asciiVersion) const {
+    const bool readerFault = asciiVersion && error.fault() != Fault::InvalidModel && error.fault() != Fault::CannotWrite;
+    if (readerFault) {
+        // The window's message, with the line ends of a terminal.
+        std::string message;
+        for (char c : asciiReaderMessage(asciiReaderName(*asciiVersion), error)) {
+            if (c != '\r') message.push_back(c);
+        }
+        err << "vok: " << error.path() << ":\n" << message << "\n";
+    } else {
+        err << "vok: " << (error.path().empty() ? "" : error.path() + ": ") << error.describe() << "\n";
+    }
+    throw Failed();
+}
+
+void Context::fail(const std::string& text) const {
+    err << "vok: " << text << "\n";
+    throw Failed();
+}
+
+MissionForm requireForm(const std::filesystem::path& path) {
+    const auto form = formOfPath(path);
+    if (!form) throw UsageError(displayPath(path) + ": the extension must be .bms or .mis");
+    return *form;
+}
+
+DfType missionVersion(Context& context, const std::filesystem::path& path, MissionForm form,
+                      std::optional<DfType> given) {
+    if (given) return *given;
+    DfType version = kUnknownVersion;
+    try {
+        version = form == MissionForm::Binary ? BmsVersionOf(path) : MisVersionOf(path, context.lists());
+    } catch (const Error& error) {
+        context.fail(error);
+    }
+    if (version == kUnknownVersion) {
+        context.fail(displayPath(path) + ": the game version could not be recognised; give it with --from df1|df2|df3");
+    }
+    return version;
+}
+
+AnyMission readMission(Context& context, const std::filesystem::path& path, MissionForm form, DfType version) {
+    try {
+        return openMission(path, version, form);
+    } catch (const Error& error) {
+        context.fail(error, form == MissionForm::Ascii && error.fault() != Fault::CannotOpen ? std::optional(version)
+                                                                                              : std::nullopt);
+    }
+}
+
+std::string utf8(std::string_view codePageText) { return cp1252ToUtf8(codePageText); }
+
+}  // namespace vok::cli

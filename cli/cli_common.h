@@ -1,0 +1,69 @@
+#pragma once
+// What the vok commands share: the list store, loaded when first needed, reading missions with
+// their version recognised, and the messages of failures.
+
+#include <filesystem>
+#include <memory>
+#include <optional>
+#include <ostream>
+#include <stdexcept>
+#include <string>
+
+#include "cli/cli.h"
+#include "lists/list_store.h"
+#include "mission/core/error.h"
+#include "mission/core/timestamp.h"
+#include "mission/mission_file.h"
+
+namespace vok::cli {
+
+/// A command failed; its message has been written to standard error already.
+class Failed : public std::runtime_error {
+public:
+    Failed() : std::runtime_error("failed") {}
+};
+
+/// The command line itself is wrong (exit 2); the message is the exception's text.
+class UsageError : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+class Context {
+public:
+    Context(std::ostream& out, std::ostream& err, const Environment& environment);
+
+    std::ostream& out;
+    std::ostream& err;
+    const Environment& environment;
+    std::filesystem::path listsFolder;
+    bool quiet = false;
+
+    /// The six lists of listsFolder, loaded on first use; a load failure is reported and Failed.
+    ListStore& lists();
+    Timestamp createdOn() const;
+
+    /// Writes the message of an Error about `path` and throws Failed. Faults of an ascii mission
+    /// carry the converter's message with its "At Line: N" line.
+    [[noreturn]] void fail(const Error& error, std::optional<DfType> asciiVersion = std::nullopt) const;
+    /// Writes "vok: <text>" and throws Failed.
+    [[noreturn]] void fail(const std::string& text) const;
+
+private:
+    std::unique_ptr<ListStore> lists_;
+};
+
+/// The form of a mission path; a usage error for any extension other than .bms or .mis.
+MissionForm requireForm(const std::filesystem::path& path);
+
+/// The version of a mission file: `given` when set, else recognised from the file (binary by its
+/// header, ascii by its item types against the lists). Not recognised: a message and Failed.
+DfType missionVersion(Context& context, const std::filesystem::path& path, MissionForm form,
+                      std::optional<DfType> given);
+
+/// Reads a mission of a known version; failures are reported and Failed.
+AnyMission readMission(Context& context, const std::filesystem::path& path, MissionForm form, DfType version);
+
+std::string utf8(std::string_view codePageText);
+
+}  // namespace vok::cli

@@ -1,0 +1,117 @@
+// vok convert IN OUT [--from V] [--to V] [--replace skip|remove|fail] [--terrain TEXT]
+// vok convert IN... [--to V] [--form bms|mis] -o DIR
+#include "cli/commands.h"
+
+#include <set>
+
+#include "conversion/convert.h"
+
+namespace vok::cli {
+
+namespace {
+
+/// The command line's answer to a missing item type: keep it, or set it to 0.
+class PolicyChooser : public ReplacementChooser {
+public:
+    explicit PolicyChooser(ReplacePolicy policy) : policy_(policy) {}
+    ReplacementAnswer choose(std::int16_t, DfType, DfType) override {
+        return policy_ == ReplacePolicy::Remove ? ReplacementAnswer::remove() : ReplacementAnswer::skip();
+    }
+
+private:
+    ReplacePolicy policy_;
+};
+
+void printReport(Context& context, const std::filesystem::path& out, const ConversionReport& report) {
+    if (context.quiet || report.empty()) return;
+    context.err << "vok: " << displayPath(out) << ": converted from " << versionName(report.from) << " to "
+                << versionName(report.to) << "\n";
+    for (const auto& line : report.lines) {
+        context.err << "  " << reportKindLabel(line.kind) << ": " << utf8(line.text) << "\n";
+    }
+}
+
+void convertOne(Context& context, const ConvertOptions& options, const std::filesystem::path& in,
+                const std::filesystem::path& out, MissionForm outForm) {
+    const MissionForm inForm = requireForm(in);
+    const DfType from = missionVersion(context, in, inForm, options.from);
+    AnyMission mission = readMission(context, in, inForm, from);
+    const DfType to = options.to.value_or(from);
+
+    ConversionReport report;
+    if (to != from) {
+        ListStore& lists = context.lists();
+        if (options.replace == ReplacePolicy::Fail) {
+            const auto missing = findMissingTypes(mission, to, lists);
+            if (!missing.empty()) {
+                context.err << "vok: " << displayPath(in) << ": " << missing.size() << " item "
+                            << (missing.size() == 1 ? "type is" : "types are") << " missing in " << versionName(to)
+                            << " and no replacement list entry covers "
+                            << (missing.size() == 1 ? "it" : "them") << ":\n";
+                for (const auto& type : missing) {
+                    context.err << "  " << type.id << "  " << (type.description.empty() ? "(no description)" : utf8(type.description))
+                                << "  (" << type.count << (type.count == 1 ? " item" : " items") << ")\n";
+                }
+                context.err << "vok: add replacements (Vok_Tally, or vok lists import), or choose --replace skip|remove\n";
+                throw Failed();
+            }
+        }
+        PolicyChooser chooser(options.replace);
+        mission = convertMission(mission, to, lists, chooser, &report);
+        setTerrain(mission, options.terrain ? *options.terrain : suggestedTerrain(mission, from));
+    } else if (options.terrain) {
+        setTerrain(mission, *options.terrain);
+    }
+
+    try {
+        saveMission(out, mission, outForm, context.createdOn());
+    } catch (const Error& error) {
+        context.fail(error);
+    }
+    printReport(context, out, report);
+}
+
+}  // namespace
+
+int convertCommand(Context& context, const ConvertOptions& options) {
+    if (options.outputFolder.empty()) {
+        if (options.inputs.size() != 2) {
+            throw UsageError("convert takes IN and OUT, or several inputs with -o DIR");
+        }
+        if (options.form) throw UsageError("--form goes with -o DIR; the form of OUT is its extension");
+        const std::filesystem::path out = options.inputs[1];
+        const MissionForm outForm = requireForm(out);
+        requireForm(options.inputs[0]);
+        convertOne(context, options, options.inputs[0], out, outForm);
+        return kSuccess;
+    }
+
+    // Batch: each input into the folder under its own name with the new extension; a failure is
+    // reported and the others go on.
+    if (options.inputs.empty()) throw UsageError("convert -o DIR needs at least one input");
+    for (const auto& in : options.inputs) requireForm(in);
+    std::error_code ec;
+    if (!std::filesystem::is_directory(options.outputFolder, ec)) {
+        context.err << "vok: " << displayPath(options.outputFolder) << ": no such folder\n";
+        return kFailed;
+    }
+    int status = kSuccess;
+    std::set<std::filesystem::path> written;
+    for (const auto& inText : options.inputs) {
+        const std::filesystem::path in = inText;
+        const MissionForm outForm = options.form.value_or(requireForm(in));
+        std::filesystem::path out = options.outputFolder / in.stem();
+        out += outForm == MissionForm::Binary ? ".bms" : ".mis";
+        try {
+            if (!written.insert(out.lexically_normal()).second) {
+                context.fail(displayPath(in) + ": another input of this run was already written to " + displayPath(out));
+            }
+            convertOne(context, options, in, out, outForm);
+        } catch (const Failed&) {
+            status = kFailed;
+        }
+    }
+    return status;
+}
+
+}  // namespace vok::cli

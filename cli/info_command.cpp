@@ -1,0 +1,122 @@
+// vok detect FILE, vok info FILE [--from V] [--json]
+#include <map>
+#include <nlohmann/json.hpp>
+#include <set>
+
+#include "cli/commands.h"
+#include "mission/core/item_counts.h"
+#include "mission/core/version_detect.h"
+
+namespace vok::cli {
+
+int detectCommand(Context& context, const std::filesystem::path& file) {
+    const MissionForm form = requireForm(file);
+    DfType version = kUnknownVersion;
+    try {
+        version = form == MissionForm::Binary ? BmsVersionOf(file) : MisVersionOf(file, context.lists());
+    } catch (const Error& error) {
+        context.fail(error);
+    }
+    context.out << (version == kUnknownVersion ? "unknown" : versionKey(version)) << "\n";
+    return version == kUnknownVersion ? kFailed : kSuccess;
+}
+
+namespace {
+
+std::string_view categoryName(std::int32_t typeId) {
+    static constexpr std::string_view kNames[] = {"Other",  "Decorations", "Vehicles", "Buildings",
+                                                  "Objects", "People",     "Markers",  "Effects"};
+    const std::int32_t block = typeId / 1000;
+    return typeId >= 0 && block <= 7 ? kNames[block] : kNames[0];
+}
+
+struct Summary {
+    DfType version = 0;
+    MissionForm form = MissionForm::Binary;
+    std::string name, designer, terrain, briefing;
+    std::size_t items = 0;
+    std::map<std::string, std::size_t> categories;
+    std::size_t events = 0, triggers = 0, actions = 0;
+    std::set<int> waypoints, groups, areaTriggers;
+};
+
+Summary summarise(const AnyMission& mission, MissionForm form) {
+    Summary s;
+    s.version = versionOf(mission);
+    s.form = form;
+    std::visit(
+        [&s](const auto& m) {
+            s.name = m.header.name.text();
+            s.designer = m.header.designer.text();
+            s.terrain = m.header.terrain.text();
+            if constexpr (requires { m.header.briefing; }) s.briefing = m.header.briefing.text();
+            s.items = m.items.size();
+            for (const auto& item : m.items) {
+                ++s.categories[std::string(categoryName(item.type_id))];
+                if (item.waypoint_id >= 1 && item.waypoint_id <= 128) s.waypoints.insert(item.waypoint_id);
+                if (item.group_id >= 1 && item.group_id <= 64) s.groups.insert(item.group_id);
+                if (item.type_id == kAreaTriggerType && item.wpnumber >= 1 && item.wpnumber <= 64) {
+                    s.areaTriggers.insert(item.wpnumber);
+                }
+            }
+            for (std::size_t w = 0; w < m.waypoints.size(); ++w) {
+                if (m.waypoints[w].attrib != 0) s.waypoints.insert(static_cast<int>(w + 1));
+            }
+            s.events = m.events.size();
+            s.triggers = m.triggers.size();
+            s.actions = m.actions.size();
+        },
+        mission);
+    return s;
+}
+
+std::string joined(const std::set<int>& numbers) {
+    std::string text;
+    for (int n : numbers) text += (text.empty() ? "" : " ") + std::to_string(n);
+    return text.empty() ? "none" : text;
+}
+
+}  // namespace
+
+int infoCommand(Context& context, const std::filesystem::path& file, std::optional<DfType> from, bool json) {
+    const MissionForm form = requireForm(file);
+    const DfType version = missionVersion(context, file, form, from);
+    const Summary s = summarise(readMission(context, file, form, version), form);
+    const char* formName = form == MissionForm::Binary ? "binary" : "ascii";
+    if (json) {
+        nlohmann::json j;
+        j["file"] = displayPath(file);
+        j["version"] = versionKey(s.version);
+        j["form"] = formName;
+        j["name"] = utf8(s.name);
+        j["designer"] = utf8(s.designer);
+        j["terrain"] = utf8(s.terrain);
+        j["briefing"] = utf8(s.briefing);
+        j["items"] = s.items;
+        j["categories"] = s.categories;
+        j["events"] = s.events;
+        j["triggers"] = s.triggers;
+        j["actions"] = s.actions;
+        j["waypoints"] = s.waypoints;
+        j["groups"] = s.groups;
+        j["area_triggers"] = s.areaTriggers;
+        context.out << j.dump(2) << "\n";
+        return kSuccess;
+    }
+    auto& out = context.out;
+    out << "File:          " << displayPath(file) << "\n";
+    out << "Version:       " << versionName(s.version) << " (" << versionKey(s.version) << "), " << formName << "\n";
+    out << "Name:          " << utf8(s.name) << "\n";
+    out << "Designer:      " << utf8(s.designer) << "\n";
+    out << "Terrain:       " << utf8(s.terrain) << "\n";
+    out << "Briefing:      " << (s.briefing.empty() ? "none" : utf8(s.briefing)) << "\n";
+    out << "Items:         " << s.items << "\n";
+    for (const auto& [category, count] : s.categories) out << "  " << category << ": " << count << "\n";
+    out << "Events:        " << s.events << " (" << s.triggers << " triggers, " << s.actions << " actions)\n";
+    out << "Waypoints:     " << joined(s.waypoints) << "\n";
+    out << "Groups:        " << joined(s.groups) << "\n";
+    out << "Area triggers: " << joined(s.areaTriggers) << "\n";
+    return kSuccess;
+}
+
+}  // namespace vok::cli

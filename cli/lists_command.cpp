@@ -1,0 +1,146 @@
+// vok lists show | export | import | learn
+#include <algorithm>
+#include <fstream>
+
+#include "cli/commands.h"
+#include "lists/list_text.h"
+#include "mission/core/file_io.h"
+#include "mission/core/version_detect.h"
+
+namespace vok::cli {
+
+int listsShowCommand(Context& context, std::optional<DfType> version, bool replacements) {
+    ListStore& lists = context.lists();
+    for (DfType v = kDf1; v <= kDf3; ++v) {
+        if (version && *version != v) continue;
+        const int which = replacements ? replaceListOf(v) : itemListOf(v);
+        if (!version) context.out << "# " << listFileName(which) << "\n";
+        if (replacements) {
+            for (const auto& entry : lists.SavedReplacements(v)) {
+                if (entry.ObjectId == 0) continue;  // the placeholder that keeps a list loadable
+                context.out << versionLabel(v) << " " << entry.ObjectId << " -> "
+                            << (isVersion(entry.NewDfType) ? versionLabel(entry.NewDfType) : "DF?") << " "
+                            << entry.ReplacementId << "\n";
+            }
+        } else {
+            for (const auto& entry : lists.Entries(v)) {
+                context.out << entry.ItemId << "\t" << utf8(entry.Description) << "\n";
+            }
+        }
+    }
+    return kSuccess;
+}
+
+int listsExportCommand(Context& context, const std::filesystem::path& folder) {
+    ListStore& lists = context.lists();
+    std::error_code ec;
+    std::filesystem::create_directories(folder, ec);
+    try {
+        for (int which = 1; which <= kListCount; ++which) {
+            const DfType v = versionOfList(which);
+            const std::string text = isItemList(which) ? itemListToText(lists.Entries(v), which)
+                                                       : replaceListToText(lists.SavedReplacements(v), which);
+            writeFileAtomically(folder / textFileName(which), text);
+        }
+    } catch (const Error& error) {
+        context.fail(error);
+    }
+    return kSuccess;
+}
+
+int listsImportCommand(Context& context, const std::filesystem::path& folder) {
+    // Read and check all six before writing any.
+    std::vector<ItemListEntry> items[3];
+    std::vector<ReplaceEntry> replacements[3];
+    try {
+        for (int which = 1; which <= kListCount; ++which) {
+            const auto path = folder / textFileName(which);
+            const std::string text = readFile(path);
+            const DfType v = versionOfList(which);
+            const auto index = static_cast<std::size_t>(v - 1);
+            if (isItemList(which)) {
+                items[index] = itemListFromText(text, displayPath(path));
+            } else {
+                replacements[index] = replaceListFromText(text, displayPath(path));
+            }
+            const bool empty = isItemList(which) ? items[index].empty() : replacements[index].empty();
+            if (empty) context.fail(displayPath(path) + ": a list needs at least one entry (the programs reject an empty list)");
+        }
+        std::error_code ec;
+        std::filesystem::create_directories(context.listsFolder, ec);
+        ListStore target(context.listsFolder);
+        for (int which = 1; which <= kListCount; ++which) {
+            const auto index = static_cast<std::size_t>(versionOfList(which) - 1);
+            const std::string bytes =
+                isItemList(which) ? encodeItemList(items[index]) : encodeReplaceList(replacements[index]);
+            writeListFile(target.pathOf(which), bytes, realFileSystem());
+            context.out << "wrote " << displayPath(target.pathOf(which)) << "\n";
+        }
+    } catch (const Error& error) {
+        context.fail(error);
+    }
+    return kSuccess;
+}
+
+int listsLearnCommand(Context& context, DfType version, const std::vector<std::string>& missions) {
+    ListStore& lists = context.lists();
+    std::vector<std::int32_t> added;
+    std::vector<std::int32_t> outside;
+    int status = kSuccess;
+    for (const auto& file : missions) {
+        try {
+            const MissionForm form = requireForm(file);
+            if (form == MissionForm::Binary) {
+                DfType actual = kUnknownVersion;
+                try {
+                    actual = BmsVersionOf(file);
+                } catch (const Error& error) {
+                    context.fail(error);
+                }
+                if (actual != version && actual != kUnknownVersion) {
+                    context.fail(file + ": is a " + std::string(versionName(actual)) + " mission, not " +
+                                 std::string(versionName(version)));
+                }
+            }
+            const AnyMission mission = readMission(context, file, form, version);
+            std::visit(
+                [&](const auto& m) {
+                    for (const auto& item : m.items) {
+                        const std::int32_t id = item.type_id;
+                        if (id < 1 || id > 9999) {
+                            if (std::find(outside.begin(), outside.end(), id) == outside.end()) outside.push_back(id);
+                            continue;
+                        }
+                        if (lists.ItemExists(version, static_cast<std::int16_t>(id)) ||
+                            std::find(added.begin(), added.end(), id) != added.end()) {
+                            continue;
+                        }
+                        added.push_back(id);
+                    }
+                },
+                mission);
+        } catch (const Failed&) {
+            status = kFailed;
+        }
+    }
+    for (std::int32_t id : outside) {
+        context.err << "vok: item type " << id << " is outside 1..9999 and was not added\n";
+    }
+    if (added.empty()) {
+        context.out << "nothing to add: " << listFileName(itemListOf(version)) << " knows every item type\n";
+        return status;
+    }
+    auto& entries = lists.editEntries(version);
+    for (std::int32_t id : added) {
+        entries.push_back({static_cast<std::int16_t>(id), placeholderDescription(id)});
+    }
+    try {
+        lists.SaveList(itemListOf(version));
+    } catch (const Error& error) {
+        context.fail(error);
+    }
+    for (std::int32_t id : added) context.out << "added " << id << "\t" << placeholderDescription(id) << "\n";
+    return status;
+}
+
+}  // namespace vok::cli

@@ -1,0 +1,37 @@
+#include "conversion/conversion_report.h"
+
+#include <algorithm>
+
+namespace vok {
+
+std::string_view reportKindLabel(ReportLine::Kind kind) {
+    switch (kind) {
+        case ReportLine::Kind::Dropped: return "Dropped";
+        case ReportLine::Kind::Cut: return "Cut";
+        case ReportLine::Kind::Set: return "Set";
+        case ReportLine::Kind::Replaced: return "Replaced";
+        case ReportLine::Kind::Skipped: return "Skipped";
+        case ReportLine::Kind::Removed: return "Removed";
+        case ReportLine::Kind::Kept: return "Kept";
+        case ReportLine::Kind::Warning: return "Warning";
+        case ReportLine::Kind::Lost: return "Not carried";
+    }
+    return "";
+}
+
+bool ConversionReport::has(ReportLine::Kind kind) const {
+    return std::any_of(lines.begin(), lines.end(), [kind](const ReportLine& line) { return line.kind == kind; });
+}
+
+std::string ConversionReport::toText() const {
+    std::string text;
+    for (const auto& line : lines) {
+        text += reportKindLabel(line.kind);
+        text += ": ";
+        text += line.text;
+        text += "\n";
+    }
+    return text;
+}
+
+}  // namespace vok

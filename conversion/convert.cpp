@@ -1,0 +1,372 @@
+#include "conversion/convert.h"
+
+#include <algorithm>
+#include <limits>
+#include <map>
+
+#include "mission/core/item_counts.h"
+
+namespace vok {
+
+namespace {
+
+template <class H>
+concept HasEquipment = requires(H h) { h.default_equipment; };
+template <class H>
+concept HasLoadout = requires(H h) { h.loadout_value1; };
+
+std::string inQuotes(std::string_view text) { return "\"" + std::string(text) + "\""; }
+
+// ---------------------------------------------------------------------------------------------
+// Header.
+
+// Fields that only the target has: the signature and fixed defaults.
+void setTargetDefaults(df1::MissionHeader& h, ConversionReport*) { h.signature = df1::kSignature; }
+
+void setTargetDefaults(df2::MissionHeader& h, ConversionReport* report) {
+    h.signature = df2::kSignature;
+    df2::setFileDefaults(h);
+    if (report != nullptr) {
+        report->add(ReportLine::Kind::Set, "clouds_file \"clouds05.pcx\", sky_file \"skygrd04.tga\", header_number_a "
+                                           "1236, header_number_b 65536, header_levels 128");
+    }
+}
+
+void setTargetDefaults(df3::MissionHeader& h, ConversionReport* report) {
+    h.signature = df3::kSignature;
+    h.environment_file.set(df3::kDefaultEnvironment);
+    if (report != nullptr) report->add(ReportLine::Kind::Set, "environment_file \"day1.env\"");
+}
+
+template <std::size_t To, std::size_t From>
+void carryText(FixedText<To>& target, const FixedText<From>& source, std::string_view name, ConversionReport* report) {
+    target.set(source.raw());
+    if (report != nullptr && To < From && source.text().size() > target.text().size()) {
+        report->add(ReportLine::Kind::Cut, std::string(name) + " " + inQuotes(source.text()) + " to " +
+                                               std::to_string(To) + " characters: " + inQuotes(target.text()));
+    }
+}
+
+template <class To, class From>
+To convertHeader(const From& s, ConversionReport* report) {
+    To t{};
+    setTargetDefaults(t, report);
+    carryText(t.name, s.name, "name", report);
+    carryText(t.designer, s.designer, "designer", report);
+    t.terrain = s.terrain;
+    t.cnv_file = s.cnv_file;
+    t.attrib = s.attrib;
+    t.visible_if = s.visible_if;
+    t.notvisible_if = s.notvisible_if;
+    t.arty = s.arty;
+    t.num_events = s.num_events;
+    t.weather_type = s.weather_type;
+    t.subgoals_win = s.subgoals_win;
+    t.subgoals_lose = s.subgoals_lose;
+    t.wind = s.wind;
+    // Settings of DF2 and Land Warrior that Delta Force 1 lacks.
+    if constexpr (requires { t.tt_file; s.tt_file; }) {
+        t.tt_file = s.tt_file;
+        t.water_level = s.water_level;
+        t.fog_level = s.fog_level;
+        t.fog_color = s.fog_color;
+        t.briefing = s.briefing;
+    }
+    // The equipment: DF1 and DF2 hold four values; Land Warrior holds them as the first four
+    // values of loadout slot 1, in the order the ascii form lists them ([2], [3], [4], [1]).
+    if constexpr (HasEquipment<To> && HasEquipment<From>) {
+        t.default_equipment = s.default_equipment;
+    } else if constexpr (HasEquipment<To>) {
+        t.default_equipment = {s.loadout_value4[0], s.loadout_value1[0], s.loadout_value2[0], s.loadout_value3[0]};
+    } else {
+        t.loadout_value1[0] = s.default_equipment[1];
+        t.loadout_value2[0] = s.default_equipment[2];
+        t.loadout_value3[0] = s.default_equipment[3];
+        t.loadout_value4[0] = s.default_equipment[0];
+    }
+    return t;
+}
+
+// What the source held that the target does not take.
+template <class To, class From>
+void reportDroppedSettings(const From& s, ConversionReport& report) {
+    auto dropped = [&report](std::string text) { report.add(ReportLine::Kind::Dropped, std::move(text)); };
+    auto number = [&](const char* name, std::int64_t value) {
+        if (value != 0) dropped(std::string(name) + " " + std::to_string(value));
+    };
+    auto text = [&](const char* name, const auto& field) {
+        if (!field.isEmpty()) dropped(std::string(name) + " " + inQuotes(field.text()));
+    };
+    if constexpr (requires { s.tt_file; } && !requires(To t) { t.tt_file; }) {
+        if (!s.briefing.isEmpty()) {
+            dropped("briefing (" + std::to_string(s.briefing.text().size()) + " characters; Delta Force 1 has none)");
+        }
+        text("tt_file", s.tt_file);
+        number("water_level", s.water_level);
+        number("fog_level", s.fog_level);
+        number("fog_color", s.fog_color);
+    }
+    if constexpr (requires { s.terrain_color; }) number("terrain_color", s.terrain_color);
+    if constexpr (requires { s.clouds_file; }) {
+        df2::MissionHeader defaults;
+        df2::setFileDefaults(defaults);
+        if (s.clouds_file != defaults.clouds_file) text("clouds_file", s.clouds_file);
+        if (s.sky_file != defaults.sky_file) text("sky_file", s.sky_file);
+        if (s.header_number_a != defaults.header_number_a) number("header_number_a", s.header_number_a);
+        if (s.header_number_b != defaults.header_number_b) number("header_number_b", s.header_number_b);
+        if (s.header_levels != defaults.header_levels) dropped("header_levels");
+    }
+    if constexpr (HasLoadout<From>) {
+        bool otherSlots = std::any_of(s.loadout_value5.begin(), s.loadout_value5.end(), [](auto v) { return v != 0; });
+        for (const auto* table : {&s.loadout_value1, &s.loadout_value2, &s.loadout_value3, &s.loadout_value4}) {
+            otherSlots = otherSlots || std::any_of(table->begin() + 1, table->end(), [](auto v) { return v != 0; });
+        }
+        if (otherSlots || s.loadout_value5[0] != 0) dropped("loadout slots 2 to 5 and the fifth value of slot 1");
+        if (s.teammate[0] != 0 || s.teammate[1] != 0) {
+            dropped("teammate " + std::to_string(s.teammate[0]) + " " + std::to_string(s.teammate[1]));
+        }
+        if (!s.environment_file.isEmpty() && s.environment_file.text() != df3::kDefaultEnvironment) {
+            text("environment_file", s.environment_file);
+        }
+        number("header_value", s.header_value);
+    }
+}
+
+// ---------------------------------------------------------------------------------------------
+// Items.
+
+constexpr bool fits16(std::int32_t value) {
+    return value >= std::numeric_limits<std::int16_t>::min() && value <= std::numeric_limits<std::int16_t>::max();
+}
+
+struct ItemTallies {
+    // type -> (count, replacement); in order of first use
+    struct Change {
+        std::int32_t count = 0;
+        std::int32_t to = 0;
+    };
+    std::vector<std::pair<std::int32_t, Change>> replaced, skipped, removed, kept;
+
+    static void bump(std::vector<std::pair<std::int32_t, Change>>& list, std::int32_t type, std::int32_t to) {
+        for (auto& [t, change] : list) {
+            if (t == type && change.to == to) {
+                ++change.count;
+                return;
+            }
+        }
+        list.push_back({type, {1, to}});
+    }
+};
+
+std::int32_t convertType(std::int32_t type, DfType from, DfType to, ListStore& lists, ReplacementChooser& chooser,
+                         ItemTallies& tallies, ConversionReport* report) {
+    if (!fits16(type)) {
+        ItemTallies::bump(tallies.kept, type, type);
+        return type;
+    }
+    const auto id = static_cast<std::int16_t>(type);
+    if (lists.ItemExists(to, id)) return type;
+    const std::int16_t remembered = lists.LookupReplacement(from, to, id);
+    if (remembered != -1) {
+        ItemTallies::bump(tallies.replaced, type, remembered);
+        return remembered;
+    }
+    const ReplacementAnswer answer = chooser.choose(id, from, to);
+    switch (answer.kind) {
+        case ReplacementAnswer::Kind::Skip:
+            ItemTallies::bump(tallies.skipped, type, type);
+            return type;
+        case ReplacementAnswer::Kind::Remove:
+            ItemTallies::bump(tallies.removed, type, 0);
+            return 0;
+        case ReplacementAnswer::Kind::Replace:
+            break;
+    }
+    if (answer.remember == ReplacementAnswer::Remember::ForRun) {
+        lists.RememberReplacement(from, to, id, answer.replacementId);
+    } else if (answer.remember == ReplacementAnswer::Remember::AndSave) {
+        try {
+            lists.RememberAndSaveReplacement(from, to, id, answer.replacementId);
+        } catch (const Error& error) {
+            chooser.replacementNotSaved(error);
+            if (report != nullptr) {
+                report->add(ReportLine::Kind::Warning, "the replacement of " + std::to_string(id) +
+                                                           " was not saved: " + std::string(error.what()));
+            }
+        }
+    }
+    ItemTallies::bump(tallies.replaced, type, answer.replacementId);
+    return answer.replacementId;
+}
+
+void reportItems(const ItemTallies& tallies, DfType from, DfType to, const ListStore& lists, ConversionReport& report) {
+    auto describe = [&lists](DfType version, std::int32_t id) {
+        std::string text = std::to_string(id);
+        if (fits16(id)) {
+            const std::string description = lists.ItemDescription(version, static_cast<std::int16_t>(id));
+            if (!description.empty()) text += " " + inQuotes(description);
+        }
+        return text;
+    };
+    auto items = [](std::int32_t count) { return std::to_string(count) + (count == 1 ? " item" : " items"); };
+    for (const auto& [type, change] : tallies.replaced) {
+        report.add(ReportLine::Kind::Replaced,
+                   describe(from, type) + " by " + describe(to, change.to) + " (" + items(change.count) + ")");
+    }
+    for (const auto& [type, change] : tallies.skipped) {
+        report.add(ReportLine::Kind::Skipped, describe(from, type) + " kept, though " + std::string(versionName(to)) +
+                                                  " does not know it (" + items(change.count) + ")");
+    }
+    for (const auto& [type, change] : tallies.removed) {
+        report.add(ReportLine::Kind::Removed, describe(from, type) + " set to type 0 (" + items(change.count) + ")");
+    }
+    for (const auto& [type, change] : tallies.kept) {
+        report.add(ReportLine::Kind::Kept, std::to_string(type) + " is outside the 16-bit identifiers and kept (" +
+                                               items(change.count) + ")");
+    }
+}
+
+template <class To, class From>
+void reportDroppedItemFields(const std::vector<From>& items, ConversionReport& report) {
+    std::size_t holding = 0;
+    if constexpr (requires(From item) { item.item_tail; }) {
+        for (const auto& item : items) holding += item.item_tail != 0;
+        if (holding != 0) report.add(ReportLine::Kind::Dropped, "item_tail of " + std::to_string(holding) + " items");
+    } else {
+        for (const auto& item : items) {
+            const From bare = [&] {
+                From copy{};
+                static_cast<ItemCommon&>(copy) = item;
+                return copy;
+            }();
+            holding += !(bare == item);
+        }
+        if (holding != 0) {
+            report.add(ReportLine::Kind::Dropped, "the Land Warrior item fields (blink_*, grenades, wpgoal0-3, "
+                                                  "item_text) of " + std::to_string(holding) + " items");
+        }
+    }
+}
+
+// ---------------------------------------------------------------------------------------------
+
+template <class ToMission, class FromMission>
+ToMission convert(const FromMission& s, DfType from, DfType to, ListStore& lists, ReplacementChooser& chooser,
+                  ConversionReport* report) {
+    using ToHeader = typename ToMission::HeaderType;
+    using ToItem = typename ToMission::ItemType;
+    if (report != nullptr) {
+        report->from = from;
+        report->to = to;
+        reportDroppedSettings<ToHeader>(s.header, *report);
+        reportDroppedItemFields<ToItem>(s.items, *report);
+    }
+    ToMission t;
+    t.header = convertHeader<ToHeader>(s.header, report);
+
+    ItemTallies tallies;
+    t.items.reserve(s.items.size());
+    for (std::size_t i = 0; i < s.items.size(); ++i) {
+        ToItem& item = t.items.emplace_back();
+        static_cast<ItemCommon&>(item) = s.items[i];
+        item.type_id = convertType(s.items[i].type_id, from, to, lists, chooser, tallies, report);
+        item.item_number = static_cast<std::int32_t>(i);
+    }
+    recountItems(t.header, t.items);
+    if (report != nullptr) reportItems(tallies, from, to, lists, *report);
+
+    t.waypoints = s.waypoints;
+    if (s.header.num_events != 0) {
+        t.num_event_records = s.num_event_records;
+        t.num_trigger_records = s.num_trigger_records;
+        t.num_action_records = s.num_action_records;
+        t.events = s.events;
+        t.triggers = s.triggers;
+        t.actions = s.actions;
+    } else if (report != nullptr && (!s.events.empty() || !s.triggers.empty() || !s.actions.empty())) {
+        report->add(ReportLine::Kind::Dropped, "the event, trigger and action records (num_events is 0)");
+    }
+    t.mission_text = s.mission_text;
+    chooser.conversionFinished();
+    return t;
+}
+
+}  // namespace
+
+Df2Mission ConvertDF1ToDF2(const Df1Mission& s, ListStore& l, ReplacementChooser& c, ConversionReport* r) {
+    return convert<Df2Mission>(s, kDf1, kDf2, l, c, r);
+}
+Df3Mission ConvertDF1ToDF3(const Df1Mission& s, ListStore& l, ReplacementChooser& c, ConversionReport* r) {
+    return convert<Df3Mission>(s, kDf1, kDf3, l, c, r);
+}
+Df1Mission ConvertDF2ToDF1(const Df2Mission& s, ListStore& l, ReplacementChooser& c, ConversionReport* r) {
+    return convert<Df1Mission>(s, kDf2, kDf1, l, c, r);
+}
+Df3Mission ConvertDF2ToDF3(const Df2Mission& s, ListStore& l, ReplacementChooser& c, ConversionReport* r) {
+    return convert<Df3Mission>(s, kDf2, kDf3, l, c, r);
+}
+Df1Mission ConvertDF3ToDF1(const Df3Mission& s, ListStore& l, ReplacementChooser& c, ConversionReport* r) {
+    return convert<Df1Mission>(s, kDf3, kDf1, l, c, r);
+}
+Df2Mission ConvertDF3ToDF2(const Df3Mission& s, ListStore& l, ReplacementChooser& c, ConversionReport* r) {
+    return convert<Df2Mission>(s, kDf3, kDf2, l, c, r);
+}
+
+AnyMission convertMission(const AnyMission& source, DfType target, ListStore& lists, ReplacementChooser& chooser,
+                          ConversionReport* report) {
+    if (versionOf(source) == target) return source;
+    return std::visit(
+        [&](const auto& s) -> AnyMission {
+            using From = std::decay_t<decltype(s)>;
+            const DfType from = versionOf(source);
+            switch (target) {
+                case kDf1:
+                    if constexpr (!std::is_same_v<From, Df1Mission>) return convert<Df1Mission>(s, from, kDf1, lists, chooser, report);
+                    break;
+                case kDf2:
+                    if constexpr (!std::is_same_v<From, Df2Mission>) return convert<Df2Mission>(s, from, kDf2, lists, chooser, report);
+                    break;
+                case kDf3:
+                    if constexpr (!std::is_same_v<From, Df3Mission>) return convert<Df3Mission>(s, from, kDf3, lists, chooser, report);
+                    break;
+                default: break;
+            }
+            throw std::invalid_argument("no game version " + std::to_string(target));
+        },
+        source);
+}
+
+std::vector<MissingType> findMissingTypes(const AnyMission& source, DfType target, const ListStore& lists) {
+    const DfType from = versionOf(source);
+    std::vector<MissingType> missing;
+    std::visit(
+        [&](const auto& s) {
+            for (const auto& item : s.items) {
+                if (!fits16(item.type_id)) continue;
+                const auto id = static_cast<std::int16_t>(item.type_id);
+                if (lists.ItemExists(target, id) || lists.LookupReplacement(from, target, id) != -1) continue;
+                auto it = std::find_if(missing.begin(), missing.end(), [id](const MissingType& m) { return m.id == id; });
+                if (it == missing.end()) {
+                    missing.push_back({id, lists.ItemDescription(from, id), 1});
+                } else {
+                    ++it->count;
+                }
+            }
+        },
+        source);
+    return missing;
+}
+
+std::string suggestedTerrain(const AnyMission& converted, DfType source) {
+    std::string terrain = std::visit([](const auto& m) { return m.header.terrain.text(); }, converted);
+    if (versionOf(converted) == kDf3 && (source == kDf1 || source == kDf2)) {
+        terrain = std::string(versionLabel(source)) + terrain;
+    }
+    return terrain;
+}
+
+void setTerrain(AnyMission& mission, std::string_view terrain) {
+    std::visit([terrain](auto& m) { m.header.terrain.set(terrain); }, mission);
+}
+
+}  // namespace vok

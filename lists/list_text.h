@@ -1,0 +1,30 @@
+#pragma once
+// The list files as plain UTF-8 text, one entry a line in file order, for editing and version
+// control. Lines starting with '#' and empty lines are comments.
+//
+//   item list:         identifier TAB description
+//   replacement list:  identifier TAB target version TAB replacement identifier
+//
+// In descriptions a backslash is written \\, a tab \t, a carriage return \r, a line feed \n and
+// any other control character \xHH, so that every description survives the round trip.
+
+#include <filesystem>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "lists/list_files.h"
+
+namespace vok {
+
+/// "DF1Items.txt" .. "DF3Replace.txt" for 1..6.
+std::string textFileName(int which);
+
+std::string itemListToText(const std::vector<ItemListEntry>& entries, int which);
+std::string replaceListToText(const std::vector<ReplaceEntry>& entries, int which);
+
+/// Throws Error(BadList) naming the file and line of a line that cannot be read.
+std::vector<ItemListEntry> itemListFromText(std::string_view text, std::string_view path);
+std::vector<ReplaceEntry> replaceListFromText(std::string_view text, std::string_view path);
+
+}  // namespace vok

@@ -1,0 +1,366 @@
+#pragma once
+// Field lines of the ascii mission form, driven by the record descriptions.
+//
+// Writing: a stored field with an ascii line is written as two blanks, its keyword, a blank and
+// its values separated by blanks, when it holds something (a number not 0, any value of an array
+// not 0, a text not empty after removing NULs).
+// Reading: word 1 of a line, lower-cased, is looked up in a keyword table built once per record
+// type from its description; a line with at least as many words as the field needs sets it.
+// Numbers are multiplied by the field's factor and rounded half to even; a result that does not
+// fit the field is a fault.
+
+#include <algorithm>
+#include <cmath>
+#include <cstdint>
+#include <limits>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "mission/core/error.h"
+#include "mission/core/fields.h"
+#include "mission/core/number_format.h"
+#include "mission/core/text.h"
+
+namespace vok {
+
+/// Where the line being read comes from, for fault messages.
+struct LineContext {
+    std::string_view path;
+    std::int64_t line = 0;
+};
+
+[[noreturn]] void lineFault(const LineContext& context, Fault fault, std::string detail);
+
+/// The number of `word` times `factor`, rounded to the nearest whole number (half to even), in
+/// the range of T; a fault naming the field and the word otherwise.
+template <class T>
+T storeNumber(std::string_view word, std::int32_t factor, const LineContext& context, std::string_view name) {
+    const double scaled = std::nearbyint(MisValue(word) * factor);
+    // Written so that NaN fails the test too.
+    if (!(scaled >= static_cast<double>(std::numeric_limits<T>::min()) &&
+          scaled <= static_cast<double>(std::numeric_limits<T>::max()))) {
+        std::string detail(name);
+        detail += " ";
+        detail += word;
+        if (factor != 1) detail += " (x" + std::to_string(factor) + ")";
+        detail += sizeof(T) == 1 ? " is outside 0..255" : sizeof(T) == 2 ? " is outside -32768..32767"
+                                                                         : " is outside the 32-bit range";
+        lineFault(context, Fault::OutOfRange, std::move(detail));
+    }
+    return static_cast<T>(scaled);
+}
+
+// ---------------------------------------------------------------------------------------------
+// Value helpers shared by the visitors.
+namespace mis {
+
+template <class T>
+struct ValueCount : std::integral_constant<std::size_t, 1> {};
+template <class T, std::size_t N>
+struct ValueCount<std::array<T, N>> : std::integral_constant<std::size_t, N> {};
+template <class T>
+inline constexpr std::size_t valueCount = ValueCount<std::remove_const_t<T>>::value;
+
+template <class T>
+bool holdsSomething(const T& value) {
+    return value != 0;
+}
+template <class T, std::size_t N>
+bool holdsSomething(const std::array<T, N>& values) {
+    return std::any_of(values.begin(), values.end(), [](T v) { return v != 0; });
+}
+template <std::size_t N>
+bool holdsSomething(const FixedText<N>& text) {
+    return !text.isEmpty();
+}
+
+template <class T>
+void appendValue(std::string& out, T value, const Ascii& ascii) {
+    if (ascii.scale.factor == 1) {
+        appendInteger(out, value);
+    } else if (ascii.scale.truncate) {
+        appendInteger(out, value / ascii.scale.factor);  // integer division truncates toward zero
+    } else {
+        appendScaled(out, value, ascii.scale.factor);
+    }
+}
+template <class T, std::size_t N>
+void appendValue(std::string& out, const std::array<T, N>& values, const Ascii& ascii) {
+    for (std::size_t i = 0; i < N; ++i) {
+        if (i > 0) out.push_back(' ');
+        appendValue(out, values[ascii.order.empty() ? i : ascii.order[i]], ascii);
+    }
+}
+template <std::size_t N>
+void appendValue(std::string& out, const FixedText<N>& text, const Ascii& ascii) {
+    if (ascii.quoted) out.push_back('"');
+    for (char c : text.bytes) {
+        if (c != '\0') out.push_back(c);
+    }
+    if (ascii.quoted) out.push_back('"');
+}
+
+/// Reads the values of one field from consecutive words, starting at word `first`.
+template <class T>
+void readValue(T& value, const WordSplitter& words, std::size_t first, std::int32_t factor, const Ascii&,
+               const LineContext& context, std::string_view name) {
+    value = storeNumber<T>(words.word(first), factor, context, name);
+}
+template <class T, std::size_t N>
+void readValue(std::array<T, N>& values, const WordSplitter& words, std::size_t first, std::int32_t factor,
+               const Ascii& ascii, const LineContext& context, std::string_view name) {
+    for (std::size_t i = 0; i < N; ++i) {
+        values[ascii.order.empty() ? i : ascii.order[i]] =
+            storeNumber<T>(words.word(first + i), factor, context, name);
+    }
+}
+template <std::size_t N>
+void readValue(FixedText<N>& text, const WordSplitter& words, std::size_t first, std::int32_t, const Ascii&,
+               const LineContext&, std::string_view) {
+    text.set(words.word(first));
+}
+
+}  // namespace mis
+
+// ---------------------------------------------------------------------------------------------
+// Writing.
+
+/// Writes the keyword lines of a record. With `lines` given, it also notes where each line
+/// starts and ends, so that a caller can reorder them.
+class FieldLineWriter {
+public:
+    struct Line {
+        std::string_view keyword;
+        std::size_t begin;
+        std::size_t end;
+    };
+
+    explicit FieldLineWriter(std::string& out, std::vector<Line>* lines = nullptr) : out_(out), lines_(lines) {}
+
+    template <class T>
+    void field(std::string_view name, std::size_t, const T& value, const Ascii& ascii = {}) {
+        if (ascii.mode == Ascii::Mode::None || !mis::holdsSomething(value)) return;
+        const std::size_t begin = startLine(name);
+        mis::appendValue(out_, value, ascii);
+        endLine(name, begin);
+    }
+
+    /// Always five lines, one per slot: the slot number from 0, then the slot's value of each table.
+    template <class... Tables>
+    void slotLines(std::string_view keyword, const Tables&... tables) {
+        for (std::size_t slot = 0; slot < 5; ++slot) {
+            const std::size_t begin = startLine(keyword);
+            appendInteger(out_, static_cast<std::int64_t>(slot));
+            ((out_.push_back(' '), appendInteger(out_, tables[slot])), ...);
+            endLine(keyword, begin);
+        }
+    }
+
+    /// The sum of the counts, written when any of them is not 0.
+    template <class... Counts>
+    void sumLine(std::string_view keyword, const Counts&... counts) {
+        if (((counts == 0) && ...)) return;
+        const std::size_t begin = startLine(keyword);
+        appendInteger(out_, (std::int64_t{0} + ... + counts));
+        endLine(keyword, begin);
+    }
+
+private:
+    std::size_t startLine(std::string_view keyword) {
+        const std::size_t begin = out_.size();
+        out_ += "  ";
+        out_ += keyword;
+        out_.push_back(' ');
+        return begin;
+    }
+    void endLine(std::string_view keyword, std::size_t begin) {
+        out_ += "\r\n";
+        if (lines_ != nullptr) lines_->push_back({keyword, begin, out_.size()});
+    }
+
+    std::string& out_;
+    std::vector<Line>* lines_;
+};
+
+/// The keyword lines of a record in description order.
+template <class R>
+void writeFieldLines(std::string& out, const R& record) {
+    FieldLineWriter writer(out);
+    describe(writer, record);
+}
+
+/// The keyword lines of a record in alphabetical order of their keywords (the order of the
+/// general_information block).
+template <class R>
+void writeFieldLinesSorted(std::string& out, const R& record) {
+    std::string scratch;
+    std::vector<FieldLineWriter::Line> lines;
+    FieldLineWriter writer(scratch, &lines);
+    describe(writer, record);
+    std::stable_sort(lines.begin(), lines.end(), [](const auto& a, const auto& b) { return a.keyword < b.keyword; });
+    for (const auto& line : lines) out.append(scratch, line.begin, line.end - line.begin);
+}
+
+namespace mis {
+struct BareValueWriter : StoredFieldsOnly {
+    std::string& out;
+    bool first = true;
+    template <class T>
+    void field(std::string_view, std::size_t, const T& value, const Ascii& ascii = {}) {
+        if (ascii.mode == Ascii::Mode::None) return;
+        if (!first) out.push_back(' ');
+        first = false;
+        appendValue(out, value, ascii);
+    }
+};
+
+struct BareValueCounter : StoredFieldsOnly {
+    std::size_t count = 0;
+    template <class T>
+    constexpr void field(std::string_view, std::size_t, const T&, const Ascii& ascii = {}) {
+        if (ascii.mode != Ascii::Mode::None) count += valueCount<T>;
+    }
+};
+
+struct BareValueReader : StoredFieldsOnly {
+    const WordSplitter& words;
+    const LineContext& context;
+    std::size_t next = 1;
+    template <class T>
+    void field(std::string_view name, std::size_t, T& value, const Ascii& ascii = {}) {
+        if (ascii.mode == Ascii::Mode::None) return;
+        readValue(value, words, next, ascii.scale.factor, ascii, context, name);
+        next += valueCount<T>;
+    }
+};
+}  // namespace mis
+
+/// The values of every ascii field of a record, separated by blanks (trigger and action lines).
+template <class R>
+void appendBareValues(std::string& out, const R& record) {
+    mis::BareValueWriter writer{{}, out};
+    describe(writer, record);
+}
+
+// ---------------------------------------------------------------------------------------------
+// Reading.
+
+struct KeywordRow {
+    std::string_view keyword;
+    std::uint16_t ordinal;     ///< position of the row in the record's description
+    std::uint8_t wordsNeeded;  ///< a shorter line changes nothing
+    bool unscaled;             ///< the alias that takes the stored value as is
+};
+
+class KeywordTable {
+public:
+    explicit KeywordTable(std::vector<KeywordRow> rows);
+    /// The row whose keyword equals `word` in any letter case, or null.
+    const KeywordRow* find(std::string_view word) const;
+
+private:
+    std::vector<KeywordRow> rows_;  // sorted by keyword
+};
+
+namespace mis {
+struct KeywordTableBuilder {
+    std::vector<KeywordRow> rows;
+    std::uint16_t ordinal = 0;
+
+    template <class T>
+    void field(std::string_view name, std::size_t, const T&, const Ascii& ascii = {}) {
+        if (ascii.mode == Ascii::Mode::ReadWrite) {
+            const auto words = static_cast<std::uint8_t>(1 + valueCount<T>);
+            rows.push_back({name, ordinal, words, false});
+            if (!ascii.unscaledAlias.empty()) rows.push_back({ascii.unscaledAlias, ordinal, words, true});
+        }
+        ++ordinal;
+    }
+    template <class... Tables>
+    void slotLines(std::string_view keyword, const Tables&...) {
+        rows.push_back({keyword, ordinal, static_cast<std::uint8_t>(2 + sizeof...(Tables)), false});
+        ++ordinal;
+    }
+    template <class... Counts>
+    void sumLine(std::string_view, const Counts&...) {
+        ++ordinal;  // accepted by the reader with no effect: the counts come from the items
+    }
+};
+
+/// Applies one line to the description row it was looked up as.
+class LineApplier {
+public:
+    LineApplier(const KeywordRow& row, const WordSplitter& words, const LineContext& context)
+        : row_(row), words_(words), context_(context) {}
+
+    template <class T>
+    void field(std::string_view name, std::size_t, T& value, const Ascii& ascii = {}) {
+        if (ordinal_++ != row_.ordinal) return;
+        readValue(value, words_, 2, row_.unscaled ? 1 : ascii.scale.factor, ascii, context_, name);
+    }
+
+    /// "keyword n v1 v2 v3 v4 v5": the line numbered n (0 to 4) fills slot n + 1; any other
+    /// number changes nothing.
+    template <class... Tables>
+    void slotLines(std::string_view keyword, Tables&... tables) {
+        if (ordinal_++ != row_.ordinal) return;
+        const double number = MisValue(words_.word(2));
+        if (!(number == 0 || number == 1 || number == 2 || number == 3 || number == 4)) return;
+        const auto slot = static_cast<std::size_t>(number);
+        std::size_t word = 3;
+        ((tables[slot] = storeNumber<std::uint8_t>(words_.word(word++), 1, context_, keyword)), ...);
+    }
+
+    template <class... Counts>
+    void sumLine(std::string_view, Counts&...) {
+        ++ordinal_;
+    }
+
+private:
+    const KeywordRow& row_;
+    const WordSplitter& words_;
+    const LineContext& context_;
+    std::uint16_t ordinal_ = 0;
+};
+}  // namespace mis
+
+template <class R>
+const KeywordTable& keywordTableOf() {
+    static const KeywordTable table = [] {
+        const R record{};
+        mis::KeywordTableBuilder builder;
+        describe(builder, record);
+        return KeywordTable(std::move(builder.rows));
+    }();
+    return table;
+}
+
+/// Applies a keyword line to a record; lines with another keyword, or too few words, change
+/// nothing. Returns whether the line was taken.
+template <class R>
+bool applyFieldLine(R& record, const WordSplitter& words, const LineContext& context) {
+    const KeywordRow* row = keywordTableOf<R>().find(words.word(1));
+    if (row == nullptr || words.size() < row->wordsNeeded) return false;
+    mis::LineApplier applier(*row, words, context);
+    describe(applier, record);
+    return true;
+}
+
+/// Number of values on a bare value line of R (8 for triggers and actions).
+template <class R>
+constexpr std::size_t bareValueCount() {
+    mis::BareValueCounter counter;
+    const R record{};
+    describe(counter, record);
+    return counter.count;
+}
+
+/// Reads a bare value line (words 1 to n) into a record.
+template <class R>
+void readBareValues(R& record, const WordSplitter& words, const LineContext& context) {
+    mis::BareValueReader reader{{}, words, context};
+    describe(reader, record);
+}
+
+}  // namespace vok

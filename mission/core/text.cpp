@@ -1,0 +1,194 @@
+#include "mission/core/text.h"
+
+#include <charconv>
+#include <algorithm>
+#include <cmath>
+#include <filesystem>
+#include <limits>
+
+namespace vok {
+
+std::span<const std::string_view> WordSplitter::split(std::string_view line) {
+    // Word characters go to buffer_; ends_ records where each word stops. The views are made at
+    // the end, once the buffer no longer grows.
+    buffer_.clear();
+    ends_.clear();
+    bool insideQuotes = false;
+    bool afterSeparator = true;
+    for (char c : line) {
+        if (c == '"') {
+            insideQuotes = !insideQuotes;
+        } else if (c == ' ' && !insideQuotes) {
+            if (!afterSeparator) ends_.push_back(buffer_.size());
+            afterSeparator = true;
+        } else {
+            buffer_.push_back(c);
+            afterSeparator = false;
+        }
+    }
+    ends_.push_back(buffer_.size());
+    words_.clear();
+    std::size_t start = 0;
+    for (std::size_t end : ends_) {
+        words_.emplace_back(buffer_.data() + start, end - start);
+        start = end;
+    }
+    return words_;
+}
+
+std::vector<std::string> SplitMisLine(std::string_view line) {
+    WordSplitter splitter;
+    auto words = splitter.split(line);
+    return {words.begin(), words.end()};
+}
+
+std::string MisLineToken(std::string_view line, int n) {
+    WordSplitter splitter;
+    splitter.split(line);
+    if (n < 1) return {};
+    return std::string(splitter.word(static_cast<std::size_t>(n)));
+}
+
+namespace {
+// For a number that from_chars finds out of range: whether it is too large (rather than too
+// close to zero). Decides by the decimal exponent of its first significant digit.
+bool overflowsUpward(std::string_view number) {
+    const std::size_t e = number.find('e');
+    const std::string_view mantissa = number.substr(0, e);
+    long long exponent = 0;
+    if (e != std::string_view::npos) {
+        std::string_view digits = number.substr(e + 1);
+        const bool negative = !digits.empty() && digits.front() == '-';
+        if (!digits.empty() && (digits.front() == '-' || digits.front() == '+')) digits.remove_prefix(1);
+        for (char c : digits) {
+            exponent = std::min<long long>(exponent * 10 + (c - '0'), 1'000'000'000LL);
+        }
+        if (negative) exponent = -exponent;
+    }
+    const std::size_t point = mantissa.find('.');
+    const std::size_t first = mantissa.find_first_of("123456789");
+    if (first == std::string_view::npos) return false;
+    const long long pointAt = point == std::string_view::npos ? static_cast<long long>(mantissa.size())
+                                                              : static_cast<long long>(point);
+    const long long firstAt = static_cast<long long>(first);
+    const long long leadExponent = firstAt < pointAt ? pointAt - firstAt - 1 : pointAt - firstAt;
+    return leadExponent + exponent > 0;
+}
+}  // namespace
+
+double MisValue(std::string_view word) {
+    // Find the longest prefix of the form [sign] digits [. digits] [(E|D) [sign] digits], then
+    // let from_chars convert it (with D turned into E).
+    std::size_t i = 0;
+    const std::size_t n = word.size();
+    bool negative = false;
+    if (i < n && (word[i] == '+' || word[i] == '-')) {
+        negative = word[i] == '-';
+        ++i;
+    }
+    const std::size_t mantissaStart = i;
+    std::size_t digits = 0;
+    while (i < n && word[i] >= '0' && word[i] <= '9') ++i, ++digits;
+    if (i < n && word[i] == '.') {
+        ++i;
+        while (i < n && word[i] >= '0' && word[i] <= '9') ++i, ++digits;
+    }
+    if (digits == 0) return 0.0;
+    std::size_t end = i;
+    if (i < n && (word[i] == 'e' || word[i] == 'E' || word[i] == 'd' || word[i] == 'D')) {
+        std::size_t j = i + 1;
+        if (j < n && (word[j] == '+' || word[j] == '-')) ++j;
+        const std::size_t expDigitsStart = j;
+        while (j < n && word[j] >= '0' && word[j] <= '9') ++j;
+        if (j > expDigitsStart) end = j;
+    }
+    // from_chars takes no leading '+' and no 'D'; copy the number into a small buffer.
+    std::string number(word.substr(mantissaStart, end - mantissaStart));
+    for (char& c : number) {
+        if (c == 'd' || c == 'D') c = 'e';
+    }
+    double value = 0.0;
+    const auto result = std::from_chars(number.data(), number.data() + number.size(), value);
+    if (result.ec == std::errc::result_out_of_range) {
+        value = overflowsUpward(number) ? std::numeric_limits<double>::infinity() : 0.0;
+    } else if (result.ec != std::errc()) {
+        value = 0.0;
+    }
+    return negative ? -value : value;
+}
+
+std::string StripNulls(std::string_view text) {
+    std::string result;
+    result.reserve(text.size());
+    for (char c : text) {
+        if (c != '\0') result.push_back(c);
+    }
+    return result;
+}
+
+std::string FixLength(std::string_view text, std::size_t width) {
+    std::string result(text.substr(0, width));
+    result.resize(width, '\0');
+    return result;
+}
+
+namespace {
+bool isSeparator(char c) { return c == '\\' || c == '/'; }
+}  // namespace
+
+std::string FileTitleOf(std::string_view path) {
+    for (std::size_t i = path.size(); i > 0; --i) {
+        if (isSeparator(path[i - 1])) return std::string(path.substr(i));
+    }
+    return std::string(path);
+}
+
+std::string FolderOf(std::string_view path) {
+    // Three cases: a path with a period and no NUL is a file path, cut after its last separator;
+    // with a period and a NUL, the text before the NUL is the folder; without a period the whole
+    // path is the folder. The separator added is the one the path already uses.
+    const bool hasSlash = path.find('/') != std::string_view::npos;
+    const bool hasBackslash = path.find('\\') != std::string_view::npos;
+    const char separator = hasSlash && !hasBackslash ? '/'
+                           : hasBackslash        ? '\\'
+                                                 : static_cast<char>(std::filesystem::path::preferred_separator);
+    auto withSeparator = [separator](std::string_view folder) {
+        std::string result(folder);
+        if (result.empty() || !isSeparator(result.back())) result.push_back(separator);
+        return result;
+    };
+    const bool hasPeriod = path.find('.') != std::string_view::npos;
+    const std::size_t nul = path.find('\0');
+    if (hasPeriod && nul == std::string_view::npos) {
+        for (std::size_t i = path.size(); i > 0; --i) {
+            if (isSeparator(path[i - 1])) return std::string(path.substr(0, i));
+        }
+        return {};
+    }
+    if (hasPeriod) return withSeparator(path.substr(0, nul));
+    return withSeparator(path);
+}
+
+bool keywordIs(std::string_view word, std::string_view keyword) {
+    if (word.size() != keyword.size()) return false;
+    for (std::size_t i = 0; i < word.size(); ++i) {
+        if (lowerAscii(word[i]) != keyword[i]) return false;
+    }
+    return true;
+}
+
+bool LineCursor::next(std::string_view& line) {
+    if (pos_ >= text_.size()) return false;
+    std::size_t end = pos_;
+    while (end < text_.size() && text_[end] != '\r' && text_[end] != '\n') ++end;
+    line = text_.substr(pos_, end - pos_);
+    if (end < text_.size()) {
+        if (text_[end] == '\r' && end + 1 < text_.size() && text_[end + 1] == '\n') ++end;
+        ++end;
+    }
+    pos_ = end;
+    ++lineNumber_;
+    return true;
+}
+
+}  // namespace vok

@@ -1,0 +1,38 @@
+#pragma once
+// A mission of any version, and its files in either form, for the programs that handle all three
+// versions alike (the command-line tool, batch work, tests).
+
+#include <filesystem>
+#include <optional>
+#include <string_view>
+#include <variant>
+
+#include "mission/core/file_io.h"
+#include "mission/core/timestamp.h"
+#include "mission/core/version.h"
+#include "mission/df1/df1_mission.h"
+#include "mission/df2/df2_mission.h"
+#include "mission/df3/df3_mission.h"
+
+namespace vok {
+
+enum class MissionForm { Binary, Ascii };
+
+/// The form named by a path's extension: .bms binary, .mis ascii, in any letter case.
+std::optional<MissionForm> formOfPath(const std::filesystem::path& path);
+
+using AnyMission = std::variant<Df1Mission, Df2Mission, Df3Mission>;
+
+DfType versionOf(const AnyMission& mission);
+
+/// "OpenDF1MIS" .. "OpenDF3MIS": the name the ascii readers' messages carry.
+std::string_view asciiReaderName(DfType version);
+
+AnyMission openMission(const std::filesystem::path& path, DfType version, MissionForm form);
+void saveMission(const std::filesystem::path& path, const AnyMission& mission, MissionForm form,
+                 const Timestamp& createdOn, FileSystem& fileSystem = realFileSystem());
+
+/// Empty mission of a version.
+AnyMission emptyMission(DfType version);
+
+}  // namespace vok

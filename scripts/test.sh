@@ -1,0 +1,24 @@
+#!/usr/bin/env bash
+# Sets up and runs every test: the release build, the sanitizer build (AddressSanitizer and
+# UndefinedBehaviorSanitizer), and a short run of every fuzz target.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+scripts/install-deps.sh
+export QT_QPA_PLATFORM=offscreen
+jobs=$(nproc)
+
+for preset in release asan; do
+  echo "== $preset: build"
+  cmake --preset "$preset"
+  cmake --build --preset "$preset" -j "$jobs"
+  echo "== $preset: test"
+  ctest --preset "$preset" -j "$jobs"
+done
+
+if [ -f fuzz/CMakeLists.txt ] && grep -q add_executable fuzz/CMakeLists.txt; then
+  echo "== fuzz: build and a short run of every target"
+  cmake --preset fuzz
+  cmake --build --preset fuzz -j "$jobs"
+  ctest --preset fuzz -L fuzz
+fi
