@@ -1,5 +1,7 @@
 #include "lists/list_store.h"
 
+#include <stdexcept>
+
 #include "mission/core/error.h"
 
 namespace vok {
@@ -38,7 +40,10 @@ void ListStore::load(bool keepRunReplacements) {
         const auto path = pathOf(replaceListOf(v));
         auto& lists = fresh[static_cast<std::size_t>(v - 1)];
         lists.saved = parseReplaceList(readFile(path), displayPath(path));
-        if (keepRunReplacements) lists.run = std::move(lists_[static_cast<std::size_t>(v - 1)].run);
+    }
+    // Only now that all six files have been read may the store change: a failed load keeps it whole.
+    if (keepRunReplacements) {
+        for (std::size_t i = 0; i < fresh.size(); ++i) fresh[i].run = std::move(lists_[i].run);
     }
     lists_ = std::move(fresh);
     loaded_ = true;
@@ -82,7 +87,8 @@ const std::vector<ReplaceEntry>& ListStore::RunReplacements(DfType version) cons
 
 std::int16_t ListStore::LookupReplacement(DfType orgVersion, DfType newVersion, std::int16_t objectId) const {
     const auto* lists = listsOf(orgVersion);
-    if (lists == nullptr) return -1;
+    // The placeholder entries {0, 0, 0} must never answer: no version is numbered 0.
+    if (lists == nullptr || !isVersion(newVersion)) return -1;
     for (const auto* list : {&lists->saved, &lists->run}) {
         for (const auto& entry : *list) {
             if (entry.NewDfType == newVersion && entry.ObjectId == objectId) return entry.ReplacementId;
@@ -112,9 +118,15 @@ void ListStore::RememberAndSaveReplacement(DfType orgVersion, DfType newVersion,
     lists->saved = std::move(onDisk);
 }
 
-std::vector<ItemListEntry>& ListStore::editEntries(DfType version) { return listsOf(version)->entries; }
+std::vector<ItemListEntry>& ListStore::editEntries(DfType version) { return editable(version).entries; }
 
-std::vector<ReplaceEntry>& ListStore::editSavedReplacements(DfType version) { return listsOf(version)->saved; }
+std::vector<ReplaceEntry>& ListStore::editSavedReplacements(DfType version) { return editable(version).saved; }
+
+ListStore::VersionLists& ListStore::editable(DfType version) {
+    auto* lists = listsOf(version);
+    if (lists == nullptr) throw std::out_of_range("no game version " + std::to_string(version));
+    return *lists;
+}
 
 void ListStore::SaveList(int which) {
     if (which == 0) {

@@ -59,7 +59,8 @@ public:
     void RememberAndSaveReplacement(DfType orgVersion, DfType newVersion, std::int16_t objectId,
                                     std::int16_t replacementId);
 
-    // The list editor's access: it changes the lists in place, then writes one with SaveList.
+    // The list editor's access: it changes the lists in place, then writes one with SaveList. A
+    // version outside 1..3 throws std::out_of_range.
     std::vector<ItemListEntry>& editEntries(DfType version);
     std::vector<ReplaceEntry>& editSavedReplacements(DfType version);
 
@@ -77,6 +78,7 @@ private:
     void load(bool keepRunReplacements);
     static void buildDescriptions(VersionLists& lists);
     VersionLists* listsOf(DfType version);
+    VersionLists& editable(DfType version);
     const VersionLists* listsOf(DfType version) const;
 
     std::filesystem::path folder_;
