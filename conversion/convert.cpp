@@ -42,8 +42,8 @@ template <std::size_t To, std::size_t From>
 void carryText(FixedText<To>& target, const FixedText<From>& source, std::string_view name, ConversionReport* report) {
     target.set(source.raw());
     if (report != nullptr && To < From && source.text().size() > target.text().size()) {
-        report->add(ReportLine::Kind::Cut, std::string(name) + " " + inQuotes(source.text()) + " to " +
-                                               std::to_string(To) + " characters: " + inQuotes(target.text()));
+        report->add(ReportLine::Kind::Cut, std::string(name) + " to " + std::to_string(To) + " characters: " +
+                                               inQuotes(target.text()) + " (was " + inQuotes(source.text()) + ")");
     }
 }
 
@@ -71,6 +71,11 @@ To convertHeader(const From& s, ConversionReport* report) {
         t.fog_level = s.fog_level;
         t.fog_color = s.fog_color;
         t.briefing = s.briefing;
+    } else if constexpr (requires { t.tt_file; }) {
+        if (report != nullptr) {
+            report->add(ReportLine::Kind::Set, "tt_file, water_level, fog_level, fog_color and briefing left empty "
+                                               "(Delta Force 1 has none)");
+        }
     }
     // The equipment: DF1 and DF2 hold four values; Land Warrior holds them as the first four
     // values of loadout slot 1, in the order the ascii form lists them ([2], [3], [4], [1]).
@@ -121,7 +126,10 @@ void reportDroppedSettings(const From& s, ConversionReport& report) {
         for (const auto* table : {&s.loadout_value1, &s.loadout_value2, &s.loadout_value3, &s.loadout_value4}) {
             otherSlots = otherSlots || std::any_of(table->begin() + 1, table->end(), [](auto v) { return v != 0; });
         }
-        if (otherSlots || s.loadout_value5[0] != 0) dropped("loadout slots 2 to 5 and the fifth value of slot 1");
+        if (otherSlots) {
+            dropped("default_loadout slots 2 to 5 and the fifth value of slot 1 (only the first four values of "
+                    "slot 1 become default_equipment)");
+        }
         if (s.teammate[0] != 0 || s.teammate[1] != 0) {
             dropped("teammate " + std::to_string(s.teammate[0]) + " " + std::to_string(s.teammate[1]));
         }
@@ -130,6 +138,18 @@ void reportDroppedSettings(const From& s, ConversionReport& report) {
         }
         number("header_value", s.header_value);
     }
+    // Bytes of the header whose meaning is unknown are not carried between versions.
+    std::string unnamed;
+    auto unnamedField = [&unnamed](const char* name, const auto& field) {
+        if (!field.isEmpty()) unnamed += (unnamed.empty() ? "" : ", ") + std::string(name);
+    };
+    if constexpr (requires { s.header_code; }) unnamedField("header_code", s.header_code);
+    if constexpr (requires { s.header_text12; }) unnamedField("header_text12", s.header_text12);
+    if constexpr (requires { s.header_text16; }) unnamedField("header_text16", s.header_text16);
+    if constexpr (requires { s.header_text22; }) unnamedField("header_text22", s.header_text22);
+    if constexpr (requires { s.header_text24; }) unnamedField("header_text24", s.header_text24);
+    if constexpr (requires { s.header_text52; }) unnamedField("header_text52", s.header_text52);
+    if (!unnamed.empty()) dropped("the header bytes of unknown meaning (" + unnamed + ")");
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -221,8 +241,8 @@ void reportItems(const ItemTallies& tallies, DfType from, DfType to, const ListS
         report.add(ReportLine::Kind::Removed, describe(from, type) + " set to type 0 (" + items(change.count) + ")");
     }
     for (const auto& [type, change] : tallies.kept) {
-        report.add(ReportLine::Kind::Kept, std::to_string(type) + " is outside the 16-bit identifiers and kept (" +
-                                               items(change.count) + ")");
+        report.add(ReportLine::Kind::Kept, std::to_string(type) + " kept as it is: it lies outside the 16-bit "
+                                               "identifiers that the lists hold (" + items(change.count) + ")");
     }
 }
 
@@ -265,8 +285,10 @@ ToMission convert(const FromMission& s, DfType from, DfType to, ListStore& lists
     t.header = convertHeader<ToHeader>(s.header, report);
 
     ItemTallies tallies;
-    t.items.reserve(s.items.size());
-    for (std::size_t i = 0; i < s.items.size(); ++i) {
+    // A mission whose item counts add up to 0 has no items, whatever its array holds.
+    const std::size_t itemCount = itemCountSum(s.header) == 0 ? 0 : s.items.size();
+    t.items.reserve(itemCount);
+    for (std::size_t i = 0; i < itemCount; ++i) {
         ToItem& item = t.items.emplace_back();
         static_cast<ItemCommon&>(item) = s.items[i];
         item.type_id = convertType(s.items[i].type_id, from, to, lists, chooser, tallies, report);
@@ -277,14 +299,19 @@ ToMission convert(const FromMission& s, DfType from, DfType to, ListStore& lists
 
     t.waypoints = s.waypoints;
     if (s.header.num_events != 0) {
-        t.num_event_records = s.num_event_records;
-        t.num_trigger_records = s.num_trigger_records;
-        t.num_action_records = s.num_action_records;
-        t.events = s.events;
-        t.triggers = s.triggers;
-        t.actions = s.actions;
+        // A record count of 0 leaves its array empty, whatever the source's array holds.
+        auto carry = [](std::int32_t count, const auto& records, auto& into, std::int32_t& intoCount) {
+            intoCount = count;
+            if (count != 0) into = records;
+        };
+        carry(s.num_event_records, s.events, t.events, t.num_event_records);
+        carry(s.num_trigger_records, s.triggers, t.triggers, t.num_trigger_records);
+        carry(s.num_action_records, s.actions, t.actions, t.num_action_records);
     } else if (report != nullptr && (!s.events.empty() || !s.triggers.empty() || !s.actions.empty())) {
-        report->add(ReportLine::Kind::Dropped, "the event, trigger and action records (num_events is 0)");
+        report->add(ReportLine::Kind::Dropped,
+                    std::to_string(s.events.size()) + " events, " + std::to_string(s.triggers.size()) + " triggers and " +
+                        std::to_string(s.actions.size()) + " actions: the header's num_events is 0, so the mission "
+                        "has no events");
     }
     t.mission_text = s.mission_text;
     chooser.conversionFinished();

@@ -1,0 +1,277 @@
+// Item types on their way into another version: the lists, the chooser, and what the report says.
+#include <gtest/gtest.h>
+
+#include "tests/conversion/conversion_fixture.h"
+#include "tests/lists/list_bytes.h"
+#include "tests/support/failing_file_system.h"
+#include "tests/support/scripted_chooser.h"
+
+namespace vok {
+namespace {
+
+using testing::ConversionLists;
+using testing::ScriptedChooser;
+using Answer = ReplacementAnswer;
+using Remember = ReplacementAnswer::Remember;
+
+/// A Delta Force 1 mission whose items have these types, in this order.
+Df1Mission df1With(std::initializer_list<std::int32_t> types) {
+    Df1Mission m;
+    std::int32_t position = 0;
+    for (std::int32_t type : types) {
+        auto& item = m.items.emplace_back();
+        item.type_id = type;
+        item.position = {position, position + 1, position + 2};
+        ++position;
+    }
+    recountItems(m.header, m.items);
+    return m;
+}
+
+std::vector<std::int32_t> typesOf(const auto& mission) {
+    std::vector<std::int32_t> types;
+    for (const auto& item : mission.items) types.push_back(item.type_id);
+    return types;
+}
+
+class ItemConversion : public ConversionLists {
+protected:
+    std::string df1ReplaceFile() const { return testing::slurp(dir / "DF1Replace.vok"); }
+};
+
+TEST_F(ItemConversion, OkAsksForEveryItemOfTheMissingType) {
+    const auto source = df1With({5040, 1001, 5040, 5040});
+    ScriptedChooser chooser({Answer::replace(5001), Answer::replace(5001), Answer::replace(5002)});
+    const std::string before = df1ReplaceFile();
+    const Df2Mission target = ConvertDF1ToDF2(source, store, chooser);
+    const std::vector<ScriptedChooser::Question> asked(3, {5040, kDf1, kDf2});
+    EXPECT_EQ(chooser.asked, asked);
+    EXPECT_EQ(typesOf(target), (std::vector<std::int32_t>{5001, 1001, 5001, 5002}));
+    EXPECT_EQ(store.LookupReplacement(kDf1, kDf2, 5040), -1);
+    EXPECT_EQ(df1ReplaceFile(), before);
+}
+
+TEST_F(ItemConversion, OkAAsksOnceAndRemembersForTheRunOnly) {
+    const auto source = df1With({5040, 5040, 1001, 5040});
+    ScriptedChooser chooser({Answer::replace(5001, Remember::ForRun)});
+    const std::string before = df1ReplaceFile();
+    const Df2Mission target = ConvertDF1ToDF2(source, store, chooser);
+    EXPECT_EQ(chooser.asked.size(), 1u);
+    EXPECT_EQ(typesOf(target), (std::vector<std::int32_t>{5001, 5001, 1001, 5001}));
+    EXPECT_EQ(df1ReplaceFile(), before);
+
+    // The next conversion of this run finds it too, but only for the same target version.
+    ScriptedChooser next({}, Answer::skip());
+    EXPECT_EQ(typesOf(ConvertDF1ToDF2(source, store, next)), typesOf(target));
+    EXPECT_TRUE(next.asked.empty());
+    (void)ConvertDF1ToDF3(source, store, next);
+    EXPECT_EQ(next.asked.size(), 3u);
+}
+
+TEST_F(ItemConversion, OkSAsksOnceAndAppendsToTheSourceVersionsFile) {
+    const auto source = df1With({5040, 5040, 5040});
+    ScriptedChooser chooser({Answer::replace(5001, Remember::AndSave)});
+    const std::string before = df1ReplaceFile();
+    const std::string df2Before = testing::slurp(dir / "DF2Replace.vok");
+    const Df3Mission target = ConvertDF1ToDF3(source, store, chooser);
+    EXPECT_EQ(chooser.asked.size(), 1u);
+    EXPECT_EQ(typesOf(target), (std::vector<std::int32_t>{5001, 5001, 5001}));
+
+    const std::string after = df1ReplaceFile();
+    EXPECT_EQ(testing::countOf(after), testing::countOf(before) + 1);
+    EXPECT_EQ(parseReplaceList(after, "x").back(), (ReplaceEntry{kDf3, 5040, 5001}));
+    EXPECT_EQ(testing::slurp(dir / "DF2Replace.vok"), df2Before);
+    EXPECT_TRUE(chooser.notSaved.empty());
+}
+
+TEST_F(ItemConversion, AnOkSThatCannotBeSavedStillHoldsForTheRunAndIsReported) {
+    testing::FailingFileSystem failing;
+    failing.failAt = testing::FailingFileSystem::FailAt::Rename;
+    ListStore failingStore(dir.path(), failing);
+    failingStore.InitilizeItemLists();
+    const std::string before = df1ReplaceFile();
+
+    ScriptedChooser chooser({Answer::replace(5001, Remember::AndSave)});
+    ConversionReport report;
+    const Df2Mission target = ConvertDF1ToDF2(df1With({5040, 5040}), failingStore, chooser, &report);
+    EXPECT_EQ(typesOf(target), (std::vector<std::int32_t>{5001, 5001}));
+    EXPECT_EQ(chooser.asked.size(), 1u);
+    ASSERT_EQ(chooser.notSaved.size(), 1u);
+    EXPECT_NE(chooser.notSaved[0].find("DF1Replace.vok"), std::string::npos);
+    EXPECT_TRUE(report.has(ReportLine::Kind::Warning));
+    EXPECT_EQ(df1ReplaceFile(), before);
+}
+
+TEST_F(ItemConversion, SkipKeepsTheTypeAndRemoveGivesZero) {
+    const auto source = df1With({5040, 1001, 5041});
+    ScriptedChooser chooser({Answer::skip(), Answer::remove()});
+    const Df3Mission target = ConvertDF1ToDF3(source, store, chooser);
+    EXPECT_EQ(typesOf(target), (std::vector<std::int32_t>{5040, 1001, 0}));
+    // A removed item stays, with all its other fields.
+    ASSERT_EQ(target.items.size(), 3u);
+    EXPECT_EQ(target.items[2].position, source.items[2].position);
+    EXPECT_EQ(target.header.item_count_b, 2);
+    EXPECT_EQ(target.header.item_count_d, 1);
+    // Skip and Remove are not remembered.
+    EXPECT_EQ(store.LookupReplacement(kDf1, kDf3, 5040), -1);
+    EXPECT_EQ(store.LookupReplacement(kDf1, kDf3, 5041), -1);
+}
+
+TEST_F(ItemConversion, AnExistingTypeIsCopiedWithoutLookupOrQuestion) {
+    // DF1Replace.vok holds 1001 -> 2999 for DF2, but DF2 knows 1001.
+    ASSERT_EQ(store.LookupReplacement(kDf1, kDf2, 1001), 2999);
+    ScriptedChooser chooser({}, Answer::remove());
+    EXPECT_EQ(typesOf(ConvertDF1ToDF2(df1With({1001, 3001}), store, chooser)), (std::vector<std::int32_t>{1001, 3001}));
+    EXPECT_TRUE(chooser.asked.empty());
+}
+
+TEST_F(ItemConversion, ARememberedReplacementIsUsedWithoutCheckingIt) {
+    // 1040 -> 9999 for DF2, which DF2 does not know.
+    ScriptedChooser chooser({}, Answer::remove());
+    EXPECT_EQ(typesOf(ConvertDF1ToDF2(df1With({1040, 2031}), store, chooser)), (std::vector<std::int32_t>{9999, 2005}));
+    EXPECT_TRUE(chooser.asked.empty());
+    // The replacement list of the source version is the one consulted.
+    Df2Mission df2;
+    df2.items.emplace_back().type_id = 2005;
+    recountItems(df2.header, df2.items);
+    EXPECT_EQ(typesOf(ConvertDF2ToDF1(df2, store, chooser)), (std::vector<std::int32_t>{2031}));
+    EXPECT_EQ(typesOf(ConvertDF2ToDF3(df2, store, chooser)), (std::vector<std::int32_t>{2050}));
+}
+
+TEST_F(ItemConversion, ATypeOutsideSixteenBitsIsKeptAndNeverOffered) {
+    ScriptedChooser chooser({}, Answer::remove());
+    ConversionReport report;
+    // 65536 + 1001 would read as 1001 if it were cut to 16 bits.
+    const auto target = ConvertDF1ToDF3(df1With({66537, -40000, 2147483647, 32767}), store, chooser, &report);
+    EXPECT_EQ(typesOf(target), (std::vector<std::int32_t>{66537, -40000, 2147483647, 0}));
+    EXPECT_EQ(chooser.asked, (std::vector<ScriptedChooser::Question>{{32767, kDf1, kDf3}}));
+    EXPECT_TRUE(report.has(ReportLine::Kind::Kept));
+    EXPECT_NE(report.toText().find("66537"), std::string::npos);
+}
+
+// ---------------------------------------------------------------------------------------------
+
+TEST_F(ItemConversion, MissingTypesAreListedOnceInOrderOfFirstUse) {
+    const AnyMission source = df1With({5040, 1001, 1040, 2031, 5041, 5040, 70000, 5040, 1042});
+    // 1001 exists in DF2, 1040 and 2031 have replacements, 70000 cannot be looked up.
+    const auto missing = findMissingTypes(source, kDf2, store);
+    const std::vector<MissingType> expected = {{5040, "", 3}, {5041, "", 1}, {1042, "", 1}};
+    EXPECT_EQ(missing, expected);
+
+    // Descriptions come from the source version's list.
+    Df3Mission df3;
+    for (std::int32_t type : {7001, 2050, 7001}) df3.items.emplace_back().type_id = type;
+    recountItems(df3.header, df3.items);
+    EXPECT_EQ(findMissingTypes(df3, kDf2, store), (std::vector<MissingType>{{7001, "Smoke", 2}}));
+    EXPECT_TRUE(findMissingTypes(df3, kDf1, store).empty());  // 7001 -> 4000, 2050 -> 2031
+    EXPECT_TRUE(findMissingTypes(df3, kDf3, store).empty());
+}
+
+TEST_F(ItemConversion, SuggestedTerrainIsPrefixedForLandWarriorFromDf1AndDf2) {
+    struct Case {
+        DfType from, to;
+        const char* terrain;
+        const char* expected;
+    };
+    const Case cases[] = {{kDf2, kDf3, "desert", "DF2desert"}, {kDf1, kDf3, "harbour", "DF1harbour"},
+                          {kDf3, kDf2, "alpine", "alpine"},    {kDf3, kDf1, "alpine", "alpine"},
+                          {kDf1, kDf2, "harbour", "harbour"},  {kDf2, kDf1, "desert", "desert"},
+                          {kDf2, kDf2, "desert", "desert"}};
+    for (const auto& c : cases) {
+        AnyMission converted = emptyMission(c.to);
+        setTerrain(converted, c.terrain);
+        EXPECT_EQ(suggestedTerrain(converted, c.from), c.expected) << c.from << " -> " << c.to;
+    }
+    // The answer is fitted into the 16-byte field.
+    AnyMission df3 = emptyMission(kDf3);
+    setTerrain(df3, "DF2" + std::string("abcdefghijklmnop"));
+    EXPECT_EQ(std::get<Df3Mission>(df3).header.terrain.text(), "DF2abcdefghijklm");
+    setTerrain(df3, "x");
+    EXPECT_EQ(std::get<Df3Mission>(df3).header.terrain.raw(), "x" + std::string(15, '\0'));
+}
+
+// ---------------------------------------------------------------------------------------------
+// The report.
+
+bool reportHas(const ConversionReport& report, ReportLine::Kind kind, std::string_view words) {
+    return std::any_of(report.lines.begin(), report.lines.end(), [&](const ReportLine& line) {
+        return line.kind == kind && line.text.find(words) != std::string::npos;
+    });
+}
+
+TEST_F(ItemConversion, ReportNamesWhatDelta1CannotHold) {
+    Df3Mission df3;
+    df3.header.briefing.set("Hold the pass.");
+    df3.header.tt_file.set("alpine.tt");
+    df3.header.water_level = 40;
+    df3.header.fog_level = 2;
+    df3.header.fog_color = 255;
+    df3.header.teammate = {2, 3};
+    df3.header.loadout_value2[3] = 9;
+    df3.header.environment_file.set("night.env");
+    df3.header.header_text22.set("??");
+    auto& item = df3.items.emplace_back();
+    item.type_id = 1001;
+    item.grenades = 4;
+    recountItems(df3.header, df3.items);
+
+    ScriptedChooser chooser;
+    ConversionReport report;
+    (void)ConvertDF3ToDF1(df3, store, chooser, &report);
+    EXPECT_EQ(report.from, kDf3);
+    EXPECT_EQ(report.to, kDf1);
+    const std::pair<ReportLine::Kind, const char*> expected[] = {
+        {ReportLine::Kind::Dropped, "briefing (14 characters"},
+        {ReportLine::Kind::Dropped, "tt_file \"alpine.tt\""},
+        {ReportLine::Kind::Dropped, "water_level 40"},
+        {ReportLine::Kind::Dropped, "fog_level 2"},
+        {ReportLine::Kind::Dropped, "fog_color 255"},
+        {ReportLine::Kind::Dropped, "teammate 2 3"},
+        {ReportLine::Kind::Dropped, "slots 2 to 5"},
+        {ReportLine::Kind::Dropped, "environment_file \"night.env\""},
+        {ReportLine::Kind::Dropped, "header_text22"},
+        {ReportLine::Kind::Dropped, "grenades"},
+    };
+    for (const auto& [kind, words] : expected) EXPECT_TRUE(reportHas(report, kind, words)) << words << "\n" << report.toText();
+    EXPECT_FALSE(reportHas(report, ReportLine::Kind::Set, ""));
+}
+
+TEST_F(ItemConversion, ReportNamesTheDefaultsSetAndIsQuietAboutDefaultsItDrops) {
+    Df2Mission df2;  // nothing set but the defaults an ascii DF2 mission gets
+    df2::setFileDefaults(df2.header);
+    ScriptedChooser chooser;
+    ConversionReport toDf3;
+    (void)ConvertDF2ToDF3(df2, store, chooser, &toDf3);
+    EXPECT_FALSE(toDf3.has(ReportLine::Kind::Dropped)) << toDf3.toText();
+    EXPECT_TRUE(reportHas(toDf3, ReportLine::Kind::Set, "environment_file \"day1.env\""));
+    EXPECT_FALSE(reportHas(toDf3, ReportLine::Kind::Set, "left empty"));
+
+    df2.header.clouds_file.set("clouds09.pcx");
+    df2.header.sky_file.set("sky2.tga");
+    ConversionReport toDf1;
+    (void)ConvertDF2ToDF1(df2, store, chooser, &toDf1);
+    EXPECT_TRUE(reportHas(toDf1, ReportLine::Kind::Dropped, "clouds_file \"clouds09.pcx\""));
+    EXPECT_TRUE(reportHas(toDf1, ReportLine::Kind::Dropped, "sky_file \"sky2.tga\""));
+
+    ConversionReport toDf2;
+    (void)ConvertDF1ToDF2(Df1Mission{}, store, chooser, &toDf2);
+    EXPECT_TRUE(reportHas(toDf2, ReportLine::Kind::Set, "clouds_file \"clouds05.pcx\""));
+    EXPECT_TRUE(reportHas(toDf2, ReportLine::Kind::Set, "header_levels 128"));
+    EXPECT_TRUE(reportHas(toDf2, ReportLine::Kind::Set, "briefing left empty"));
+}
+
+TEST_F(ItemConversion, ReportCountsTheItemsReplacedSkippedAndRemoved) {
+    const auto source = df1With({2031, 5040, 2031, 5041, 5041, 1042, 1001});
+    ScriptedChooser chooser({Answer::skip(), Answer::remove(), Answer::remove(), Answer::replace(1001)});
+    ConversionReport report;
+    (void)ConvertDF1ToDF2(source, store, chooser, &report);
+    const std::string text = report.toText();
+    EXPECT_NE(text.find("Replaced: 2031 \"Jeep\" by 2005 \"Humvee\" (2 items)"), std::string::npos) << text;
+    EXPECT_NE(text.find("Skipped: 5040 kept, though Delta Force 2 does not know it (1 item)"), std::string::npos) << text;
+    EXPECT_NE(text.find("Removed: 5041 set to type 0 (2 items)"), std::string::npos) << text;
+    EXPECT_NE(text.find("Replaced: 1042 by 1001 \"Tree\" (1 item)"), std::string::npos) << text;
+    EXPECT_EQ(text.find("1001 \"Tree\" by"), std::string::npos);  // an existing type is not a change
+}
+
+}  // namespace
+}  // namespace vok

@@ -1,0 +1,269 @@
+// The six conversions against the header tables, on generated missions and the worked examples.
+#include <gtest/gtest.h>
+
+#include "mission/core/mission_binary.h"
+#include "tests/conversion/conversion_fixture.h"
+#include "tests/support/mission_generator.h"
+#include "tests/support/scripted_chooser.h"
+
+namespace vok {
+namespace {
+
+using testing::ConversionLists;
+using testing::ScriptedChooser;
+
+template <class S, class T, T (*F)(const S&, ListStore&, ReplacementChooser&, ConversionReport*), DfType From,
+          DfType To>
+struct Direction {
+    using Source = S;
+    using Target = T;
+    static T convert(const S& s, ListStore& l, ReplacementChooser& c, ConversionReport* r = nullptr) {
+        return F(s, l, c, r);
+    }
+    static constexpr DfType from = From;
+    static constexpr DfType to = To;
+};
+
+using Directions = ::testing::Types<Direction<Df1Mission, Df2Mission, &ConvertDF1ToDF2, kDf1, kDf2>,
+                                    Direction<Df1Mission, Df3Mission, &ConvertDF1ToDF3, kDf1, kDf3>,
+                                    Direction<Df2Mission, Df1Mission, &ConvertDF2ToDF1, kDf2, kDf1>,
+                                    Direction<Df2Mission, Df3Mission, &ConvertDF2ToDF3, kDf2, kDf3>,
+                                    Direction<Df3Mission, Df1Mission, &ConvertDF3ToDF1, kDf3, kDf1>,
+                                    Direction<Df3Mission, Df2Mission, &ConvertDF3ToDF2, kDf3, kDf2>>;
+
+class DirectionNames {
+public:
+    template <class D>
+    static std::string GetName(int) {
+        return std::string(versionKey(D::from)) + "To" + std::string(versionKey(D::to));
+    }
+};
+
+template <class D>
+class ConvertDirection : public ConversionLists {
+protected:
+    using Source = typename D::Source;
+    using Target = typename D::Target;
+
+    /// A generated mission in which a third of the items carry types the lists talk about.
+    static Source generated(std::uint32_t seed) {
+        testing::GeneratorOptions options;
+        options.maxItems = 80;
+        options.maxEvents = 8;
+        auto m = testing::generateMission<Source>(seed, options);
+        static constexpr std::int32_t kInteresting[] = {1001, 1040, 2031, 2005, 2050, 3001, 4000,
+                                                        5001, 6013, 7001, 9999, 0,    -5,   70000};
+        for (std::size_t i = 0; i < m.items.size(); i += 3) {
+            m.items[i].type_id = kInteresting[(seed + i) % std::size(kInteresting)];
+        }
+        recountItems(m.header, m.items);
+        return m;
+    }
+
+    /// The questions a conversion of `s` must ask, in item order.
+    static std::vector<ScriptedChooser::Question> expectedQuestions(const Source& s) {
+        std::vector<ScriptedChooser::Question> questions;
+        for (const auto& item : s.items) {
+            const std::int32_t t = item.type_id;
+            if (testing::fitsIn16(t) && !testing::knownIn(D::to, t) && !testing::listedReplacement(D::from, D::to, t)) {
+                questions.push_back({static_cast<std::int16_t>(t), D::from, D::to});
+            }
+        }
+        return questions;
+    }
+};
+
+TYPED_TEST_SUITE(ConvertDirection, Directions, DirectionNames);
+
+TYPED_TEST(ConvertDirection, GeneratedMissionsComeOutAsTheTablesSay) {
+    using D = TypeParam;
+    using Target = typename D::Target;
+    // Each policy once: keep the type, set it to 0, or replace it by a Marker (which moves items
+    // into another count).
+    const std::pair<ReplacementAnswer, std::optional<std::int32_t>> answers[] = {
+        {ReplacementAnswer::skip(), std::nullopt},
+        {ReplacementAnswer::remove(), 0},
+        {ReplacementAnswer::replace(6001), 6001},
+    };
+    for (std::uint32_t seed = 1; seed <= 12; ++seed) {
+        const auto source = this->generated(seed);
+        for (const auto& [answer, chosen] : answers) {
+            ScriptedChooser chooser({}, answer);
+            const Target actual = D::convert(source, this->store, chooser);
+            const auto expected = testing::expectedMission<Target>(
+                source, [&, c = chosen](std::size_t, std::int32_t t) { return testing::expectedType(D::from, D::to, t, c); });
+            ASSERT_EQ(actual.header, expected.header) << "seed " << seed;
+            ASSERT_EQ(actual.items, expected.items) << "seed " << seed;
+            ASSERT_EQ(actual, expected) << "seed " << seed;
+            EXPECT_EQ(chooser.asked, this->expectedQuestions(source)) << "seed " << seed;
+            EXPECT_EQ(chooser.finished, 1);
+            // The result is a valid binary mission: its counts describe its records.
+            EXPECT_NO_THROW(checkBinaryInvariants(actual, "converted"));
+        }
+    }
+}
+
+TYPED_TEST(ConvertDirection, ConvertMissionGivesTheSameAsTheNamedOperation) {
+    using D = TypeParam;
+    const auto source = this->generated(77);
+    ScriptedChooser first({}, ReplacementAnswer::remove());
+    ScriptedChooser second({}, ReplacementAnswer::remove());
+    const AnyMission viaAny = convertMission(AnyMission(source), D::to, this->store, second);
+    EXPECT_EQ(std::get<typename D::Target>(viaAny), D::convert(source, this->store, first));
+    // The same version comes back unchanged, and nothing is asked.
+    ScriptedChooser none;
+    EXPECT_EQ(std::get<typename D::Source>(convertMission(AnyMission(source), D::from, this->store, none)), source);
+    EXPECT_TRUE(none.asked.empty());
+    EXPECT_THROW(convertMission(AnyMission(source), 4, this->store, none), std::invalid_argument);
+}
+
+TYPED_TEST(ConvertDirection, TheResultDoesNotDependOnEarlierConversions) {
+    using D = TypeParam;
+    const auto source = this->generated(5);
+    ScriptedChooser chooser({}, ReplacementAnswer::skip());
+    const auto first = D::convert(source, this->store, chooser);
+    // Convert other missions of both other versions into the same target in between.
+    for (std::uint32_t seed : {100u, 101u}) {
+        const auto other = testing::generateMission<Df3Mission>(seed);
+        (void)convertMission(AnyMission(other), D::to, this->store, chooser);
+        (void)convertMission(AnyMission(testing::generateMission<Df1Mission>(seed)), D::to, this->store, chooser);
+    }
+    EXPECT_EQ(D::convert(source, this->store, chooser), first);
+}
+
+TYPED_TEST(ConvertDirection, ItemsAreCopiedFieldByFieldAndTargetOnlyFieldsAreZero) {
+    using D = TypeParam;
+    const auto source = this->generated(9);
+    ASSERT_FALSE(source.items.empty());
+    ScriptedChooser chooser({}, ReplacementAnswer::skip());
+    const auto target = D::convert(source, this->store, chooser);
+    ASSERT_EQ(target.items.size(), source.items.size());
+    for (std::size_t i = 0; i < source.items.size(); ++i) {
+        const std::string from = testing::recordBytes(source.items[i]);
+        const std::string to = testing::recordBytes(target.items[i]);
+        // Offsets 4 to 91, without item_number at 8: the shared fields, in the same place.
+        EXPECT_EQ(to.substr(4, 4), from.substr(4, 4)) << "item " << i;
+        EXPECT_EQ(to.substr(12, 80), from.substr(12, 80)) << "item " << i;
+        EXPECT_EQ(target.items[i].item_number, static_cast<std::int32_t>(i));
+        // item_tail, or the Land Warrior fields and item_text: nothing of the source's.
+        EXPECT_EQ(to.substr(92), std::string(to.size() - 92, '\0')) << "item " << i;
+    }
+}
+
+TYPED_TEST(ConvertDirection, NoItemsGiveFourZeroCounts) {
+    using D = TypeParam;
+    auto source = this->generated(3);
+    source.items.clear();
+    recountItems(source.header, source.items);
+    ScriptedChooser chooser;
+    const auto target = D::convert(source, this->store, chooser);
+    EXPECT_TRUE(target.items.empty());
+    EXPECT_EQ(std::tie(target.header.item_count_a, target.header.item_count_b, target.header.item_count_c,
+                       target.header.item_count_d),
+              std::make_tuple(0, 0, 0, 0));
+    EXPECT_TRUE(chooser.asked.empty());
+}
+
+TYPED_TEST(ConvertDirection, NumEventsZeroGivesNoEventsTriggersOrActions) {
+    using D = TypeParam;
+    testing::GeneratorOptions options;
+    options.maxEvents = 6;
+    typename D::Source source;
+    for (std::uint32_t seed = 1; source.triggers.empty(); ++seed) {
+        source = testing::generateMission<typename D::Source>(seed, options);
+    }
+    source.header.num_events = 0;
+    ScriptedChooser chooser;
+    ConversionReport report;
+    const auto target = D::convert(source, this->store, chooser, &report);
+    EXPECT_EQ(std::tie(target.num_event_records, target.num_trigger_records, target.num_action_records),
+              std::make_tuple(0, 0, 0));
+    EXPECT_TRUE(target.events.empty());
+    EXPECT_TRUE(target.triggers.empty());
+    EXPECT_TRUE(target.actions.empty());
+    EXPECT_EQ(target.header.num_events, 0);
+    EXPECT_TRUE(report.has(ReportLine::Kind::Dropped));
+    EXPECT_NE(report.toText().find("num_events is 0"), std::string::npos) << report.toText();
+}
+
+// ---------------------------------------------------------------------------------------------
+// The worked examples.
+
+TEST_F(ConversionLists, EquipmentGoesToLoadoutSlotOneAndComesBack) {
+    Df2Mission df2;
+    df2.header.default_equipment = {10, 20, 30, 40};
+    ScriptedChooser chooser;
+    const Df3Mission df3 = ConvertDF2ToDF3(df2, store, chooser);
+    EXPECT_EQ(df3.header.loadout_value1[0], 20);
+    EXPECT_EQ(df3.header.loadout_value2[0], 30);
+    EXPECT_EQ(df3.header.loadout_value3[0], 40);
+    EXPECT_EQ(df3.header.loadout_value4[0], 10);
+    EXPECT_EQ(df3.header.loadout_value5, (df3::LoadoutTable{}));
+    for (const auto* table : {&df3.header.loadout_value1, &df3.header.loadout_value2, &df3.header.loadout_value3,
+                              &df3.header.loadout_value4}) {
+        EXPECT_TRUE(std::all_of(table->begin() + 1, table->end(), [](auto v) { return v == 0; }));
+    }
+    EXPECT_EQ(ConvertDF3ToDF2(df3, store, chooser).header.default_equipment, (std::array<std::uint8_t, 4>{10, 20, 30, 40}));
+    EXPECT_EQ(ConvertDF3ToDF1(df3, store, chooser).header.default_equipment, (std::array<std::uint8_t, 4>{10, 20, 30, 40}));
+
+    Df1Mission df1;
+    df1.header.default_equipment = {1, 2, 3, 4};
+    const Df3Mission fromDf1 = ConvertDF1ToDF3(df1, store, chooser);
+    EXPECT_EQ(ConvertDF3ToDF1(fromDf1, store, chooser).header.default_equipment, df1.header.default_equipment);
+}
+
+TEST_F(ConversionLists, NamesAreCutTo32OrPaddedTo40) {
+    Df1Mission df1;
+    const std::string forty = "Operation Silent Harbour at Dawn Patrol!";
+    ASSERT_EQ(forty.size(), 40u);
+    df1.header.name.set(forty);
+    df1.header.designer.set("Someone");
+    ScriptedChooser chooser;
+    ConversionReport report;
+    const Df3Mission df3 = ConvertDF1ToDF3(df1, store, chooser, &report);
+    EXPECT_EQ(df3.header.name.text(), forty.substr(0, 32));
+    EXPECT_EQ(df3.header.designer.text(), "Someone");
+    EXPECT_EQ(ConvertDF1ToDF2(df1, store, chooser).header.name.text(), forty.substr(0, 32));
+    ASSERT_TRUE(report.has(ReportLine::Kind::Cut));
+    EXPECT_NE(report.toText().find("name to 32 characters: \"" + forty.substr(0, 32) + "\" (was \"" + forty + "\")"),
+              std::string::npos)
+        << report.toText();
+
+    Df3Mission ten;
+    ten.header.name.set("Ten chars!");
+    const Df1Mission back = ConvertDF3ToDF1(ten, store, chooser);
+    EXPECT_EQ(back.header.name.raw(), "Ten chars!" + std::string(30, '\0'));
+}
+
+TEST_F(ConversionLists, ItemsAreNumberedFromZero) {
+    Df2Mission df2;
+    for (int i = 0; i < 3; ++i) {
+        auto& item = df2.items.emplace_back();
+        item.type_id = 1001;
+        item.item_number = 17 + i;
+    }
+    recountItems(df2.header, df2.items);
+    ScriptedChooser chooser;
+    const Df3Mission df3 = ConvertDF2ToDF3(df2, store, chooser);
+    ASSERT_EQ(df3.items.size(), 3u);
+    for (int i = 0; i < 3; ++i) EXPECT_EQ(df3.items[static_cast<std::size_t>(i)].item_number, i);
+}
+
+TEST_F(ConversionLists, CountsFollowTheFinalTypes) {
+    // Three Land Warrior effects (count c) become 4000 objects (count a) in Delta Force 1; a
+    // removed item is counted in item_count_b.
+    Df3Mission df3;
+    for (std::int32_t type : {7001, 7001, 7001, 5999, 1001}) df3.items.emplace_back().type_id = type;
+    recountItems(df3.header, df3.items);
+    ASSERT_EQ(df3.header.item_count_c, 3);
+    ScriptedChooser chooser({ReplacementAnswer::remove()});
+    const Df1Mission df1 = ConvertDF3ToDF1(df3, store, chooser);
+    EXPECT_EQ(df1.items[0].type_id, 4000);
+    EXPECT_EQ(df1.items[3].type_id, 0);
+    EXPECT_EQ(std::tie(df1.header.item_count_a, df1.header.item_count_b, df1.header.item_count_c,
+                       df1.header.item_count_d),
+              std::make_tuple(3, 2, 0, 0));
+}
+
+}  // namespace
+}  // namespace vok
