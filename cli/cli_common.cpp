@@ -37,7 +37,9 @@ void Context::fail(const Error& error, std::optional<DfType> asciiVersion) const
         }
         err << "vok: " << error.path() << ":\n" << message << "\n";
     } else {
-        err << "vok: " << (error.path().empty() ? "" : error.path() + ": ") << error.describe() << "\n";
+        err << "vok: " << (error.path().empty() ? "" : error.path() + ": ") << error.describe();
+        if (error.line() > 0) err << " at line " << error.line();
+        err << "\n";
     }
     throw Failed();
 }

@@ -59,9 +59,6 @@ Summary summarise(const AnyMission& mission, MissionForm form) {
                     s.areaTriggers.insert(item.wpnumber);
                 }
             }
-            for (std::size_t w = 0; w < m.waypoints.size(); ++w) {
-                if (m.waypoints[w].attrib != 0) s.waypoints.insert(static_cast<int>(w + 1));
-            }
             s.events = m.events.size();
             s.triggers = m.triggers.size();
             s.actions = m.actions.size();

@@ -132,7 +132,15 @@ int listsLearnCommand(Context& context, DfType version, const std::vector<std::s
     }
     auto& entries = lists.editEntries(version);
     for (std::int32_t id : added) {
-        entries.push_back({static_cast<std::int16_t>(id), placeholderDescription(id)});
+        // An entry with an empty description (which makes the type count as missing) gets the
+        // placeholder; a second entry for the identifier would only hide it.
+        const auto existing = std::find_if(entries.rbegin(), entries.rend(),
+                                           [id](const ItemListEntry& entry) { return entry.ItemId == id; });
+        if (existing != entries.rend()) {
+            existing->Description = placeholderDescription(id);
+        } else {
+            entries.push_back({static_cast<std::int16_t>(id), placeholderDescription(id)});
+        }
     }
     try {
         lists.SaveList(itemListOf(version));
