@@ -1,0 +1,291 @@
+#include "conversion/replace_dialog.h"
+
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QDir>
+#include <QEventLoop>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QListWidget>
+#include <QMouseEvent>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+#include "converter/look.h"
+#include "lists/codepage.h"
+
+namespace vok::converter {
+
+namespace {
+
+const QString kTitle = QStringLiteral("Vok Tamber's Mission Converter");
+
+// A sorted list box: the entry goes before the first entry that sorts after it, letter case
+// ignored, so equal entries keep the order in which they came.
+void addSorted(QListWidget& list, const QString& text) {
+    int row = 0;
+    while (row < list.count() && QString::compare(list.item(row)->text(), text, Qt::CaseInsensitive) <= 0) ++row;
+    list.insertItem(row, text);
+}
+
+QPushButton* button(QWidget* parent, const char* name, const char* caption) {
+    auto* b = new QPushButton(QString::fromLatin1(caption), parent);
+    b->setObjectName(QString::fromLatin1(name));
+    b->setAutoDefault(false);
+    return b;
+}
+
+}  // namespace
+
+QString fourDigits(int id) { return QStringLiteral("%1").arg(id, 4, 10, QLatin1Char('0')); }
+
+frmReplace::frmReplace(const ListStore& lists, QString programFolder, ui::Launcher& launcher, QWidget* parent)
+    : QDialog(parent), lists_(lists), programFolder_(std::move(programFolder)), launcher_(launcher) {
+    setObjectName(QStringLiteral("frmReplace"));
+    setWindowTitle(kTitle);
+    paintWhiteOnBlack(*this);
+
+    fraNotFound_ = new QGroupBox(this);
+    fraNotFound_->setObjectName(QStringLiteral("fraNotFound"));
+    lblNotFound_ = new QLabel(fraNotFound_);
+    lblNotFound_->setObjectName(QStringLiteral("lblNotFound"));
+    (new QVBoxLayout(fraNotFound_))->addWidget(lblNotFound_);
+
+    fraReplace_ = new QGroupBox(this);
+    fraReplace_->setObjectName(QStringLiteral("fraReplace"));
+    cboDfVersion_ = new QComboBox(fraReplace_);
+    cboDfVersion_->setObjectName(QStringLiteral("cboDfVersion"));
+    cboDfVersion_->addItems({QStringLiteral("Delta Force 1"), QStringLiteral("Delta Force 2"),
+                             QStringLiteral("Delta Force 3")});
+    cboDfVersion_->setCurrentIndex(-1);
+    cboListType_ = new QComboBox(fraReplace_);
+    cboListType_->setObjectName(QStringLiteral("cboListType"));
+    cboListType_->addItems({QStringLiteral("Decorations"), QStringLiteral("Vehicles"), QStringLiteral("Buildings"),
+                            QStringLiteral("Objects"), QStringLiteral("People"), QStringLiteral("Markers"),
+                            QStringLiteral("Effects")});
+    cboListType_->setCurrentIndex(-1);
+    lstID_ = new QListWidget(fraReplace_);
+    lstID_->setObjectName(QStringLiteral("lstID"));
+    lstID_->setMaximumWidth(80);
+    lstDescription_ = new QListWidget(fraReplace_);
+    lstDescription_->setObjectName(QStringLiteral("lstDescription"));
+    cmdOk_ = button(fraReplace_, "cmdOk", "OK");
+    cmdOkAll_ = button(fraReplace_, "cmdOkAll", "OK-A");
+    cmdOkSave_ = button(fraReplace_, "cmdOkSave", "OK-S");
+    cmdOkSave_->setToolTip(QStringLiteral("Right click to start the list editor"));
+    cmdSkip_ = button(fraReplace_, "cmdSkip", "Skip");
+    cmdRemove_ = button(fraReplace_, "cmdRemove", "Remove");
+
+    auto* grid = new QGridLayout(fraReplace_);
+    grid->addWidget(cboDfVersion_, 0, 0);
+    grid->addWidget(cboListType_, 0, 1);
+    grid->addWidget(lstID_, 1, 0);
+    grid->addWidget(lstDescription_, 1, 1);
+    auto* buttons = new QHBoxLayout;
+    for (QPushButton* b : {cmdOk_, cmdOkAll_, cmdOkSave_, cmdSkip_, cmdRemove_}) buttons->addWidget(b);
+    grid->addLayout(buttons, 2, 0, 1, 2);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(fraNotFound_);
+    layout->addWidget(fraReplace_, 1);
+    resize(460, 420);
+
+    connect(cboDfVersion_, &QComboBox::currentIndexChanged, this, [this] { browse(); });
+    connect(cboListType_, &QComboBox::currentIndexChanged, this, [this] { browse(); });
+    connect(lstDescription_, &QListWidget::currentRowChanged, this, [this](int row) { descriptionChosen(row); });
+    connect(lstID_, &QListWidget::currentRowChanged, this, [this](int row) { idChosen(row); });
+    connect(cmdOk_, &QPushButton::clicked, this, [this] { chooseWithSelectedType(ReplacementAnswer::Remember::No); });
+    connect(cmdOkAll_, &QPushButton::clicked, this,
+            [this] { chooseWithSelectedType(ReplacementAnswer::Remember::ForRun); });
+    connect(cmdOkSave_, &QPushButton::clicked, this,
+            [this] { chooseWithSelectedType(ReplacementAnswer::Remember::AndSave); });
+    connect(cmdSkip_, &QPushButton::clicked, this, [this] { answer(-2, ReplacementAnswer::Remember::No); });
+    connect(cmdRemove_, &QPushButton::clicked, this, [this] { answer(-3, ReplacementAnswer::Remember::No); });
+    cmdOkSave_->installEventFilter(this);
+    updateButtons();
+}
+
+QString frmReplace::listEditorPath() const {
+#if defined(Q_OS_WIN)
+    return QDir(programFolder_).filePath(QStringLiteral("Vok_Tally.exe"));
+#else
+    return QDir(programFolder_).filePath(QStringLiteral("Vok_Tally"));
+#endif
+}
+
+std::int16_t frmReplace::ReplaceObject(std::int16_t iObjectId, DfType iOrgDfType, DfType iNewDfType) {
+    iObjectId_ = iObjectId;
+    iOrgDfType_ = iOrgDfType;
+    iNewDfType_ = iNewDfType;
+    remember_ = ReplacementAnswer::Remember::No;
+
+    fraNotFound_->setTitle(QStringLiteral("This DF%1 Item Does Not Exsist In DF%2").arg(iOrgDfType).arg(iNewDfType));
+    fraReplace_->setTitle(QStringLiteral("Please Select A Replacement (To Be Used In DF%1)").arg(iNewDfType));
+    if (isVersion(iOrgDfType)) {
+        lblNotFound_->setText(QStringLiteral("#:%1 Description: %2")
+                                  .arg(iObjectId)
+                                  .arg(QString::fromStdString(cp1252ToUtf8(lists_.ItemDescription(iOrgDfType, iObjectId)))));
+    }
+    FillReplaceLists(iObjectId, iNewDfType, true);
+    selectFirstDescription();
+
+    ReplaceAnswer = -1;
+    setWindowModality(Qt::ApplicationModal);
+    show();
+    activateWindow();
+    if (ReplaceAnswer == -1) {
+        QEventLoop loop;
+        connect(this, &frmReplace::answered, &loop, &QEventLoop::quit);
+        loop.exec();
+    }
+    hide();
+    return ReplaceAnswer == -2 ? iObjectId_ : ReplaceAnswer;
+}
+
+ReplacementAnswer frmReplace::ask(std::int16_t objectId, DfType orgVersion, DfType newVersion) {
+    const std::int16_t result = ReplaceObject(objectId, orgVersion, newVersion);
+    if (ReplaceAnswer == -2) return ReplacementAnswer::skip();
+    if (ReplaceAnswer == -3) return ReplacementAnswer::remove();
+    return ReplacementAnswer::replace(result, remember_);
+}
+
+void frmReplace::FillReplaceLists(int blockStart, int version, bool preset) {
+    const int q = blockStart / 1000;
+    filling_ = true;
+    if (preset) {
+        cboDfVersion_->setCurrentIndex(isVersion(version) ? version - 1 : -1);
+        // Blocks of 8000 and above have no category: none is shown, though the lists show the block.
+        cboListType_->setCurrentIndex(q <= 0 ? 0 : q <= 7 ? q - 1 : -1);
+    }
+    lstID_->clear();
+    lstDescription_->clear();
+    if (isVersion(version)) {
+        const int first = q * 1000;
+        const int last = first + 999;
+        for (const ItemListEntry& entry : lists_.Entries(static_cast<DfType>(version))) {
+            if (entry.ItemId < first || entry.ItemId > last) continue;
+            const QString id = fourDigits(entry.ItemId);
+            addSorted(*lstID_, id);
+            addSorted(*lstDescription_,
+                      QString::fromStdString(cp1252ToUtf8(entry.Description)) + QStringLiteral(" ID:") + id);
+        }
+    }
+    filling_ = false;
+    updateButtons();
+}
+
+void frmReplace::browse() {
+    if (filling_) return;
+    const int category = cboListType_->currentIndex();
+    FillReplaceLists(category < 0 ? 1000 : (category + 1) * 1000, cboDfVersion_->currentIndex() + 1, false);
+    selectFirstDescription();
+}
+
+void frmReplace::selectFirstDescription() {
+    if (lstDescription_->count() == 0) return;
+    if (lstDescription_->currentRow() == 0) {
+        descriptionChosen(0);
+    } else {
+        lstDescription_->setCurrentRow(0);
+    }
+}
+
+// The two lists are in different orders; they are kept in step by the identifier text, which
+// ends every description entry (" ID:2031").
+void frmReplace::descriptionChosen(int row) {
+    if (filling_ || syncing_ || row < 0) return;
+    syncing_ = true;
+    const QString text = lstDescription_->item(row)->text();
+    for (int i = 0; i < lstID_->count(); ++i) {
+        if (text.endsWith(QStringLiteral(" ID:") + lstID_->item(i)->text())) {
+            lstID_->setCurrentRow(i);
+            break;
+        }
+    }
+    syncing_ = false;
+    updateButtons();
+}
+
+void frmReplace::idChosen(int row) {
+    if (filling_ || syncing_ || row < 0) {
+        updateButtons();
+        return;
+    }
+    syncing_ = true;
+    const QString suffix = QStringLiteral(" ID:") + lstID_->item(row)->text();
+    for (int i = 0; i < lstDescription_->count(); ++i) {
+        if (lstDescription_->item(i)->text().endsWith(suffix)) {
+            lstDescription_->setCurrentRow(i);
+            break;
+        }
+    }
+    syncing_ = false;
+    updateButtons();
+}
+
+void frmReplace::updateButtons() {
+    // Without a selected type (an empty category) only "Skip" and "Remove" can answer.
+    const bool chosen = lstID_->currentItem() != nullptr;
+    cmdOk_->setEnabled(chosen);
+    cmdOkAll_->setEnabled(chosen);
+    cmdOkSave_->setEnabled(chosen);
+}
+
+void frmReplace::chooseWithSelectedType(ReplacementAnswer::Remember remember) {
+    const QListWidgetItem* item = lstID_->currentItem();
+    if (item == nullptr) return;
+    answer(static_cast<std::int16_t>(item->text().toInt()), remember);
+}
+
+void frmReplace::answer(std::int16_t value, ReplacementAnswer::Remember remember) {
+    remember_ = remember;
+    ReplaceAnswer = value;
+    emit answered();
+}
+
+void frmReplace::closeEvent(QCloseEvent* event) {
+    // Closing the window keeps the item's type, like "Skip".
+    if (ReplaceAnswer == -1) answer(-2, ReplacementAnswer::Remember::No);
+    event->accept();
+}
+
+void frmReplace::reject() {
+    if (ReplaceAnswer == -1) answer(-2, ReplacementAnswer::Remember::No);
+}
+
+bool frmReplace::eventFilter(QObject* watched, QEvent* event) {
+    // The right mouse button on "OK-S" starts the list editor and answers nothing, also while the
+    // button is disabled (an empty category), when the lists most likely need an edit.
+    if (watched == cmdOkSave_ && event->type() == QEvent::MouseButtonPress &&
+        static_cast<QMouseEvent*>(event)->button() == Qt::RightButton) {
+        launcher_.startProgram(listEditorPath(), {}, programFolder_);
+        return true;
+    }
+    return QDialog::eventFilter(watched, event);
+}
+
+// ---------------------------------------------------------------------------------------------
+
+DialogReplacementChooser::DialogReplacementChooser(const ListStore& lists, QString programFolder, ui::Seams& seams,
+                                                   QString title)
+    : lists_(lists), programFolder_(std::move(programFolder)), seams_(seams), title_(std::move(title)) {}
+
+DialogReplacementChooser::~DialogReplacementChooser() = default;
+
+ReplacementAnswer DialogReplacementChooser::choose(std::int16_t objectId, DfType sourceVersion, DfType targetVersion) {
+    if (!dialog_) dialog_ = std::make_unique<frmReplace>(lists_, programFolder_, seams_.launcher);
+    return dialog_->ask(objectId, sourceVersion, targetVersion);
+}
+
+void DialogReplacementChooser::replacementNotSaved(const Error& error) {
+    seams_.messages.inform(dialog_.get(), title_,
+                           QStringLiteral("Warning!, The Replacement Could Not Be Saved In The List File:\r\n") +
+                               QString::fromStdString(fileErrorMessage(error)) +
+                               QStringLiteral("\r\nIt Is Remembered Until The Program Ends."));
+}
+
+void DialogReplacementChooser::conversionFinished() { dialog_.reset(); }
+
+}  // namespace vok::converter

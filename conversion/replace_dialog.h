@@ -1,0 +1,122 @@
+#pragma once
+// frmReplace: the converter's dialog that asks what to do with an item whose type the target
+// version lacks and that no remembered replacement covers. It lists the target version's types of
+// the missing item's thousand-block and answers "OK" (this item), "OK-A" (every such item this
+// run), "OK-S" (and from now on, saved in the replacement list), "Skip" or "Remove". The
+// conversion engine does the remembering; the dialog only answers.
+//
+// DialogReplacementChooser is what the converter hands to the engine: it creates the dialog on the
+// first question of a conversion and discards it when the conversion ends.
+
+#include <QDialog>
+#include <QString>
+#include <cstdint>
+#include <memory>
+
+#include "conversion/chooser.h"
+#include "lists/list_store.h"
+#include "ui/seams.h"
+
+class QComboBox;
+class QGroupBox;
+class QLabel;
+class QListWidget;
+class QPushButton;
+
+namespace vok::converter {
+
+class frmReplace : public QDialog {
+    Q_OBJECT
+
+public:
+    frmReplace(const ListStore& lists, QString programFolder, ui::Launcher& launcher, QWidget* parent = nullptr);
+
+    /// Asks about one item and waits, processing window events, for the answer: the chosen type
+    /// ("OK", "OK-A", "OK-S"), `iObjectId` itself ("Skip", or the window closed) or -3 ("Remove").
+    /// How the chosen type is to be remembered is in lastRemember() afterwards.
+    std::int16_t ReplaceObject(std::int16_t iObjectId, DfType iOrgDfType, DfType iNewDfType);
+
+    /// The same as an answer for the conversion engine.
+    ReplacementAnswer ask(std::int16_t objectId, DfType orgVersion, DfType newVersion);
+
+    ReplacementAnswer::Remember lastRemember() const { return remember_; }
+
+    /// Fills the two lists with the types of `version` in the thousand-block of `blockStart`;
+    /// `preset` also selects that version and the block's category in the drop-down lists.
+    void FillReplaceLists(int blockStart, int version, bool preset);
+
+    /// -1 while unanswered, -2 "Skip", -3 "Remove", otherwise the chosen type.
+    std::int16_t ReplaceAnswer = -1;
+
+    /// The program the right mouse button on "OK-S" starts.
+    QString listEditorPath() const;
+
+signals:
+    void answered();
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    void reject() override;  // Esc
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void answer(std::int16_t value, ReplacementAnswer::Remember remember);
+    void chooseWithSelectedType(ReplacementAnswer::Remember remember);
+    void browse();  // a new version or category was chosen
+    void selectFirstDescription();
+    void descriptionChosen(int row);
+    void idChosen(int row);
+    void updateButtons();
+
+    const ListStore& lists_;
+    QString programFolder_;
+    ui::Launcher& launcher_;
+
+    std::int16_t iObjectId_ = 0;
+    DfType iOrgDfType_ = 0;
+    DfType iNewDfType_ = 0;
+    ReplacementAnswer::Remember remember_ = ReplacementAnswer::Remember::No;
+    bool filling_ = false;  // the lists are being refilled or kept in step: no handlers
+    bool syncing_ = false;
+
+    QGroupBox* fraNotFound_;
+    QLabel* lblNotFound_;
+    QGroupBox* fraReplace_;
+    QComboBox* cboDfVersion_;
+    QComboBox* cboListType_;
+    QListWidget* lstID_;
+    QListWidget* lstDescription_;
+    QPushButton* cmdOk_;
+    QPushButton* cmdOkAll_;
+    QPushButton* cmdOkSave_;
+    QPushButton* cmdSkip_;
+    QPushButton* cmdRemove_;
+};
+
+/// The converter's replacement chooser: the dialog, created when first needed in a conversion and
+/// discarded at its end. A replacement chosen with "OK-S" that could not be written to its list
+/// file is reported in a message box.
+class DialogReplacementChooser : public ReplacementChooser {
+public:
+    DialogReplacementChooser(const ListStore& lists, QString programFolder, ui::Seams& seams, QString title);
+    ~DialogReplacementChooser() override;
+
+    ReplacementAnswer choose(std::int16_t objectId, DfType sourceVersion, DfType targetVersion) override;
+    void replacementNotSaved(const Error& error) override;
+    void conversionFinished() override;
+
+    /// The dialog of the conversion running now; null outside one or before its first question.
+    frmReplace* dialog() const { return dialog_.get(); }
+
+private:
+    const ListStore& lists_;
+    QString programFolder_;
+    ui::Seams& seams_;
+    QString title_;
+    std::unique_ptr<frmReplace> dialog_;
+};
+
+/// "0007", "2031": an identifier with at least four digits.
+QString fourDigits(int id);
+
+}  // namespace vok::converter

@@ -1,0 +1,399 @@
+#include "converter/main_window.h"
+
+#include <QApplication>
+#include <QFrame>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+#include "conversion/convert.h"
+#include "conversion/replace_dialog.h"
+#include "converter/click_label.h"
+#include "converter/look.h"
+#include "converter/remembered_paths.h"
+#include "converter/select_version_dialog.h"
+#include "lists/codepage.h"
+#include "mission/core/error.h"
+#include "mission/core/version_detect.h"
+
+#ifndef VOK_VERSION
+#define VOK_VERSION "0"
+#endif
+
+namespace vok::converter {
+
+namespace {
+
+std::filesystem::path toPath(const QString& path) { return std::filesystem::path(path.toStdU16String()); }
+
+QString fromBytes(const std::string& bytes) { return QString::fromStdString(cp1252ToUtf8(bytes)); }
+
+std::string toBytes(const QString& text) {
+    const std::string utf8 = text.toStdString();
+    if (auto bytes = utf8ToCp1252(utf8)) return *bytes;
+    const QByteArray latin1 = text.toLatin1();  // characters the code page lacks become '?'
+    return std::string(latin1.constData(), static_cast<std::size_t>(latin1.size()));
+}
+
+QPushButton* commandButton(QWidget* parent, const char* name, const char* caption) {
+    auto* button = new QPushButton(QString::fromLatin1(caption), parent);
+    button->setObjectName(QString::fromLatin1(name));
+    return button;
+}
+
+QString versionCaption(DfType version) {
+    return version == kDf3 ? QStringLiteral("DF:LW") : QStringLiteral("DF%1").arg(version);
+}
+
+}  // namespace
+
+struct frmMain::Look {
+    DfType version;
+    QString caption;
+    QColor open;
+    QColor save;
+    bool saveEnabled;
+};
+
+frmMain::frmMain(ui::Seams& seams, ListStore& lists, QString programFolder, Clock clock, FileSystem& fileSystem,
+                 QWidget* parent)
+    : QWidget(parent),
+      seams_(seams),
+      lists_(lists),
+      programFolder_(std::move(programFolder)),
+      clock_(std::move(clock)),
+      fileSystem_(fileSystem),
+      chooser_(std::make_unique<DialogReplacementChooser>(lists, programFolder_, seams, kConverterTitle)) {
+    setObjectName(QStringLiteral("frmMain"));
+    setWindowTitle(kConverterTitle);
+    paintWhiteOnBlack(*this);
+
+    // Open group, on top: the two open commands on their status panel.
+    fraOpenFile_ = new QGroupBox(QStringLiteral("Open File"), this);
+    fraOpenFile_->setObjectName(QStringLiteral("fraOpenFile"));
+    lblColor_ = new QFrame(fraOpenFile_);  // a coloured status panel
+    lblColor_->setObjectName(QStringLiteral("lblColor"));
+    auto* cmdOpenBMS = commandButton(lblColor_, "cmdOpenBMS", "Binary Mission File (*.BMS)");
+    auto* cmdOpenMIS = commandButton(lblColor_, "cmdOpenMIS", "Ascii Mission File (*.MIS)");
+    auto* openButtons = new QHBoxLayout(lblColor_);
+    openButtons->setContentsMargins(8, 8, 8, 8);
+    openButtons->addWidget(cmdOpenBMS);
+    openButtons->addWidget(cmdOpenMIS);
+    (new QVBoxLayout(fraOpenFile_))->addWidget(lblColor_);
+
+    // Save group, in the middle: binary commands on the left, ascii on the right, DF1, DF2, DF:LW.
+    fraSaveFile_ = new QGroupBox(QStringLiteral("Save File"), this);
+    fraSaveFile_->setObjectName(QStringLiteral("fraSaveFile"));
+    lblColor2_ = new QFrame(fraSaveFile_);
+    lblColor2_->setObjectName(QStringLiteral("lblColor2"));
+    auto* saveButtons = new QGridLayout(lblColor2_);
+    saveButtons->setContentsMargins(8, 8, 8, 8);
+    struct SaveCommand {
+        const char* name;
+        const char* caption;
+        DfType target;
+        MissionForm form;
+    };
+    const SaveCommand commands[] = {
+        {"cmdSaveFileBMS1", "As Binary Mission File For DF1 (*.BMS)", kDf1, MissionForm::Binary},
+        {"cmdSaveFileBMS2", "As Binary Mission File For DF2 (*.BMS)", kDf2, MissionForm::Binary},
+        {"cmdSaveFileBMS3", "As Binary Mission File For DF:LW (*.BMS)", kDf3, MissionForm::Binary},
+        {"cmdSaveFileMIS1", "As Ascii Mission File  For DF1 (*.MIS)", kDf1, MissionForm::Ascii},
+        {"cmdSaveFileMIS2", "As Ascii Mission File  For DF2 (*.MIS)", kDf2, MissionForm::Ascii},
+        {"cmdSaveFileMIS3", "As Ascii Mission File  For DF:LW (*.MIS)", kDf3, MissionForm::Ascii},
+    };
+    for (const SaveCommand& command : commands) {
+        auto* button = commandButton(lblColor2_, command.name, command.caption);
+        saveButtons->addWidget(button, command.target - 1, command.form == MissionForm::Binary ? 0 : 1);
+        connect(button, &QPushButton::clicked, this,
+                [this, target = command.target, form = command.form] { saveCommand(target, form); });
+    }
+    (new QVBoxLayout(fraSaveFile_))->addWidget(lblColor2_);
+
+    // About group, at the bottom: the two credit lines.
+    auto* fraAbout = new QGroupBox(QStringLiteral("About"), this);
+    fraAbout->setObjectName(QStringLiteral("fraAbout"));
+    auto* aboutLayout = new QVBoxLayout(fraAbout);
+    const QString aboutTexts[] = {QStringLiteral("Created By Vok Tamber"), QStringLiteral("eMail ") + kAuthorAddress};
+    for (int index = 0; index < 2; ++index) {
+        // The two credit lines are one control array: both are "lblAbout", told apart by "index".
+        auto* label = new ClickLabel(aboutTexts[index], fraAbout);
+        label->setObjectName(QStringLiteral("lblAbout"));
+        label->setProperty("index", index);
+        label->setAlignment(Qt::AlignCenter);
+        label->setCursor(Qt::PointingHandCursor);
+        label->setMargin(3);
+        paintCredits(*label);
+        aboutLayout->addWidget(label);
+        connect(label, &ClickLabel::clicked, this, index == 0 ? &frmMain::showAbout : &frmMain::showMail);
+    }
+
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(fraOpenFile_);
+    layout->addWidget(fraSaveFile_);
+    layout->addWidget(fraAbout);
+
+    connect(cmdOpenBMS, &QPushButton::clicked, this, [this] { openCommand(MissionForm::Binary); });
+    connect(cmdOpenMIS, &QPushButton::clicked, this, [this] { openCommand(MissionForm::Ascii); });
+
+    // Empty: nothing to save yet.
+    paintPanel(*lblColor_, kReady);
+    paintPanel(*lblColor2_, kNothing);
+    fraSaveFile_->setEnabled(false);
+}
+
+frmMain::~frmMain() = default;
+
+bool frmMain::InitilizeItemLists() {
+    try {
+        lists_.InitilizeItemLists();
+        return true;
+    } catch (const Error& error) {
+        seams_.messages.inform(nullptr, kConverterTitle,
+                               QStringLiteral("Warning!, There Was an Error In 'InitilizeItemLists'\r\n") +
+                                   QString::fromStdString(error.path()) + QStringLiteral(": ") +
+                                   QString::fromStdString(error.describe()));
+        return false;
+    }
+}
+
+void frmMain::startUp(const QStringList& arguments) {
+    show();
+    QCoreApplication::processEvents();
+    openCommandLine(commandLineOf(arguments));
+}
+
+QString frmMain::commandLineOf(const QStringList& arguments) {
+    QString line = arguments.join(QLatin1Char(' '));
+    if (line.size() >= 2 && line.startsWith(QLatin1Char('"')) && line.endsWith(QLatin1Char('"'))) {
+        line = line.mid(1, line.size() - 2);
+    }
+    return line;
+}
+
+void frmMain::openCommandLine(const QString& commandLine) {
+    if (commandLine.isEmpty()) return;
+    const QString ending = commandLine.right(3).toUpper();
+    if (ending == QLatin1String("BMS")) {
+        OpenBMSByPath(commandLine);
+    } else if (ending == QLatin1String("MIS")) {
+        OpenMISByPath(commandLine);
+    }
+}
+
+void frmMain::OpenBMSByPath(const QString& path) { openFlow(path, MissionForm::Binary); }
+
+void frmMain::OpenMISByPath(const QString& path) { openFlow(path, MissionForm::Ascii); }
+
+void frmMain::openCommand(MissionForm form) {
+    const bool binary = form == MissionForm::Binary;
+    const QString key = binary ? QStringLiteral("LastOpenBMS") : QStringLiteral("LastOpenMIS");
+    ui::FileRequest request;
+    request.title = QStringLiteral("Please Select Delta Force 1/2/3 Mission");
+    request.filter = binary ? kBinaryFilter : kAsciiFilter;
+    request.filterIndex = 1;
+    request.initialFolder = rememberedFolder(seams_.settings, key);
+    request.defaultExtension = binary ? QStringLiteral("BMS") : QStringLiteral("MIS");
+    request.fileName = OpenFilePath;
+    request.mustExist = true;
+    const std::optional<QString> chosen = seams_.files.open(this, request);
+    if (!chosen) {
+        OpenFilePath.clear();
+        return;
+    }
+    OpenFilePath = *chosen;
+    rememberFolderOf(seams_.settings, key, OpenFilePath);
+    openFlow(OpenFilePath, form);
+}
+
+// A file that cannot be read leaves the window as it was before the open.
+void frmMain::openFlow(const QString& path, MissionForm form) {
+    const Look before = currentLook();
+    beginWork(lblColor_);
+    const bool binary = form == MissionForm::Binary;
+    DfType version = kUnknownVersion;
+    try {
+        version = binary ? BmsVersionOf(toPath(path)) : MisVersionOf(toPath(path), lists_);
+    } catch (const Error& error) {
+        restoreLook(before);
+        report(QString::fromStdString(fileErrorMessage(error)));
+        return;
+    }
+
+    if (version == kUnknownVersion) {
+        showFailed();
+        setEnabled(true);
+        if (seams_.messages.askYesNo(this, kConverterTitle,
+                                     QStringLiteral("The File Version Could Not Be Determined!\r\n"
+                                                    "Do You Want To Select The File Type Manualy?"))) {
+            setEnabled(false);
+            frmSelectVersion dialog;
+            version = dialog.ask();
+            setEnabled(true);
+            activateWindow();
+        }
+        if (version == kUnknownVersion) {
+            showFailed();
+            return;
+        }
+        beginWork(lblColor_);
+    }
+
+    try {
+        storeModel(openMission(toPath(path), version, form));
+    } catch (const Error& error) {
+        restoreLook(before);
+        report(QString::fromStdString(binary || error.fault() == Fault::CannotOpen
+                                          ? fileErrorMessage(error)
+                                          : asciiReaderMessage(asciiReaderName(version), error)));
+        return;
+    } catch (const std::exception& error) {
+        restoreLook(before);
+        report(path + QStringLiteral("\r\n") + QString::fromLocal8Bit(error.what()));
+        return;
+    }
+    CurrentDfVersion = version;
+    heldFileTitle_ = fileTitleOf(path);
+    fraOpenFile_->setTitle(QStringLiteral("Open File: ") + heldFileTitle_ + QStringLiteral(" (From: ") +
+                           versionCaption(version) + QLatin1Char(')'));
+    paintPanel(*lblColor_, kReady);
+    paintPanel(*lblColor2_, kReady);
+    fraSaveFile_->setEnabled(true);
+    setEnabled(true);
+}
+
+void frmMain::saveCommand(DfType target, MissionForm form) {
+    if (!isVersion(CurrentDfVersion)) return;
+    if (target != CurrentDfVersion && !convertInto(target)) return;
+
+    const bool binary = form == MissionForm::Binary;
+    const QString key = QStringLiteral("LastSaveDF%1%2").arg(target).arg(binary ? "BMS" : "MIS");
+    // The suggestion is the open file's name up to its first period, with the command's suffix.
+    // After a command-line open there is no open dialog's path: the held file's name serves.
+    const QString title = OpenFilePath.isEmpty() ? heldFileTitle_ : fileTitleOf(OpenFilePath);
+    SaveFileTitle = title.section(QLatin1Char('.'), 0, 0) + (binary ? QStringLiteral(".bms") : QStringLiteral(".mis"));
+
+    ui::FileRequest request;
+    request.title = QStringLiteral("Select File Name To Save As:");
+    request.filter = binary ? kBinaryFilter : kAsciiFilter;
+    request.filterIndex = 1;
+    request.initialFolder = rememberedFolder(seams_.settings, key);
+    request.defaultExtension = binary ? QStringLiteral("BMS") : QStringLiteral("MIS");
+    request.fileName = SaveFileTitle;
+    request.overwritePrompt = true;
+    const std::optional<QString> chosen = seams_.files.save(this, request);
+    if (!chosen) {
+        SaveFilePath.clear();
+        SaveFileTitle.clear();
+        return;
+    }
+    SaveFilePath = *chosen;
+    SaveFileTitle = fileTitleOf(SaveFilePath);
+    rememberFolderOf(seams_.settings, key, SaveFilePath);
+    writeModel(target, form);
+}
+
+// Converts the source model into the target's model and asks for the terrain name. False when
+// the conversion failed (reported).
+bool frmMain::convertInto(DfType target) {
+    beginWork(lblColor2_);
+    try {
+        storeModel(convertMission(modelOf(CurrentDfVersion), target, lists_, *chooser_));
+    } catch (const std::exception& error) {
+        chooser_->conversionFinished();
+        paintPanel(*lblColor2_, kReady);
+        setEnabled(true);
+        report(QStringLiteral("The Mission Could Not Be Converted!\r\n") + QString::fromLocal8Bit(error.what()));
+        return false;
+    }
+    paintPanel(*lblColor2_, kReady);
+    setEnabled(true);
+
+    AnyMission converted = modelOf(target);
+    const QString answer = seams_.inputs.ask(this, kConverterTitle, QStringLiteral("Please Enter Terrain Name:"),
+                                             fromBytes(suggestedTerrain(converted, CurrentDfVersion)));
+    setTerrain(converted, toBytes(answer));
+    storeModel(std::move(converted));
+    return true;
+}
+
+void frmMain::writeModel(DfType target, MissionForm form) {
+    beginWork(lblColor2_);
+    try {
+        saveMission(toPath(SaveFilePath), modelOf(target), form, clock_(), fileSystem_);
+    } catch (const Error& error) {
+        paintPanel(*lblColor2_, kReady);
+        setEnabled(true);
+        report(QString::fromStdString(fileErrorMessage(error)));
+        return;
+    }
+    paintPanel(*lblColor2_, kReady);
+    setEnabled(true);
+}
+
+void frmMain::showAbout() {
+    seams_.messages.inform(this, kConverterTitle,
+                           kConverterTitle + QStringLiteral(" (Vok_Sorrel) Version ") + QStringLiteral(VOK_VERSION) +
+                               QStringLiteral("\r\nCreated By Vok Tamber\r\nItem and replacement lists: ") +
+                               programFolder_);
+}
+
+void frmMain::showMail() { seams_.launcher.openUrl(QStringLiteral("mailto:") + kAuthorAddress); }
+
+void frmMain::beginWork(QWidget* panel) {
+    setEnabled(false);
+    paintPanel(*panel, kBusy);
+    panel->repaint();
+    QCoreApplication::processEvents();
+}
+
+void frmMain::showFailed() {
+    CurrentDfVersion = kUnknownVersion;
+    paintPanel(*lblColor_, kReady);
+    paintPanel(*lblColor2_, kNothing);
+    fraSaveFile_->setEnabled(false);
+}
+
+frmMain::Look frmMain::currentLook() const {
+    return {CurrentDfVersion, fraOpenFile_->title(), panelColour(*lblColor_), panelColour(*lblColor2_),
+            fraSaveFile_->isEnabledTo(this)};
+}
+
+void frmMain::restoreLook(const Look& look) {
+    CurrentDfVersion = look.version;
+    fraOpenFile_->setTitle(look.caption);
+    paintPanel(*lblColor_, look.open);
+    paintPanel(*lblColor2_, look.save);
+    fraSaveFile_->setEnabled(look.saveEnabled);
+    setEnabled(true);
+}
+
+void frmMain::report(const QString& text) { seams_.messages.inform(this, kConverterTitle, text); }
+
+AnyMission frmMain::modelOf(DfType version) const {
+    switch (version) {
+        case kDf1: return df1_;
+        case kDf2: return df2_;
+        default: return df3_;
+    }
+}
+
+void frmMain::storeModel(AnyMission mission) {
+    std::visit(
+        [this](auto&& model) {
+            using M = std::decay_t<decltype(model)>;
+            if constexpr (std::is_same_v<M, Df1Mission>) {
+                df1_ = std::move(model);
+            } else if constexpr (std::is_same_v<M, Df2Mission>) {
+                df2_ = std::move(model);
+            } else {
+                df3_ = std::move(model);
+            }
+        },
+        std::move(mission));
+}
+
+}  // namespace vok::converter

@@ -1,0 +1,108 @@
+#pragma once
+// frmMain: the converter's main window. It owns one mission model per game version and the
+// version of the one read from disk (CurrentDfVersion); its two open commands recognise a file's
+// version (or let the user state it) and read it, its six save commands convert the mission to
+// the command's version when needed, ask for the terrain name and write it in the command's form.
+// Everything the window shows or asks outside itself goes through the seams it is given.
+
+#include <QString>
+#include <QStringList>
+#include <QWidget>
+#include <functional>
+#include <memory>
+
+#include "lists/list_store.h"
+#include "mission/core/file_io.h"
+#include "mission/core/timestamp.h"
+#include "mission/mission_file.h"
+#include "ui/seams.h"
+
+class QFrame;
+class QGroupBox;
+class QPushButton;
+
+namespace vok::converter {
+
+class DialogReplacementChooser;
+
+/// The main window's title, and the title of every message box it shows.
+inline const QString kConverterTitle = QStringLiteral("Vok Tamber's Mission Converter");
+/// The author's address in the credits and the mail link.
+inline const QString kAuthorAddress = QStringLiteral("vok.tamber@example.com");
+
+class frmMain : public QWidget {
+    Q_OBJECT
+
+public:
+    using Clock = std::function<Timestamp()>;
+
+    /// `lists` is the store of the list files in `programFolder`; `clock` dates the ascii files
+    /// written; `fileSystem` receives every mission file written.
+    frmMain(ui::Seams& seams, ListStore& lists, QString programFolder, Clock clock = localNow,
+            FileSystem& fileSystem = realFileSystem(), QWidget* parent = nullptr);
+    ~frmMain() override;
+
+    /// Loads the six list files. On failure it shows which file and what fault and returns false:
+    /// the program must then end.
+    bool InitilizeItemLists();
+
+    /// Shows the window, lets it paint, and opens the file the command line names.
+    void startUp(const QStringList& arguments);
+
+    /// The command line as one path: the arguments joined by one blank, surrounding quotes dropped.
+    static QString commandLineOf(const QStringList& arguments);
+    /// Opens the path when it ends in BMS or MIS (any letter case); does nothing otherwise.
+    void openCommandLine(const QString& commandLine);
+
+    void OpenBMSByPath(const QString& path);
+    void OpenMISByPath(const QString& path);
+
+    /// 0 nothing opened yet, -1 the last open failed or was abandoned, else the version held.
+    DfType CurrentDfVersion = 0;
+    QString OpenFilePath;   ///< chosen in the open dialog; empty after a cancelled one
+    QString SaveFilePath;   ///< chosen in the last save dialog; empty after a cancelled one
+    QString SaveFileTitle;  ///< the name suggested to, then chosen in, the save dialog
+
+    const Df1Mission& df1Model() const { return df1_; }
+    const Df2Mission& df2Model() const { return df2_; }
+    const Df3Mission& df3Model() const { return df3_; }
+
+private:
+    struct Look;  // what an open may have to put back
+
+    void openCommand(MissionForm form);
+    void openFlow(const QString& path, MissionForm form);
+    void saveCommand(DfType target, MissionForm form);
+    bool convertInto(DfType target);
+    void writeModel(DfType target, MissionForm form);
+    void showAbout();
+    void showMail();
+
+    void beginWork(QWidget* panel);  // disable, colour the panel blue, let it paint
+    void showFailed();
+    Look currentLook() const;
+    void restoreLook(const Look& look);
+    void report(const QString& text);
+
+    AnyMission modelOf(DfType version) const;
+    void storeModel(AnyMission mission);
+
+    ui::Seams& seams_;
+    ListStore& lists_;
+    QString programFolder_;
+    Clock clock_;
+    FileSystem& fileSystem_;
+    std::unique_ptr<DialogReplacementChooser> chooser_;
+
+    Df1Mission df1_;
+    Df2Mission df2_;
+    Df3Mission df3_;
+    QString heldFileTitle_;  // the file name of the mission held, for the suggested save name
+
+    QGroupBox* fraOpenFile_;
+    QFrame* lblColor_;
+    QGroupBox* fraSaveFile_;
+    QFrame* lblColor2_;
+};
+
+}  // namespace vok::converter

@@ -1,0 +1,76 @@
+#include "converter/select_version_dialog.h"
+
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QEventLoop>
+#include <QHBoxLayout>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+#include "converter/look.h"
+
+namespace vok::converter {
+
+frmSelectVersion::frmSelectVersion(QWidget* parent) : QDialog(parent) {
+    setObjectName(QStringLiteral("frmSelectVersion"));
+    setWindowTitle(QStringLiteral("Select Delta Force Version:"));
+    paintWhiteOnBlack(*this);
+
+    cboSelectVersion_ = new QComboBox(this);
+    cboSelectVersion_->setObjectName(QStringLiteral("cboSelectVersion"));
+    cboSelectVersion_->setEditable(false);
+    cboSelectVersion_->addItems({QStringLiteral("Delta Force 1"), QStringLiteral("Delta Force 2"),
+                                 QStringLiteral("Delta Force Land Warrior")});
+    cboSelectVersion_->setCurrentIndex(0);
+
+    cmdCancel_ = new QPushButton(QStringLiteral("Cancel"), this);
+    cmdCancel_->setObjectName(QStringLiteral("cmdCancel"));
+    cmdOK_ = new QPushButton(QStringLiteral("OK"), this);
+    cmdOK_->setObjectName(QStringLiteral("cmdOK"));
+    cmdOK_->setDefault(true);
+
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch(1);
+    buttons->addWidget(cmdCancel_);
+    buttons->addWidget(cmdOK_);
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(cboSelectVersion_);
+    layout->addStretch(1);
+    layout->addLayout(buttons);
+    setMinimumWidth(300);
+
+    connect(cmdOK_, &QPushButton::clicked, this,
+            [this] { answer(static_cast<DfType>(cboSelectVersion_->currentIndex() + 1)); });
+    connect(cmdCancel_, &QPushButton::clicked, this, [this] { answer(-1); });
+}
+
+void frmSelectVersion::answer(DfType version) {
+    DfVersion = version;
+    emit answered();
+}
+
+DfType frmSelectVersion::ask() {
+    DfVersion = 0;
+    setWindowModality(Qt::ApplicationModal);
+    show();
+    activateWindow();
+    if (DfVersion == 0) {
+        QEventLoop loop;
+        connect(this, &frmSelectVersion::answered, &loop, &QEventLoop::quit);
+        loop.exec();
+    }
+    hide();
+    return DfVersion;
+}
+
+void frmSelectVersion::closeEvent(QCloseEvent* event) {
+    // Closing the window through its frame declines, like Cancel.
+    if (DfVersion == 0) answer(-1);
+    event->accept();
+}
+
+void frmSelectVersion::reject() {
+    if (DfVersion == 0) answer(-1);
+}
+
+}  // namespace vok::converter
