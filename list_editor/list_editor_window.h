@@ -1,0 +1,129 @@
+#pragma once
+// The list editor's window (frmMain): browses the six list files of the list store by file and
+// category in two display modes, adds, changes and deletes item entries and deletes replacement
+// entries. It keeps no list data of its own: every change is made in the store's lists, written
+// with SaveList and followed by a reload of all six files, so the window shows what the files hold.
+
+#include <QString>
+#include <QWidget>
+#include <cstdint>
+#include <memory>
+
+#include "lists/list_store.h"
+#include "ui/seams.h"
+
+class QComboBox;
+class QFrame;
+class QGroupBox;
+class QLineEdit;
+class QListWidget;
+class QPushButton;
+
+namespace vok::editor {
+
+/// The window's own state; the names are those the editor's code has always used.
+struct EditorState {
+    std::int16_t CurrentList = 1;  ///< 1..6, the list shown
+    std::int16_t DisplayMode = 1;  ///< 1 description first, 2 identifier first
+    std::int16_t MinId = 0;        ///< identifier range of the category shown
+    std::int16_t MaxId = 10000;
+    std::int16_t EditList = 0;        ///< the list on which Add or Edit began
+    std::int16_t EditMode = 0;        ///< 1 changing an entry, 2 adding one
+    std::int32_t EditIndex = 0;       ///< position (from 1) of the entry being changed
+    std::int16_t EditOriginalId = 0;  ///< identifier of the entry being changed; -1 while adding
+};
+
+/// Window title, also the title of every message box of the program.
+inline const QString kEditorTitle = QStringLiteral("Vok Tamber's Item List Editor");
+
+/// Sizes of the list group and the list box in the normal and the editing layout.
+inline constexpr int kListGroupHeight = 353;
+inline constexpr int kListGroupEditingHeight = 297;
+inline constexpr int kListBoxHeight = 329;
+inline constexpr int kListBoxEditingHeight = 277;
+
+class ListEditorWindow : public QWidget {
+    Q_OBJECT
+
+  public:
+    /// The store must be loaded (see startListEditor).
+    ListEditorWindow(ui::Seams& seams, ListStore& store, QWidget* parent = nullptr);
+
+    const EditorState& state() const { return state_; }
+
+    /// Refills the list box from list CurrentList in the category and display mode chosen.
+    void RefreshList();
+    /// True when item list 1..3 holds an entry with the identifier; false for any other list.
+    bool ItemIdUsed(int list, int id) const;
+    /// Position (from 1) of the first entry of item list 1..3 with the identifier; 0 when none.
+    int FindItemIndex(int list, int id) const;
+
+  signals:
+    /// The program must end with this status (Exit: 0; lists that cannot be reloaded: 1).
+    void programEnded(int status);
+
+  protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+  private:
+    void buildControls();
+    void chooseList(int index);
+    void chooseCategory(int index);
+    void toggleDisplayMode();
+    void add();
+    void edit();
+    void accept();
+    void cancel();
+    void remove();
+    void exitProgram();
+
+    void setEditingLayout(bool editing);
+    /// The selected line, or an empty text after telling the user to select one.
+    QString selectedLineOrAsk();
+    /// True when entry `position` of a list of `size` entries may be removed; a list's only
+    /// entry may not (the user is told why).
+    bool mayRemove(std::size_t size, int position, int list);
+    /// Writes list `which` after a change of the store and reloads all six files. When the write
+    /// fails, `undo` puts the store back as it was, the user hears which file failed and false is
+    /// returned; the file on disk is untouched (writes are atomic).
+    template <class Undo>
+    bool saveAndReload(int which, Undo&& undo);
+    void inform(const QString& text);
+
+    ui::Seams& seams_;
+    ListStore& store_;
+    EditorState state_;
+
+    QGroupBox* fraFile_ = nullptr;
+    QComboBox* cboFile_ = nullptr;
+    QGroupBox* fraListType_ = nullptr;
+    QComboBox* cboListType_ = nullptr;
+    QGroupBox* fraList_ = nullptr;
+    QListWidget* lstMain_ = nullptr;
+    QFrame* fraEditI_ = nullptr;
+    QGroupBox* fraID_ = nullptr;
+    QLineEdit* txtID_ = nullptr;
+    QGroupBox* fraDescription_ = nullptr;
+    QLineEdit* txtDescription_ = nullptr;
+    QPushButton* cmdExit_ = nullptr;
+    QPushButton* cmdDelete_ = nullptr;
+    QPushButton* cmdEdit_ = nullptr;
+    QPushButton* cmdAdd_ = nullptr;
+    QPushButton* cmdOK_ = nullptr;
+    QPushButton* cmdCancel_ = nullptr;
+};
+
+/// The message shown when the lists cannot be loaded: "Warning!, There Was an Error In
+/// 'InitilizeItemLists'" and, on a second line, the file and the fault.
+QString loadFailureMessage(const std::exception& error);
+
+/// Start-up: loads the six lists into `store`, then creates and shows the window. When the lists
+/// cannot be loaded it shows the load failure message and returns null: the program must end with
+/// a non-zero status.
+std::unique_ptr<ListEditorWindow> startListEditor(ui::Seams& seams, ListStore& store);
+
+/// The whole program on a QApplication: start-up, then the event loop. Options: "--screenshot
+/// PATH" saves a picture of the window at start and ends. Returns the exit status.
+int runListEditor(ui::Seams& seams, ListStore& store);
+
+}  // namespace vok::editor

@@ -1,0 +1,105 @@
+#include "list_editor/list_lines.h"
+
+#include <cstdlib>
+#include <string>
+
+#include "lists/codepage.h"
+#include "lists/list_store.h"
+#include "mission/core/text.h"
+
+namespace vok::editor {
+
+namespace {
+constexpr QChar kTagStart(21);
+constexpr int kTagDigitBase = 22;
+const QString kSeparator = QStringLiteral(" = ");
+}  // namespace
+
+QString paddedId(int id) {
+    const QString digits = QStringLiteral("%1").arg(std::abs(id), 4, 10, QLatin1Char('0'));
+    return id < 0 ? QLatin1Char('-') + digits : digits;
+}
+
+QString descriptionText(std::string_view cp1252) {
+    return QString::fromStdString(cp1252ToUtf8(cp1252));
+}
+
+QString EncodeIndexTag(int position) {
+    QString tag(7, QLatin1Char('\t'));
+    tag += kTagStart;
+    for (const QChar digit : QString::number(position)) {
+        if (digit.isDigit()) tag += QChar(kTagDigitBase + digit.digitValue());
+    }
+    return tag;
+}
+
+int DecodeIndexTag(const QString& line) {
+    const qsizetype start = line.indexOf(kTagStart);
+    if (start < 0) return 0;
+    long long position = 0;
+    for (qsizetype i = start; i < line.size(); ++i) {
+        const int code = line.at(i).unicode();
+        if (code < kTagDigitBase || code > kTagDigitBase + 9) continue;
+        position = position * 10 + (code - kTagDigitBase);
+        if (position > 0x7FFFFFFF) return 0;  // no list holds that many entries
+    }
+    return static_cast<int>(position);
+}
+
+QString visibleText(const QString& line) {
+    QString text = line.left(line.indexOf(kTagStart));
+    while (text.endsWith(QLatin1Char('\t'))) text.chop(1);
+    return text;
+}
+
+QString itemLine(std::int16_t displayMode, const QString& description, int id) {
+    return displayMode == kIdentifierFirst ? paddedId(id) + kSeparator + description
+                                           : description + kSeparator + paddedId(id);
+}
+
+int identifierOfItemLine(const QString& line, std::int16_t displayMode) {
+    const QString text = visibleText(line);
+    QString number;
+    if (displayMode == kIdentifierFirst) {
+        const qsizetype at = text.indexOf(kSeparator);
+        number = at < 0 ? text : text.left(at);
+    } else {
+        const qsizetype at = text.lastIndexOf(kSeparator);
+        number = at < 0 ? text : text.mid(at + kSeparator.size());
+    }
+    return static_cast<int>(leadingNumber(number));
+}
+
+QString replacementMarker(DfType source, int target) {
+    return QStringLiteral("=DF%1->DF%2=").arg(source).arg(target);
+}
+
+QString replacementLine(std::int16_t displayMode, DfType source, const ReplaceEntry& entry, int position,
+                        const ListStore& store) {
+    QString sourceText = paddedId(entry.ObjectId);
+    QString targetText = paddedId(entry.ReplacementId);
+    if (displayMode != kIdentifierFirst) {
+        const std::string sourceDescription = store.ItemDescription(source, entry.ObjectId);
+        if (!sourceDescription.empty()) sourceText = descriptionText(sourceDescription);
+        const std::string targetDescription =
+            isVersion(entry.NewDfType) ? store.ItemDescription(entry.NewDfType, entry.ReplacementId)
+                                       : std::string();
+        if (!targetDescription.empty()) targetText = descriptionText(targetDescription);
+    }
+    return sourceText + replacementMarker(source, entry.NewDfType) + targetText + EncodeIndexTag(position);
+}
+
+double leadingNumber(const QString& text) {
+    // Blanks before the number are skipped, as a user expects of a text box.
+    return MisValue(text.trimmed().toStdString());
+}
+
+bool lineLess(const QString& a, const QString& b) {
+    const QString left = visibleText(a);
+    const QString right = visibleText(b);
+    const int folded = left.compare(right, Qt::CaseInsensitive);
+    if (folded != 0) return folded < 0;
+    return left.compare(right, Qt::CaseSensitive) < 0;
+}
+
+}  // namespace vok::editor
