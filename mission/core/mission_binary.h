@@ -5,8 +5,9 @@
 //
 // The reader validates each count before it allocates: a negative count, counts whose sum
 // overflows, or counts that need more bytes than the file holds are rejected at once. Bytes after
-// the last section are ignored. The writer refuses a model whose counts do not describe its
-// records, before anything is written.
+// the last section are ignored. The writer refuses a model that breaks its invariants (counts that
+// do not describe its records, num_events or the events' trigger and action counts out of step),
+// before anything is written.
 
 #include <cstdint>
 #include <limits>
@@ -100,7 +101,9 @@ M readMissionBinary(std::string_view bytes, std::string_view path) {
     return mission;
 }
 
-/// Checks that the model's counts describe its records as the binary form needs them.
+/// Checks the model's invariants, which every writer relies on: the item counts add up to the
+/// items held, num_events and the three record counts match the records held, and the events'
+/// trigger and action counts add up to the trigger and action records.
 template <class M>
 void checkBinaryInvariants(const M& m, std::string_view path) {
     auto refuse = [path](std::string detail) { throw Error(Fault::InvalidModel, std::string(path), std::move(detail)); };
@@ -121,6 +124,24 @@ void checkBinaryInvariants(const M& m, std::string_view path) {
     checkCount(m.num_event_records, m.events.size(), "event");
     checkCount(m.num_trigger_records, m.triggers.size(), "trigger");
     checkCount(m.num_action_records, m.actions.size(), "action");
+    if (h.num_events != m.num_event_records) {
+        refuse("num_events is " + std::to_string(h.num_events) + " but the mission holds " +
+               std::to_string(m.num_event_records) + " events");
+    }
+    std::int64_t triggers = 0;
+    std::int64_t actions = 0;
+    for (const auto& event : m.events) {
+        triggers += event.num_triggers;
+        actions += event.num_actions;
+    }
+    if (triggers != m.num_trigger_records) {
+        refuse("the events name " + std::to_string(triggers) + " triggers but the mission holds " +
+               std::to_string(m.num_trigger_records));
+    }
+    if (actions != m.num_action_records) {
+        refuse("the events name " + std::to_string(actions) + " actions but the mission holds " +
+               std::to_string(m.num_action_records));
+    }
 }
 
 template <class M>

@@ -1,0 +1,343 @@
+// The ascii readers on well-formed input: the worked examples of the three readers, and the
+// changes to the documented behaviour: event timings read times 50, trigger and action counts
+// taken from the lines read, each item counted once by its final type_id, CR / LF / CR LF line
+// ends, and Land Warrior loadout lines numbered 0 to 4.
+
+#include <gtest/gtest.h>
+
+#include <initializer_list>
+
+#include "mission/core/mission_binary.h"
+#include "tests/mission/versions.h"
+
+namespace vok::mission_tests {
+namespace {
+
+template <class V>
+typename V::Mission readLines(std::initializer_list<std::string_view> lines) {
+    return missionFromText<V>(joinLines(lines));
+}
+
+/// The single item of a file made of one item block holding `lines`.
+template <class V>
+auto itemWith(std::initializer_list<std::string_view> lines) {
+    std::string text = "begin item 0\r\n";
+    for (std::string_view line : lines) text += std::string(line) + "\r\n";
+    const auto m = missionFromText<V>(text + "end item\r\n");
+    EXPECT_EQ(m.items.size(), 1u);
+    return m.items.at(0);
+}
+
+template <class V>
+class MissionAsciiReader : public ::testing::Test {};
+TYPED_TEST_SUITE(MissionAsciiReader, AllVersions, VersionNames);
+
+TYPED_TEST(MissionAsciiReader, CommentsAndAnEmptyGeneralInformationBlockGiveTheFixedValues) {
+    using V = TypeParam;
+    using M = typename V::Mission;
+    const M m = readLines<V>({"// a comment", "// another", "", "", "begin general_information",
+                              "end general_information"});
+    M expected;
+    expected.header.signature = V::signature;
+    if constexpr (V::number == kDf3) expected.header.environment_file.set("day1.env");
+    if constexpr (V::number == kDf2) {
+        expected.header.clouds_file.set("clouds05.pcx");
+        expected.header.sky_file.set("skygrd04.tga");
+        expected.header.header_number_a = 1236;
+        expected.header.header_number_b = 65536;
+        expected.header.header_levels = {128, 128, 128, 128, 128};
+    }
+    EXPECT_TRUE(m == expected);
+    EXPECT_EQ(m.waypoints.size(), 128u);
+
+    // Without a general_information block nothing is set, the signature included.
+    EXPECT_TRUE(readLines<V>({"// nothing else"}) == M{});
+    EXPECT_TRUE(missionFromText<V>("") == M{});
+}
+
+TYPED_TEST(MissionAsciiReader, ValuesAreRoundedHalfToEvenAfterScaling) {
+    using V = TypeParam;
+    struct Case {
+        const char* line;
+        std::uint8_t team;
+    };
+    for (const Case& c : {Case{"  team 255", 255}, Case{"  team -0.4", 0}, Case{"  team 2.5", 2},
+                          Case{"  team 3.5", 4}, Case{"  team 12abc", 12}, Case{"  team abc", 0},
+                          Case{"  team 1.5e1", 15}, Case{"  team 25D-1", 2}}) {
+        EXPECT_EQ(itemWith<V>({c.line}).team, c.team) << c.line;
+    }
+    const auto item = itemWith<V>({"  position 0.001953125 0.005859375 -1.5", "  waccuracy 2.5", "  perception 0.125",
+                                   "  perfectionist2 3.5"});
+    EXPECT_EQ(item.position, (std::array<std::int32_t, 3>{0, 2, -384}));
+    EXPECT_EQ(item.waccuracy, 250);
+    EXPECT_EQ(item.perception, 12);
+    EXPECT_EQ(item.perfectionist, 4);
+    EXPECT_EQ(itemWith<V>({"  waccuracy2 250"}).waccuracy, 250);
+    EXPECT_EQ(itemWith<V>({"  perception2 2.5"}).perception, 2);
+}
+
+TYPED_TEST(MissionAsciiReader, TextValuesAreWordTwoFittedToTheirField) {
+    using V = TypeParam;
+    const std::size_t nameWidth = V::number == kDf1 ? 40 : 32;
+    const std::string forty(40, 'n');
+    const auto m = readLines<V>({"begin general_information", "  name \"A B\"", "  designer " + forty,
+                                 "  terrain two words", "end general_information"});
+    EXPECT_EQ(m.header.name.text(), "A B");
+    EXPECT_EQ(m.header.designer.text(), forty.substr(0, nameWidth));
+    EXPECT_EQ(m.header.terrain.raw(), std::string("two") + std::string(13, '\0'));
+    EXPECT_EQ(readLines<V>({"begin general_information", "  name A B", "end general_information"}).header.name.text(),
+              "A");
+    // Quotes group words wherever they stand and are dropped.
+    EXPECT_EQ(readLines<V>({"begin general_information", "  name x\"y z\"w", "end general_information"})
+                  .header.name.text(),
+              "xy zw");
+}
+
+TYPED_TEST(MissionAsciiReader, KeywordsAndBlockNamesInAnyLetterCase) {
+    using V = TypeParam;
+    const auto m = readLines<V>({"BEGIN GENERAL_INFORMATION", "  ARTY 5", "End General_Information", "Begin Item 7",
+                                 "  Type_ID 2001", "END ITEM", "begin EVENT 9", "  Attrib 3", "end Event"});
+    EXPECT_EQ(m.header.arty, 5);
+    EXPECT_EQ(m.header.signature, V::signature);
+    ASSERT_EQ(m.items.size(), 1u);
+    EXPECT_EQ(m.items[0].type_id, 2001);
+    EXPECT_EQ(m.items[0].item_number, 1);  // the number on the begin line is not used
+    ASSERT_EQ(m.events.size(), 1u);
+    EXPECT_EQ(m.events[0].attrib, 3);
+}
+
+TYPED_TEST(MissionAsciiReader, UnknownLinesShortLinesAndBlocksAreSkipped) {
+    using V = TypeParam;
+    const auto m = readLines<V>({"stray line outside", "begin areatrig 1", "  description \"Area Trigger 1\"",
+                                 "  color 1", "end areatrig", "begin group 2", "end group", "begin item",
+                                 "  team 9", "end item", "", "begin item 0", "  unknown_keyword 5",
+                                 "  position 1 2", "  facing 3", "  team 1", "  team 7 ", "  bmsi_attributes 1 2 3",
+                                 "end item", "begin general_information", "  num_items 10", "  num_events 7",
+                                 "  wind 4", "  subgoals_win 1 2 3", "end general_information"});
+    ASSERT_EQ(m.items.size(), 1u);  // "begin item" with two words opens no block
+    const auto& item = m.items[0];
+    EXPECT_EQ(item.position, (std::array<std::int32_t, 3>{0, 0, 0}));
+    EXPECT_EQ(item.facing, (std::array<std::int16_t, 2>{0, 0}));
+    EXPECT_EQ(item.team, 7);  // a later line overwrites; a trailing blank adds an empty word only
+    EXPECT_EQ(item.bmsi_attributes, 1);
+    EXPECT_EQ(m.header.wind, (std::array<std::int32_t, 2>{0, 0}));
+    EXPECT_EQ(m.header.subgoals_win, (std::array<std::uint8_t, 4>{0, 0, 0, 0}));
+    EXPECT_EQ(m.header.num_events, 0);  // counted from the event blocks
+    EXPECT_EQ(m.header.item_count_b, 1);
+    EXPECT_EQ(itemCountSum(m.header), 1);
+}
+
+TYPED_TEST(MissionAsciiReader, WaypointBlocksAreNumberedFromZero) {
+    using V = TypeParam;
+    const auto m = readLines<V>({"begin waypoint 0", "  description \"Waypoint 0\"", "  color 3", "  attrib 5",
+                                 "end waypoint", "begin waypoint 127", "  attrib 6", "end waypoint",
+                                 "begin waypoint 128", "  attrib 7", "end waypoint", "begin waypoint -1",
+                                 "  attrib 8", "end waypoint", "begin waypoint 1.6", "  attrib 9", "end waypoint"});
+    EXPECT_EQ(m.waypoints[0].attrib, 5);
+    EXPECT_EQ(m.waypoints[127].attrib, 6);
+    EXPECT_EQ(m.waypoints[1].attrib, 0);
+    EXPECT_EQ(m.waypoints[2].attrib, 9);  // 1.6 + 1 rounds to 3: the third waypoint
+    int set = 0;
+    for (const auto& w : m.waypoints) set += w.attrib != 0;
+    EXPECT_EQ(set, 3);
+}
+
+TYPED_TEST(MissionAsciiReader, ActionValuesUndoTheWrittenOrder) {
+    using V = TypeParam;
+    const auto m = readLines<V>({"begin event 0", "  name \"Event 0\"", "  begin actions 1", "    1 2 3 4 5 6 7 8 9",
+                                 "  end actions", "  begin triggers 1", "    1 2 3 4 5 6 7 8", "  end triggers",
+                                 "end event"});
+    ASSERT_EQ(m.actions.size(), 1u);
+    EXPECT_EQ(m.actions[0].value, (std::array<std::int32_t, 8>{1, 2, 7, 3, 4, 5, 6, 8}));
+    ASSERT_EQ(m.triggers.size(), 1u);
+    EXPECT_EQ(m.triggers[0].value, (std::array<std::int32_t, 8>{1, 2, 3, 4, 5, 6, 7, 8}));
+    EXPECT_EQ(m.num_event_records, 1);
+    EXPECT_EQ(m.header.num_events, 1);
+}
+
+TYPED_TEST(MissionAsciiReader, AnItemMissingItsEndTakesTheNextItemsLines) {
+    using V = TypeParam;
+    const auto m = readLines<V>({"begin item 0", "  type_id 2500", "  team 1", "begin item 1", "  type_id 5500",
+                                 "end item", "begin item 2", "  type_id 1", "end item"});
+    ASSERT_EQ(m.items.size(), 2u);
+    EXPECT_EQ(m.items[0].type_id, 5500);
+    EXPECT_EQ(m.items[0].team, 1);
+    EXPECT_EQ(m.items[1].item_number, 2);
+    EXPECT_EQ(m.header.item_count_d, 1);
+    EXPECT_EQ(m.header.item_count_b, 1);
+}
+
+TYPED_TEST(MissionAsciiReader, ItemCountsComeFromTheItemBlocks) {
+    using V = TypeParam;
+    const auto m = readLines<V>({"begin general_information", "  num_items 10", "end general_information",
+                                 "begin item 0", "  type_id 2500", "end item", "", "begin item 0", "  type_id 5500",
+                                 "end item"});
+    EXPECT_EQ(m.header.item_count_a, 1);
+    EXPECT_EQ(m.header.item_count_b, 0);
+    EXPECT_EQ(m.header.item_count_c, 0);
+    EXPECT_EQ(m.header.item_count_d, 1);
+}
+
+// ---------------------------------------------------------------------------------------------
+// Changes to the documented behaviour.
+
+TYPED_TEST(MissionAsciiReader, EventTimingsAreReadTimesFifty) {
+    using V = TypeParam;
+    const auto m = readLines<V>({"begin event 0", "  reset_value 3", "  delay_value 3", "end event", "begin event 1",
+                                 "  reset_value 0.25", "  delay_value 0.75", "end event", "begin event 2",
+                                 "  reset_value 655", "  delay_value -655.36", "end event"});
+    ASSERT_EQ(m.events.size(), 3u);
+    EXPECT_EQ(m.events[0].reset_value, 150);
+    EXPECT_EQ(m.events[0].delay_value, 150);
+    EXPECT_EQ(m.events[1].reset_value, 12);  // 12.5 goes to the even 12
+    EXPECT_EQ(m.events[1].delay_value, 38);  // 37.5 goes to the even 38
+    EXPECT_EQ(m.events[2].reset_value, 32750);
+    EXPECT_EQ(m.events[2].delay_value, -32768);
+}
+
+TYPED_TEST(MissionAsciiReader, TriggerAndActionCountsAreTheLinesTaken) {
+    using V = TypeParam;
+    const auto m = readLines<V>({"begin event 0", "  begin triggers 2", "    1 0 0 0 0 0 0 0", "    2 0 0 0 0 0 0 0",
+                                 "    3 0 0 0 0 0 0 0", "  end triggers", "  begin actions 5",
+                                 "    1 0 0 0 0 0 0 0", "    1 2 3", "  end actions", "end event", "begin event 1",
+                                 "  begin triggers 0", "    4 0 0 0 0 0 0 0", "  end triggers", "end event"});
+    ASSERT_EQ(m.events.size(), 2u);
+    EXPECT_EQ(m.events[0].num_triggers, 3);
+    EXPECT_EQ(m.events[0].num_actions, 1);  // the three-word line is not an action
+    EXPECT_EQ(m.events[1].num_triggers, 1);
+    EXPECT_EQ(m.num_trigger_records, 4);
+    EXPECT_EQ(m.num_action_records, 1);
+    ASSERT_EQ(m.triggers.size(), 4u);
+    EXPECT_EQ(m.triggers[3].value[0], 4);  // the second event's trigger, not misaligned
+    EXPECT_NO_THROW(writeMissionBinary(m, "x.bms"));
+
+    // 255 lines are the most one event can hold.
+    std::string text = "begin event 0\r\n  begin actions 1\r\n";
+    for (int i = 0; i < 255; ++i) text += "    1 2 3 4 5 6 7 8\r\n";
+    const auto full = missionFromText<V>(text + "  end actions\r\nend event\r\n");
+    EXPECT_EQ(full.events.at(0).num_actions, 255);
+    EXPECT_EQ(full.actions.size(), 255u);
+}
+
+TYPED_TEST(MissionAsciiReader, EachItemIsCountedOnceByItsFinalTypeId) {
+    using V = TypeParam;
+    const auto m = readLines<V>({"begin item 0", "  type_id 2500", "  type_id 5500", "end item", "begin item 1",
+                                 "  team 3", "end item", "begin item 2", "  type_id 6013", "  type_id 1999",
+                                 "  type_id 7000", "end item"});
+    EXPECT_EQ(m.header.item_count_a, 0);
+    EXPECT_EQ(m.header.item_count_b, 1);  // the item without a type_id line counts as type 0
+    EXPECT_EQ(m.header.item_count_c, 1);
+    EXPECT_EQ(m.header.item_count_d, 1);
+    EXPECT_EQ(m.items.size(), 3u);
+    EXPECT_NO_THROW(writeMissionBinary(m, "x.bms"));
+}
+
+TYPED_TEST(MissionAsciiReader, LinesEndAtCrLfAtCrAloneAndAtLfAlone) {
+    using V = TypeParam;
+    const std::vector<std::string> lines = {"// comment",    "begin general_information", "  name \"N\"",
+                                            "  arty 3",      "end general_information",   "",
+                                            "begin item 0",  "  type_id 2001",            "  team 4",
+                                            "end item",      "begin event 0",             "  begin triggers 1",
+                                            "    1 2 3 4 5 6 7 8", "  end triggers",      "end event"};
+    auto join = [&](std::initializer_list<const char*> endings, bool lastEnded) {
+        std::string text;
+        std::size_t i = 0;
+        for (const auto& line : lines) {
+            text += line;
+            if (++i < lines.size() || lastEnded) text += *(endings.begin() + static_cast<long>(i % endings.size()));
+        }
+        return text;
+    };
+    const auto reference = missionFromText<V>(join({"\r\n"}, true));
+    EXPECT_EQ(reference.header.arty, 3);
+    ASSERT_EQ(reference.items.size(), 1u);
+    EXPECT_EQ(reference.items[0].team, 4);
+    EXPECT_EQ(reference.triggers.size(), 1u);
+    EXPECT_TRUE(missionFromText<V>(join({"\n"}, true)) == reference);
+    EXPECT_TRUE(missionFromText<V>(join({"\r"}, true)) == reference);
+    EXPECT_TRUE(missionFromText<V>(join({"\r\n"}, false)) == reference);
+    EXPECT_TRUE(missionFromText<V>(join({"\n", "\r", "\r\n"}, false)) == reference);
+}
+
+// ---------------------------------------------------------------------------------------------
+// Version differences.
+
+template <class V>
+class MissionAsciiReaderBriefing : public ::testing::Test {};
+TYPED_TEST_SUITE(MissionAsciiReaderBriefing, BriefingVersions, VersionNames);
+
+TYPED_TEST(MissionAsciiReaderBriefing, BriefLinesAreJoinedAndFittedTo256) {
+    using V = TypeParam;
+    const auto m = readLines<V>({"begin briefing", "  brief \"abc\"", "", "x", "  brief \" def\"", "  brief",
+                                 "  brief ghi jkl", "endbriefing extra"});
+    EXPECT_EQ(m.header.briefing.text(), "abc defghi");
+    const std::string long300(300, 'q');
+    const auto cut = readLines<V>({"begin briefing", "  brief \"first\"", "endbriefing", "begin briefing",
+                                   "  brief \"" + long300 + "\"", "endbriefing"});
+    EXPECT_EQ(cut.header.briefing.raw(), long300.substr(0, 256));  // the later block replaces the first
+}
+
+TEST(MissionAsciiReaderDf2, TerrainColorAndLandWarriorLinesHaveNoEffect) {
+    const auto m = readLines<Df2>({"begin general_information", "  terrain_color 5", "  default_loadout 0 1 2 3 4 5",
+                                   "  teammate 1 2", "  fog_color 9", "  tt_file x.tt", "end general_information",
+                                   "begin item 0", "  grenades 3", "  blink_parent 1", "end item"});
+    EXPECT_EQ(m.header.terrain_color, 0);
+    EXPECT_EQ(m.header.fog_color, 9);
+    EXPECT_EQ(m.header.tt_file.text(), "x.tt");
+    EXPECT_EQ(m.header.default_equipment, (std::array<std::uint8_t, 4>{0, 0, 0, 0}));
+    EXPECT_EQ(m.items.at(0), ItemRecord{{.item_number = 1}});
+}
+
+TEST(MissionAsciiReaderDf2, DefaultEquipmentIsReadSecondThirdFourthFirst) {
+    const auto df2 = readLines<Df2>({"begin general_information", "  default_equipment 2 3 4 1", "end x", "end general_information"});
+    EXPECT_EQ(df2.header.default_equipment, (std::array<std::uint8_t, 4>{1, 2, 3, 4}));
+    const auto df1 = readLines<Df1>({"begin general_information", "  default_equipment 2 3 4 1", "end general_information"});
+    EXPECT_EQ(df1.header.default_equipment, (std::array<std::uint8_t, 4>{1, 2, 3, 4}));
+}
+
+TEST(MissionAsciiReaderDf1, SkipsBriefingsAndLinesItHasNoFieldFor) {
+    const auto m = readLines<Df1>({"begin briefing", "  brief \"never\"", "begin general_information",
+                                   "  cnv_file a.cnv", "  terrain_color 5", "  fog_color 1", "  fog_level 2",
+                                   "  tt_file t", "  water_level 3", "  designer \"" + std::string(40, 'd') + "\"",
+                                   "  name \"" + std::string(45, 'n') + "\"", "end general_information",
+                                   "endbriefing"});
+    EXPECT_EQ(m.header.cnv_file.raw(), std::string(16, '\0'));
+    EXPECT_EQ(m.header.terrain_color, 0);
+    EXPECT_EQ(m.header.designer.text(), std::string(40, 'd'));
+    EXPECT_EQ(m.header.name.text(), std::string(40, 'n'));
+    EXPECT_EQ(m.header.signature, df1::kSignature);
+    // A briefing block without its end is no fault here: its lines pass the top level.
+    EXPECT_NO_THROW(readLines<Df1>({"begin briefing", "  brief \"x\""}));
+}
+
+TEST(MissionAsciiReaderDf3, LoadoutLineNumberedNFillsSlotNPlusOne) {
+    const auto m = readLines<Df3>({"begin general_information", "  default_loadout 0 9 9 9 9 9",
+                                   "  default_loadout 1 6 11 1 16 21", "  default_loadout 4 1 2 3 4 5",
+                                   "  default_loadout 5 7 7 7 7 7", "  default_loadout -1 7 7 7 7 7",
+                                   "  default_loadout 0.5 7 7 7 7 7", "  default_loadout 2 7 7 7 7",
+                                   "end general_information"});
+    const auto& h = m.header;
+    EXPECT_EQ(h.loadout_value1, (df3::LoadoutTable{9, 6, 0, 0, 1}));
+    EXPECT_EQ(h.loadout_value2, (df3::LoadoutTable{9, 11, 0, 0, 2}));
+    EXPECT_EQ(h.loadout_value3, (df3::LoadoutTable{9, 1, 0, 0, 3}));
+    EXPECT_EQ(h.loadout_value4, (df3::LoadoutTable{9, 16, 0, 0, 4}));
+    EXPECT_EQ(h.loadout_value5, (df3::LoadoutTable{9, 21, 0, 0, 5}));
+}
+
+TEST(MissionAsciiReaderDf3, LandWarriorSettingsAndItemLines) {
+    const auto m = readLines<Df3>({"begin general_information", "  teammate 2 3", "  water_level -4",
+                                   "  num_events 9", "end general_information", "begin item 0", "  blink_parent 1",
+                                   "  blink_parent_b 2", "  blink_group_a 3", "  blink_group_b 4", "  grenades 5",
+                                   "  wpgoal0 6", "  wpgoal1 7", "  wpgoal2 8", "  wpgoal3 9", "end item"});
+    EXPECT_EQ(m.header.teammate, (std::array<std::uint8_t, 2>{2, 3}));
+    EXPECT_EQ(m.header.water_level, -4);
+    EXPECT_EQ(m.header.num_events, 0);
+    EXPECT_EQ(m.header.environment_file.text(), "day1.env");
+    const auto& item = m.items.at(0);
+    EXPECT_EQ((std::array<int, 9>{item.blink_parent, item.blink_parent_b, item.blink_group_a, item.blink_group_b,
+                                  item.grenades, item.wpgoal0, item.wpgoal1, item.wpgoal2, item.wpgoal3}),
+              (std::array<int, 9>{1, 2, 3, 4, 5, 6, 7, 8, 9}));
+}
+
+}  // namespace
+}  // namespace vok::mission_tests

@@ -1,0 +1,224 @@
+// The text helpers every reader and writer shares: splitting lines into words, numbers from
+// words, fixed text fields, path parts, the number formats of the ascii form and the "created on"
+// line.
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <ctime>
+#include <limits>
+
+#include "mission/core/fixed_text.h"
+#include "mission/core/number_format.h"
+#include "mission/core/text.h"
+#include "mission/core/timestamp.h"
+
+namespace vok {
+namespace {
+
+using Words = std::vector<std::string>;
+
+TEST(MissionSplitMisLine, WorkedExamples) {
+    struct Case {
+        std::string line;
+        Words words;
+    };
+    const Case cases[] = {
+        {"  name \"Night Raid\"", {"name", "Night Raid"}},
+        {"", {""}},
+        {"    ", {""}},
+        {"a  b", {"a", "b"}},
+        {"a b ", {"a", "b", ""}},
+        {"type_id 5 ", {"type_id", "5", ""}},
+        {"x \"a b", {"x", "a b"}},
+        {"ab\"cd\"", {"abcd"}},
+        {"a\tb c", {"a\tb", "c"}},
+        {"\"\"", {""}},
+        {"  brief \" lead and trail \"", {"brief", " lead and trail "}},
+        {"\"a\" \"b\"", {"a", "b"}},
+        {"   lead", {"lead"}},
+        {std::string("nul\0byte", 8), {std::string("nul\0byte", 8)}},
+    };
+    for (const Case& c : cases) EXPECT_EQ(SplitMisLine(c.line), c.words) << '[' << c.line << ']';
+}
+
+TEST(MissionSplitMisLine, WordSplitterGivesTheSameWordsAndReusesItsBuffer) {
+    WordSplitter splitter;
+    for (std::string_view line : {"  a  b \"c d\" ", "", "one", "x \"y"}) {
+        const auto words = splitter.split(line);
+        EXPECT_EQ(Words(words.begin(), words.end()), SplitMisLine(line)) << line;
+        EXPECT_EQ(splitter.size(), words.size());
+    }
+    splitter.split("alpha beta");
+    EXPECT_EQ(splitter.word(1), "alpha");
+    EXPECT_EQ(splitter.word(2), "beta");
+    EXPECT_EQ(splitter.word(3), "");
+    EXPECT_EQ(splitter.word(0), "");
+}
+
+TEST(MissionMisLineToken, WordNOrTheEmptyText) {
+    EXPECT_EQ(MisLineToken("type_id 2010", 2), "2010");
+    EXPECT_EQ(MisLineToken("type_id 2010", 3), "");
+    EXPECT_EQ(MisLineToken("type_id 2010", 1), "type_id");
+    EXPECT_EQ(MisLineToken("type_id 2010", 0), "");
+    EXPECT_EQ(MisLineToken("type_id 2010", -1), "");
+    EXPECT_EQ(MisLineToken("  \"a b\" c", 1), "a b");
+}
+
+TEST(MissionMisValue, TheNumberAtTheStartOfAWord) {
+    struct Case {
+        const char* word;
+        double value;
+    };
+    const Case cases[] = {
+        {"12", 12},      {"-1.5", -1.5},  {"2.5e2", 250},   {"12abc", 12},  {"abc", 0},      {"", 0},
+        {".5", 0.5},     {"5.", 5},       {"+3", 3},        {"-", 0},       {".", 0},        {"-.25", -0.25},
+        {"1e", 1},       {"1e+", 1},      {"1E-2", 0.01},   {"1d2", 100},   {"2D+1", 20},    {"1.2.3", 1.2},
+        {"--5", 0},      {"0x10", 0},     {"1,5", 1},       {"007", 7},     {"1e-400", 0},   {"-0", 0},
+        {"3e0x", 3},     {"e5", 0},       {"inf", 0},       {"nan", 0},     {"12 34", 12},   {"4294967296", 4294967296.0},
+    };
+    for (const Case& c : cases) EXPECT_DOUBLE_EQ(MisValue(c.word), c.value) << c.word;
+    EXPECT_EQ(MisValue("1e400"), std::numeric_limits<double>::infinity());
+    EXPECT_EQ(MisValue("-1e400"), -std::numeric_limits<double>::infinity());
+    EXPECT_EQ(MisValue(std::string(400, '9')), std::numeric_limits<double>::infinity());
+    EXPECT_EQ(MisValue("0." + std::string(400, '0') + "1"), 0.0);
+}
+
+TEST(MissionFixedTexts, StripNullsAndFixLength) {
+    EXPECT_EQ(StripNulls(std::string("abc") + std::string(13, '\0')), "abc");
+    EXPECT_EQ(StripNulls(std::string("a\0b", 3)), "ab");
+    EXPECT_EQ(StripNulls(std::string("\0 x \0", 5)), " x ");
+    EXPECT_EQ(StripNulls(""), "");
+
+    EXPECT_EQ(FixLength("day1.env", 32), std::string("day1.env") + std::string(24, '\0'));
+    const std::string forty = "0123456789012345678901234567890123456789";
+    EXPECT_EQ(FixLength(forty, 32), forty.substr(0, 32));
+    EXPECT_EQ(FixLength(forty.substr(0, 32), 32), forty.substr(0, 32));
+    EXPECT_EQ(FixLength("", 3), std::string(3, '\0'));
+
+    FixedText<16> field;
+    EXPECT_TRUE(field.isEmpty());
+    EXPECT_EQ(field.text(), "");
+    field.set("abcdefghijklmnopq");
+    EXPECT_EQ(field.raw(), "abcdefghijklmnop");  // exactly the width: no NUL
+    field.set(std::string("a\0b", 3));
+    EXPECT_EQ(field.text(), "ab");
+    EXPECT_FALSE(field.isEmpty());
+}
+
+TEST(MissionPathHelpers, FileTitleOf) {
+    EXPECT_EQ(FileTitleOf("C:\\Missions\\m01.bms"), "m01.bms");
+    EXPECT_EQ(FileTitleOf("m01.bms"), "m01.bms");
+    EXPECT_EQ(FileTitleOf("C:\\Missions\\"), "");
+    EXPECT_EQ(FileTitleOf("/home/user/missions/m01.bms"), "m01.bms");
+    EXPECT_EQ(FileTitleOf("C:\\Missions/sub\\m02.mis"), "m02.mis");
+    EXPECT_EQ(FileTitleOf("missions/"), "");
+}
+
+TEST(MissionPathHelpers, FolderOf) {
+    EXPECT_EQ(FolderOf("C:\\Missions\\m01.bms"), "C:\\Missions\\");
+    EXPECT_EQ(FolderOf("C:\\Missions"), "C:\\Missions\\");
+    EXPECT_EQ(FolderOf("C:\\Missions\\"), "C:\\Missions\\");
+    EXPECT_EQ(FolderOf("C:\\Old.Files\\List"), "C:\\Old.Files\\");
+    EXPECT_EQ(FolderOf(std::string("C:\\Missions\0m01.bms", 19)), "C:\\Missions\\");
+    EXPECT_EQ(FolderOf(std::string("C:\\Missions\\\0m01.bms", 20)), "C:\\Missions\\");
+    EXPECT_EQ(FolderOf("m01.bms"), "");
+    // The forward slash separates too, and a folder path keeps the separator it uses.
+    EXPECT_EQ(FolderOf("/home/user/m01.bms"), "/home/user/");
+    EXPECT_EQ(FolderOf("/home/user"), "/home/user/");
+    EXPECT_EQ(FolderOf("/home/user/"), "/home/user/");
+    EXPECT_EQ(FolderOf("/home/old.files/list"), "/home/old.files/");
+    EXPECT_EQ(FolderOf(std::string("/home/user\0m01.bms", 18)), "/home/user/");
+    EXPECT_EQ(FolderOf("C:\\Missions/m01.bms"), "C:\\Missions/");
+}
+
+TEST(MissionKeywords, CompareInAnyLetterCase) {
+    EXPECT_TRUE(keywordIs("BEGIN", "begin"));
+    EXPECT_TRUE(keywordIs("Type_Id", "type_id"));
+    EXPECT_FALSE(keywordIs("begins", "begin"));
+    EXPECT_FALSE(keywordIs("", "begin"));
+    EXPECT_TRUE(keywordIs("", ""));
+    EXPECT_FALSE(keywordIs("B\xC9GIN", "b\xE9gin"));  // only ASCII letters change case
+}
+
+TEST(MissionLineCursor, EndsLinesAtCrLfCrAndLf) {
+    auto lines = [](std::string_view text) {
+        LineCursor cursor(text);
+        Words result;
+        std::string_view line;
+        while (cursor.next(line)) {
+            result.emplace_back(line);
+            EXPECT_EQ(cursor.lineNumber(), static_cast<std::int64_t>(result.size()));
+        }
+        return result;
+    };
+    EXPECT_EQ(lines("a\r\nb\rc\nd"), (Words{"a", "b", "c", "d"}));
+    EXPECT_EQ(lines("a\r\n"), (Words{"a"}));
+    EXPECT_EQ(lines(""), Words{});
+    EXPECT_EQ(lines("\r\n\r\n"), (Words{"", ""}));
+    EXPECT_EQ(lines("\r\r"), (Words{"", ""}));
+    EXPECT_EQ(lines("\n\r"), (Words{"", ""}));  // LF, then CR alone: two line ends
+    EXPECT_EQ(lines("x\r\r\ny"), (Words{"x", "", "y"}));
+}
+
+TEST(MissionNumberFormat, IntegersAndScaledValues) {
+    auto integer = [](std::int64_t v) {
+        std::string out;
+        appendInteger(out, v);
+        return out;
+    };
+    EXPECT_EQ(integer(0), "0");
+    EXPECT_EQ(integer(-42), "-42");
+    EXPECT_EQ(integer(2147483647), "2147483647");
+    EXPECT_EQ(integer(-2147483648LL), "-2147483648");
+
+    EXPECT_EQ(formatScaled(384, 256), "1.5");
+    EXPECT_EQ(formatScaled(-64, 256), "-0.25");
+    EXPECT_EQ(formatScaled(1, 256), "0.00390625");
+    EXPECT_EQ(formatScaled(-1, 256), "-0.00390625");
+    EXPECT_EQ(formatScaled(250, 100), "2.5");
+    EXPECT_EQ(formatScaled(0, 100), "0");
+    EXPECT_EQ(formatScaled(512, 256), "2");
+    EXPECT_EQ(formatScaled(-300, 100), "-3");
+    EXPECT_EQ(formatScaled(1, 100), "0.01");
+    EXPECT_EQ(formatScaled(-99, 100), "-0.99");
+    EXPECT_EQ(formatScaled(2147483647, 256), "8388607.99609375");
+    EXPECT_EQ(formatScaled(-2147483647 - 1, 256), "-8388608");
+    EXPECT_EQ(formatScaled(-2147483647, 256), "-8388607.99609375");
+    EXPECT_EQ(formatScaled(2147483647, 100), "21474836.47");
+    EXPECT_EQ(formatScaled(-2147483647 - 1, 100), "-21474836.48");
+    EXPECT_EQ(formatScaled(7, 1), "7");
+    // Every 32-bit value / 256 and / 100 reads back exactly.
+    for (std::int64_t v = -2147483648LL; v <= 2147483647LL; v += 104729 * 331) {
+        for (std::int32_t factor : {256, 100}) {
+            const std::string text = formatScaled(v, factor);
+            EXPECT_EQ(text.find_first_of("eE+"), std::string::npos) << text;
+            EXPECT_EQ(std::nearbyint(MisValue(text) * factor), static_cast<double>(v)) << text;
+        }
+    }
+}
+
+TEST(MissionCreatedOn, EnglishNamesAndATwelveHourClock) {
+    EXPECT_EQ(createdOnText(utcFromEpochSeconds(1796558400)), "Sunday, December 6 2026 at 12:00:00 PM");
+    EXPECT_EQ(createdOnText(utcFromEpochSeconds(0)), "Thursday, January 1 1970 at 12:00:00 AM");
+    EXPECT_EQ(createdOnText(utcFromEpochSeconds(1796558400 - 12 * 3600)), "Sunday, December 6 2026 at 12:00:00 AM");
+    EXPECT_EQ(createdOnText(utcFromEpochSeconds(1796558400 - 1)), "Sunday, December 6 2026 at 11:59:59 AM");
+    EXPECT_EQ(createdOnText(utcFromEpochSeconds(1796558400 + 3600 + 65)), "Sunday, December 6 2026 at 01:01:05 PM");
+    EXPECT_EQ(createdOnText(utcFromEpochSeconds(1796558400 + 12 * 3600 - 1)),
+              "Sunday, December 6 2026 at 11:59:59 PM");
+    EXPECT_EQ(createdOnText(utcFromEpochSeconds(951782400)), "Tuesday, February 29 2000 at 12:00:00 AM");
+    EXPECT_EQ(createdOnText(utcFromEpochSeconds(-1)), "Wednesday, December 31 1969 at 11:59:59 PM");
+
+    std::tm tm{};
+    tm.tm_year = 126;
+    tm.tm_mon = 8;
+    tm.tm_mday = 9;
+    tm.tm_wday = 3;
+    tm.tm_hour = 7;
+    tm.tm_min = 5;
+    tm.tm_sec = 3;
+    EXPECT_EQ(createdOnText(timestampFrom(tm)), "Wednesday, September 9 2026 at 07:05:03 AM");
+}
+
+}  // namespace
+}  // namespace vok

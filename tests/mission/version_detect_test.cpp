@@ -1,0 +1,178 @@
+// Recognising the game version of a mission file: the binary test reads the version byte and the
+// environment file name, the ascii test weighs the item types against the item lists.
+
+#include <gtest/gtest.h>
+
+#include <set>
+
+#include "mission/core/version_detect.h"
+#include "tests/mission/versions.h"
+
+namespace vok::mission_tests {
+namespace {
+
+// ---------------------------------------------------------------------------------------------
+// Binary files.
+
+std::string headerBytes(std::uint8_t versionByte, std::size_t envOffset = 0, std::string_view env = {},
+                        std::size_t size = 544) {
+    std::string bytes(size, '\0');
+    bytes[0] = 'B';
+    bytes[1] = 'M';
+    bytes[2] = 'S';
+    if (size > 3) bytes[3] = static_cast<char>(versionByte);
+    for (std::size_t i = 0; i < env.size() && envOffset + i < size; ++i) bytes[envOffset + i] = env[i];
+    return bytes;
+}
+
+TEST(MissionBmsVersionOf, VersionByteAndEnvironmentName) {
+    struct Case {
+        const char* name;
+        std::string bytes;
+        DfType version;
+    };
+    std::string noiseDf1(300, '\xAB');
+    noiseDf1[3] = 13;
+    const Case cases[] = {
+        {"byte 13 whatever else", noiseDf1, kDf1},
+        {"byte 13, no BMS letters", std::string("xyz\x0D", 4), kDf1},
+        {"byte 15 and DAY1.ENV", headerBytes(15, 224, "DAY1.ENV"), kDf3},
+        {"byte 15 and day1.en", headerBytes(15, 224, "day1.en"), kDf2},
+        {"byte 15, .env ending at 253", headerBytes(15, 250, ".env"), kDf3},
+        {"byte 15, .env running past 255", headerBytes(15, 253, ".env"), kDf2},
+        {"byte 15, .env before 224", headerBytes(15, 220, ".env"), kDf2},
+        {"byte 15, .ENV in the middle", headerBytes(15, 230, "rain.ENV.old"), kDf3},
+        {"byte 15, file ends at 240", headerBytes(15, 224, "x.env", 240), kDf3},
+        {"byte 15, file of 4 bytes", headerBytes(15, 0, {}, 4), kDf2},
+        {"three bytes", std::string("BMS"), kUnknownVersion},
+        {"empty", std::string(), kUnknownVersion},
+        {"byte 14", headerBytes(14), kUnknownVersion},
+        {"byte 0", headerBytes(0), kUnknownVersion},
+        {"byte 143 (15 + 128)", headerBytes(143), kUnknownVersion},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        EXPECT_EQ(BmsVersionOfBytes(c.bytes), c.version);
+        testing::TempDir dir;
+        EXPECT_EQ(BmsVersionOf(dir.write("m.bms", c.bytes)), c.version);
+    }
+}
+
+TEST(MissionBmsVersionOf, FilesWrittenByEachVersion) {
+    Df1Mission df1;
+    df1.header.signature = df1::kSignature;
+    Df2Mission df2;
+    df2.header.signature = df2::kSignature;
+    df2.header.header_levels = {128, 128, 128, 128, 128};  // at offset 224 in a DF2 header
+    df2.header.header_code.set("xyz");
+    Df3Mission df3;
+    df3.header.signature = df3::kSignature;
+    df3.header.environment_file.set("day1.env");
+    testing::TempDir dir;
+    Df1::saveBinary(dir / "1.bms", df1);
+    Df2::saveBinary(dir / "2.bms", df2);
+    Df3::saveBinary(dir / "3.bms", df3);
+    EXPECT_EQ(BmsVersionOf(dir / "1.bms"), kDf1);
+    EXPECT_EQ(BmsVersionOf(dir / "2.bms"), kDf2);
+    EXPECT_EQ(BmsVersionOf(dir / "3.bms"), kDf3);
+}
+
+TEST(MissionBmsVersionOf, AFileThatCannotBeOpenedIsAnError) {
+    testing::TempDir dir;
+    const Error error = errorOf([&] { BmsVersionOf(dir / "missing.bms"); });
+    EXPECT_EQ(error.fault(), Fault::CannotOpen);
+    EXPECT_EQ(error.path(), displayPath(dir / "missing.bms"));
+    EXPECT_EQ(errorOf([&] { BmsVersionOf(dir.path()); }).fault(), Fault::CannotOpen);
+}
+
+// ---------------------------------------------------------------------------------------------
+// Ascii files.
+
+/// Item lists small enough to read: identifiers 1xx exist only in DF1, 2xx only in DF2, 3xx only
+/// in DF3, 23x in DF2 and DF3, 123 in all three; 500 only in DF1 and 501 only in DF3.
+class FakeCatalog : public ItemCatalog {
+public:
+    bool ItemExists(DfType version, std::int16_t id) const override {
+        ++asked;
+        if (id == 123) return true;
+        if (id >= 230 && id < 240) return version == kDf2 || version == kDf3;
+        if (id >= 100 && id < 400) return id / 100 == version;
+        if (id == 500) return version == kDf1;
+        if (id == 501) return version == kDf3;
+        return false;
+    }
+    mutable int asked = 0;
+};
+
+std::string typeLines(int id, int count, std::string_view indent = "  ") {
+    std::string text;
+    for (int i = 0; i < count; ++i) text += std::string(indent) + "type_id " + std::to_string(id) + "\r\n";
+    return text;
+}
+
+std::string repeated(std::string_view line, int count) {
+    std::string text;
+    for (int i = 0; i < count; ++i) text += std::string(line) + "\r\n";
+    return text;
+}
+
+TEST(MissionMisVersionOf, TheFirstVersionToLeadByTenWins) {
+    FakeCatalog catalog;
+    struct Case {
+        const char* name;
+        std::string text;
+        DfType version;
+    };
+    const Case cases[] = {
+        {"ten DF3-only identifiers", typeLines(301, 10), kDf3},
+        {"nine DF3-only identifiers", typeLines(301, 9), kUnknownVersion},
+        {"identifiers in DF2 and DF3 never lead", typeLines(231, 50), kUnknownVersion},
+        {"identifiers in all versions never lead", typeLines(123, 50), kUnknownVersion},
+        {"3 DF2 then 12 DF1 is a lead of 9", typeLines(201, 3) + typeLines(101, 12), kUnknownVersion},
+        {"3 DF2 then 13 DF1", typeLines(201, 3) + typeLines(101, 13), kDf1},
+        {"ten DF2-only identifiers", typeLines(250, 10), kDf2},
+        // The lead is tested after each line, so ten DF1 lines decide before the DF2 lines come.
+        {"ten DF1 then thirty DF2", typeLines(101, 10) + typeLines(201, 30), kDf1},
+        {"no type_id line", "begin item 0\r\n  team 1\r\nend item\r\n", kUnknownVersion},
+        {"unknown identifiers", typeLines(999, 40), kUnknownVersion},
+        {"any indentation, any case, other lines around",
+         "// header\r\n" + typeLines(301, 4, "") + "noise type_id 301\r\n" + typeLines(301, 3, "      ") +
+             "TYPE_ID 301\r\n  Type_Id 301 extra\r\n  type_id 301\r\n",
+         kDf3},
+        {"a tab is part of the first word", typeLines(301, 9) + "\ttype_id 301\r\n", kUnknownVersion},
+        {"the keyword must be the first word", "  xtype_id 301\r\n" + typeLines(301, 9), kUnknownVersion},
+        {"values rounded half to even", repeated("type_id 500.5", 10), kDf1},      // 500, not 501
+        {"a tie rounding up to the even neighbour", repeated("type_id 499.5", 10), kDf1},  // 500
+        {"outside 16 bits counts for none", typeLines(65837, 20) + typeLines(-65235, 20), kUnknownVersion},
+        {"lines ending in LF alone", "type_id 301\ntype_id 301\ntype_id 301\ntype_id 301\ntype_id 301\n"
+                                     "type_id 301\ntype_id 301\ntype_id 301\ntype_id 301\ntype_id 301\n",
+         kDf3},
+        {"lines ending in CR alone", std::string(10, ' ') + "type_id 201\rtype_id 201\rtype_id 201\rtype_id 201\r"
+                                                             "type_id 201\rtype_id 201\rtype_id 201\rtype_id 201\r"
+                                                             "type_id 201\rtype_id 201",
+         kDf2},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        EXPECT_EQ(MisVersionOfText(c.text, catalog), c.version);
+        testing::TempDir dir;
+        EXPECT_EQ(MisVersionOf(dir.write("m.mis", c.text), catalog), c.version);
+    }
+}
+
+TEST(MissionMisVersionOf, ReadingStopsAtTheDecidingLine) {
+    FakeCatalog catalog;
+    EXPECT_EQ(MisVersionOfText(typeLines(301, 10) + typeLines(101, 100), catalog), kDf3);
+    EXPECT_EQ(catalog.asked, 10 * 3) << "lines after the tenth were weighed";
+}
+
+TEST(MissionMisVersionOf, AFileThatCannotBeOpenedIsAnError) {
+    FakeCatalog catalog;
+    testing::TempDir dir;
+    const Error error = errorOf([&] { MisVersionOf(dir / "missing.mis", catalog); });
+    EXPECT_EQ(error.fault(), Fault::CannotOpen);
+    EXPECT_EQ(error.path(), displayPath(dir / "missing.mis"));
+}
+
+}  // namespace
+}  // namespace vok::mission_tests
