@@ -249,14 +249,19 @@ void ListEditorWindow::inform(const QString& text) {
     seams_.messages.inform(this, kEditorTitle, text);
 }
 
-template <class Undo>
-bool ListEditorWindow::saveAndReload(int which, Undo&& undo) {
+ListEditorWindow::Outcome ListEditorWindow::applyChange(int which, const std::function<void()>& change) {
+    ListChange result = ListChange::Saved;
     try {
-        store_.SaveList(which);
+        result = store_.changeAndSaveList(which, change);
     } catch (const std::exception& error) {
-        undo();
         RefreshList();
         const auto* fileError = dynamic_cast<const Error*>(&error);
+        if (fileError != nullptr && fileError->fault() == Fault::Locked) {
+            inform(QStringLiteral("Warning!, The Lists Are Being Changed By Another Program\r\n%1\r\n"
+                                  "Nothing Was Changed.")
+                       .arg(QString::fromStdString(fileErrorMessage(*fileError))));
+            return Outcome::Refused;
+        }
         const QString path = fileError != nullptr ? QString::fromStdString(fileError->path())
                                                   : QString::fromStdString(displayPath(store_.pathOf(which)));
         const QString fault = fileError != nullptr ? QString::fromStdString(fileError->describe())
@@ -264,12 +269,26 @@ bool ListEditorWindow::saveAndReload(int which, Undo&& undo) {
         inform(QStringLiteral("Warning!, The List Could Not Be Saved To '%1'\r\n%2\r\n"
                               "The file and the lists shown are unchanged.")
                    .arg(path, fault));
-        return false;
+        return Outcome::Refused;
     }
+    if (result == ListChange::ChangedOnDisk) {
+        QStringList changed;
+        for (const int list : store_.changedListsOnDisk()) changed << fileNameOf(list);
+        if (!reloadOrEnd()) return Outcome::Ended;
+        inform(QStringLiteral("The Lists Were Changed By Another Program And Have Been Reloaded%1.\r\n"
+                              "Nothing Was Changed; Please Repeat Your Action On The Lists As They Are Now.")
+                   .arg(changed.isEmpty() ? QString() : QStringLiteral(" (") + changed.join(QStringLiteral(", ")) +
+                                                            QStringLiteral(")")));
+        return Outcome::Reloaded;
+    }
+    return reloadOrEnd() ? Outcome::Saved : Outcome::Ended;
+}
+
+bool ListEditorWindow::reloadOrEnd() {
     try {
         store_.InitilizeItemLists();
     } catch (const std::exception& error) {
-        // The file has been written; lists that no longer load end the program as at start.
+        // Lists that no longer load end the program as at start.
         inform(loadFailureMessage(error));
         emit programEnded(1);
         hide();
@@ -337,18 +356,36 @@ void ListEditorWindow::accept() {
     }
 
     const DfType version = versionOfList(state_.EditList);
-    auto& entries = store_.editEntries(version);
-    const auto before = entries;
     const ItemListEntry entry{static_cast<std::int16_t>(n), *description};
-    if (state_.EditMode == 1) {
-        if (state_.EditIndex < 1 || static_cast<std::size_t>(state_.EditIndex) > entries.size()) return;
-        entries[static_cast<std::size_t>(state_.EditIndex - 1)] = entry;
-    } else {
-        entries.push_back(entry);
+    if (state_.EditMode == 1 &&
+        (state_.EditIndex < 1 || static_cast<std::size_t>(state_.EditIndex) > store_.Entries(version).size())) {
+        return;
     }
-    // A failed write keeps the panel open with what the user typed; Cancel leaves it.
-    if (!saveAndReload(state_.EditList, [&] { store_.editEntries(version) = before; })) return;
-    setEditingLayout(false);
+    const auto index = static_cast<std::size_t>(state_.EditIndex - 1);
+    const bool changing = state_.EditMode == 1;
+    switch (applyChange(state_.EditList, [&] {
+        auto& entries = store_.editEntries(version);
+        if (changing) {
+            entries[index] = entry;
+        } else {
+            entries.push_back(entry);
+        }
+    })) {
+        case Outcome::Saved:
+            setEditingLayout(false);
+            break;
+        case Outcome::Reloaded:
+            // What was typed stays, so OK repeats the change on the lists as they are now; an
+            // entry that another program removed can no longer be changed.
+            if (changing) {
+                state_.EditIndex = FindItemIndex(state_.EditList, state_.EditOriginalId);
+                if (state_.EditIndex == 0) setEditingLayout(false);
+            }
+            break;
+        case Outcome::Refused:  // the panel keeps what was typed; Cancel leaves
+        case Outcome::Ended:
+            break;
+    }
 }
 
 void ListEditorWindow::cancel() {
@@ -362,18 +399,12 @@ void ListEditorWindow::remove() {
     const DfType version = versionOfList(list);
     if (isItemList(list)) {
         const int p = FindItemIndex(list, identifierOfItemLine(line, state_.DisplayMode));
-        auto& entries = store_.editEntries(version);
-        if (!mayRemove(entries.size(), p, list)) return;
-        const auto before = entries;
-        moveLastInto(entries, p);
-        saveAndReload(list, [&] { store_.editEntries(version) = before; });
+        if (!mayRemove(store_.Entries(version).size(), p, list)) return;
+        applyChange(list, [&] { moveLastInto(store_.editEntries(version), p); });
     } else if (isReplaceList(list)) {
         const int p = DecodeIndexTag(line);
-        auto& entries = store_.editSavedReplacements(version);
-        if (!mayRemove(entries.size(), p, list)) return;
-        const auto before = entries;
-        moveLastInto(entries, p);
-        saveAndReload(list, [&] { store_.editSavedReplacements(version) = before; });
+        if (!mayRemove(store_.SavedReplacements(version).size(), p, list)) return;
+        applyChange(list, [&] { moveLastInto(store_.editSavedReplacements(version), p); });
     }
 }
 

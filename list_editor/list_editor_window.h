@@ -1,12 +1,15 @@
 #pragma once
 // The list editor's window (frmMain): browses the six list files of the list store by file and
 // category in two display modes, adds, changes and deletes item entries and deletes replacement
-// entries. It keeps no list data of its own: every change is made in the store's lists, written
-// with SaveList and followed by a reload of all six files, so the window shows what the files hold.
+// entries. It keeps no list data of its own: every change is made in the store's lists and written
+// under the list folder's lock, then all six files are reloaded, so the window shows what the files
+// hold. A change is applied only to lists that no other program (the converter's "OK-S") changed
+// since they were loaded; otherwise the lists are reloaded and the user repeats the change.
 
 #include <QString>
 #include <QWidget>
 #include <cstdint>
+#include <functional>
 #include <memory>
 
 #include "lists/list_store.h"
@@ -83,11 +86,22 @@ class ListEditorWindow : public QWidget {
     /// True when entry `position` of a list of `size` entries may be removed; a list's only
     /// entry may not (the user is told why).
     bool mayRemove(std::size_t size, int position, int list);
-    /// Writes list `which` after a change of the store and reloads all six files. When the write
-    /// fails, `undo` puts the store back as it was, the user hears which file failed and false is
-    /// returned; the file on disk is untouched (writes are atomic).
-    template <class Undo>
-    bool saveAndReload(int which, Undo&& undo);
+    /// How a change of the lists ended.
+    enum class Outcome {
+        Saved,     ///< written, and all six lists reloaded
+        Reloaded,  ///< another program had changed the lists: reloaded, nothing changed
+        Refused,   ///< the lock or the write failed (the user was told); nothing changed
+        Ended,     ///< the lists no longer load: the program ends
+    };
+    /// Applies `change` to the store and writes list `which`, under the folder lock and only when
+    /// no list file changed on disk since the last load; then reloads all six files. When a file
+    /// had changed, all six are reloaded instead and the user is told to repeat the action. When
+    /// the lock cannot be had or the write fails, the user hears why and the store, the file and
+    /// the list shown stay as they were.
+    Outcome applyChange(int which, const std::function<void()>& change);
+    /// Reloads all six lists and refreshes the list box; false when they no longer load (the
+    /// user was told and the program ends).
+    bool reloadOrEnd();
     void inform(const QString& text);
 
     ui::Seams& seams_;

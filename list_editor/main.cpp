@@ -1,11 +1,27 @@
 // Vok_Tally: the list editor. It edits the six list files in the folder that holds it.
 #include <QApplication>
+#include <cstdio>
+#include <cstring>
 #include <filesystem>
 
 #include "list_editor/list_editor_window.h"
 
+#ifndef VOK_VERSION
+#define VOK_VERSION "0"
+#endif
+
 int main(int argc, char** argv) {
+    // Answered before Qt starts, so it needs neither a display nor the lists.
+    for (int i = 1; i < argc; ++i) {
+        if (std::strcmp(argv[i], "--version") == 0) {
+            std::printf("Vok_Tally %s\n", VOK_VERSION);
+            return 0;
+        }
+    }
     QApplication app(argc, argv);
     vok::ListStore store(std::filesystem::path(QCoreApplication::applicationDirPath().toStdU16String()));
+    vok::ListLockOptions lock;
+    lock.owner = "Vok_Tally";  // named to a program that finds the lists locked
+    store.setLockOptions(lock);
     return vok::editor::runListEditor(vok::ui::realSeams(), store);
 }

@@ -59,7 +59,8 @@ std::string encodeReplaceList(const std::vector<ReplaceEntry>& entries);
 /// `content` written from offset 0 over `old`: where the old file was longer, its tail stays.
 std::string overlayListBytes(std::string_view old, std::string_view content);
 
-/// Writes list bytes over the file at `path` (keeping an old longer tail), atomically.
+/// Writes list bytes over the file at `path` (keeping an old longer tail), atomically. It takes no
+/// lock: where other programs may share the folder, hold a ListFolderLock around it.
 void writeListFile(const std::filesystem::path& path, std::string_view content, FileSystem& fileSystem);
 
 /// A description naming the identifier by its category, for entries nobody has described yet:

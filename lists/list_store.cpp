@@ -1,6 +1,7 @@
 #include "lists/list_store.h"
 
 #include <stdexcept>
+#include <system_error>
 
 #include "mission/core/error.h"
 
@@ -9,7 +10,26 @@ namespace vok {
 namespace {
 const std::vector<ItemListEntry> kNoEntries;
 const std::vector<ReplaceEntry> kNoReplacements;
+
+std::filesystem::file_time_type modificationTime(const std::filesystem::path& path) {
+    std::error_code ec;
+    const auto time = std::filesystem::last_write_time(path, ec);
+    return ec ? std::filesystem::file_time_type::min() : time;
+}
+
+ListFileStamp stampFor(std::string_view bytes, std::filesystem::file_time_type modified) {
+    return {bytes.size(), modified, listBytesHash(bytes)};
+}
 }  // namespace
+
+std::uint64_t listBytesHash(std::string_view bytes) {
+    std::uint64_t hash = 14695981039346656037ull;
+    for (const char c : bytes) {
+        hash ^= static_cast<unsigned char>(c);
+        hash *= 1099511628211ull;
+    }
+    return hash;
+}
 
 ListStore::ListStore(std::filesystem::path folder, FileSystem& fileSystem)
     : folder_(std::move(folder)), fileSystem_(fileSystem) {}
@@ -30,22 +50,33 @@ void ListStore::reload() { load(true); }
 
 void ListStore::load(bool keepRunReplacements) {
     std::array<VersionLists, 3> fresh;
+    std::array<ListFileStamp, kListCount> stamps{};
+    // The time is taken before the bytes: a file replaced in between then shows as changed later,
+    // never the other way round.
+    const auto read = [&](int which) {
+        const auto path = pathOf(which);
+        const auto modified = modificationTime(path);
+        std::string bytes = readFile(path);
+        stamps[static_cast<std::size_t>(which - 1)] = stampFor(bytes, modified);
+        return bytes;
+    };
     for (DfType v = kDf1; v <= kDf3; ++v) {
-        const auto path = pathOf(itemListOf(v));
+        const int which = itemListOf(v);
         auto& lists = fresh[static_cast<std::size_t>(v - 1)];
-        lists.entries = parseItemList(readFile(path), displayPath(path));
+        lists.entries = parseItemList(read(which), displayPath(pathOf(which)));
         buildDescriptions(lists);
     }
     for (DfType v = kDf1; v <= kDf3; ++v) {
-        const auto path = pathOf(replaceListOf(v));
+        const int which = replaceListOf(v);
         auto& lists = fresh[static_cast<std::size_t>(v - 1)];
-        lists.saved = parseReplaceList(readFile(path), displayPath(path));
+        lists.saved = parseReplaceList(read(which), displayPath(pathOf(which)));
     }
     // Only now that all six files have been read may the store change: a failed load keeps it whole.
     if (keepRunReplacements) {
         for (std::size_t i = 0; i < fresh.size(); ++i) fresh[i].run = std::move(lists_[i].run);
     }
     lists_ = std::move(fresh);
+    stamps_ = stamps;
     loaded_ = true;
 }
 
@@ -109,12 +140,13 @@ void ListStore::RememberAndSaveReplacement(DfType orgVersion, DfType newVersion,
     const ReplaceEntry entry{newVersion, objectId, replacementId};
     lists->run.push_back(entry);
     // Start from the file as it is now, so that entries another program (the list editor) saved
-    // since this store was loaded are kept.
-    const auto path = pathOf(replaceListOf(orgVersion));
-    const std::string old = readFile(path);
-    std::vector<ReplaceEntry> onDisk = parseReplaceList(old, displayPath(path));
+    // since this store was loaded are kept; the lock keeps anyone from writing in between.
+    const int which = replaceListOf(orgVersion);
+    const auto lock = lockFolder(which);
+    const auto path = pathOf(which);
+    std::vector<ReplaceEntry> onDisk = parseReplaceList(readFile(path), displayPath(path));
     onDisk.push_back(entry);
-    writeFileAtomically(path, overlayListBytes(old, encodeReplaceList(onDisk)), fileSystem_);
+    writeLocked(which, encodeReplaceList(onDisk));
     lists->saved = std::move(onDisk);
 }
 
@@ -129,14 +161,82 @@ ListStore::VersionLists& ListStore::editable(DfType version) {
 }
 
 void ListStore::SaveList(int which) {
+    if (which < 0 || which > kListCount) return;
+    const auto lock = lockFolder(which);
+    saveLocked(which);
+}
+
+void ListStore::saveLocked(int which) {
     if (which == 0) {
-        for (int list = 1; list <= kListCount; ++list) SaveList(list);
+        for (int list = 1; list <= kListCount; ++list) saveLocked(list);
         return;
     }
     if (isItemList(which)) {
-        writeListFile(pathOf(which), encodeItemList(lists_[static_cast<std::size_t>(which - 1)].entries), fileSystem_);
+        writeLocked(which, encodeItemList(lists_[static_cast<std::size_t>(which - 1)].entries));
     } else if (isReplaceList(which)) {
-        writeListFile(pathOf(which), encodeReplaceList(lists_[static_cast<std::size_t>(which - 4)].saved), fileSystem_);
+        writeLocked(which, encodeReplaceList(lists_[static_cast<std::size_t>(which - 4)].saved));
+    }
+}
+
+void ListStore::writeLocked(int which, std::string_view content) {
+    const auto path = pathOf(which);
+    std::string old;
+    std::error_code ec;
+    if (std::filesystem::exists(path, ec)) old = readFile(path);
+    const std::string bytes = overlayListBytes(old, content);
+    writeFileAtomically(path, bytes, fileSystem_);
+    // Nobody else writes while the lock is held, so this is the file as it now is.
+    stamps_[static_cast<std::size_t>(which - 1)] = stampFor(bytes, modificationTime(path));
+}
+
+ListChange ListStore::changeAndSaveList(int which, const std::function<void()>& change) {
+    if (which < 0 || which > kListCount) throw std::out_of_range("no list " + std::to_string(which));
+    const auto lock = lockFolder(which);
+    if (changedOnDisk()) return ListChange::ChangedOnDisk;
+    const auto lists = lists_;
+    const auto stamps = stamps_;
+    try {
+        change();
+        saveLocked(which);
+    } catch (...) {
+        lists_ = lists;
+        stamps_ = stamps;
+        throw;
+    }
+    return ListChange::Saved;
+}
+
+std::vector<int> ListStore::changedListsOnDisk() const {
+    std::vector<int> changed;
+    for (int which = 1; which <= kListCount; ++which) {
+        const auto path = pathOf(which);
+        bool same = loaded_;
+        if (same) {
+            const auto modified = modificationTime(path);
+            try {
+                same = stampFor(readFile(path), modified) == stamps_[static_cast<std::size_t>(which - 1)];
+            } catch (const Error&) {
+                same = false;
+            }
+        }
+        if (!same) changed.push_back(which);
+    }
+    return changed;
+}
+
+const ListFileStamp& ListStore::stampOf(int which) const {
+    if (which < 1 || which > kListCount) throw std::out_of_range("no list " + std::to_string(which));
+    return stamps_[static_cast<std::size_t>(which - 1)];
+}
+
+ListFolderLock ListStore::lockFolder(int which) const {
+    try {
+        return ListFolderLock(folder_, lockOptions_);
+    } catch (const Error& error) {
+        // The lock file is the first thing written: a folder that refuses it refuses the list.
+        if (error.fault() != Fault::CannotWrite) throw;
+        const int list = which >= 1 && which <= kListCount ? which : 1;
+        throw Error(Fault::CannotWrite, displayPath(pathOf(list)), error.detail());
     }
 }
 

@@ -5,16 +5,41 @@
 #include <array>
 #include <cstdint>
 #include <filesystem>
+#include <functional>
 #include <string>
+#include <string_view>
+#include <utility>
 #include <vector>
 
 #include "lists/list_files.h"
+#include "lists/list_lock.h"
 #include "mission/core/file_io.h"
 #include "mission/core/version.h"
 #include "mission/core/version_detect.h"
 
 namespace vok {
 
+/// What the store knows of a list file as it read or wrote it: its size, its modification time
+/// and a hash of its bytes.
+struct ListFileStamp {
+    std::uintmax_t size = 0;
+    std::filesystem::file_time_type modified{};
+    std::uint64_t hash = 0;
+    bool operator==(const ListFileStamp&) const = default;
+};
+
+/// The 64-bit FNV-1a hash of a list file's bytes.
+std::uint64_t listBytesHash(std::string_view bytes);
+
+/// How a change of the list editor (changeAndSaveList) ended.
+enum class ListChange {
+    Saved,          ///< applied and written
+    ChangedOnDisk,  ///< another program changed a list file since the last load: nothing applied
+};
+
+// Every write of a list file happens under the folder's lock (list_lock.h), so that the converter,
+// the list editor and the vok tool never interleave their read-modify-writes. Alone on its files a
+// program writes exactly the bytes it always did; the lock file exists only while it writes.
 class ListStore : public ItemCatalog {
 public:
     /// A store for the six files in `folder`; nothing is read until InitilizeItemLists.
@@ -54,18 +79,45 @@ public:
     void RememberReplacement(DfType orgVersion, DfType newVersion, std::int16_t objectId, std::int16_t replacementId);
 
     /// Remembers a replacement for the run and appends it to the version's replacement list file
-    /// as that file is on disk now; the result becomes the saved list. When the file cannot be
-    /// read or written the run entry stays, the saved list is unchanged, and Error names the file.
+    /// as that file is on disk now (under the folder lock); the result becomes the saved list, so
+    /// entries another program saved meanwhile are kept and found. When the file cannot be read or
+    /// written, or the lock cannot be had (Error Locked), the run entry stays, the saved list and
+    /// the file are unchanged, and Error names the file (the folder for a lock).
     void RememberAndSaveReplacement(DfType orgVersion, DfType newVersion, std::int16_t objectId,
                                     std::int16_t replacementId);
 
-    // The list editor's access: it changes the lists in place, then writes one with SaveList. A
-    // version outside 1..3 throws std::out_of_range.
+    // The list editor's access: it changes the lists in place inside changeAndSaveList (or, alone
+    // on the folder, before SaveList). A version outside 1..3 throws std::out_of_range.
     std::vector<ItemListEntry>& editEntries(DfType version);
     std::vector<ReplaceEntry>& editSavedReplacements(DfType version);
 
-    /// Writes list 1..6 from the store (0: all six in order). Any other value does nothing.
+    /// Writes list 1..6 from the store (0: all six in order) under the folder lock. Any other
+    /// value does nothing. It writes what the store holds, whatever the file holds now: a program
+    /// that may share the folder changes lists with changeAndSaveList instead.
     void SaveList(int which);
+
+    /// The list editor's change of list `which` (0..6), made under the folder lock so that the
+    /// check, the change and the write cannot interleave with another program: when any of the
+    /// six files changed on disk since the last load, nothing is applied and ChangedOnDisk is
+    /// returned (the caller reloads); otherwise `change` is applied to the store and the list is
+    /// written (SaveList). When the lock cannot be had or the write fails, Error is thrown and the
+    /// store is as it was before `change`.
+    ListChange changeAndSaveList(int which, const std::function<void()>& change);
+
+    /// The lists (1..6) whose files differ on disk from what this store last loaded or wrote: in
+    /// size, modification time or content. A file that cannot be read counts as changed. All six
+    /// before the first load.
+    std::vector<int> changedListsOnDisk() const;
+    bool changedOnDisk() const { return !changedListsOnDisk().empty(); }
+    /// What the store last loaded or wrote of list 1..6.
+    const ListFileStamp& stampOf(int which) const;
+
+    /// Takes the folder lock for a read-modify-write of list `which` (1..6): a folder in which the
+    /// lock file cannot be created is Error(CannotWrite) naming that list's file, with advice on
+    /// where to copy the lists. Writes of the store take it themselves.
+    ListFolderLock lockFolder(int which) const;
+    void setLockOptions(ListLockOptions options) { lockOptions_ = std::move(options); }
+    const ListLockOptions& lockOptions() const { return lockOptions_; }
 
 private:
     struct VersionLists {
@@ -76,6 +128,10 @@ private:
     };
 
     void load(bool keepRunReplacements);
+    /// SaveList without taking the lock (the caller holds it).
+    void saveLocked(int which);
+    /// Writes `content` over list `which` (keeping an old longer tail) and stamps what it wrote.
+    void writeLocked(int which, std::string_view content);
     static void buildDescriptions(VersionLists& lists);
     VersionLists* listsOf(DfType version);
     VersionLists& editable(DfType version);
@@ -84,6 +140,8 @@ private:
     std::filesystem::path folder_;
     FileSystem& fileSystem_;
     std::array<VersionLists, 3> lists_;
+    std::array<ListFileStamp, kListCount> stamps_{};
+    ListLockOptions lockOptions_;
     bool loaded_ = false;
 };
 

@@ -2,7 +2,6 @@
 #include "list_editor/list_editor_window.h"
 
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <QComboBox>
 #include <QFrame>
@@ -13,10 +12,12 @@
 #include <QSignalSpy>
 #include <QTest>
 #include <array>
+#include <chrono>
 #include <optional>
 #include <set>
 
 #include "list_editor/list_lines.h"
+#include "tests/lists/read_only_folder.h"
 #include "tests/support/failing_file_system.h"
 #include "tests/support/fake_seams.h"
 #include "tests/support/temp_dir.h"
@@ -489,32 +490,207 @@ INSTANTIATE_TEST_SUITE_P(Steps, ListEditorFailedWrite,
                              }
                          });
 
-TEST_F(ListEditorTest, AReadOnlyFolderIsReportedByName) {
-    if (geteuid() == 0) GTEST_SKIP() << "the superuser writes into read-only folders";
-    std::filesystem::permissions(dir.path(), std::filesystem::perms::owner_write,
-                                 std::filesystem::perm_options::remove);
+TEST_F(ListEditorTest, AFolderThatCannotBeWrittenIsNamedWithWhereToCopyTheListsAndNothingIsLost) {
     const std::string before = bytesOf(2);
     chooseFile(2);
-    select(QStringLiteral("two = 2002"));
-    click("cmdDelete");
-    ASSERT_EQ(fake.messages.shown.size(), 1u);
-    EXPECT_TRUE(fake.messages.shown[0].text.contains(QStringLiteral("DF2Items.vok")));
-    EXPECT_EQ(bytesOf(2), before);
-    EXPECT_EQ(store->Entries(2), df2Items());
+    click("cmdAdd");
+    typeEntry(QStringLiteral("2006"), QStringLiteral("six"));
+    {
+        testing::ReadOnlyFolder readOnly(dir.path());
+        if (!readOnly.active()) GTEST_SKIP() << "the folder cannot be made read-only here";
+        click("cmdOK");
+        ASSERT_EQ(fake.messages.shown.size(), 1u);
+        const QString text = fake.messages.shown[0].text;
+        for (const QString& part : {QString::fromStdString(displayPath(dir / "DF2Items.vok")),
+                                    QStringLiteral("copy the six .vok files"), QStringLiteral("vok --lists DIR"),
+                                    QStringLiteral("The file and the lists shown are unchanged.")}) {
+            EXPECT_TRUE(text.contains(part)) << text.toStdString();
+        }
+        // What was typed stays in the panel; the file and the store are as they were.
+        EXPECT_TRUE(editing());
+        EXPECT_EQ(find<QLineEdit>("txtID")->text(), QStringLiteral("2006"));
+        EXPECT_EQ(find<QLineEdit>("txtDescription")->text(), QStringLiteral("six"));
+        EXPECT_EQ(bytesOf(2), before);
+        EXPECT_EQ(store->Entries(2), df2Items());
+    }
+    click("cmdOK");  // where the folder can be written again, the same entry is saved
+    EXPECT_FALSE(editing());
+    EXPECT_EQ(itemsOnDisk(2).back(), (ItemListEntry{2006, "six"}));
 }
 
-TEST_F(ListEditorTest, ListsThatNoLongerLoadAfterASaveEndTheProgram) {
+TEST_F(ListEditorTest, ListsThatAnotherProgramBrokeEndTheProgramAtTheNextChange) {
     QSignalSpy ended(window.get(), &ListEditorWindow::programEnded);
     dir.write("DF3Replace.vok", encodeReplaceList({}));  // count 0: another program broke it
     chooseFile(2);
     select(QStringLiteral("two = 2002"));
     click("cmdDelete");
-    EXPECT_EQ(itemsOnDisk(2).size(), 4u);  // written before the reload failed
+    EXPECT_EQ(itemsOnDisk(2), df2Items());  // the change was not applied to the changed folder
     ASSERT_EQ(fake.messages.shown.size(), 1u);
     EXPECT_TRUE(fake.messages.shown[0].text.startsWith(
         QStringLiteral("Warning!, There Was an Error In 'InitilizeItemLists'\r\n")));
     ASSERT_EQ(ended.count(), 1);
     EXPECT_EQ(ended.at(0).at(0).toInt(), 1);
+}
+
+// ---------------------------------------------------------------------------------------------
+// The converter on the same folder: its store was loaded when it started, and its "OK-S" appends
+// to the replacement list on disk.
+
+const QString kReloaded = QStringLiteral("The Lists Were Changed By Another Program And Have Been Reloaded");
+
+TEST_F(ListEditorTest, AConverterSaveAfterTheEditorsChangesKeepsThem) {
+    ListStore converter(dir.path());
+    converter.InitilizeItemLists();
+
+    click("cmdAdd");
+    typeEntry(QStringLiteral("2222"), QStringLiteral("Tank"));
+    click("cmdOK");
+    chooseFile(4);
+    rightClickList();
+    select(QStringLiteral("2032=DF1->DF2=2005"));
+    click("cmdDelete");
+    ASSERT_TRUE(fake.messages.shown.empty());
+
+    converter.RememberAndSaveReplacement(1, 3, 1040, 2050);  // "OK-S"
+
+    const std::vector<ReplaceEntry> both = {{0, 0, 0}, {2, 2031, 2005}, {3, 2031, 2050}, {2, 2033, 2005}, {3, 1040, 2050}};
+    EXPECT_EQ(replacementsOnDisk(4), both);
+    EXPECT_EQ(itemsOnDisk(1).back(), (ItemListEntry{2222, "Tank"}));
+    EXPECT_EQ(converter.SavedReplacements(1), both);
+    EXPECT_EQ(converter.LookupReplacement(1, 2, 2032), -1);  // the editor's deletion holds there too
+}
+
+TEST_F(ListEditorTest, AnEditorDeleteAfterAConverterSaveReloadsFirstAndKeepsTheConvertersEntry) {
+    ListStore converter(dir.path());
+    converter.InitilizeItemLists();
+    chooseFile(4);
+    rightClickList();
+    const QStringList before = lines();
+
+    converter.RememberAndSaveReplacement(1, 3, 1040, 2050);  // "OK-S" while the editor is open
+    const std::string saved = bytesOf(4);
+    select(QStringLiteral("2032=DF1->DF2=2005"));
+    click("cmdDelete");
+
+    ASSERT_EQ(fake.messages.shown.size(), 1u);
+    EXPECT_EQ(fake.messages.shown[0].text, kReloaded + QStringLiteral(" (DF1Replace.vok).\r\n"
+                                                                     "Nothing Was Changed; Please Repeat Your "
+                                                                     "Action On The Lists As They Are Now."));
+    EXPECT_FALSE(fake.messages.shown[0].yesNo);
+    EXPECT_EQ(bytesOf(4), saved);  // the first attempt changed nothing
+    EXPECT_EQ(lines().size(), before.size() + 1);
+    EXPECT_TRUE(visibleLines().contains(QStringLiteral("1040=DF1->DF3=2050")));
+    EXPECT_TRUE(list()->selectedItems().isEmpty());
+
+    select(QStringLiteral("2032=DF1->DF2=2005"));  // the user repeats it
+    click("cmdDelete");
+    EXPECT_EQ(fake.messages.shown.size(), 1u);
+    EXPECT_EQ(replacementsOnDisk(4),
+              (std::vector<ReplaceEntry>{{0, 0, 0}, {2, 2031, 2005}, {3, 2031, 2050}, {3, 1040, 2050}, {2, 2033, 2005}}));
+}
+
+TEST_F(ListEditorTest, AnAddAfterAnotherProgramsChangeKeepsWhatWasTypedForTheRepeat) {
+    click("cmdAdd");
+    typeEntry(QStringLiteral("3333"), QStringLiteral("Tower"));
+    ListStore other(dir.path());  // vok lists learn, for instance
+    other.InitilizeItemLists();
+    other.editEntries(1).push_back({2222, "Tank"});
+    other.SaveList(1);
+
+    click("cmdOK");
+    ASSERT_EQ(fake.messages.shown.size(), 1u);
+    EXPECT_TRUE(fake.messages.shown[0].text.startsWith(kReloaded + QStringLiteral(" (DF1Items.vok).")));
+    EXPECT_TRUE(editing());
+    EXPECT_EQ(find<QLineEdit>("txtID")->text(), QStringLiteral("3333"));
+    EXPECT_TRUE(store->ItemExists(1, 2222));
+    auto expected = df1Items();
+    expected.push_back({2222, "Tank"});
+    EXPECT_EQ(itemsOnDisk(1), expected);
+
+    click("cmdOK");
+    EXPECT_FALSE(editing());
+    expected.push_back({3333, "Tower"});
+    EXPECT_EQ(itemsOnDisk(1), expected);
+}
+
+struct EditRace {
+    const char* name;
+    void (*otherProgram)(std::vector<ItemListEntry>& entries);
+    bool entryStays;
+};
+
+void PrintTo(const EditRace& race, std::ostream* out) { *out << race.name; }
+
+class ListEditorEditRace : public ListEditorTest, public ::testing::WithParamInterface<EditRace> {};
+
+TEST_P(ListEditorEditRace, FindsTheEntryAgainOrGivesUpWhenItIsGone) {
+    select(QStringLiteral("Humvee = 2005"));
+    click("cmdEdit");
+    typeEntry(QStringLiteral("2005"), QStringLiteral("Hummer"));
+    ListStore other(dir.path());
+    other.InitilizeItemLists();
+    ASSERT_EQ(other.changeAndSaveList(1, [&] { GetParam().otherProgram(other.editEntries(1)); }), ListChange::Saved);
+    const auto theirs = itemsOnDisk(1);
+
+    click("cmdOK");
+    ASSERT_EQ(fake.messages.shown.size(), 1u);
+    EXPECT_TRUE(fake.messages.shown[0].text.startsWith(kReloaded));
+    EXPECT_EQ(itemsOnDisk(1), theirs);
+    EXPECT_EQ(editing(), GetParam().entryStays);
+    if (!GetParam().entryStays) return;
+
+    click("cmdOK");
+    EXPECT_FALSE(editing());
+    auto expected = theirs;
+    for (auto& entry : expected) {
+        if (entry.ItemId == 2005) entry.Description = "Hummer";
+    }
+    EXPECT_EQ(itemsOnDisk(1), expected);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    OtherPrograms, ListEditorEditRace,
+    ::testing::Values(
+        // The entry moves one place down: the change lands on it, not on its old place.
+        EditRace{"Inserted", [](auto& entries) { entries.insert(entries.begin(), {4444, "Wall"}); }, true},
+        EditRace{"Deleted",
+                 [](auto& entries) {
+                     entries.front() = entries.back();
+                     entries.pop_back();
+                 },
+                 false}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(ListEditorTest, ALockedFolderIsReportedAndNothingIsWritten) {
+    ListLockOptions quick;
+    quick.wait = std::chrono::milliseconds(100);
+    store->setLockOptions(quick);
+    dir.write(kListLockFileName, "Vok_Sorrel 0123456789abcdef\n");  // the converter is saving
+    const std::string before = bytesOf(2);
+
+    chooseFile(2);
+    select(QStringLiteral("two = 2002"));
+    click("cmdDelete");
+    ASSERT_EQ(fake.messages.shown.size(), 1u);
+    const QString text = fake.messages.shown[0].text;
+    EXPECT_TRUE(text.startsWith(QStringLiteral("Warning!, The Lists Are Being Changed By Another Program\r\n") +
+                                QString::fromStdString(displayPath(dir.path())) + QStringLiteral("\r\n")))
+        << text.toStdString();
+    EXPECT_TRUE(text.contains(QStringLiteral("Vok_Sorrel"))) << text.toStdString();
+    EXPECT_EQ(bytesOf(2), before);
+
+    click("cmdAdd");
+    typeEntry(QStringLiteral("2006"), QStringLiteral("six"));
+    click("cmdOK");
+    EXPECT_EQ(fake.messages.shown.size(), 2u);
+    EXPECT_TRUE(editing());
+    EXPECT_EQ(bytesOf(2), before);
+    EXPECT_EQ(store->Entries(2), df2Items());
+
+    std::filesystem::remove(dir / kListLockFileName);  // the converter is done
+    click("cmdOK");
+    EXPECT_FALSE(editing());
+    EXPECT_EQ(itemsOnDisk(2).back(), (ItemListEntry{2006, "six"}));
 }
 
 TEST_F(ListEditorTest, ExitEndsTheProgram) {

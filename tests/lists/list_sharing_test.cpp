@@ -1,0 +1,406 @@
+// Several programs on one list folder: the folder lock, telling changed files apart, and
+// read-modify-writes that lose nothing, down to two real processes appending at the same time.
+#include <gtest/gtest.h>
+#include <spawn.h>
+#include <sys/wait.h>
+
+#include <algorithm>
+#include <chrono>
+#include <set>
+
+#include "lists/list_lock.h"
+#include "lists/list_store.h"
+#include "mission/core/error.h"
+#include "tests/lists/list_bytes.h"
+#include "tests/lists/read_only_folder.h"
+#include "tests/support/failing_file_system.h"
+#include "tests/support/temp_dir.h"
+
+extern char** environ;
+
+namespace vok {
+namespace {
+
+using namespace std::chrono_literals;
+using testing::itemListBytes;
+using testing::replaceListBytes;
+using testing::slurp;
+
+ListLockOptions quickLock(std::string owner = "test") {
+    ListLockOptions options;
+    options.wait = 150ms;
+    options.retry = 5ms;
+    options.owner = std::move(owner);
+    return options;
+}
+
+class SharedFolder : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        dir.write("DF1Items.vok", itemListBytes({{1040, "Crate"}, {2031, "Jeep"}}));
+        dir.write("DF2Items.vok", itemListBytes({{2005, "Humvee"}}));
+        dir.write("DF3Items.vok", itemListBytes({{2050, "Truck"}}));
+        dir.write("DF1Replace.vok", replaceListBytes({{0, 0, 0}, {2, 1041, 2005}}));
+        dir.write("DF2Replace.vok", replaceListBytes({{1, 2005, 1040}}));
+        dir.write("DF3Replace.vok", replaceListBytes({{0, 0, 0}}));
+    }
+
+    std::filesystem::path file(int which) const { return dir / listFileName(which); }
+    std::filesystem::path lockFile() const { return dir / kListLockFileName; }
+
+    std::vector<std::string> snapshot() const {
+        std::vector<std::string> files;
+        for (int which = 1; which <= kListCount; ++which) files.push_back(slurp(file(which)));
+        return files;
+    }
+    std::set<std::string> namesInFolder() const {
+        std::set<std::string> names;
+        for (const auto& entry : std::filesystem::directory_iterator(dir.path())) {
+            names.insert(entry.path().filename().string());
+        }
+        return names;
+    }
+    std::set<std::string> theSixFiles() const {
+        std::set<std::string> names;
+        for (int which = 1; which <= kListCount; ++which) names.insert(std::string(listFileName(which)));
+        return names;
+    }
+    /// A lock file as another program leaves it, `age` old.
+    void foreignLock(std::chrono::seconds age,
+                     std::string_view text = "Vok_Sorrel 0123456789abcdef\n") const {
+        dir.write(kListLockFileName, text);
+        std::filesystem::last_write_time(lockFile(), std::filesystem::file_time_type::clock::now() - age);
+    }
+
+    testing::TempDir dir;
+};
+
+// ---------------------------------------------------------------------------------------------
+// The lock itself.
+
+TEST_F(SharedFolder, TheLockIsAFileThatExistsOnlyWhileHeld) {
+    {
+        ListFolderLock lock(dir.path(), quickLock("Vok_Tally"));
+        EXPECT_EQ(lock.path(), lockFile());
+        ASSERT_TRUE(std::filesystem::exists(lockFile()));
+        EXPECT_EQ(slurp(lockFile()).rfind("Vok_Tally ", 0), 0u);
+        EXPECT_FALSE(lock.tookOverStaleLock());
+
+        // A second taker waits, then gives up naming the folder and the holder.
+        try {
+            ListFolderLock second(dir.path(), quickLock());
+            FAIL() << "taken twice";
+        } catch (const Error& error) {
+            EXPECT_EQ(error.fault(), Fault::Locked);
+            EXPECT_EQ(error.path(), displayPath(dir.path()));
+            EXPECT_NE(error.detail().find("Vok_Tally"), std::string::npos) << error.detail();
+        }
+        ListFolderLock moved(std::move(lock));  // a moved lock is released once, by its new owner
+    }
+    EXPECT_EQ(namesInFolder(), theSixFiles());
+    ListFolderLock again(dir.path(), quickLock());
+    again.release();
+    EXPECT_FALSE(std::filesystem::exists(lockFile()));
+}
+
+struct StaleCase {
+    const char* name;
+    std::chrono::seconds age;
+    bool stale;
+};
+
+void PrintTo(const StaleCase& param, std::ostream* out) {
+    *out << param.name;
+}
+
+class LockAge : public SharedFolder, public ::testing::WithParamInterface<StaleCase> {};
+
+TEST_P(LockAge, OnlyALockOlderThanTheStaleAgeIsTakenOver) {
+    const auto& param = GetParam();
+    foreignLock(param.age);
+    const std::string leftover = slurp(lockFile());
+    if (param.stale) {
+        ListFolderLock lock(dir.path(), quickLock());
+        EXPECT_TRUE(lock.tookOverStaleLock());
+        EXPECT_NE(slurp(lockFile()), leftover);
+    } else {
+        EXPECT_THROW(ListFolderLock(dir.path(), quickLock()), Error);
+        EXPECT_EQ(slurp(lockFile()), leftover);  // a live holder keeps its lock
+    }
+}
+
+// The default stale age is 30 s; a lock dated ahead (another clock) is never stale.
+INSTANTIATE_TEST_SUITE_P(Ages, LockAge,
+                         ::testing::Values(StaleCase{"Fresh", 0s, false}, StaleCase{"TenSeconds", 10s, false},
+                                           StaleCase{"InTheFuture", -3600s, false},
+                                           StaleCase{"OneMinute", 60s, true},
+                                           StaleCase{"OneDay", 86400s, true}),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(SharedFolder, ReleaseLeavesALockThatAnotherProgramTookOver) {
+    ListFolderLock lock(dir.path(), quickLock());
+    // We stalled beyond the stale age and someone took the lock over: their file must stay.
+    dir.write(kListLockFileName, "Vok_Sorrel fedcba9876543210\n");
+    lock.release();
+    EXPECT_EQ(slurp(lockFile()), "Vok_Sorrel fedcba9876543210\n");
+}
+
+TEST_F(SharedFolder, AFolderThatCannotBeWrittenIsNamedWithAdviceWhereToCopyTheLists) {
+    ListStore store(dir.path());
+    store.InitilizeItemLists();
+    const auto files = snapshot();
+    testing::ReadOnlyFolder readOnly(dir.path());
+    if (!readOnly.active()) GTEST_SKIP() << "the folder cannot be made read-only here";
+
+    for (const int which : {1, 4, 6}) {
+        try {
+            if (isReplaceList(which)) {
+                store.RememberAndSaveReplacement(versionOfList(which), 2, 1040, 2005);
+            } else {
+                store.SaveList(which);
+            }
+            FAIL() << "written";
+        } catch (const Error& error) {
+            EXPECT_EQ(error.fault(), Fault::CannotWrite);
+            EXPECT_EQ(error.path(), displayPath(file(which)));
+            for (const char* advice : {"copy the six .vok files", "vok --lists DIR", "portable archive"}) {
+                EXPECT_NE(error.detail().find(advice), std::string::npos) << error.detail();
+            }
+            EXPECT_NE(error.detail().find(displayPath(dir.path())), std::string::npos);
+        }
+    }
+    EXPECT_EQ(snapshot(), files);
+    EXPECT_EQ(store.SavedReplacements(1).size(), 2u);
+    EXPECT_EQ(store.LookupReplacement(1, 2, 1040), 2005);  // remembered for the run all the same
+}
+
+// ---------------------------------------------------------------------------------------------
+// The store under the lock.
+
+TEST_F(SharedFolder, AHeldLockTimesOutAndNothingIsWritten) {
+    ListStore store(dir.path());
+    store.setLockOptions(quickLock());
+    store.InitilizeItemLists();
+    foreignLock(0s);
+    const auto files = snapshot();
+
+    const auto expectLocked = [&](auto&& write) {
+        try {
+            write();
+            FAIL() << "written under another program's lock";
+        } catch (const Error& error) {
+            EXPECT_EQ(error.fault(), Fault::Locked);
+            EXPECT_EQ(error.path(), displayPath(dir.path()));
+        }
+    };
+    expectLocked([&] { store.RememberAndSaveReplacement(1, 3, 2031, 2050); });
+    expectLocked([&] { store.SaveList(0); });
+    bool changed = false;
+    expectLocked([&] { store.changeAndSaveList(2, [&] { changed = true; }); });
+
+    EXPECT_FALSE(changed);
+    EXPECT_EQ(snapshot(), files);
+    EXPECT_EQ(store.SavedReplacements(1), (std::vector<ReplaceEntry>{{0, 0, 0}, {2, 1041, 2005}}));
+    EXPECT_EQ(store.LookupReplacement(1, 3, 2031), 2050);  // the run keeps the choice
+    EXPECT_FALSE(store.changedOnDisk());
+}
+
+TEST_F(SharedFolder, AStaleLockIsTakenOverAndTheWriteGoesThrough) {
+    ListStore store(dir.path());
+    store.setLockOptions(quickLock());
+    store.InitilizeItemLists();
+    foreignLock(3600s);
+    store.RememberAndSaveReplacement(1, 3, 2031, 2050);
+    EXPECT_EQ(parseReplaceList(slurp(file(4)), "x"),
+              (std::vector<ReplaceEntry>{{0, 0, 0}, {2, 1041, 2005}, {3, 2031, 2050}}));
+    EXPECT_EQ(namesInFolder(), theSixFiles());  // the leftover is gone, and so is our own lock
+}
+
+TEST_F(SharedFolder, AloneAProgramWritesTheSameBytesAsEverAndLeavesNoLockBehind) {
+    // A longer old file keeps its tail, as list files always did.
+    const std::string longOld = replaceListBytes({{2, 1, 1}, {2, 2, 2}, {2, 3, 3}});
+    dir.write("DF3Replace.vok", longOld);
+    ListStore store(dir.path());
+    store.InitilizeItemLists();
+
+    store.RememberAndSaveReplacement(1, 3, 2031, 2050);
+    store.editEntries(2).push_back({2006, "Tank"});
+    store.SaveList(2);
+    store.editSavedReplacements(3) = {{1, 2050, 1040}};
+    store.SaveList(6);
+    ASSERT_EQ(store.changeAndSaveList(1, [&] { store.editEntries(1).pop_back(); }), ListChange::Saved);
+
+    const std::string df1Items = itemListBytes({{1040, "Crate"}});
+    const std::string df3Replace = replaceListBytes({{1, 2050, 1040}});
+    EXPECT_EQ(snapshot(),
+              (std::vector<std::string>{
+                  df1Items + itemListBytes({{1040, "Crate"}, {2031, "Jeep"}}).substr(df1Items.size()),
+                  itemListBytes({{2005, "Humvee"}, {2006, "Tank"}}),
+                  itemListBytes({{2050, "Truck"}}),
+                  replaceListBytes({{0, 0, 0}, {2, 1041, 2005}, {3, 2031, 2050}}),
+                  replaceListBytes({{1, 2005, 1040}}),
+                  df3Replace + longOld.substr(df3Replace.size()),
+              }));
+    EXPECT_EQ(namesInFolder(), theSixFiles());
+    EXPECT_FALSE(store.changedOnDisk());  // its own writes are not another program's changes
+}
+
+// ---------------------------------------------------------------------------------------------
+// Telling whether another program changed a list file.
+
+struct Change {
+    const char* name;
+    void (*apply)(const std::filesystem::path& file);
+};
+
+void PrintTo(const Change& change, std::ostream* out) {
+    *out << change.name;
+}
+
+class ChangedOnDisk : public SharedFolder, public ::testing::WithParamInterface<std::tuple<int, Change>> {};
+
+TEST_P(ChangedOnDisk, IsSeenForEachFileUntilTheNextLoad) {
+    const auto& [which, change] = GetParam();
+    ListStore store(dir.path());
+    EXPECT_EQ(store.changedListsOnDisk().size(), 6u);  // nothing loaded yet
+    store.InitilizeItemLists();
+    EXPECT_EQ(store.changedListsOnDisk(), std::vector<int>{});
+    EXPECT_EQ(store.stampOf(which).size, slurp(file(which)).size());
+    EXPECT_EQ(store.stampOf(which).hash, listBytesHash(slurp(file(which))));
+
+    change.apply(file(which));
+    EXPECT_EQ(store.changedListsOnDisk(), std::vector<int>{which});
+
+    bool applied = false;
+    const bool exists = std::filesystem::exists(file(which));
+    const std::string before = exists ? slurp(file(which)) : std::string();
+    EXPECT_EQ(store.changeAndSaveList(which, [&] { applied = true; }), ListChange::ChangedOnDisk);
+    EXPECT_FALSE(applied);
+    EXPECT_FALSE(std::filesystem::exists(lockFile()));
+    if (!exists) return;
+    EXPECT_EQ(slurp(file(which)), before);
+    store.InitilizeItemLists();
+    EXPECT_FALSE(store.changedOnDisk());
+}
+
+void keepTime(const std::filesystem::path& path, const std::string& bytes) {
+    const auto time = std::filesystem::last_write_time(path);
+    std::ofstream(path, std::ios::binary | std::ios::trunc) << bytes;
+    std::filesystem::last_write_time(path, time);
+}
+
+const Change kChanges[] = {
+    // Same size and the same time: only the content tells.
+    {"SameSizeAndTime",
+     [](const std::filesystem::path& f) {
+         std::string bytes = slurp(f);
+         bytes.back() = static_cast<char>(bytes.back() ^ 0x40);
+         keepTime(f, bytes);
+     }},
+    // Bytes appended after the counted entries (the loaded lists would be the same).
+    {"LongerSameTime", [](const std::filesystem::path& f) { keepTime(f, slurp(f) + "tail"); }},
+    // Written again with the same bytes: another program saved it.
+    {"Rewritten",
+     [](const std::filesystem::path& f) {
+         std::filesystem::last_write_time(f, std::filesystem::last_write_time(f) + 2s);
+     }},
+    {"Removed", [](const std::filesystem::path& f) { std::filesystem::remove(f); }},
+};
+
+INSTANTIATE_TEST_SUITE_P(EveryFile, ChangedOnDisk,
+                         ::testing::Combine(::testing::Range(1, kListCount + 1),
+                                            ::testing::ValuesIn(kChanges)),
+                         [](const auto& info) {
+                             return std::string(listFileName(std::get<0>(info.param))).substr(0, 7) +
+                                    std::get<1>(info.param).name;
+                         });
+
+TEST_F(SharedFolder, AChangeThatCannotBeWrittenLeavesTheStoreAsItWas) {
+    testing::FailingFileSystem failing;
+    failing.failAt = testing::FailingFileSystem::FailAt::Rename;
+    ListStore store(dir.path(), failing);
+    store.InitilizeItemLists();
+    const auto stamp = store.stampOf(2);
+    EXPECT_THROW(store.changeAndSaveList(2, [&] { store.editEntries(2).push_back({2006, "Tank"}); }), Error);
+    EXPECT_EQ(store.Entries(2), (std::vector<ItemListEntry>{{2005, "Humvee"}}));
+    EXPECT_EQ(store.stampOf(2), stamp);
+    EXPECT_FALSE(store.changedOnDisk());
+    EXPECT_EQ(namesInFolder(), theSixFiles());
+    EXPECT_THROW(store.changeAndSaveList(7, [] {}), std::out_of_range);
+}
+
+// ---------------------------------------------------------------------------------------------
+// The converter's "OK-S" path against another program's edits.
+
+TEST_F(SharedFolder, OkSKeepsWhatAnotherProgramSavedAndFindsIt) {
+    ListStore converter(dir.path());
+    converter.InitilizeItemLists();
+
+    ListStore editor(dir.path());
+    editor.InitilizeItemLists();
+    ASSERT_EQ(editor.changeAndSaveList(4,
+                                       [&] {
+                                           auto& saved = editor.editSavedReplacements(1);
+                                           saved[1] = {3, 1040, 2050};  // changed in place
+                                       }),
+              ListChange::Saved);
+
+    converter.RememberAndSaveReplacement(1, 2, 2031, 2005);
+    const std::vector<ReplaceEntry> both = {{0, 0, 0}, {3, 1040, 2050}, {2, 2031, 2005}};
+    EXPECT_EQ(parseReplaceList(slurp(file(4)), "x"), both);
+    EXPECT_EQ(converter.SavedReplacements(1), both);
+    EXPECT_EQ(converter.LookupReplacement(1, 3, 1040), 2050);  // the editor's entry counts now
+    EXPECT_EQ(converter.LookupReplacement(1, 2, 1041), -1);    // and the one it changed is gone
+
+    // The editor sees the converter's write as a change by another program.
+    EXPECT_EQ(editor.changedListsOnDisk(), std::vector<int>{4});
+}
+
+// Two processes, each loading the lists once and then appending 200 replacements one by one, at
+// the same time: every append must survive.
+TEST_F(SharedFolder, TwoProcessesAppendingAtOnceLoseNothing) {
+    constexpr int kEach = 200;
+    const std::string go = (dir / "go").string();
+    const std::string folder = dir.path().string();
+    const auto start = [&](const char* firstId) {
+        std::vector<std::string> args = {VOK_APPEND_REPLACEMENTS, folder, "2", firstId,
+                                         std::to_string(kEach),   go};
+        std::vector<char*> argv;
+        for (auto& arg : args) argv.push_back(arg.data());
+        argv.push_back(nullptr);
+        pid_t pid = 0;
+        EXPECT_EQ(posix_spawn(&pid, argv[0], nullptr, nullptr, argv.data(), environ), 0);
+        return pid;
+    };
+    const pid_t first = start("1000");
+    const pid_t second = start("3000");
+    dir.write("go", "");
+    for (const pid_t pid : {first, second}) {
+        int status = 0;
+        ASSERT_EQ(waitpid(pid, &status, 0), pid);
+        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "status " << status;
+    }
+
+    const auto entries = parseReplaceList(slurp(file(5)), "DF2Replace.vok");
+    ASSERT_EQ(entries.size(), 1u + 2 * kEach);
+    EXPECT_EQ(entries.front(), (ReplaceEntry{1, 2005, 1040}));
+    // Each process's entries are all there, once, in the order it saved them.
+    for (const int firstId : {1000, 3000}) {
+        std::vector<ReplaceEntry> mine;
+        std::copy_if(entries.begin(), entries.end(), std::back_inserter(mine), [&](const ReplaceEntry& e) {
+            return e.ObjectId >= firstId && e.ObjectId < firstId + kEach;
+        });
+        ASSERT_EQ(mine.size(), static_cast<std::size_t>(kEach)) << firstId;
+        for (int i = 0; i < kEach; ++i) {
+            EXPECT_EQ(
+                mine[static_cast<std::size_t>(i)],
+                (ReplaceEntry{1, static_cast<std::int16_t>(firstId + i), static_cast<std::int16_t>(i + 1)}));
+        }
+    }
+    EXPECT_EQ(namesInFolder(),
+              (std::set<std::string>{"DF1Items.vok", "DF2Items.vok", "DF3Items.vok", "DF1Replace.vok",
+                                     "DF2Replace.vok", "DF3Replace.vok", "go"}));
+}
+
+}  // namespace
+}  // namespace vok
