@@ -27,7 +27,11 @@ std::filesystem::path programFolder(const char* argv0) {
 
 namespace {
 
-constexpr const char* kVersionText = "vok 0.1.0";
+#ifndef VOK_VERSION
+#define VOK_VERSION "0"
+#endif
+
+constexpr const char* kVersionText = "vok " VOK_VERSION;
 
 std::optional<DfType> versionOption(const std::string& text) {
     if (text.empty()) return std::nullopt;
@@ -44,14 +48,15 @@ CLI::Validator versionValidator() {
 
 int run(const std::vector<std::string>& args, std::ostream& out, std::ostream& err, const Environment& environment) {
     Context context(out, err, environment);
-    CLI::App app{"vok: Delta Force mission files without a window: convert, recognise, summarise, and the item lists",
+    CLI::App app{"vok: Delta Force mission files without a window: convert, recognise, summarise, check, and the item "
+                 "lists",
                  "vok"};
     app.set_version_flag("--version", kVersionText);
     app.require_subcommand(1);
     app.fallthrough();
     std::string listsFolder;
     app.add_option("--lists", listsFolder, "Folder of the six list files (default: the folder that holds vok)");
-    app.add_flag("-q,--quiet", context.quiet, "Do not report what a conversion could not carry");
+    app.add_flag("-q,--quiet", context.quiet, "Do not report what a conversion or an ascii save could not carry");
 
     // convert
     ConvertOptions convert;
@@ -91,6 +96,22 @@ int run(const std::vector<std::string>& args, std::ostream& out, std::ostream& e
     infoApp->add_option("--from", infoFrom, "Version of the file (default: recognised)")->check(versionValidator());
     infoApp->add_flag("--json", json, "Print one JSON object");
     infoApp->footer("Examples:\n  vok info m01.bms\n  vok info m01.mis --from df2 --json");
+
+    // check
+    std::string checkFile, checkFrom;
+    bool checkJson = false, strict = false;
+    auto* checkApp = app.add_subcommand(
+        "check", "List what is wrong with a mission, and what saving it in the ascii form would not carry");
+    checkApp->add_option("file", checkFile, "A .bms or .mis file")->required();
+    checkApp->add_option("--from", checkFrom, "Version of the file (default: recognised)")->check(versionValidator());
+    checkApp->add_flag("--json", checkJson, "Print a JSON array: one object per finding (kind, record, number, message)");
+    checkApp->add_flag("--strict", strict, "Exit with 1 when anything was found");
+    checkApp->footer(
+        "Findings: item types the version's item list lacks, group_id above 64, waypoint_id above 128, area\n"
+        "triggers above 64, items naming waypoints that hold nothing, item and event counts that do not add up,\n"
+        "and each content the ascii form would not carry (texts, binary-only fields).\n"
+        "Exit status: 0 when the file reads; 1 when it cannot (and, with --strict, when anything was found).\n"
+        "Examples:\n  vok check m01.bms\n  vok check m01.bms --json --strict\n  vok check m01.mis --from df3 --lists ~/lists");
 
     // lists
     auto* listsApp = app.add_subcommand("lists", "Work on the six item and replacement lists");
@@ -140,6 +161,7 @@ int run(const std::vector<std::string>& args, std::ostream& out, std::ostream& e
         }
         if (detectApp->parsed()) return detectCommand(context, detectFile);
         if (infoApp->parsed()) return infoCommand(context, infoFile, versionOption(infoFrom), json);
+        if (checkApp->parsed()) return checkCommand(context, checkFile, versionOption(checkFrom), checkJson, strict);
         if (showApp->parsed()) return listsShowCommand(context, versionOption(showVersion), showReplacements);
         if (exportApp->parsed()) return listsExportCommand(context, exportFolder);
         if (importApp->parsed()) return listsImportCommand(context, importFolder);

@@ -25,6 +25,9 @@ struct ConvertOptions {
 int convertCommand(Context& context, const ConvertOptions& options);
 int detectCommand(Context& context, const std::filesystem::path& file);
 int infoCommand(Context& context, const std::filesystem::path& file, std::optional<DfType> from, bool json);
+/// Prints the findings of checkMission; exit 1 with `strict` when anything was found.
+int checkCommand(Context& context, const std::filesystem::path& file, std::optional<DfType> from, bool json,
+                 bool strict);
 
 int listsShowCommand(Context& context, std::optional<DfType> version, bool replacements);
 int listsExportCommand(Context& context, const std::filesystem::path& folder);

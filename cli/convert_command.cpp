@@ -4,6 +4,7 @@
 
 #include <set>
 
+#include "conversion/ascii_losses.h"
 #include "conversion/convert.h"
 
 namespace vok::cli {
@@ -22,10 +23,15 @@ private:
     ReplacePolicy policy_;
 };
 
+// The conversion's report and what the ascii form does not carry, after a successful save.
 void printReport(Context& context, const std::filesystem::path& out, const ConversionReport& report) {
     if (context.quiet || report.empty()) return;
-    context.err << "vok: " << displayPath(out) << ": converted from " << versionName(report.from) << " to "
-                << versionName(report.to) << "\n";
+    context.err << "vok: " << displayPath(out) << ": ";
+    if (report.from != report.to) {
+        context.err << "converted from " << versionName(report.from) << " to " << versionName(report.to) << "\n";
+    } else {
+        context.err << "saved as a " << versionName(report.to) << " ascii mission\n";
+    }
     for (const auto& line : report.lines) {
         context.err << "  " << reportKindLabel(line.kind) << ": " << utf8(line.text) << "\n";
     }
@@ -59,8 +65,12 @@ void convertOne(Context& context, const ConvertOptions& options, const std::file
         PolicyChooser chooser(options.replace);
         mission = convertMission(mission, to, lists, chooser, &report);
         setTerrain(mission, options.terrain ? *options.terrain : suggestedTerrain(mission, from));
-    } else if (options.terrain) {
-        setTerrain(mission, *options.terrain);
+    } else {
+        report.from = report.to = from;
+        if (options.terrain) setTerrain(mission, *options.terrain);
+    }
+    if (outForm == MissionForm::Ascii && !context.quiet) {
+        for (ReportLine& line : asciiSaveLosses(mission)) report.lines.push_back(std::move(line));
     }
 
     try {

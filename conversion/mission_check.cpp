@@ -4,22 +4,53 @@
 #include <limits>
 
 #include "conversion/ascii_losses.h"
+#include "lists/list_files.h"
 #include "mission/core/item_counts.h"
 
 namespace vok {
 
 namespace {
 
-std::string itemsText(std::size_t count) { return std::to_string(count) + (count == 1 ? " item" : " items"); }
+/// "3, 7 and 9", "1, 2, 3, 4, 5 and 7 more".
+std::string listText(const std::vector<std::int64_t>& numbers) {
+    constexpr std::size_t kListed = 5;
+    const std::size_t listed = std::min(numbers.size(), kListed);
+    std::string text;
+    for (std::size_t i = 0; i < listed; ++i) {
+        if (i > 0) text += i + 1 == listed && listed == numbers.size() ? " and " : ", ";
+        text += std::to_string(numbers[i]);
+    }
+    if (numbers.size() > listed) text += " and " + std::to_string(numbers.size() - listed) + " more";
+    return text;
+}
+
+/// "item 3", "3 items: 3, 7 and 9".
+std::string whereText(std::string_view one, std::string_view many, const std::vector<std::int64_t>& numbers) {
+    if (numbers.size() == 1) return std::string(one) + " " + std::to_string(numbers[0]);
+    return std::to_string(numbers.size()) + " " + std::string(many) + ": " + listText(numbers);
+}
+
+/// Records grouped by a value they share (a type, a group number ...), in order of first use.
+class Groups {
+  public:
+    void add(std::int64_t value, std::int64_t record) {
+        auto it =
+            std::find_if(groups_.begin(), groups_.end(), [value](const auto& g) { return g.first == value; });
+        if (it == groups_.end()) {
+            groups_.push_back({value, {record}});
+        } else {
+            it->second.push_back(record);
+        }
+    }
+    const std::vector<std::pair<std::int64_t, std::vector<std::int64_t>>>& all() const { return groups_; }
+
+  private:
+    std::vector<std::pair<std::int64_t, std::vector<std::int64_t>>> groups_;
+};
 
 template <class M>
 void checkItems(const M& m, DfType version, const ListStore* lists, std::vector<Finding>& findings) {
-    struct Unknown {
-        std::int32_t type;
-        std::size_t first;
-        std::size_t count;
-    };
-    std::vector<Unknown> unknown;
+    Groups unknown, groups, waypoints, emptyWaypoints, areaTriggers;
     for (std::size_t i = 0; i < m.items.size(); ++i) {
         const auto& item = m.items[i];
         const auto number = static_cast<std::int64_t>(i + 1);
@@ -27,40 +58,54 @@ void checkItems(const M& m, DfType version, const ListStore* lists, std::vector<
             const bool fits = item.type_id >= std::numeric_limits<std::int16_t>::min() &&
                               item.type_id <= std::numeric_limits<std::int16_t>::max();
             if (!fits || !lists->ItemExists(version, static_cast<std::int16_t>(item.type_id))) {
-                auto it = std::find_if(unknown.begin(), unknown.end(), [&](const Unknown& u) { return u.type == item.type_id; });
-                if (it == unknown.end()) {
-                    unknown.push_back({item.type_id, i + 1, 1});
-                } else {
-                    ++it->count;
-                }
+                unknown.add(item.type_id, number);
             }
         }
-        if (item.group_id > 64) {
-            findings.push_back({"group-out-of-range", "item", number,
-                                "group_id " + std::to_string(item.group_id) +
-                                    " is above 64; the ascii form has no group block for it"});
-        }
+        if (item.group_id > 64) groups.add(item.group_id, number);
         if (item.waypoint_id > 128) {
-            findings.push_back({"waypoint-out-of-range", "item", number,
-                                "waypoint_id " + std::to_string(item.waypoint_id) + " is above 128; there is no such waypoint"});
+            waypoints.add(item.waypoint_id, number);
         } else if (item.waypoint_id >= 1) {
             const auto& waypoint = m.waypoints[item.waypoint_id - 1u];
-            if (waypoint.attrib == 0 && waypoint.waypoint_text.isEmpty()) {
-                findings.push_back({"empty-waypoint", "item", number,
-                                    "names waypoint " + std::to_string(item.waypoint_id) + ", which holds nothing"});
-            }
+            if (waypoint.attrib == 0 && waypoint.waypoint_text.isEmpty())
+                emptyWaypoints.add(item.waypoint_id, number);
         }
-        if (item.type_id == kAreaTriggerType && item.wpnumber > 64) {
-            findings.push_back({"area-trigger-out-of-range", "item", number,
-                                "area trigger " + std::to_string(item.wpnumber) +
-                                    " is above 64; the ascii form has no area trigger block for it"});
-        }
+        if (item.type_id == kAreaTriggerType && item.wpnumber > 64) areaTriggers.add(item.wpnumber, number);
     }
-    for (const Unknown& u : unknown) {
-        findings.push_back({"unknown-item-type", "item", static_cast<std::int64_t>(u.first),
-                            "item type " + std::to_string(u.type) + " is not in " +
-                                std::string(listFileName(itemListOf(version))) + " (" + itemsText(u.count) +
-                                ", the first is item " + std::to_string(u.first) + ")"});
+
+    const std::string listName(listFileName(itemListOf(version)));
+    for (const auto& [type, items] : unknown.all()) {
+        const bool fits = type >= std::numeric_limits<std::int16_t>::min() &&
+                          type <= std::numeric_limits<std::int16_t>::max();
+        findings.push_back(
+            {"unknown-item-type", "item", items.front(),
+             "item type " + std::to_string(type) +
+                 (fits ? " is not in " + listName : " lies outside the range of the item lists") + " (" +
+                 whereText("item", "items", items) + ")"});
+    }
+    for (const auto& [group, items] : groups.all()) {
+        findings.push_back({"group-out-of-range", "item", items.front(),
+                            "group_id " + std::to_string(group) +
+                                " is above 64; the ascii form has no group block for it (" +
+                                whereText("item", "items", items) + ")"});
+    }
+    for (const auto& [waypoint, items] : waypoints.all()) {
+        findings.push_back({"waypoint-out-of-range", "item", items.front(),
+                            "waypoint_id " + std::to_string(waypoint) +
+                                " is above 128; there is no such waypoint (" +
+                                whereText("item", "items", items) + ")"});
+    }
+    for (const auto& [waypoint, items] : emptyWaypoints.all()) {
+        findings.push_back(
+            {"empty-waypoint", "waypoint", waypoint,
+             "waypoint " + std::to_string(waypoint) + " holds nothing (attrib 0, no text), yet " +
+                 (items.size() == 1 ? std::string("an item names") : std::string("items name")) + " it (" +
+                 whereText("item", "items", items) + ")"});
+    }
+    for (const auto& [trigger, items] : areaTriggers.all()) {
+        findings.push_back({"area-trigger-out-of-range", "item", items.front(),
+                            "area trigger " + std::to_string(trigger) +
+                                " is above 64; the ascii form has no area trigger block for it (" +
+                                whereText("item", "items", items) + ")"});
     }
 }
 
@@ -72,10 +117,14 @@ void checkCounts(const M& m, std::vector<Finding>& findings) {
     const ItemTally held{h.item_count_a, h.item_count_b, h.item_count_c, h.item_count_d};
     if (tally != held) {
         auto list = [](const ItemTally& t) {
-            return std::to_string(t[0]) + " " + std::to_string(t[1]) + " " + std::to_string(t[2]) + " " + std::to_string(t[3]);
+            return std::to_string(t[0]) + " " + std::to_string(t[1]) + " " + std::to_string(t[2]) + " " +
+                   std::to_string(t[3]);
         };
         findings.push_back({"item-counts", "header", 0,
-                            "the item counts of the header are " + list(held) + " but the items' types give " + list(tally)});
+                            "the item counts of the header are " + list(held) +
+                                " but the items' types give " + list(tally) +
+                                " (item_count_a to item_count_d; the ascii form counts the items by "
+                                "their types)"});
     }
     if (h.num_events != m.num_event_records) {
         findings.push_back({"event-counts", "header", 0,
@@ -90,14 +139,23 @@ void checkCounts(const M& m, std::vector<Finding>& findings) {
     }
     if (triggers != m.num_trigger_records) {
         findings.push_back({"event-counts", "mission", 0,
-                            "the events name " + std::to_string(triggers) + " triggers but the mission holds " +
-                                std::to_string(m.num_trigger_records)});
+                            "the events name " + std::to_string(triggers) +
+                                " triggers but the mission holds " + std::to_string(m.num_trigger_records)});
     }
     if (actions != m.num_action_records) {
         findings.push_back({"event-counts", "mission", 0,
                             "the events name " + std::to_string(actions) + " actions but the mission holds " +
                                 std::to_string(m.num_action_records)});
     }
+}
+
+std::string_view pluralOf(std::string_view record) {
+    if (record == "item") return "items";
+    if (record == "waypoint") return "waypoints";
+    if (record == "event") return "events";
+    if (record == "trigger") return "triggers";
+    if (record == "action") return "actions";
+    return record;
 }
 
 }  // namespace
@@ -110,7 +168,24 @@ std::vector<Finding> checkMission(const AnyMission& mission, const ListStore* li
             checkItems(m, versionOf(mission), lists, findings);
         },
         mission);
-    for (const ReportLine& line : asciiSaveLosses(mission)) findings.push_back({"ascii-loss", "mission", 0, line.text});
+
+    const AsciiLossAnalysis analysis = analyseAsciiSave(mission);
+    if (analysis.refused) {
+        findings.push_back({"not-writable", "mission", 0,
+                            "the mission cannot be saved in either form until its counts agree (" +
+                                *analysis.refused + "); what the ascii form would not carry is not checked"});
+    }
+    for (const AsciiLoss& loss : analysis.losses) {
+        if (loss.field == "item_counts") continue;  // the item-counts finding says it
+        std::string message = loss.message;
+        if (!loss.numbers.empty()) {
+            message += loss.numbers.size() == 1
+                           ? ": " + loss.record + " " + std::to_string(loss.numbers[0])
+                           : ": " + std::string(pluralOf(loss.record)) + " " + listText(loss.numbers);
+        }
+        findings.push_back(
+            {"ascii-loss", loss.record, loss.numbers.empty() ? 0 : loss.numbers.front(), message});
+    }
     return findings;
 }
 

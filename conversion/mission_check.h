@@ -13,14 +13,19 @@
 namespace vok {
 
 struct Finding {
-    std::string kind;     ///< "unknown-item-type", "group-out-of-range", "ascii-loss" ...
-    std::string record;   ///< "item", "event", "header", "waypoint", "mission"
-    std::int64_t number;  ///< the record's number from 1 (0 for the header or the mission)
+    /// "unknown-item-type", "group-out-of-range", "waypoint-out-of-range", "area-trigger-out-of-range",
+    /// "empty-waypoint", "item-counts", "event-counts", "not-writable", "ascii-loss".
+    std::string kind;
+    std::string record;  ///< "header", "mission", "item", "waypoint", "event", "trigger", "action"
+    std::int64_t
+        number;  ///< the record's number from 1 (the first of several); 0 for the header or the mission
     std::string message;  ///< a readable sentence
     bool operator==(const Finding&) const = default;
 };
 
-/// `lists` may be null (no item types are checked then).
+/// Everything found, grouped: one finding per kind and value (an unknown type, a group number
+/// above 64 ...), naming how many records share it and the first of them. `lists` may be null
+/// (no item types are checked then).
 std::vector<Finding> checkMission(const AnyMission& mission, const ListStore* lists);
 
 }  // namespace vok

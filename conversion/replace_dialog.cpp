@@ -4,6 +4,7 @@
 #include <QComboBox>
 #include <QDir>
 #include <QEventLoop>
+#include <QFileInfo>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -12,6 +13,7 @@
 #include <QMouseEvent>
 #include <QPushButton>
 #include <QVBoxLayout>
+#include <cerrno>
 
 #include "converter/look.h"
 #include "lists/codepage.h"
@@ -280,10 +282,20 @@ ReplacementAnswer DialogReplacementChooser::choose(std::int16_t objectId, DfType
 }
 
 void DialogReplacementChooser::replacementNotSaved(const Error& error) {
-    seams_.messages.inform(dialog_.get(), title_,
-                           QStringLiteral("Warning!, The Replacement Could Not Be Saved In The List File:\r\n") +
-                               QString::fromStdString(fileErrorMessage(error)) +
-                               QStringLiteral("\r\nIt Is Remembered Until The Program Ends."));
+    QString text = QStringLiteral("Warning!, The Replacement Could Not Be Saved In The List File:\r\n") +
+                   QString::fromStdString(fileErrorMessage(error)) +
+                   QStringLiteral("\r\nIt Is Remembered Until The Program Ends.");
+    // A system-wide install: the lists beside the programs belong to the system.
+    const std::string& detail = error.detail();
+    const bool refused = detail == systemErrorText(EACCES) || detail == systemErrorText(EPERM) ||
+                         detail == systemErrorText(EROFS);
+    if (refused || !QFileInfo(programFolder_).isWritable()) {
+        text += QStringLiteral("\r\nThe Program Folder ") + programFolder_ +
+                QStringLiteral(" Cannot Be Written. To Keep Lists Of Your Own, Copy The Programs And The Six .vok "
+                               "Files To A Folder Of Your Own (For Example From The Portable Archive) And Start "
+                               "The Converter From There, Or Work On A Copy Of The Lists With: vok --lists DIR");
+    }
+    seams_.messages.inform(dialog_.get(), title_, text);
 }
 
 void DialogReplacementChooser::conversionFinished() { dialog_.reset(); }

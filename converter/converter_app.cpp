@@ -6,7 +6,35 @@
 #include "converter/main_window.h"
 #include "lists/list_store.h"
 
+#ifndef VOK_VERSION
+#define VOK_VERSION "0"
+#endif
+
 namespace vok::converter {
+
+const char* converterVersionText() { return "Vok_Sorrel " VOK_VERSION; }
+
+std::optional<int> answerWithoutWindow(int argc, const char* const* argv, std::ostream& out) {
+    if (argc != 2) return std::nullopt;
+    const std::string_view argument = argv[1];
+    if (argument == "--version") {
+        out << converterVersionText() << "\n";
+        return 0;
+    }
+    if (argument == "--help" || argument == "-h") {
+        out << "Usage: Vok_Sorrel [MISSION]\n"
+               "Converts Delta Force missions between the game versions and between their binary (.bms) and\n"
+               "ascii (.mis) forms. MISSION, a path ending in .bms or .mis, is opened at start.\n"
+               "The item and replacement lists (DF1Items.vok ... DF3Replace.vok) are read from the program's\n"
+               "folder; to keep lists of your own, copy the programs and the six .vok files to a folder of\n"
+               "your own, or work on the lists with `vok --lists DIR`.\n"
+               "\n"
+               "  --version  print the version and end\n"
+               "  --help     print this help and end\n";
+        return 0;
+    }
+    return std::nullopt;
+}
 
 int runConverter(ui::Seams& seams, const QString& programFolder, QStringList arguments) {
     QString screenshot;

@@ -3,6 +3,8 @@
 
 #include <QString>
 #include <QStringList>
+#include <optional>
+#include <ostream>
 
 #include "ui/seams.h"
 
@@ -15,5 +17,13 @@ namespace vok::converter {
 /// "--screenshot FILE" in front of the arguments saves a picture of the window after start-up
 /// (and after opening the named file) and ends the program instead of running it.
 int runConverter(ui::Seams& seams, const QString& programFolder, QStringList arguments);
+
+/// "Vok_Sorrel 0.1.0": the program's name and version.
+const char* converterVersionText();
+
+/// Answers a command line of only "--version" or "--help" without a window, a display or the
+/// lists: prints to `out` and returns the exit status 0. Any other command line: nullopt (the
+/// program starts). `argv` is main's, with the program name first.
+std::optional<int> answerWithoutWindow(int argc, const char* const* argv, std::ostream& out);
 
 }  // namespace vok::converter

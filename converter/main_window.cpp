@@ -8,12 +8,15 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QVBoxLayout>
+#include <algorithm>
 
+#include "conversion/ascii_losses.h"
 #include "conversion/convert.h"
 #include "conversion/replace_dialog.h"
 #include "converter/click_label.h"
 #include "converter/look.h"
 #include "converter/remembered_paths.h"
+#include "converter/report_dialog.h"
 #include "converter/select_version_dialog.h"
 #include "lists/codepage.h"
 #include "mission/core/error.h"
@@ -267,7 +270,8 @@ void frmMain::openFlow(const QString& path, MissionForm form) {
 
 void frmMain::saveCommand(DfType target, MissionForm form) {
     if (!isVersion(CurrentDfVersion)) return;
-    if (target != CurrentDfVersion && !convertInto(target)) return;
+    const bool converted = target != CurrentDfVersion;
+    if (converted && !convertInto(target)) return;
 
     const bool binary = form == MissionForm::Binary;
     const QString key = QStringLiteral("LastSaveDF%1%2").arg(target).arg(binary ? "BMS" : "MIS");
@@ -293,15 +297,16 @@ void frmMain::saveCommand(DfType target, MissionForm form) {
     SaveFilePath = *chosen;
     SaveFileTitle = fileTitleOf(SaveFilePath);
     rememberFolderOf(seams_.settings, key, SaveFilePath);
-    writeModel(target, form);
+    if (writeModel(target, form)) showSaveReport(target, form, converted);
 }
 
 // Converts the source model into the target's model and asks for the terrain name. False when
 // the conversion failed (reported).
 bool frmMain::convertInto(DfType target) {
     beginWork(lblColor2_);
+    conversionReport_ = ConversionReport{};
     try {
-        storeModel(convertMission(modelOf(CurrentDfVersion), target, lists_, *chooser_));
+        storeModel(convertMission(modelOf(CurrentDfVersion), target, lists_, *chooser_, &conversionReport_));
     } catch (const std::exception& error) {
         chooser_->conversionFinished();
         paintPanel(*lblColor2_, kReady);
@@ -320,7 +325,7 @@ bool frmMain::convertInto(DfType target) {
     return true;
 }
 
-void frmMain::writeModel(DfType target, MissionForm form) {
+bool frmMain::writeModel(DfType target, MissionForm form) {
     beginWork(lblColor2_);
     try {
         saveMission(toPath(SaveFilePath), modelOf(target), form, clock_(), fileSystem_);
@@ -328,10 +333,41 @@ void frmMain::writeModel(DfType target, MissionForm form) {
         paintPanel(*lblColor2_, kReady);
         setEnabled(true);
         report(QString::fromStdString(fileErrorMessage(error)));
-        return;
+        return false;
     }
     paintPanel(*lblColor2_, kReady);
     setEnabled(true);
+    return true;
+}
+
+// After a save: the conversion's report and what the ascii form does not carry, in the report
+// window. A save that loses nothing (at most defaults set) shows none.
+void frmMain::showSaveReport(DfType target, MissionForm form, bool converted) {
+    if (frmReport::notWanted(seams_.settings)) return;
+    std::vector<ReportLine> lines;
+    if (converted) lines = conversionReport_.lines;
+    if (form == MissionForm::Ascii) {
+        for (ReportLine& line : asciiSaveLosses(modelOf(target))) lines.push_back(std::move(line));
+    }
+    const bool losesSomething = std::any_of(lines.begin(), lines.end(),
+                                            [](const ReportLine& line) { return line.kind != ReportLine::Kind::Set; });
+    if (!losesSomething) {
+        if (reportWindow_ != nullptr) reportWindow_->hide();  // an earlier save's report no longer applies
+        return;
+    }
+
+    QStringList texts;
+    for (const ReportLine& line : lines) {
+        const std::string_view label = reportKindLabel(line.kind);
+        texts << QString::fromLatin1(label.data(), static_cast<qsizetype>(label.size())) + QStringLiteral(": ") +
+                     fromBytes(line.text);
+    }
+    const QString heading =
+        converted ? SaveFileTitle + QStringLiteral(": Converted From ") + versionCaption(CurrentDfVersion) +
+                        QStringLiteral(" To ") + versionCaption(target)
+                  : SaveFileTitle + QStringLiteral(": Saved As ") + versionCaption(target) + QStringLiteral(" Ascii File");
+    if (reportWindow_ == nullptr) reportWindow_ = new frmReport(seams_.settings, kConverterTitle, this);
+    reportWindow_->showReport(heading, texts);
 }
 
 void frmMain::showAbout() {

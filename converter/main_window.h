@@ -11,6 +11,7 @@
 #include <functional>
 #include <memory>
 
+#include "conversion/conversion_report.h"
 #include "lists/list_store.h"
 #include "mission/core/file_io.h"
 #include "mission/core/timestamp.h"
@@ -24,6 +25,7 @@ class QPushButton;
 namespace vok::converter {
 
 class DialogReplacementChooser;
+class frmReport;
 
 /// The main window's title, and the title of every message box it shows.
 inline const QString kConverterTitle = QStringLiteral("Vok Tamber's Mission Converter");
@@ -74,7 +76,8 @@ private:
     void openFlow(const QString& path, MissionForm form);
     void saveCommand(DfType target, MissionForm form);
     bool convertInto(DfType target);
-    void writeModel(DfType target, MissionForm form);
+    bool writeModel(DfType target, MissionForm form);
+    void showSaveReport(DfType target, MissionForm form, bool converted);
     void showAbout();
     void showMail();
 
@@ -93,6 +96,8 @@ private:
     Clock clock_;
     FileSystem& fileSystem_;
     std::unique_ptr<DialogReplacementChooser> chooser_;
+    ConversionReport conversionReport_;  // of the last conversion
+    frmReport* reportWindow_ = nullptr;  // made when first needed
 
     Df1Mission df1_;
     Df2Mission df2_;

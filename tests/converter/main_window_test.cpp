@@ -14,6 +14,7 @@
 #include "converter/look.h"
 #include "lists/list_files.h"
 #include "tests/converter/converter_fixture.h"
+#include "tests/lists/read_only_folder.h"
 #include "tests/support/scripted_chooser.h"
 
 namespace vok::testing {
@@ -583,6 +584,45 @@ TEST_F(ConverterTest, OkSThatCannotBeSavedIsReportedAndStillUsed) {
     EXPECT_EQ(fakes.messages.shown[0].title, kTitle);
     EXPECT_TRUE(fakes.messages.shown[0].text.contains(qtPath(programFolder / "DF1Replace.vok")));
     EXPECT_EQ(typesOf(window->df3Model()), std::vector<int>({1300, 1300})) << "asked once, remembered for the run";
+    EXPECT_EQ(slurp(programFolder / "DF1Replace.vok"), listBefore);
+    EXPECT_FALSE(fakes.messages.shown[0].text.contains("vok --lists DIR")) << "a full disk is not a read-only install";
+}
+
+// A system-wide install: the list beside the program cannot be written. The message names the file
+// and says where the user can keep lists of their own; the choice still serves the whole run.
+TEST_F(ConverterTest, OkSInAProgramFolderThatCannotBeWrittenSaysWhereToCopyTheLists) {
+    const std::string listBefore = slurp(programFolder / "DF1Replace.vok");
+    struct Case {
+        int refusal;  ///< 0: the real folder made read-only
+        int type;     ///< a DF1 type DF3 lacks, new to this run
+        int chosen;   ///< the DF3 type the dialog offers first
+    };
+    for (const Case c : {Case{EACCES, 1040, 1300}, Case{EROFS, 1100, 1300}, Case{0, 600, 7}}) {
+        SCOPED_TRACE(c.refusal);
+        openThroughDialog(writeBinary(missionWithTypes<Df1Mission>({c.type, c.type}, "harbour"), "a01.bms"));
+        std::optional<ReadOnlyFolder> readOnly;
+        if (c.refusal == 0) {
+            readOnly.emplace(programFolder.path());
+            if (!readOnly->active()) continue;
+        } else {
+            fileSystem.failAt = FailingFileSystem::FailAt::Create;
+            fileSystem.error = c.refusal;
+        }
+        fakes.messages.shown.clear();
+        ModalScript script;
+        script.then("frmReplace", [](QWidget& dialog) { click(dialog, "cmdOkSave"); });
+        fakes.files.saveAnswers.push_back(std::nullopt);
+        click(*window, "cmdSaveFileBMS3");
+        EXPECT_TRUE(script.finished());
+        ASSERT_EQ(fakes.messages.shown.size(), 1u);
+        const QString text = fakes.messages.shown[0].text;
+        EXPECT_TRUE(text.contains(qtPath(programFolder / "DF1Replace.vok"))) << text.toStdString();
+        EXPECT_TRUE(text.contains("It Is Remembered Until The Program Ends.")) << text.toStdString();
+        EXPECT_TRUE(text.contains("Copy The Programs And The Six .vok Files To A Folder Of Your Own")) << text.toStdString();
+        EXPECT_TRUE(text.contains("vok --lists DIR")) << text.toStdString();
+        EXPECT_EQ(typesOf(window->df3Model()), std::vector<int>({c.chosen, c.chosen})) << "asked once, still used";
+        fileSystem.failAt = FailingFileSystem::FailAt::Nothing;
+    }
     EXPECT_EQ(slurp(programFolder / "DF1Replace.vok"), listBefore);
 }
 

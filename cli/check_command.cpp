@@ -1,0 +1,40 @@
+// vok check FILE [--from V] [--json] [--strict]
+#include <nlohmann/json.hpp>
+
+#include "cli/commands.h"
+#include "conversion/mission_check.h"
+
+namespace vok::cli {
+
+int checkCommand(Context& context, const std::filesystem::path& file, std::optional<DfType> from, bool json,
+                 bool strict) {
+    const MissionForm form = requireForm(file);
+    const DfType version = missionVersion(context, file, form, from);
+    const AnyMission mission = readMission(context, file, form, version);
+    const std::vector<Finding> findings = checkMission(mission, &context.lists());
+
+    if (json) {
+        nlohmann::json list = nlohmann::json::array();
+        for (const Finding& f : findings) {
+            list.push_back(
+                {{"kind", f.kind}, {"record", f.record}, {"number", f.number}, {"message", utf8(f.message)}});
+        }
+        context.out << list.dump(2) << "\n";
+    } else {
+        context.out << displayPath(file) << ": " << versionName(version) << ", "
+                    << (form == MissionForm::Binary ? "binary" : "ascii") << ": ";
+        if (findings.empty()) {
+            context.out << "nothing found\n";
+        } else {
+            context.out << findings.size() << (findings.size() == 1 ? " finding" : " findings") << "\n";
+        }
+        for (const Finding& f : findings) {
+            context.out << "  " << f.record;
+            if (f.number > 0) context.out << " " << f.number;
+            context.out << ": " << utf8(f.message) << " [" << f.kind << "]\n";
+        }
+    }
+    return strict && !findings.empty() ? kFailed : kSuccess;
+}
+
+}  // namespace vok::cli

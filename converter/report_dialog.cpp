@@ -1,0 +1,73 @@
+#include "converter/report_dialog.h"
+
+#include <QCheckBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QListWidget>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+#include "converter/look.h"
+#include "converter/remembered_paths.h"
+
+namespace vok::converter {
+
+frmReport::frmReport(ui::SettingsStore& settings, const QString& title, QWidget* parent)
+    : QDialog(parent), settings_(settings) {
+    setObjectName(QStringLiteral("frmReport"));
+    setWindowTitle(title);
+    setModal(false);
+    paintWhiteOnBlack(*this);
+
+    lblReport_ = new QLabel(this);
+    lblReport_->setObjectName(QStringLiteral("lblReport"));
+    lblReport_->setWordWrap(true);
+    lstReport_ = new QListWidget(this);
+    lstReport_->setObjectName(QStringLiteral("lstReport"));
+    lstReport_->setWordWrap(true);
+    lstReport_->setSelectionMode(QAbstractItemView::ExtendedSelection);
+    chkDoNotShow_ = new QCheckBox(QStringLiteral("Do not show this again"), this);
+    chkDoNotShow_->setObjectName(QStringLiteral("chkDoNotShow"));
+    cmdOk_ = new QPushButton(QStringLiteral("OK"), this);
+    cmdOk_->setObjectName(QStringLiteral("cmdOk"));
+    cmdOk_->setDefault(true);
+
+    auto* bottom = new QHBoxLayout;
+    bottom->addWidget(chkDoNotShow_);
+    bottom->addStretch(1);
+    bottom->addWidget(cmdOk_);
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(lblReport_);
+    layout->addWidget(lstReport_, 1);
+    layout->addLayout(bottom);
+    resize(560, 300);
+
+    // The box takes effect at once; OK (or closing the window) only hides the report.
+    connect(chkDoNotShow_, &QCheckBox::toggled, this, [this](bool checked) {
+        settings_.write(kSettingsApplication, kReportSection, kDoNotShowKey,
+                        checked ? QStringLiteral("1") : QStringLiteral("0"));
+    });
+    connect(cmdOk_, &QPushButton::clicked, this, &QDialog::accept);
+}
+
+bool frmReport::notWanted(ui::SettingsStore& settings) {
+    return settings.read(kSettingsApplication, kReportSection, kDoNotShowKey, QStringLiteral("0")) ==
+           QLatin1String("1");
+}
+
+bool frmReport::showReport(const QString& heading, const QStringList& lines) {
+    if (notWanted(settings_)) return false;
+    lblReport_->setText(heading);
+    lstReport_->clear();
+    lstReport_->addItems(lines);
+    {
+        const QSignalBlocker quiet(chkDoNotShow_);
+        chkDoNotShow_->setChecked(false);
+    }
+    show();
+    raise();
+    activateWindow();
+    return true;
+}
+
+}  // namespace vok::converter
