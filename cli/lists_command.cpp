@@ -3,6 +3,7 @@
 #include <fstream>
 
 #include "cli/commands.h"
+#include "lists/list_lock.h"
 #include "lists/list_text.h"
 #include "mission/core/file_io.h"
 #include "mission/core/version_detect.h"
@@ -69,6 +70,7 @@ int listsImportCommand(Context& context, const std::filesystem::path& folder) {
         std::error_code ec;
         std::filesystem::create_directories(context.listsFolder, ec);
         ListStore target(context.listsFolder);
+        const ListFolderLock lock(context.listsFolder);  // the programs may be working on these lists
         for (int which = 1; which <= kListCount; ++which) {
             const auto index = static_cast<std::size_t>(versionOfList(which) - 1);
             const std::string bytes =
@@ -84,7 +86,7 @@ int listsImportCommand(Context& context, const std::filesystem::path& folder) {
 
 int listsLearnCommand(Context& context, DfType version, const std::vector<std::string>& missions) {
     ListStore& lists = context.lists();
-    std::vector<std::int32_t> added;
+    std::vector<std::int32_t> used;  // the item types the missions use, in order of first use
     std::vector<std::int32_t> outside;
     int status = kSuccess;
     for (const auto& file : missions) {
@@ -107,15 +109,8 @@ int listsLearnCommand(Context& context, DfType version, const std::vector<std::s
                 [&](const auto& m) {
                     for (const auto& item : m.items) {
                         const std::int32_t id = item.type_id;
-                        if (id < 1 || id > 9999) {
-                            if (std::find(outside.begin(), outside.end(), id) == outside.end()) outside.push_back(id);
-                            continue;
-                        }
-                        if (lists.ItemExists(version, static_cast<std::int16_t>(id)) ||
-                            std::find(added.begin(), added.end(), id) != added.end()) {
-                            continue;
-                        }
-                        added.push_back(id);
+                        auto& into = id < 1 || id > 9999 ? outside : used;
+                        if (std::find(into.begin(), into.end(), id) == into.end()) into.push_back(id);
                     }
                 },
                 mission);
@@ -126,29 +121,46 @@ int listsLearnCommand(Context& context, DfType version, const std::vector<std::s
     for (std::int32_t id : outside) {
         context.err << "vok: item type " << id << " is outside 1..9999 and was not added\n";
     }
-    if (added.empty()) {
-        context.out << "nothing to add: " << listFileName(itemListOf(version)) << " knows every item type\n";
-        return status;
-    }
-    auto& entries = lists.editEntries(version);
-    for (std::int32_t id : added) {
-        // An entry with an empty description (which makes the type count as missing) gets the
-        // placeholder; a second entry for the identifier would only hide it.
-        const auto existing = std::find_if(entries.rbegin(), entries.rend(),
-                                           [id](const ItemListEntry& entry) { return entry.ItemId == id; });
-        if (existing != entries.rend()) {
-            existing->Description = placeholderDescription(id);
-        } else {
-            entries.push_back({static_cast<std::int16_t>(id), placeholderDescription(id)});
+
+    // Another program (the list editor) may change the list meanwhile: the change is made under
+    // the folder lock against the list as it is on disk, and made again after a reload if the
+    // file changed since it was loaded.
+    const int which = itemListOf(version);
+    for (int attempt = 0; attempt < 3; ++attempt) {
+        std::vector<std::int32_t> added;
+        for (std::int32_t id : used) {
+            if (!lists.ItemExists(version, static_cast<std::int16_t>(id))) added.push_back(id);
+        }
+        if (added.empty()) {
+            context.out << "nothing to add: " << listFileName(which) << " knows every item type\n";
+            return status;
+        }
+        ListChange result = ListChange::Saved;
+        try {
+            result = lists.changeAndSaveList(which, [&] {
+                auto& entries = lists.editEntries(version);
+                for (std::int32_t id : added) {
+                    // An entry with an empty description (which makes the type count as missing)
+                    // gets the placeholder; a second entry for the identifier would only hide it.
+                    const auto existing = std::find_if(entries.rbegin(), entries.rend(),
+                                                       [id](const ItemListEntry& entry) { return entry.ItemId == id; });
+                    if (existing != entries.rend()) {
+                        existing->Description = placeholderDescription(id);
+                    } else {
+                        entries.push_back({static_cast<std::int16_t>(id), placeholderDescription(id)});
+                    }
+                }
+            });
+            if (result == ListChange::ChangedOnDisk) lists.reload();
+        } catch (const Error& error) {
+            context.fail(error);
+        }
+        if (result == ListChange::Saved) {
+            for (std::int32_t id : added) context.out << "added " << id << "\t" << placeholderDescription(id) << "\n";
+            return status;
         }
     }
-    try {
-        lists.SaveList(itemListOf(version));
-    } catch (const Error& error) {
-        context.fail(error);
-    }
-    for (std::int32_t id : added) context.out << "added " << id << "\t" << placeholderDescription(id) << "\n";
-    return status;
+    context.fail(displayPath(lists.pathOf(which)) + ": another program keeps changing the lists; nothing was added");
 }
 
 }  // namespace vok::cli

@@ -44,6 +44,9 @@ int runConverter(ui::Seams& seams, const QString& programFolder, QStringList arg
     }
 
     ListStore lists(std::filesystem::path(programFolder.toStdU16String()));
+    ListLockOptions lockOptions;
+    lockOptions.owner = "Vok_Sorrel";  // named in the list editor's message while the converter holds the lock
+    lists.setLockOptions(lockOptions);
     frmMain window(seams, lists, programFolder);
     if (!window.InitilizeItemLists()) return 1;
     window.startUp(arguments);
