@@ -23,7 +23,8 @@ cd /
 out=$(mktemp -d)
 trap 'rm -rf "$prefix" "$out"' EXIT
 "$prefix/bin/vok" --quiet convert "$prefix/share/vok/examples/df2_night_raid.bms" "$out/lw.mis" --to df3 --replace skip
-[ "$("$prefix/bin/vok" detect "$out/lw.mis")" = df3 ] || fail "converted mission is not recognised as Land Warrior"
+head -n 1 "$out/lw.mis" | grep -q "Delta Force Land Warrior" || fail "the converted mission is not a Land Warrior ascii file"
+[ "$("$prefix/bin/vok" info "$out/lw.mis" --from df3 --json | grep -c '"items": 16')" = 1 ] || fail "the converted mission lost items"
 
 if [ -e "$prefix/lib/vok/Vok_Sorrel" ]; then
   for program in Vok_Sorrel Vok_Tally; do

@@ -16,6 +16,13 @@ for preset in release asan; do
   ctest --preset "$preset" -j "$jobs"
 done
 
+echo "== packages"
+if [ "${CI:-}" = "true" ] && [ "$(id -u)" -eq 0 ]; then
+  scripts/package.sh --install-test
+else
+  scripts/package.sh
+fi
+
 if [ -f fuzz/CMakeLists.txt ] && grep -q add_executable fuzz/CMakeLists.txt; then
   echo "== fuzz: build and a short run of every target"
   cmake --preset fuzz

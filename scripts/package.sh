@@ -1,0 +1,27 @@
+#!/usr/bin/env bash
+# Builds the packages (a .deb and a portable .tar.gz) from the release build. With --install-test
+# (as root, on a machine the test may change) it also installs the .deb with apt-get, which must
+# pull only Debian packages, uses the installed programs, and removes the package again.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+cmake --build --preset release
+(cd build/release && cpack -G "DEB;TGZ" > /dev/null)
+deb=$(ls build/release/vok_*.deb | head -n 1)
+tgz=$(ls build/release/vok-*.tar.gz | head -n 1)
+echo "package: $deb"
+echo "package: $tgz"
+dpkg-deb --info "$deb" | grep -E "Package|Version|Depends"
+
+if [ "${1:-}" = "--install-test" ]; then
+  export DEBIAN_FRONTEND=noninteractive
+  apt-get install -y "./$deb" > /dev/null
+  trap 'apt-get remove -y vok > /dev/null' EXIT
+  cd /tmp
+  [ "$(vok detect /usr/share/vok/examples/df3_mountain_pass.bms)" = df3 ] || { echo "installed vok fails" >&2; exit 1; }
+  vok lists show df1 | grep -q "^2031" || { echo "installed vok finds no lists" >&2; exit 1; }
+  Vok_Sorrel --version
+  Vok_Tally --version
+  desktop-file-validate /usr/share/applications/vok-sorrel.desktop /usr/share/applications/vok-tally.desktop
+  echo "the .deb installs and runs"
+fi
