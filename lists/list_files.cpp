@@ -47,6 +47,11 @@ std::vector<ItemListEntry> parseItemList(std::string_view bytes, std::string_vie
                 in.get(entry.ItemId);
                 if (entry.ItemId <= 0) in.fail(Fault::BadList, "an entry has the identifier " + std::to_string(entry.ItemId));
                 entry.Description = in.countedText();
+                // A longer one could not be saved as it was read.
+                if (entry.Description.size() > kMaxDescriptionBytes) {
+                    in.fail(Fault::BadList, "a description of " + std::to_string(entry.Description.size()) +
+                                                " bytes is longer than " + std::to_string(kMaxDescriptionBytes));
+                }
             }
             return entries;
         },

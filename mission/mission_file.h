@@ -23,6 +23,24 @@ std::optional<MissionForm> formOfPath(const std::filesystem::path& path);
 
 using AnyMission = std::variant<Df1Mission, Df2Mission, Df3Mission>;
 
+/// The Format (ascii keywords, reader name, title line) of a mission type.
+template <class M>
+struct FormatOf;
+template <>
+struct FormatOf<Df1Mission> {
+    using type = df1::Format;
+};
+template <>
+struct FormatOf<Df2Mission> {
+    using type = df2::Format;
+};
+template <>
+struct FormatOf<Df3Mission> {
+    using type = df3::Format;
+};
+template <class M>
+using FormatOfT = typename FormatOf<M>::type;
+
 DfType versionOf(const AnyMission& mission);
 
 /// "OpenDF1MIS" .. "OpenDF3MIS": the name the ascii readers' messages carry.

@@ -30,7 +30,11 @@ std::string readFile(const fs::path& path, std::size_t limit) {
         throw Error(Fault::CannotOpen, displayPath(path),
                     error != 0 ? systemErrorText(error) : std::string("cannot be opened"));
     }
+    // Room for the whole file at once; the loop still reads to the real end.
     std::string bytes;
+    std::error_code sizeError;
+    const std::uintmax_t size = fs::file_size(path, sizeError);
+    if (!sizeError) bytes.reserve(static_cast<std::size_t>(std::min<std::uintmax_t>(size, limit)));
     char chunk[1 << 16];
     std::size_t got = 0;
     while (bytes.size() < limit && (got = std::fread(chunk, 1, std::min(sizeof chunk, limit - bytes.size()), file)) > 0) {

@@ -12,6 +12,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
+#include <cstring>
 #include <limits>
 #include <string>
 #include <string_view>
@@ -32,11 +33,31 @@ struct LineContext {
 
 [[noreturn]] void lineFault(const LineContext& context, Fault fault, std::string detail);
 
+/// A word that is a plain whole number of at most 15 digits, with an optional sign. Most words of
+/// an ascii mission are; such a number and its product with any factor in use are exact in a
+/// double (or out of every field's range), so it can skip the decimal parser.
+inline bool plainInteger(std::string_view word, std::int64_t& value) {
+    std::size_t i = 0;
+    const bool negative = !word.empty() && word[0] == '-';
+    if (!word.empty() && (word[0] == '-' || word[0] == '+')) i = 1;
+    if (word.size() == i || word.size() - i > 15) return false;
+    std::int64_t magnitude = 0;
+    for (; i < word.size(); ++i) {
+        const char c = word[i];
+        if (c < '0' || c > '9') return false;
+        magnitude = magnitude * 10 + (c - '0');
+    }
+    value = negative ? -magnitude : magnitude;
+    return true;
+}
+
 /// The number of `word` times `factor`, rounded to the nearest whole number (half to even), in
 /// the range of T; a fault naming the field and the word otherwise.
 template <class T>
 T storeNumber(std::string_view word, std::int32_t factor, const LineContext& context, std::string_view name) {
-    const double scaled = std::nearbyint(MisValue(word) * factor);
+    std::int64_t whole = 0;
+    const double scaled = plainInteger(word, whole) ? static_cast<double>(whole * factor)
+                                                    : std::nearbyint(MisValue(word) * factor);
     // Written so that NaN fails the test too.
     if (!(scaled >= static_cast<double>(std::numeric_limits<T>::min()) &&
           scaled <= static_cast<double>(std::numeric_limits<T>::max()))) {
@@ -169,9 +190,19 @@ public:
 private:
     std::size_t startLine(std::string_view keyword) {
         const std::size_t begin = out_.size();
-        out_ += "  ";
-        out_ += keyword;
-        out_.push_back(' ');
+        // "  keyword " in one append: this runs for every line written.
+        char start[64];
+        if (keyword.size() + 3 <= sizeof start) {
+            start[0] = ' ';
+            start[1] = ' ';
+            std::memcpy(start + 2, keyword.data(), keyword.size());
+            start[keyword.size() + 2] = ' ';
+            out_.append(start, keyword.size() + 3);
+        } else {
+            out_ += "  ";
+            out_ += keyword;
+            out_.push_back(' ');
+        }
         return begin;
     }
     void endLine(std::string_view keyword, std::size_t begin) {
@@ -185,7 +216,7 @@ private:
 
 /// The keyword lines of a record in description order.
 template <class R>
-void writeFieldLines(std::string& out, const R& record) {
+[[gnu::flatten]] void writeFieldLines(std::string& out, const R& record) {
     FieldLineWriter writer(out);
     describe(writer, record);
 }
@@ -261,6 +292,7 @@ public:
 
 private:
     std::vector<KeywordRow> rows_;  // sorted by keyword
+    std::vector<std::int16_t> slots_;  // open addressing by a hash of the keyword: row index or -1
 };
 
 namespace mis {
@@ -339,7 +371,7 @@ const KeywordTable& keywordTableOf() {
 /// Applies a keyword line to a record; lines with another keyword, or too few words, change
 /// nothing. Returns whether the line was taken.
 template <class R>
-bool applyFieldLine(R& record, const WordSplitter& words, const LineContext& context) {
+[[gnu::flatten]] bool applyFieldLine(R& record, const WordSplitter& words, const LineContext& context) {
     const KeywordRow* row = keywordTableOf<R>().find(words.word(1));
     if (row == nullptr || words.size() < row->wordsNeeded) return false;
     mis::LineApplier applier(*row, words, context);

@@ -49,8 +49,10 @@ template <class Record, class Vector>
 void readRecords(BinaryIn& in, Vector& records, std::int64_t count, std::string_view what) {
     // The count has been checked against the bytes that remain, so this cannot over-allocate.
     in.need(static_cast<std::size_t>(count) * recordSize<Record>(), what);
-    records.resize(static_cast<std::size_t>(count));
-    for (auto& record : records) readRecord(in, record);
+    // Each record is decoded into a local, where the compiler sees every field overwritten and
+    // drops the zeroing of a fresh record, then appended.
+    records.reserve(static_cast<std::size_t>(count));
+    for (std::int64_t i = 0; i < count; ++i) records.push_back(decodedRecord<Record>(in));
 }
 
 [[noreturn]] inline void corruptCount(BinaryIn& in, std::string_view what, std::int64_t value) {
@@ -147,19 +149,19 @@ void checkBinaryInvariants(const M& m, std::string_view path) {
 template <class M>
 std::string writeMissionBinary(const M& m, std::string_view path) {
     checkBinaryInvariants(m, path);
-    std::string bytes;
-    bytes.reserve(missionSizeOf<M>(m.items.size(), m.events.size(), m.triggers.size(), m.actions.size()));
-    BinaryOut out(bytes);
-    writeRecord(out, m.header);
-    for (const auto& item : m.items) writeRecord(out, item);
-    for (const auto& waypoint : m.waypoints) writeRecord(out, waypoint);
-    out.put(m.mission_text);
-    out.put(m.num_event_records);
-    out.put(m.num_trigger_records);
-    out.put(m.num_action_records);
-    for (const auto& event : m.events) writeRecord(out, event);
-    for (const auto& trigger : m.triggers) writeRecord(out, trigger);
-    for (const auto& action : m.actions) writeRecord(out, action);
+    // The file's size is known, so it is made once and every section encoded in place.
+    std::string bytes(missionSizeOf<M>(m.items.size(), m.events.size(), m.triggers.size(), m.actions.size()), '\0');
+    auto* p = reinterpret_cast<unsigned char*>(bytes.data());
+    p = encodeRecord(p, m.header);
+    for (const auto& item : m.items) p = encodeRecord(p, item);
+    for (const auto& waypoint : m.waypoints) p = encodeRecord(p, waypoint);
+    p = RecordEncoder::encode(p, m.mission_text);
+    p = RecordEncoder::encode(p, m.num_event_records);
+    p = RecordEncoder::encode(p, m.num_trigger_records);
+    p = RecordEncoder::encode(p, m.num_action_records);
+    for (const auto& event : m.events) p = encodeRecord(p, event);
+    for (const auto& trigger : m.triggers) p = encodeRecord(p, trigger);
+    for (const auto& action : m.actions) p = encodeRecord(p, action);
     return bytes;
 }
 

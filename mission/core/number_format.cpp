@@ -6,18 +6,35 @@
 
 namespace vok {
 
-void appendInteger(std::string& out, std::int64_t value) {
-    char buffer[24];
-    const auto result = std::to_chars(buffer, buffer + sizeof buffer, value);
-    out.append(buffer, result.ptr);
-}
-
 namespace {
 // True when 1 / factor has a finite decimal expansion (factor = 2^a x 5^b).
 bool terminates(std::int64_t factor) {
     while (factor % 2 == 0) factor /= 2;
     while (factor % 5 == 0) factor /= 5;
     return factor == 1;
+}
+
+// The decimal digits of remainder / factor (remainder < factor) into `digits`; their number.
+// The factors in use get their own copy, so the divisions become multiplications.
+template <std::int64_t Factor>
+std::size_t fractionDigits(std::int64_t remainder, char* digits) {
+    std::size_t length = 0;
+    for (int guard = 0; remainder != 0 && guard < 40; ++guard) {
+        remainder *= 10;
+        digits[length++] = static_cast<char>('0' + remainder / Factor);
+        remainder %= Factor;
+    }
+    return length;
+}
+
+std::size_t fractionDigits(std::int64_t remainder, std::int64_t factor, char* digits) {
+    std::size_t length = 0;
+    for (int guard = 0; remainder != 0 && guard < 40; ++guard) {
+        remainder *= 10;
+        digits[length++] = static_cast<char>('0' + remainder / factor);
+        remainder %= factor;
+    }
+    return length;
 }
 }  // namespace
 
@@ -31,13 +48,9 @@ void appendScaled(std::string& out, std::int64_t value, std::int32_t factor) {
     const std::int64_t magnitude = value < 0 ? -value : value;
     if (factor > 0 && terminates(factor)) {
         char digits[64];
-        std::size_t length = 0;
-        std::int64_t remainder = magnitude % factor;
-        for (int guard = 0; remainder != 0 && guard < 40; ++guard) {
-            remainder *= 10;
-            digits[length++] = static_cast<char>('0' + remainder / factor);
-            remainder %= factor;
-        }
+        const std::size_t length = factor == 256   ? fractionDigits<256>(magnitude % 256, digits)
+                                   : factor == 100 ? fractionDigits<100>(magnitude % 100, digits)
+                                                   : fractionDigits(magnitude % factor, factor, digits);
         const std::int64_t whole = magnitude / factor;
         std::size_t significant = length;
         if (whole != 0) {

@@ -3,12 +3,32 @@
 #include <charconv>
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 #include <filesystem>
 #include <limits>
 
 namespace vok {
 
 std::span<const std::string_view> WordSplitter::split(std::string_view line) {
+    // A line without quotes gives pieces of itself: views into it, nothing copied. The first
+    // quote sends the line to the general way below.
+    words_.clear();
+    const char* p = line.data();
+    const char* const end = p + line.size();
+    while (p < end && *p == ' ') ++p;
+    for (;;) {
+        const char* const start = p;
+        while (p < end && *p != ' ' && *p != '"') ++p;
+        if (p < end && *p == '"') break;
+        words_.emplace_back(start, static_cast<std::size_t>(p - start));
+        if (p == end) return words_;
+        while (p < end && *p == ' ') ++p;
+        if (p == end) {
+            words_.emplace_back(end, 0);  // a trailing blank: one more empty word
+            return words_;
+        }
+    }
+    words_.clear();
     // Word characters go to buffer_; ends_ records where each word stops. The views are made at
     // the end, once the buffer no longer grows.
     buffer_.clear();
@@ -27,7 +47,6 @@ std::span<const std::string_view> WordSplitter::split(std::string_view line) {
         }
     }
     ends_.push_back(buffer_.size());
-    words_.clear();
     std::size_t start = 0;
     for (std::size_t end : ends_) {
         words_.emplace_back(buffer_.data() + start, end - start);
@@ -53,7 +72,7 @@ namespace {
 // For a number that from_chars finds out of range: whether it is too large (rather than too
 // close to zero). Decides by the decimal exponent of its first significant digit.
 bool overflowsUpward(std::string_view number) {
-    const std::size_t e = number.find('e');
+    const std::size_t e = number.find_first_of("eE");
     const std::string_view mantissa = number.substr(0, e);
     long long exponent = 0;
     if (e != std::string_view::npos) {
@@ -102,10 +121,21 @@ double MisValue(std::string_view word) {
         while (j < n && word[j] >= '0' && word[j] <= '9') ++j;
         if (j > expDigitsStart) end = j;
     }
-    // from_chars takes no leading '+' and no 'D'; copy the number into a small buffer.
-    std::string number(word.substr(mantissaStart, end - mantissaStart));
-    for (char& c : number) {
-        if (c == 'd' || c == 'D') c = 'e';
+    // from_chars takes no leading '+' (skipped above) and no 'D': a number with a D exponent is
+    // copied with an E, on the stack unless it is very long.
+    std::string_view number = word.substr(mantissaStart, end - mantissaStart);
+    char local[64];
+    std::string copy;
+    if (end > i && (word[i] == 'd' || word[i] == 'D')) {
+        char* target = local;
+        if (number.size() > sizeof local) {
+            copy.assign(number);
+            target = copy.data();
+        } else {
+            std::memcpy(local, number.data(), number.size());
+        }
+        target[i - mantissaStart] = 'e';
+        number = std::string_view(target, number.size());
     }
     double value = 0.0;
     const auto result = std::from_chars(number.data(), number.data() + number.size(), value);
@@ -169,18 +199,18 @@ std::string FolderOf(std::string_view path) {
     return withSeparator(path);
 }
 
-bool keywordIs(std::string_view word, std::string_view keyword) {
-    if (word.size() != keyword.size()) return false;
-    for (std::size_t i = 0; i < word.size(); ++i) {
-        if (lowerAscii(word[i]) != keyword[i]) return false;
-    }
-    return true;
+std::size_t LineCursor::find(char c) const {
+    const void* found = std::memchr(text_.data() + pos_, c, text_.size() - pos_);
+    return found != nullptr ? static_cast<std::size_t>(static_cast<const char*>(found) - text_.data()) : text_.size();
 }
 
 bool LineCursor::next(std::string_view& line) {
     if (pos_ >= text_.size()) return false;
-    std::size_t end = pos_;
-    while (end < text_.size() && text_[end] != '\r' && text_[end] != '\n') ++end;
+    // The next CR and the next LF are looked for again only once they have been passed, so a text
+    // that uses one kind of line end is not searched to its end for the other kind on every line.
+    if (nextCr_ == kNotSearched || nextCr_ < pos_) nextCr_ = find('\r');
+    if (nextLf_ == kNotSearched || nextLf_ < pos_) nextLf_ = find('\n');
+    std::size_t end = std::min(nextCr_, nextLf_);
     line = text_.substr(pos_, end - pos_);
     if (end < text_.size()) {
         if (text_[end] == '\r' && end + 1 < text_.size() && text_[end + 1] == '\n') ++end;

@@ -41,13 +41,20 @@ std::string FolderOf(std::string_view path);
 inline char lowerAscii(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
 
 /// True when `word`, lower-cased, equals `keyword` (which must be lower case).
-bool keywordIs(std::string_view word, std::string_view keyword);
+inline bool keywordIs(std::string_view word, std::string_view keyword) {
+    if (word.size() != keyword.size()) return false;
+    for (std::size_t i = 0; i < word.size(); ++i) {
+        if (lowerAscii(word[i]) != keyword[i]) return false;
+    }
+    return true;
+}
 
 /// Splits lines into words like SplitMisLine, without allocating once warmed up: the words are
 /// views into a buffer that the next split reuses.
 class WordSplitter {
 public:
-    /// Splits `line`; the returned words stay valid until the next call.
+    /// Splits `line`; the returned words are views into `line` (into the splitter's own buffer
+    /// when the line holds quotes) and stay valid until the next call or until `line` goes.
     std::span<const std::string_view> split(std::string_view line);
 
     std::size_t size() const { return words_.size(); }
@@ -71,9 +78,14 @@ public:
     std::int64_t lineNumber() const { return lineNumber_; }
 
 private:
+    static constexpr std::size_t kNotSearched = static_cast<std::size_t>(-1);
+    std::size_t find(char c) const;
+
     std::string_view text_;
     std::size_t pos_ = 0;
     std::int64_t lineNumber_ = 0;
+    std::size_t nextCr_ = kNotSearched;  // the next CR and LF at or after pos_ (or the text's end)
+    std::size_t nextLf_ = kNotSearched;
 };
 
 }  // namespace vok
