@@ -12,21 +12,6 @@ namespace vok {
 
 namespace {
 
-template <class M>
-struct FormatFor;
-template <>
-struct FormatFor<Df1Mission> {
-    using type = df1::Format;
-};
-template <>
-struct FormatFor<Df2Mission> {
-    using type = df2::Format;
-};
-template <>
-struct FormatFor<Df3Mission> {
-    using type = df3::Format;
-};
-
 template <class T>
 constexpr bool isText = false;
 template <std::size_t N>
@@ -266,7 +251,7 @@ bool numberedInOrder(const Items& items) {
 
 template <class M>
 AsciiLossAnalysis analyse(const M& m) {
-    using Format = typename FormatFor<M>::type;
+    using Format = FormatOfT<M>;
     AsciiLossAnalysis result;
     try {
         checkAsciiInvariants(m, "");

@@ -194,12 +194,8 @@ void frmMain::OpenMISByPath(const QString& path) { openFlow(path, MissionForm::A
 void frmMain::openCommand(MissionForm form) {
     const bool binary = form == MissionForm::Binary;
     const QString key = binary ? QStringLiteral("LastOpenBMS") : QStringLiteral("LastOpenMIS");
-    ui::FileRequest request;
-    request.title = QStringLiteral("Please Select Delta Force 1/2/3 Mission");
-    request.filter = binary ? kBinaryFilter : kAsciiFilter;
-    request.filterIndex = 1;
-    request.initialFolder = rememberedFolder(seams_.settings, key);
-    request.defaultExtension = binary ? QStringLiteral("BMS") : QStringLiteral("MIS");
+    ui::FileRequest request =
+        missionFileRequest(seams_.settings, binary, key, QStringLiteral("Please Select Delta Force 1/2/3 Mission"));
     request.fileName = OpenFilePath;
     request.mustExist = true;
     const std::optional<QString> chosen = seams_.files.open(this, request);
@@ -280,12 +276,8 @@ void frmMain::saveCommand(DfType target, MissionForm form) {
     const QString title = OpenFilePath.isEmpty() ? heldFileTitle_ : fileTitleOf(OpenFilePath);
     SaveFileTitle = title.section(QLatin1Char('.'), 0, 0) + (binary ? QStringLiteral(".bms") : QStringLiteral(".mis"));
 
-    ui::FileRequest request;
-    request.title = QStringLiteral("Select File Name To Save As:");
-    request.filter = binary ? kBinaryFilter : kAsciiFilter;
-    request.filterIndex = 1;
-    request.initialFolder = rememberedFolder(seams_.settings, key);
-    request.defaultExtension = binary ? QStringLiteral("BMS") : QStringLiteral("MIS");
+    ui::FileRequest request =
+        missionFileRequest(seams_.settings, binary, key, QStringLiteral("Select File Name To Save As:"));
     request.fileName = SaveFileTitle;
     request.overwritePrompt = true;
     const std::optional<QString> chosen = seams_.files.save(this, request);

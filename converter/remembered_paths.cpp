@@ -4,6 +4,16 @@
 
 namespace vok::converter {
 
+ui::FileRequest missionFileRequest(ui::SettingsStore& settings, bool binary, const QString& key, const QString& title) {
+    ui::FileRequest request;
+    request.title = title;
+    request.filter = binary ? kBinaryFilter : kAsciiFilter;
+    request.filterIndex = 1;
+    request.initialFolder = rememberedFolder(settings, key);
+    request.defaultExtension = binary ? QStringLiteral("BMS") : QStringLiteral("MIS");
+    return request;
+}
+
 QString rememberedFolder(ui::SettingsStore& settings, const QString& key) {
     return settings.read(kSettingsApplication, kSettingsSection, key, ui::defaultFolder());
 }

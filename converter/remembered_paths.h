@@ -17,6 +17,10 @@ inline const QString kAsciiFilter = QStringLiteral("Ascii Mission Files (*.MIS)|
 /// The folder remembered under `key` ("LastOpenBMS" ...), the platform's default folder when none is.
 QString rememberedFolder(ui::SettingsStore& settings, const QString& key);
 
+/// A file dialog request for a mission file of one form: its filter (shown first), default
+/// extension and title, starting in the folder remembered under `key`.
+ui::FileRequest missionFileRequest(ui::SettingsStore& settings, bool binary, const QString& key, const QString& title);
+
 /// Remembers the folder of a chosen file under `key`.
 void rememberFolderOf(ui::SettingsStore& settings, const QString& key, const QString& chosenPath);
 

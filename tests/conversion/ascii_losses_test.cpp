@@ -241,28 +241,13 @@ TEST(AsciiLosses, AModelTheWriterRefusesIsNotAnalysed) {
 // file written from it) nothing is reported.
 
 template <class M>
-struct FormatOf;
-template <>
-struct FormatOf<Df1Mission> {
-    using type = df1::Format;
-};
-template <>
-struct FormatOf<Df2Mission> {
-    using type = df2::Format;
-};
-template <>
-struct FormatOf<Df3Mission> {
-    using type = df3::Format;
-};
-
-template <class M>
 class GeneratedLosses : public ::testing::Test {};
 using MissionTypes = ::testing::Types<Df1Mission, Df2Mission, Df3Mission>;
 TYPED_TEST_SUITE(GeneratedLosses, MissionTypes);
 
 TYPED_TEST(GeneratedLosses, ReportedExactlyWhenTheAsciiFormChangesTheMission) {
     using M = TypeParam;
-    using Format = typename FormatOf<M>::type;
+    using Format = FormatOfT<M>;
     int throughAscii = 0;
     for (std::uint32_t seed = 1; seed <= 40; ++seed) {
         SCOPED_TRACE(seed);
