@@ -16,6 +16,7 @@
 #include <tuple>
 #include <type_traits>
 #include <utility>
+#include <vector>
 
 #include "mission/core/binary_io.h"
 #include "mission/core/error.h"
@@ -103,6 +104,34 @@ M readMissionBinary(std::string_view bytes, std::string_view path) {
     return mission;
 }
 
+/// Where the events' counts disagree with the records: num_events against the event records, and
+/// the events' trigger and action counts against the trigger and action records. One sentence
+/// each; empty when they agree.
+template <class M>
+std::vector<std::string> eventCountBreaches(const M& m) {
+    std::vector<std::string> breaches;
+    if (m.header.num_events != m.num_event_records) {
+        breaches.push_back("num_events is " + std::to_string(m.header.num_events) + " but the mission holds " +
+                           std::to_string(m.num_event_records) +
+                           (m.num_event_records == 1 ? " event record" : " event records"));
+    }
+    std::int64_t triggers = 0;
+    std::int64_t actions = 0;
+    for (const auto& event : m.events) {
+        triggers += event.num_triggers;
+        actions += event.num_actions;
+    }
+    if (triggers != m.num_trigger_records) {
+        breaches.push_back("the events name " + std::to_string(triggers) + " triggers but the mission holds " +
+                           std::to_string(m.num_trigger_records));
+    }
+    if (actions != m.num_action_records) {
+        breaches.push_back("the events name " + std::to_string(actions) + " actions but the mission holds " +
+                           std::to_string(m.num_action_records));
+    }
+    return breaches;
+}
+
 /// Checks the model's invariants, which every writer relies on: the item counts add up to the
 /// items held, num_events and the three record counts match the records held, and the events'
 /// trigger and action counts add up to the trigger and action records.
@@ -126,24 +155,7 @@ void checkBinaryInvariants(const M& m, std::string_view path) {
     checkCount(m.num_event_records, m.events.size(), "event");
     checkCount(m.num_trigger_records, m.triggers.size(), "trigger");
     checkCount(m.num_action_records, m.actions.size(), "action");
-    if (h.num_events != m.num_event_records) {
-        refuse("num_events is " + std::to_string(h.num_events) + " but the mission holds " +
-               std::to_string(m.num_event_records) + " events");
-    }
-    std::int64_t triggers = 0;
-    std::int64_t actions = 0;
-    for (const auto& event : m.events) {
-        triggers += event.num_triggers;
-        actions += event.num_actions;
-    }
-    if (triggers != m.num_trigger_records) {
-        refuse("the events name " + std::to_string(triggers) + " triggers but the mission holds " +
-               std::to_string(m.num_trigger_records));
-    }
-    if (actions != m.num_action_records) {
-        refuse("the events name " + std::to_string(actions) + " actions but the mission holds " +
-               std::to_string(m.num_action_records));
-    }
+    for (std::string& breach : eventCountBreaches(m)) refuse(std::move(breach));
 }
 
 template <class M>

@@ -74,21 +74,6 @@ struct MissionSaver {
 };
 
 template <class M>
-struct FormatOf;
-template <>
-struct FormatOf<Df1Mission> {
-    using type = df1::Format;
-};
-template <>
-struct FormatOf<Df2Mission> {
-    using type = df2::Format;
-};
-template <>
-struct FormatOf<Df3Mission> {
-    using type = df3::Format;
-};
-
-template <class M>
 std::vector<MissionSaver> saversOf(const M& mission) {
     using Format = typename FormatOf<M>::type;
     return {
