@@ -15,7 +15,6 @@
 
 #include "conversion/convert.h"
 #include "lists/list_store.h"
-#include "mission/core/binary_io.h"
 #include "mission/core/item_counts.h"
 #include "tests/support/temp_dir.h"
 
@@ -30,27 +29,30 @@ struct ListData {
 /// type (never used), a replacement to a type the target does not know (used unchecked), and one
 /// that moves an item into another identifier block.
 inline const std::map<DfType, ListData>& conversionLists() {
+    // clang-format off
     static const std::map<DfType, ListData> lists = {
-        {kDf1,
-         {{{1001, "Tree"}, {1040, "Crate"}, {2031, "Jeep"}, {3001, "Hut"}, {5001, "Soldier"}, {6013, "Area Trigger"}},
-          {{0, 0, 0}, {2, 2031, 2005}, {3, 2031, 2050}, {2, 1001, 2999}, {2, 1040, 9999}}}},
-        {kDf2,
-         {{{1001, "Tree"}, {2005, "Humvee"}, {3001, "Hut"}, {5001, "Soldier"}, {6013, "Area Trigger"}, {4000, ""}},
-          {{0, 0, 0}, {1, 2005, 2031}, {3, 2005, 2050}}}},
-        {kDf3,
-         {{{1001, "Tree"}, {2050, "Truck"}, {3001, "Hut"}, {5001, "Soldier"}, {6013, "Area Trigger"}, {7001, "Smoke"}},
-          {{0, 0, 0}, {1, 2050, 2031}, {2, 2050, 2005}, {1, 7001, 4000}}}},
+        {kDf1, {{{1001, "Tree"}, {1040, "Crate"}, {2031, "Jeep"}, {3001, "Hut"}, {5001, "Soldier"},
+                 {6013, "Area Trigger"}},
+                {{0, 0, 0}, {2, 2031, 2005}, {3, 2031, 2050}, {2, 1001, 2999}, {2, 1040, 9999}}}},
+        {kDf2, {{{1001, "Tree"}, {2005, "Humvee"}, {3001, "Hut"}, {5001, "Soldier"}, {6013, "Area Trigger"},
+                 {4000, ""}},
+                {{0, 0, 0}, {1, 2005, 2031}, {3, 2005, 2050}}}},
+        {kDf3, {{{1001, "Tree"}, {2050, "Truck"}, {3001, "Hut"}, {5001, "Soldier"}, {6013, "Area Trigger"},
+                 {7001, "Smoke"}},
+                {{0, 0, 0}, {1, 2050, 2031}, {2, 2050, 2005}, {1, 7001, 4000}}}},
     };
+    // clang-format on
     return lists;
 }
 
 /// A folder holding conversionLists(), and a store loaded from it.
 class ConversionLists : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         for (const auto& [version, data] : conversionLists()) {
             dir.write(std::string(listFileName(itemListOf(version))), encodeItemList(data.items));
-            dir.write(std::string(listFileName(replaceListOf(version))), encodeReplaceList(data.replacements));
+            dir.write(std::string(listFileName(replaceListOf(version))),
+                      encodeReplaceList(data.replacements));
         }
         store.InitilizeItemLists();
     }
@@ -79,18 +81,20 @@ inline std::optional<std::int32_t> listedReplacement(DfType from, DfType to, std
 }
 
 inline bool fitsIn16(std::int32_t value) {
-    return value >= std::numeric_limits<std::int16_t>::min() && value <= std::numeric_limits<std::int16_t>::max();
+    return value >= std::numeric_limits<std::int16_t>::min() &&
+           value <= std::numeric_limits<std::int16_t>::max();
 }
 
 /// With a chooser that answers every question with `chosen` (nullopt: Skip, 0: Remove).
-inline std::int32_t expectedType(DfType from, DfType to, std::int32_t type, std::optional<std::int32_t> chosen) {
+inline std::int32_t expectedType(DfType from, DfType to, std::int32_t type,
+                                 std::optional<std::int32_t> chosen) {
     if (!fitsIn16(type) || knownIn(to, type)) return type;
     if (const auto replacement = listedReplacement(from, to, type)) return *replacement;
     return chosen.value_or(type);
 }
 
 // ---------------------------------------------------------------------------------------------
-// Expected headers, one function per target, rows in the order of the tables.
+// Expected headers, one function per target.
 
 template <std::size_t To, std::size_t From>
 FixedText<To> fitted(const FixedText<From>& source) {
@@ -99,24 +103,26 @@ FixedText<To> fitted(const FixedText<From>& source) {
     return target;
 }
 
-inline std::array<std::uint8_t, 4> equipmentOf(const df1::MissionHeader& s) { return s.default_equipment; }
-inline std::array<std::uint8_t, 4> equipmentOf(const df2::MissionHeader& s) { return s.default_equipment; }
-/// [1] from loadout_value4[1], [2] from loadout_value1[1], [3] from loadout_value2[1], [4] from loadout_value3[1].
+template <class Header>
+std::array<std::uint8_t, 4> equipmentOf(const Header& s) {
+    return s.default_equipment;
+}
+/// [1] from loadout_value4[1], [2] from loadout_value1[1], [3] from loadout_value2[1], [4] from
+/// loadout_value3[1].
 inline std::array<std::uint8_t, 4> equipmentOf(const df3::MissionHeader& s) {
     return {s.loadout_value4[0], s.loadout_value1[0], s.loadout_value2[0], s.loadout_value3[0]};
 }
 
-template <class Source>
-df1::MissionHeader expectedDf1Header(const Source& s) {
-    df1::MissionHeader t{};
-    t.signature = 223563074;
-    t.name = fitted<40>(s.name);
-    t.designer = fitted<40>(s.designer);
+/// The settings every version has, copied as they are (name and designer cut or padded).
+template <class Target, class Source>
+Target sharedHeader(const Source& s, std::int32_t signature) {
+    Target t{};
+    t.signature = signature;
+    t.name = fitted<decltype(t.name)::width>(s.name);
+    t.designer = fitted<decltype(t.designer)::width>(s.designer);
     t.terrain = s.terrain;
     t.cnv_file = s.cnv_file;
-    t.terrain_color = 0;
     t.attrib = s.attrib;
-    t.default_equipment = equipmentOf(s);
     t.visible_if = s.visible_if;
     t.notvisible_if = s.notvisible_if;
     t.arty = s.arty;
@@ -125,71 +131,48 @@ df1::MissionHeader expectedDf1Header(const Source& s) {
     t.subgoals_win = s.subgoals_win;
     t.subgoals_lose = s.subgoals_lose;
     t.wind = s.wind;
+    return t;
+}
+
+/// DF2 and Land Warrior share their file names, water, fog and briefing.
+template <class Target, class Source>
+void copyDf2Settings(Target& t, const Source& s) {
+    t.tt_file = s.tt_file;
+    t.water_level = s.water_level;
+    t.fog_level = s.fog_level;
+    t.fog_color = s.fog_color;
+    t.briefing = s.briefing;
+}
+
+template <class Source>
+df1::MissionHeader expectedDf1Header(const Source& s) {
+    auto t = sharedHeader<df1::MissionHeader>(s, 223563074);
+    t.default_equipment = equipmentOf(s);
     return t;
 }
 
 template <class Source>
 df2::MissionHeader expectedDf2Header(const Source& s) {
-    df2::MissionHeader t{};
-    t.signature = 257117506;
-    t.name = fitted<32>(s.name);
-    t.designer = fitted<32>(s.designer);
-    t.terrain = s.terrain;
-    t.cnv_file = s.cnv_file;
-    t.attrib = s.attrib;
-    t.visible_if = s.visible_if;
-    t.notvisible_if = s.notvisible_if;
-    t.arty = s.arty;
-    if constexpr (std::is_same_v<Source, df3::MissionHeader>) {
-        t.tt_file = s.tt_file;
-        t.water_level = s.water_level;
-        t.fog_level = s.fog_level;
-        t.fog_color = s.fog_color;
-        t.briefing = s.briefing;
-    }
+    auto t = sharedHeader<df2::MissionHeader>(s, 257117506);
+    if constexpr (std::is_same_v<Source, df3::MissionHeader>) copyDf2Settings(t, s);
     t.default_equipment = equipmentOf(s);
-    t.num_events = s.num_events;
-    t.weather_type = s.weather_type;
-    t.subgoals_win = s.subgoals_win;
-    t.subgoals_lose = s.subgoals_lose;
     t.clouds_file = FixedText<16>::of("clouds05.pcx");
     t.sky_file = FixedText<16>::of("skygrd04.tga");
     t.header_number_a = 1236;
     t.header_number_b = 65536;
     t.header_levels = {128, 128, 128, 128, 128};
-    t.wind = s.wind;
     return t;
 }
 
 template <class Source>
 df3::MissionHeader expectedDf3Header(const Source& s) {
-    df3::MissionHeader t{};
-    t.signature = 257117506;
-    t.name = fitted<32>(s.name);
-    t.designer = fitted<32>(s.designer);
-    t.terrain = s.terrain;
-    t.cnv_file = s.cnv_file;
-    t.attrib = s.attrib;
-    t.visible_if = s.visible_if;
-    t.notvisible_if = s.notvisible_if;
-    t.arty = s.arty;
-    if constexpr (std::is_same_v<Source, df2::MissionHeader>) {
-        t.tt_file = s.tt_file;
-        t.water_level = s.water_level;
-        t.fog_level = s.fog_level;
-        t.fog_color = s.fog_color;
-        t.briefing = s.briefing;
-    }
+    auto t = sharedHeader<df3::MissionHeader>(s, 257117506);
+    if constexpr (std::is_same_v<Source, df2::MissionHeader>) copyDf2Settings(t, s);
     t.loadout_value3[0] = s.default_equipment[3];
     t.loadout_value1[0] = s.default_equipment[1];
     t.loadout_value2[0] = s.default_equipment[2];
     t.loadout_value4[0] = s.default_equipment[0];
-    t.num_events = s.num_events;
-    t.weather_type = s.weather_type;
-    t.subgoals_win = s.subgoals_win;
-    t.subgoals_lose = s.subgoals_lose;
     t.environment_file = FixedText<32>::of("day1.env");
-    t.wind = s.wind;
     return t;
 }
 
@@ -214,8 +197,8 @@ template <class Target, class Source, class TypeOf>
 Target expectedMission(const Source& s, TypeOf typeOf) {
     Target t;
     t.header = expectedHeader<Target>(s.header);
-    const std::int64_t sum = std::int64_t{s.header.item_count_a} + s.header.item_count_b + s.header.item_count_c +
-                             s.header.item_count_d;
+    const std::int64_t sum = std::int64_t{s.header.item_count_a} + s.header.item_count_b +
+                             s.header.item_count_c + s.header.item_count_d;
     std::array<std::int32_t, 4> counts{};
     for (std::size_t i = 0; sum != 0 && i < s.items.size(); ++i) {
         auto& item = t.items.emplace_back();
@@ -239,15 +222,6 @@ Target expectedMission(const Source& s, TypeOf typeOf) {
     }
     t.mission_text = s.mission_text;
     return t;
-}
-
-/// The bytes of one record as the binary file holds them.
-template <class R>
-std::string recordBytes(const R& record) {
-    std::string bytes;
-    BinaryOut out(bytes);
-    writeRecord(out, record);
-    return bytes;
 }
 
 }  // namespace vok::testing

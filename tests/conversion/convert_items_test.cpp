@@ -2,7 +2,6 @@
 #include <gtest/gtest.h>
 
 #include "tests/conversion/conversion_fixture.h"
-#include "tests/lists/list_bytes.h"
 #include "tests/support/failing_file_system.h"
 #include "tests/support/scripted_chooser.h"
 
@@ -17,13 +16,7 @@ using Remember = ReplacementAnswer::Remember;
 /// A Delta Force 1 mission whose items have these types, in this order.
 Df1Mission df1With(std::initializer_list<std::int32_t> types) {
     Df1Mission m;
-    std::int32_t position = 0;
-    for (std::int32_t type : types) {
-        auto& item = m.items.emplace_back();
-        item.type_id = type;
-        item.position = {position, position + 1, position + 2};
-        ++position;
-    }
+    for (std::int32_t type : types) m.items.emplace_back().type_id = type;
     recountItems(m.header, m.items);
     return m;
 }
@@ -35,53 +28,44 @@ std::vector<std::int32_t> typesOf(const auto& mission) {
 }
 
 class ItemConversion : public ConversionLists {
-protected:
+  protected:
     std::string df1ReplaceFile() const { return testing::slurp(dir / "DF1Replace.vok"); }
 };
 
-TEST_F(ItemConversion, OkAsksForEveryItemOfTheMissingType) {
+TEST_F(ItemConversion, OkAsksForEveryItemOfTheMissingTypeAndOkAOnlyOncePerRun) {
     const auto source = df1With({5040, 1001, 5040, 5040});
-    ScriptedChooser chooser({Answer::replace(5001), Answer::replace(5001), Answer::replace(5002)});
     const std::string before = df1ReplaceFile();
-    const Df2Mission target = ConvertDF1ToDF2(source, store, chooser);
-    const std::vector<ScriptedChooser::Question> asked(3, {5040, kDf1, kDf2});
-    EXPECT_EQ(chooser.asked, asked);
-    EXPECT_EQ(typesOf(target), (std::vector<std::int32_t>{5001, 1001, 5001, 5002}));
+    ScriptedChooser ok({Answer::replace(5001), Answer::replace(5001), Answer::replace(5002)});
+    EXPECT_EQ(typesOf(ConvertDF1ToDF2(source, store, ok)),
+              (std::vector<std::int32_t>{5001, 1001, 5001, 5002}));
+    EXPECT_EQ(ok.asked, std::vector<ScriptedChooser::Question>(3, {5040, kDf1, kDf2}));
     EXPECT_EQ(store.LookupReplacement(kDf1, kDf2, 5040), -1);
-    EXPECT_EQ(df1ReplaceFile(), before);
-}
 
-TEST_F(ItemConversion, OkAAsksOnceAndRemembersForTheRunOnly) {
-    const auto source = df1With({5040, 5040, 1001, 5040});
-    ScriptedChooser chooser({Answer::replace(5001, Remember::ForRun)});
-    const std::string before = df1ReplaceFile();
-    const Df2Mission target = ConvertDF1ToDF2(source, store, chooser);
-    EXPECT_EQ(chooser.asked.size(), 1u);
-    EXPECT_EQ(typesOf(target), (std::vector<std::int32_t>{5001, 5001, 1001, 5001}));
+    ScriptedChooser okA({Answer::replace(5001, Remember::ForRun)});
+    EXPECT_EQ(typesOf(ConvertDF1ToDF2(source, store, okA)),
+              (std::vector<std::int32_t>{5001, 1001, 5001, 5001}));
+    EXPECT_EQ(okA.asked.size(), 1u);
     EXPECT_EQ(df1ReplaceFile(), before);
-
     // The next conversion of this run finds it too, but only for the same target version.
     ScriptedChooser next({}, Answer::skip());
-    EXPECT_EQ(typesOf(ConvertDF1ToDF2(source, store, next)), typesOf(target));
+    EXPECT_EQ(typesOf(ConvertDF1ToDF2(source, store, next)),
+              (std::vector<std::int32_t>{5001, 1001, 5001, 5001}));
     EXPECT_TRUE(next.asked.empty());
     (void)ConvertDF1ToDF3(source, store, next);
     EXPECT_EQ(next.asked.size(), 3u);
 }
 
 TEST_F(ItemConversion, OkSAsksOnceAndAppendsToTheSourceVersionsFile) {
-    const auto source = df1With({5040, 5040, 5040});
-    ScriptedChooser chooser({Answer::replace(5001, Remember::AndSave)});
-    const std::string before = df1ReplaceFile();
     const std::string df2Before = testing::slurp(dir / "DF2Replace.vok");
-    const Df3Mission target = ConvertDF1ToDF3(source, store, chooser);
+    ScriptedChooser chooser({Answer::replace(5001, Remember::AndSave)});
+    EXPECT_EQ(typesOf(ConvertDF1ToDF3(df1With({5040, 5040, 5040}), store, chooser)),
+              (std::vector<std::int32_t>{5001, 5001, 5001}));
     EXPECT_EQ(chooser.asked.size(), 1u);
-    EXPECT_EQ(typesOf(target), (std::vector<std::int32_t>{5001, 5001, 5001}));
-
-    const std::string after = df1ReplaceFile();
-    EXPECT_EQ(testing::countOf(after), testing::countOf(before) + 1);
-    EXPECT_EQ(parseReplaceList(after, "x").back(), (ReplaceEntry{kDf3, 5040, 5001}));
-    EXPECT_EQ(testing::slurp(dir / "DF2Replace.vok"), df2Before);
     EXPECT_TRUE(chooser.notSaved.empty());
+    auto expected = testing::conversionLists().at(kDf1).replacements;
+    expected.push_back({kDf3, 5040, 5001});
+    EXPECT_EQ(parseReplaceList(df1ReplaceFile(), "x"), expected);
+    EXPECT_EQ(testing::slurp(dir / "DF2Replace.vok"), df2Before);
 }
 
 TEST_F(ItemConversion, AnOkSThatCannotBeSavedStillHoldsForTheRunAndIsReported) {
@@ -90,52 +74,15 @@ TEST_F(ItemConversion, AnOkSThatCannotBeSavedStillHoldsForTheRunAndIsReported) {
     ListStore failingStore(dir.path(), failing);
     failingStore.InitilizeItemLists();
     const std::string before = df1ReplaceFile();
-
     ScriptedChooser chooser({Answer::replace(5001, Remember::AndSave)});
     ConversionReport report;
-    const Df2Mission target = ConvertDF1ToDF2(df1With({5040, 5040}), failingStore, chooser, &report);
-    EXPECT_EQ(typesOf(target), (std::vector<std::int32_t>{5001, 5001}));
+    EXPECT_EQ(typesOf(ConvertDF1ToDF2(df1With({5040, 5040}), failingStore, chooser, &report)),
+              (std::vector<std::int32_t>{5001, 5001}));
     EXPECT_EQ(chooser.asked.size(), 1u);
     ASSERT_EQ(chooser.notSaved.size(), 1u);
     EXPECT_NE(chooser.notSaved[0].find("DF1Replace.vok"), std::string::npos);
     EXPECT_TRUE(report.has(ReportLine::Kind::Warning));
     EXPECT_EQ(df1ReplaceFile(), before);
-}
-
-TEST_F(ItemConversion, SkipKeepsTheTypeAndRemoveGivesZero) {
-    const auto source = df1With({5040, 1001, 5041});
-    ScriptedChooser chooser({Answer::skip(), Answer::remove()});
-    const Df3Mission target = ConvertDF1ToDF3(source, store, chooser);
-    EXPECT_EQ(typesOf(target), (std::vector<std::int32_t>{5040, 1001, 0}));
-    // A removed item stays, with all its other fields.
-    ASSERT_EQ(target.items.size(), 3u);
-    EXPECT_EQ(target.items[2].position, source.items[2].position);
-    EXPECT_EQ(target.header.item_count_b, 2);
-    EXPECT_EQ(target.header.item_count_d, 1);
-    // Skip and Remove are not remembered.
-    EXPECT_EQ(store.LookupReplacement(kDf1, kDf3, 5040), -1);
-    EXPECT_EQ(store.LookupReplacement(kDf1, kDf3, 5041), -1);
-}
-
-TEST_F(ItemConversion, AnExistingTypeIsCopiedWithoutLookupOrQuestion) {
-    // DF1Replace.vok holds 1001 -> 2999 for DF2, but DF2 knows 1001.
-    ASSERT_EQ(store.LookupReplacement(kDf1, kDf2, 1001), 2999);
-    ScriptedChooser chooser({}, Answer::remove());
-    EXPECT_EQ(typesOf(ConvertDF1ToDF2(df1With({1001, 3001}), store, chooser)), (std::vector<std::int32_t>{1001, 3001}));
-    EXPECT_TRUE(chooser.asked.empty());
-}
-
-TEST_F(ItemConversion, ARememberedReplacementIsUsedWithoutCheckingIt) {
-    // 1040 -> 9999 for DF2, which DF2 does not know.
-    ScriptedChooser chooser({}, Answer::remove());
-    EXPECT_EQ(typesOf(ConvertDF1ToDF2(df1With({1040, 2031}), store, chooser)), (std::vector<std::int32_t>{9999, 2005}));
-    EXPECT_TRUE(chooser.asked.empty());
-    // The replacement list of the source version is the one consulted.
-    Df2Mission df2;
-    df2.items.emplace_back().type_id = 2005;
-    recountItems(df2.header, df2.items);
-    EXPECT_EQ(typesOf(ConvertDF2ToDF1(df2, store, chooser)), (std::vector<std::int32_t>{2031}));
-    EXPECT_EQ(typesOf(ConvertDF2ToDF3(df2, store, chooser)), (std::vector<std::int32_t>{2050}));
 }
 
 TEST_F(ItemConversion, ATypeOutsideSixteenBitsIsKeptAndNeverOffered) {
@@ -168,19 +115,16 @@ TEST_F(ItemConversion, MissingTypesAreListedOnceInOrderOfFirstUse) {
 }
 
 TEST_F(ItemConversion, SuggestedTerrainIsPrefixedForLandWarriorFromDf1AndDf2) {
-    struct Case {
-        DfType from, to;
-        const char* terrain;
-        const char* expected;
-    };
-    const Case cases[] = {{kDf2, kDf3, "desert", "DF2desert"}, {kDf1, kDf3, "harbour", "DF1harbour"},
-                          {kDf3, kDf2, "alpine", "alpine"},    {kDf3, kDf1, "alpine", "alpine"},
-                          {kDf1, kDf2, "harbour", "harbour"},  {kDf2, kDf1, "desert", "desert"},
-                          {kDf2, kDf2, "desert", "desert"}};
-    for (const auto& c : cases) {
-        AnyMission converted = emptyMission(c.to);
-        setTerrain(converted, c.terrain);
-        EXPECT_EQ(suggestedTerrain(converted, c.from), c.expected) << c.from << " -> " << c.to;
+    const std::tuple<DfType, DfType, const char*, const char*> cases[] = {
+        {kDf2, kDf3, "desert", "DF2desert"},
+        {kDf1, kDf3, "harbour", "DF1harbour"},
+        {kDf3, kDf2, "alpine", "alpine"},
+        {kDf1, kDf2, "harbour", "harbour"},
+        {kDf2, kDf2, "desert", "desert"}};
+    for (const auto& [from, to, terrain, expected] : cases) {
+        AnyMission converted = emptyMission(to);
+        setTerrain(converted, terrain);
+        EXPECT_EQ(suggestedTerrain(converted, from), expected) << from << " -> " << to;
     }
     // The answer is fitted into the 16-byte field.
     AnyMission df3 = emptyMission(kDf3);
@@ -220,19 +164,11 @@ TEST_F(ItemConversion, ReportNamesWhatDelta1CannotHold) {
     (void)ConvertDF3ToDF1(df3, store, chooser, &report);
     EXPECT_EQ(report.from, kDf3);
     EXPECT_EQ(report.to, kDf1);
-    const std::pair<ReportLine::Kind, const char*> expected[] = {
-        {ReportLine::Kind::Dropped, "briefing (14 characters"},
-        {ReportLine::Kind::Dropped, "tt_file \"alpine.tt\""},
-        {ReportLine::Kind::Dropped, "water_level 40"},
-        {ReportLine::Kind::Dropped, "fog_level 2"},
-        {ReportLine::Kind::Dropped, "fog_color 255"},
-        {ReportLine::Kind::Dropped, "teammate 2 3"},
-        {ReportLine::Kind::Dropped, "slots 2 to 5"},
-        {ReportLine::Kind::Dropped, "environment_file \"night.env\""},
-        {ReportLine::Kind::Dropped, "header_text22"},
-        {ReportLine::Kind::Dropped, "grenades"},
-    };
-    for (const auto& [kind, words] : expected) EXPECT_TRUE(reportHas(report, kind, words)) << words << "\n" << report.toText();
+    for (const char* words : {"briefing (14 characters", "tt_file \"alpine.tt\"", "water_level 40",
+                              "fog_level 2", "fog_color 255", "teammate 2 3", "slots 2 to 5",
+                              "environment_file \"night.env\"", "header_text22", "grenades"}) {
+        EXPECT_TRUE(reportHas(report, ReportLine::Kind::Dropped, words)) << words << "\n" << report.toText();
+    }
     EXPECT_FALSE(reportHas(report, ReportLine::Kind::Set, ""));
 }
 
@@ -267,7 +203,9 @@ TEST_F(ItemConversion, ReportCountsTheItemsReplacedSkippedAndRemoved) {
     (void)ConvertDF1ToDF2(source, store, chooser, &report);
     const std::string text = report.toText();
     EXPECT_NE(text.find("Replaced: 2031 \"Jeep\" by 2005 \"Humvee\" (2 items)"), std::string::npos) << text;
-    EXPECT_NE(text.find("Skipped: 5040 kept, though Delta Force 2 does not know it (1 item)"), std::string::npos) << text;
+    EXPECT_NE(text.find("Skipped: 5040 kept, though Delta Force 2 does not know it (1 item)"),
+              std::string::npos)
+        << text;
     EXPECT_NE(text.find("Removed: 5041 set to type 0 (2 items)"), std::string::npos) << text;
     EXPECT_NE(text.find("Replaced: 1042 by 1001 \"Tree\" (1 item)"), std::string::npos) << text;
     EXPECT_EQ(text.find("1001 \"Tree\" by"), std::string::npos);  // an existing type is not a change

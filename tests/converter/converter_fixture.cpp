@@ -106,4 +106,23 @@ QColor ConverterTest::openPanel() const { return converter::panelColour(*find<QF
 QColor ConverterTest::savePanel() const { return converter::panelColour(*find<QFrame>(*window, "lblColor2")); }
 bool ConverterTest::saveEnabled() const { return find<QGroupBox>(*window, "fraSaveFile")->isEnabled(); }
 
+WindowState ConverterTest::state() const {
+    return {window->CurrentDfVersion, openCaption(), openPanel(), savePanel(), saveEnabled(), window->isEnabled(),
+            window->df1Model(), window->df2Model(), window->df3Model()};
+}
+
+AnyMission ConverterTest::heldModel() const {
+    switch (window->CurrentDfVersion) {
+        case kDf1: return window->df1Model();
+        case kDf2: return window->df2Model();
+        default: return window->df3Model();
+    }
+}
+
+void PrintTo(const WindowState& s, std::ostream* out) {
+    *out << "version " << s.version << ", caption '" << s.caption.toStdString() << "', panels "
+         << s.open.name().toStdString() << '/' << s.save.name().toStdString() << ", save "
+         << (s.saveEnabled ? "on" : "off") << ", window " << (s.enabled ? "on" : "off");
+}
+
 }  // namespace vok::testing

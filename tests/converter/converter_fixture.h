@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <QColor>
 #include <QPushButton>
 #include <QString>
 #include <QTest>
@@ -91,6 +92,19 @@ inline void click(const QWidget& root, const char* name, Qt::MouseButton button 
     if (auto* widget = find<QWidget>(root, name)) QTest::mouseClick(widget, button);
 }
 
+/// What the main window shows and holds; a failed open or save must leave all of it as it was.
+struct WindowState {
+    DfType version;
+    QString caption;
+    QColor open, save;
+    bool saveEnabled, enabled;
+    Df1Mission df1;
+    Df2Mission df2;
+    Df3Mission df3;
+    bool operator==(const WindowState&) const = default;
+};
+void PrintTo(const WindowState& state, std::ostream* out);
+
 /// The main window on fake seams, with the test lists in a fresh program folder.
 class ConverterTest : public ::testing::Test {
 protected:
@@ -108,6 +122,9 @@ protected:
     QColor openPanel() const;
     QColor savePanel() const;
     bool saveEnabled() const;
+    WindowState state() const;
+    /// The model of the version read last.
+    AnyMission heldModel() const;
 
     TempDir programFolder;
     TempDir data;

@@ -9,13 +9,11 @@
 #include <QLabel>
 #include <QListWidget>
 
-#include "conversion/convert.h"
 #include "converter/converter_app.h"
 #include "converter/look.h"
 #include "lists/list_files.h"
 #include "tests/converter/converter_fixture.h"
 #include "tests/lists/read_only_folder.h"
-#include "tests/support/scripted_chooser.h"
 
 namespace vok::testing {
 namespace {
@@ -40,10 +38,31 @@ bool anyReplaceDialogLeft() {
     return false;
 }
 
+QLabel* creditLine(const QWidget& window, int index) {
+    for (QLabel* label : window.findChildren<QLabel*>(QStringLiteral("lblAbout"))) {
+        if (label->property("index").toInt() == index) return label;
+    }
+    ADD_FAILURE() << "no credit line " << index;
+    return nullptr;
+}
+
+void rewrite(const std::filesystem::path& path, const std::string& bytes) {
+    std::filesystem::remove(path);
+    writeFileAtomically(path, bytes);
+}
+
+// A DF2 file whose version byte is not one the converter knows.
+std::filesystem::path writeUnrecognised(const std::filesystem::path& path) {
+    std::string bytes = slurp(path);
+    bytes[3] = 99;
+    rewrite(path, bytes);
+    return path;
+}
+
 // ---------------------------------------------------------------------------------------------
 // The window as it starts.
 
-TEST_F(ConverterTest, StartsEmptyWithEveryControlAndCaption) {
+TEST_F(ConverterTest, StartsEmptyWithEveryControlCaptionAndPlace) {
     EXPECT_EQ(window->objectName(), "frmMain");
     EXPECT_EQ(window->windowTitle(), kTitle);
     const std::pair<const char*, const char*> buttons[] = {
@@ -57,45 +76,34 @@ TEST_F(ConverterTest, StartsEmptyWithEveryControlAndCaption) {
         {"cmdSaveFileMIS3", "As Ascii Mission File  For DF:LW (*.MIS)"},
     };
     for (const auto& [name, caption] : buttons) {
-        auto* button = find<QPushButton>(*window, name);
-        ASSERT_NE(button, nullptr);
-        EXPECT_EQ(button->text(), QString::fromLatin1(caption)) << name;
+        if (auto* button = find<QPushButton>(*window, name)) {
+            EXPECT_EQ(button->text(), caption) << name;
+        }
     }
-    EXPECT_EQ(find<QGroupBox>(*window, "fraOpenFile")->title(), "Open File");
-    EXPECT_EQ(find<QGroupBox>(*window, "fraSaveFile")->title(), "Save File");
-    EXPECT_EQ(find<QGroupBox>(*window, "fraAbout")->title(), "About");
-
-    QStringList credits(2);
-    for (QLabel* label : window->findChildren<QLabel*>(QStringLiteral("lblAbout"))) {
-        const int index = label->property("index").toInt();
-        ASSERT_TRUE(index == 0 || index == 1);
-        credits[index] = label->text();
+    const std::pair<const char*, const char*> groups[] = {
+        {"fraOpenFile", "Open File"}, {"fraSaveFile", "Save File"}, {"fraAbout", "About"}};
+    for (const auto& [name, caption] : groups) EXPECT_EQ(find<QGroupBox>(*window, name)->title(), caption);
+    const char* credits[] = {"Created By Vok Tamber", "eMail vok.tamber@example.com"};
+    for (int i = 0; i < 2; ++i) {
+        const QLabel* label = creditLine(*window, i);
+        ASSERT_NE(label, nullptr);
+        EXPECT_EQ(label->text(), credits[i]);
         EXPECT_EQ(label->palette().color(QPalette::WindowText), QColor(Qt::yellow));
         EXPECT_EQ(label->palette().color(QPalette::Window), QColor(Qt::blue));
     }
-    EXPECT_EQ(credits, QStringList({"Created By Vok Tamber", "eMail vok.tamber@example.com"}));
-
     EXPECT_EQ(window->palette().color(QPalette::Window), QColor(Qt::black));
     EXPECT_EQ(window->palette().color(QPalette::WindowText), QColor(Qt::white));
-    EXPECT_EQ(window->CurrentDfVersion, 0);
-    EXPECT_EQ(openPanel(), kGreen);
-    EXPECT_EQ(savePanel(), kRed);
-    EXPECT_FALSE(saveEnabled());
-}
+    EXPECT_EQ(state(), (WindowState{0, "Open File", kGreen, kRed, false, true, {}, {}, {}}));
 
-TEST_F(ConverterTest, ArrangesOpenSaveAndAboutGroupsWithBinaryLeftAndAsciiRight) {
-    auto top = [this](const char* name) { return find<QWidget>(*window, name)->mapTo(window.get(), QPoint(0, 0)); };
-    EXPECT_LT(top("fraOpenFile").y(), top("fraSaveFile").y());
-    EXPECT_LT(top("fraSaveFile").y(), top("fraAbout").y());
-    for (int row = 1; row <= 3; ++row) {
-        const QPoint binary = top(qPrintable(QStringLiteral("cmdSaveFileBMS%1").arg(row)));
-        const QPoint ascii = top(qPrintable(QStringLiteral("cmdSaveFileMIS%1").arg(row)));
-        EXPECT_LT(binary.x(), ascii.x());
-        EXPECT_EQ(binary.y(), ascii.y());
-        if (row > 1) {
-            EXPECT_GT(binary.y(), top(qPrintable(QStringLiteral("cmdSaveFileBMS%1").arg(row - 1))).y());
-        }
+    // Open, Save and About from top to bottom; each binary save command left of its ascii partner.
+    auto at = [this](const char* name) { return find<QWidget>(*window, name)->mapTo(window.get(), QPoint(0, 0)); };
+    EXPECT_LT(at("fraOpenFile").y(), at("fraSaveFile").y());
+    EXPECT_LT(at("fraSaveFile").y(), at("fraAbout").y());
+    for (const auto& [binary, ascii] : {std::pair{"cmdSaveFileBMS1", "cmdSaveFileMIS1"}, {"cmdSaveFileBMS3", "cmdSaveFileMIS3"}}) {
+        EXPECT_LT(at(binary).x(), at(ascii).x());
+        EXPECT_EQ(at(binary).y(), at(ascii).y());
     }
+    EXPECT_LT(at("cmdSaveFileBMS1").y(), at("cmdSaveFileBMS3").y());
     // The status panels lie behind their commands.
     EXPECT_EQ(find<QWidget>(*window, "cmdOpenMIS")->parentWidget()->objectName(), "lblColor");
     EXPECT_EQ(find<QWidget>(*window, "cmdSaveFileMIS3")->parentWidget()->objectName(), "lblColor2");
@@ -104,27 +112,25 @@ TEST_F(ConverterTest, ArrangesOpenSaveAndAboutGroupsWithBinaryLeftAndAsciiRight)
 // ---------------------------------------------------------------------------------------------
 // The command line.
 
-struct CommandLineCase {
-    const char* file;              // written as a DF2 mission in its form (.txt: binary)
-    std::vector<std::string> args;  // "%" stands for the folder of the file
-    DfType version;                 // after start-up
-};
-
 TEST_F(ConverterTest, CommandLineOpensPathsEndingInBmsOrMisInAnyCase) {
     const Df2Mission mission = missionWithTypes<Df2Mission>(std::vector<int>(12, 1200), "desert");
     const std::string folder = data.path().string();
-    const CommandLineCase cases[] = {
-        {"a01.bms", {"%/a01.bms"}, kDf2},
-        {"a01.Mis", {"%/a01.Mis"}, kDf2},
-        {"A02.BMS", {"%/A02.BMS"}, kDf2},
-        {"a01.txt", {"%/a01.txt"}, 0},
-        {"night raid.bms", {"%/night", "raid.bms"}, kDf2},  // split by the shell, joined again
-        {"night raid 2.mis", {"\"%/night raid 2.mis\""}, kDf2},
+    const struct {
+        const char* file;               // written as a DF2 mission in its form (.txt: binary)
+        std::vector<std::string> args;  // "%" stands for the folder of the file
+        bool opens;
+    } cases[] = {
+        {"a01.bms", {"%/a01.bms"}, true},
+        {"a01.Mis", {"%/a01.Mis"}, true},
+        {"A02.BMS", {"%/A02.BMS"}, true},
+        {"a01.txt", {"%/a01.txt"}, false},
+        {"night raid.bms", {"%/night", "raid.bms"}, true},  // split by the shell, joined again
+        {"night raid 2.mis", {"\"%/night raid 2.mis\""}, true},
     };
-    for (const CommandLineCase& c : cases) {
+    for (const auto& c : cases) {
         SCOPED_TRACE(c.file);
         const std::string name = c.file;
-        const bool ascii = name.size() > 4 && (name.ends_with(".Mis") || name.ends_with(".mis"));
+        const bool ascii = name.ends_with(".Mis") || name.ends_with(".mis");
         const auto path = ascii ? writeAscii(mission, name) : writeBinary(mission, name);
         QStringList args;
         for (std::string arg : c.args) {
@@ -133,77 +139,46 @@ TEST_F(ConverterTest, CommandLineOpensPathsEndingInBmsOrMisInAnyCase) {
         }
         window = std::make_unique<frmMain>(fakes.seams, *lists, qtPath(programFolder.path()), fixedClock, fileSystem);
         window->startUp(args);
-        EXPECT_EQ(window->CurrentDfVersion, c.version);
         EXPECT_TRUE(window->OpenFilePath.isEmpty());
-        if (c.version == 0) {
-            EXPECT_EQ(openCaption(), "Open File");
-            EXPECT_FALSE(saveEnabled());
+        if (!c.opens) {
+            EXPECT_EQ(state(), (WindowState{0, "Open File", kGreen, kRed, false, true, {}, {}, {}}));
             continue;
         }
-        EXPECT_EQ(openCaption(), QStringLiteral("Open File: %1 (From: DF2)").arg(QString::fromStdString(name)));
-        EXPECT_EQ(window->df2Model(), ascii ? OpenDF2MIS(path) : OpenDF2BMS(path));
-        EXPECT_TRUE(window->isEnabled());
+        const Df2Mission read = ascii ? OpenDF2MIS(path) : OpenDF2BMS(path);
+        EXPECT_EQ(state(), (WindowState{kDf2, QStringLiteral("Open File: %1 (From: DF2)").arg(QString::fromStdString(name)),
+                                        kGreen, kGreen, true, true, {}, read, {}}));
     }
     EXPECT_TRUE(fakes.messages.shown.empty());
     EXPECT_TRUE(fakes.settings.values.empty()) << "the command line remembers no folder";
-}
 
-TEST_F(ConverterTest, CommandLineFileThatCannotBeOpenedIsReportedNamingIt) {
+    // A named file that cannot be opened is reported naming it, with no question about its version.
     const auto missing = data / "gone.bms";
+    window = std::make_unique<frmMain>(fakes.seams, *lists, qtPath(programFolder.path()), fixedClock, fileSystem);
     window->startUp({qtPath(missing)});
     ASSERT_EQ(fakes.messages.shown.size(), 1u);
-    EXPECT_FALSE(fakes.messages.shown[0].yesNo) << "no question about the version of a file that is not there";
+    EXPECT_FALSE(fakes.messages.shown[0].yesNo);
     EXPECT_EQ(fakes.messages.shown[0].title, kTitle);
     EXPECT_TRUE(fakes.messages.shown[0].text.contains(qtPath(missing)));
-    EXPECT_EQ(window->CurrentDfVersion, 0);
-    EXPECT_EQ(openPanel(), kGreen);
-    EXPECT_EQ(savePanel(), kRed);
-    EXPECT_TRUE(window->isEnabled());
+    EXPECT_EQ(state(), (WindowState{0, "Open File", kGreen, kRed, false, true, {}, {}, {}}));
 }
 
 // ---------------------------------------------------------------------------------------------
 // Opening through the dialog.
 
-TEST_F(ConverterTest, OpenNamesTheFileAndItsVersionAndEnablesSaving) {
-    const struct {
-        AnyMission mission;
-        const char* name;
-        const char* caption;
-    } cases[] = {
-        {missionWithTypes<Df2Mission>({3001, 2005}, "desert"), "a01.bms", "Open File: a01.bms (From: DF2)"},
-        {missionWithTypes<Df3Mission>({3001, 2001}, "hills"), "a01.bms", "Open File: a01.bms (From: DF:LW)"},
-        {missionWithTypes<Df1Mission>({3001, 2031}, "harbour"), "m01.part2.bms", "Open File: m01.part2.bms (From: DF1)"},
-        {missionWithTypes<Df2Mission>(std::vector<int>(10, 1200), "desert"), "b02.mis",
-         "Open File: b02.mis (From: DF2)"},
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.caption);
-        const bool ascii = std::string_view(c.name).ends_with(".mis");
-        const auto path = ascii ? writeAscii(c.mission, c.name) : writeBinary(c.mission, c.name);
-        openThroughDialog(path);
-        const DfType version = versionOf(c.mission);
+TEST_F(ConverterTest, OpenReadsTheFileNamesItAndItsVersionAndEachFormRemembersItsFolder) {
+    const auto first = writeBinary(missionWithTypes<Df2Mission>({3001, 2005}, "desert"), "a01.bms");
+    std::filesystem::create_directory(data / "sub");
+    const auto second = writeBinary(missionWithTypes<Df3Mission>({3001, 2001}, "hills"), "sub/a01.bms");
+    const auto ascii = writeAscii(missionWithTypes<Df1Mission>(std::vector<int>(12, 2031), "harbour"), "m01.part2.mis");
+    auto remembered = [this](const char* key) { return fakes.settings.read("Vok_Sorrel", "Paths", key, "none"); };
+    auto expectOpened = [this](const std::filesystem::path& path, DfType version, const char* caption) {
         EXPECT_EQ(window->CurrentDfVersion, version);
-        EXPECT_EQ(openCaption(), QString::fromLatin1(c.caption));
-        EXPECT_EQ(openPanel(), kGreen);
+        EXPECT_EQ(openCaption(), caption);
         EXPECT_EQ(savePanel(), kGreen);
         EXPECT_TRUE(saveEnabled());
-        EXPECT_TRUE(window->isEnabled());
         EXPECT_EQ(window->OpenFilePath, qtPath(path));
-        const AnyMission expected = openMission(path, version, ascii ? MissionForm::Ascii : MissionForm::Binary);
-        switch (version) {
-            case kDf1: EXPECT_EQ(window->df1Model(), std::get<Df1Mission>(expected)); break;
-            case kDf2: EXPECT_EQ(window->df2Model(), std::get<Df2Mission>(expected)); break;
-            default: EXPECT_EQ(window->df3Model(), std::get<Df3Mission>(expected)); break;
-        }
-    }
-    EXPECT_TRUE(fakes.messages.shown.empty());
-}
-
-TEST_F(ConverterTest, OpenDialogRequestAndEachFormsRememberedFolder) {
-    const auto first = writeBinary(missionWithTypes<Df2Mission>({3001}, "desert"), "a01.bms");
-    std::filesystem::create_directory(data / "sub");
-    const auto second = writeBinary(missionWithTypes<Df2Mission>({3001}, "desert"), "sub/a02.bms");
-    const auto ascii = writeAscii(missionWithTypes<Df2Mission>(std::vector<int>(10, 1200), "x"), "c03.mis");
+        EXPECT_EQ(heldModel(), openMission(path, version, *formOfPath(path)));
+    };
 
     openThroughDialog(first);
     ASSERT_EQ(fakes.files.opened.size(), 1u);
@@ -216,72 +191,68 @@ TEST_F(ConverterTest, OpenDialogRequestAndEachFormsRememberedFolder) {
     EXPECT_TRUE(request.mustExist);
     EXPECT_TRUE(request.fileName.isEmpty());
     const QString folder = qtPath(data.path()) + '/';
-    EXPECT_EQ(fakes.settings.read("Vok_Sorrel", "Paths", "LastOpenBMS", "none"), folder);
+    EXPECT_EQ(remembered("LastOpenBMS"), folder);
+    expectOpened(first, kDf2, "Open File: a01.bms (From: DF2)");
 
     openThroughDialog(second);
     EXPECT_EQ(fakes.files.opened[1].initialFolder, folder);
     EXPECT_EQ(fakes.files.opened[1].fileName, qtPath(first)) << "pre-filled with the last open path";
-    EXPECT_EQ(fakes.settings.read("Vok_Sorrel", "Paths", "LastOpenBMS", "none"), folder + "sub/");
+    EXPECT_EQ(remembered("LastOpenBMS"), folder + "sub/");
+    expectOpened(second, kDf3, "Open File: a01.bms (From: DF:LW)");
 
     openThroughDialog(ascii);
-    const ui::FileRequest& asciiRequest = fakes.files.opened[2];
-    EXPECT_EQ(asciiRequest.filter, "Ascii Mission Files (*.MIS)|*.MIS|All Files (*.*)|*.*");
-    EXPECT_EQ(asciiRequest.defaultExtension, "MIS");
-    EXPECT_EQ(asciiRequest.initialFolder, ui::defaultFolder()) << "the binary command's folder is its own";
-    EXPECT_EQ(fakes.settings.read("Vok_Sorrel", "Paths", "LastOpenMIS", "none"), folder);
-    EXPECT_EQ(window->CurrentDfVersion, kDf2);
-}
+    EXPECT_EQ(fakes.files.opened[2].filter, "Ascii Mission Files (*.MIS)|*.MIS|All Files (*.*)|*.*");
+    EXPECT_EQ(fakes.files.opened[2].defaultExtension, "MIS");
+    EXPECT_EQ(fakes.files.opened[2].initialFolder, ui::defaultFolder()) << "the binary command's folder is its own";
+    EXPECT_EQ(remembered("LastOpenMIS"), folder);
+    expectOpened(ascii, kDf1, "Open File: m01.part2.mis (From: DF1)");
+    EXPECT_TRUE(fakes.messages.shown.empty());
 
-TEST_F(ConverterTest, CancelledOpenChangesNothingButForgetsTheOpenPath) {
-    const auto path = writeBinary(missionWithTypes<Df2Mission>({3001}, "desert"), "a01.bms");
-    openThroughDialog(path);
-    const Df2Mission held = window->df2Model();
-
+    // A cancelled open changes nothing but forgets the open path; it remembers no folder.
+    const WindowState before = state();
+    fakes.settings.values.erase("Vok_Sorrel/Paths/LastOpenMIS");
     fakes.files.openAnswers.push_back(std::nullopt);
     click(*window, "cmdOpenMIS");
     EXPECT_TRUE(window->OpenFilePath.isEmpty());
-    EXPECT_EQ(window->CurrentDfVersion, kDf2);
-    EXPECT_EQ(openCaption(), "Open File: a01.bms (From: DF2)");
-    EXPECT_TRUE(saveEnabled());
-    EXPECT_EQ(window->df2Model(), held);
+    EXPECT_EQ(state(), before);
     EXPECT_FALSE(fakes.settings.values.contains("Vok_Sorrel/Paths/LastOpenMIS"));
 }
 
-// A DF2 file whose version byte is not one the converter knows.
-std::filesystem::path writeUnrecognised(const std::filesystem::path& path) {
-    std::string bytes = slurp(path);
-    bytes[3] = 99;
-    std::filesystem::remove(path);
-    writeFileAtomically(path, bytes);
-    return path;
-}
-
-TEST_F(ConverterTest, UnrecognisedFileAnsweredNoEndsInFailedAndKeepsTheCaption) {
+TEST_F(ConverterTest, UnrecognisedFileAsksForItsVersion) {
     const auto known = writeBinary(missionWithTypes<Df2Mission>({3001}, "desert"), "a01.bms");
+    const auto path = writeUnrecognised(writeBinary(missionWithTypes<Df2Mission>({3001, 2005, 5001}, "d"), "u01.bms"));
     openThroughDialog(known);
-    const Df2Mission held = window->df2Model();
-    const auto unknown = writeBinary(missionWithTypes<Df2Mission>({2005}, "elsewhere"), "u01.bms");
-    writeUnrecognised(unknown);
+    WindowState failed = state();
+    failed.version = -1;
+    failed.save = kRed;
+    failed.saveEnabled = false;
 
+    // Answered No: the Failed state, keeping the caption and models of the file read before.
     fakes.messages.answers.push_back(false);
-    openThroughDialog(unknown);
+    openThroughDialog(path);
     ASSERT_EQ(fakes.messages.shown.size(), 1u);
     EXPECT_TRUE(fakes.messages.shown[0].yesNo);
     EXPECT_EQ(fakes.messages.shown[0].title, kTitle);
     EXPECT_EQ(fakes.messages.shown[0].text,
               "The File Version Could Not Be Determined!\r\nDo You Want To Select The File Type Manualy?");
-    EXPECT_EQ(window->CurrentDfVersion, -1);
-    EXPECT_EQ(openPanel(), kGreen);
-    EXPECT_EQ(savePanel(), kRed);
-    EXPECT_FALSE(saveEnabled());
-    EXPECT_TRUE(window->isEnabled());
-    EXPECT_EQ(openCaption(), "Open File: a01.bms (From: DF2)");
-    EXPECT_EQ(window->df2Model(), held);
-}
+    EXPECT_EQ(state(), failed);
 
-TEST_F(ConverterTest, VersionChosenForAnUnrecognisedFileReadsItLikeARecognisedOne) {
-    const auto path = writeBinary(missionWithTypes<Df2Mission>({3001, 2005, 5001}, "desert"), "u01.bms");
-    writeUnrecognised(path);
+    // Answered Yes, then the version dialog is cancelled, closed or escaped: Failed as well.
+    const std::function<void(QWidget&)> declines[] = {
+        [](QWidget& dialog) { click(dialog, "cmdCancel"); },
+        [](QWidget& dialog) { dialog.close(); },
+        [](QWidget& dialog) { QTest::keyClick(&dialog, Qt::Key_Escape); },
+    };
+    for (const auto& decline : declines) {
+        fakes.messages.answers.push_back(true);
+        ModalScript script;
+        script.then("frmSelectVersion", decline);
+        openThroughDialog(path);
+        EXPECT_TRUE(script.finished());
+        EXPECT_EQ(state(), failed);
+    }
+
+    // A version chosen reads the file like a recognised one.
     fakes.messages.answers.push_back(true);
     bool disabledWhileAsking = false;
     ModalScript script;
@@ -296,32 +267,8 @@ TEST_F(ConverterTest, VersionChosenForAnUnrecognisedFileReadsItLikeARecognisedOn
     openThroughDialog(path);
     EXPECT_TRUE(script.finished());
     EXPECT_TRUE(disabledWhileAsking);
-    EXPECT_EQ(window->CurrentDfVersion, kDf2);
-    EXPECT_EQ(window->df2Model(), OpenDF2BMS(path));
-    EXPECT_EQ(openCaption(), "Open File: u01.bms (From: DF2)");
-    EXPECT_EQ(savePanel(), kGreen);
-    EXPECT_TRUE(saveEnabled());
-    EXPECT_TRUE(window->isEnabled());
-}
-
-TEST_F(ConverterTest, VersionDialogCancelledOrClosedEndsInFailed) {
-    const auto path = writeUnrecognised(writeBinary(missionWithTypes<Df2Mission>({3001}, "d"), "u01.bms"));
-    const std::function<void(QWidget&)> declines[] = {
-        [](QWidget& dialog) { click(dialog, "cmdCancel"); },
-        [](QWidget& dialog) { dialog.close(); },
-        [](QWidget& dialog) { QTest::keyClick(&dialog, Qt::Key_Escape); },
-    };
-    for (const auto& decline : declines) {
-        fakes.messages.answers.push_back(true);
-        ModalScript script;
-        script.then("frmSelectVersion", decline);
-        openThroughDialog(path);
-        EXPECT_TRUE(script.finished());
-        EXPECT_EQ(window->CurrentDfVersion, -1);
-        EXPECT_EQ(savePanel(), kRed);
-        EXPECT_FALSE(saveEnabled());
-        EXPECT_TRUE(window->isEnabled());
-    }
+    EXPECT_EQ(state(), (WindowState{kDf2, "Open File: u01.bms (From: DF2)", kGreen, kGreen, true, true, {},
+                                    OpenDF2BMS(path), {}}));
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -330,19 +277,17 @@ TEST_F(ConverterTest, VersionDialogCancelledOrClosedEndsInFailed) {
 TEST_F(ConverterTest, SaveForTheVersionReadWritesTheModelUnchangedWithoutATerrainQuestion) {
     const auto path = writeBinary(missionWithTypes<Df1Mission>({3001, 5001, 2031}, "harbour"), "a01.bms");
     openThroughDialog(path);
-    const Df1Mission held = window->df1Model();
+    const WindowState before = state();
 
     fakes.files.saveAnswers.push_back(qtPath(data / "out.bms"));
     click(*window, "cmdSaveFileBMS1");
-    EXPECT_TRUE(fakes.inputs.asked.empty());
     EXPECT_EQ(slurp(data / "out.bms"), slurp(path)) << "read and written back byte for byte";
-
     fakes.files.saveAnswers.push_back(qtPath(data / "out.mis"));
     click(*window, "cmdSaveFileMIS1");
-    EXPECT_TRUE(fakes.inputs.asked.empty());
     TempDir expected;
-    saveMission(expected / "out.mis", held, MissionForm::Ascii, fixedClock());
+    saveMission(expected / "out.mis", before.df1, MissionForm::Ascii, fixedClock());
     EXPECT_EQ(slurp(data / "out.mis"), slurp(expected / "out.mis"));
+    EXPECT_TRUE(fakes.inputs.asked.empty());
 
     ASSERT_EQ(fakes.files.saved.size(), 2u);
     const ui::FileRequest& binary = fakes.files.saved[0];
@@ -358,78 +303,60 @@ TEST_F(ConverterTest, SaveForTheVersionReadWritesTheModelUnchangedWithoutATerrai
     EXPECT_EQ(ascii.fileName, "a01.mis");
     EXPECT_EQ(window->SaveFilePath, qtPath(data / "out.mis"));
     EXPECT_EQ(window->SaveFileTitle, "out.mis");
-    EXPECT_EQ(window->df1Model(), held);
-    EXPECT_EQ(window->CurrentDfVersion, kDf1);
-    EXPECT_EQ(savePanel(), kGreen);
-    EXPECT_TRUE(window->isEnabled());
+    EXPECT_EQ(state(), before);
 }
 
 TEST_F(ConverterTest, SaveForAnotherVersionConvertsAndOffersTheTerrain) {
-    struct Case {
+    const struct {
         AnyMission source;
         const char* command;
         DfType target;
         const char* offered;
-    };
-    const Case cases[] = {
+    } cases[] = {
         {missionWithTypes<Df1Mission>({3001, 5001}, "harbour"), "cmdSaveFileMIS3", kDf3, "DF1harbour"},
         {missionWithTypes<Df1Mission>({3001, 5001}, "harbour"), "cmdSaveFileBMS2", kDf2, "harbour"},
         {missionWithTypes<Df2Mission>({3001, 5001}, "desert"), "cmdSaveFileBMS3", kDf3, "DF2desert"},
         {missionWithTypes<Df3Mission>({3001, 5001}, "hills"), "cmdSaveFileMIS1", kDf1, "hills"},
     };
-    for (const Case& c : cases) {
+    for (const auto& c : cases) {
         SCOPED_TRACE(c.command);
-        const DfType source = versionOf(c.source);
         openThroughDialog(writeBinary(c.source, "src.bms"));
-        const AnyMission before = openMission(data / "src.bms", source, MissionForm::Binary);
-        fakes.inputs.asked.clear();
-        fakes.inputs.answers.push_back(QStringLiteral("a terrain far too long"));
+        const AnyMission before = heldModel();
+        const DfType source = window->CurrentDfVersion;
         const auto out = data / (std::string("out-") + c.command);
-        fakes.files.saveAnswers.push_back(qtPath(out));
-        click(*window, c.command);
-
-        ASSERT_EQ(fakes.inputs.asked.size(), 1u);
-        EXPECT_EQ(fakes.inputs.asked[0].prompt, "Please Enter Terrain Name:");
-        EXPECT_EQ(fakes.inputs.asked[0].defaultAnswer, c.offered);
-
-        ScriptedChooser never;
-        AnyMission expected = convertMission(before, c.target, *lists, never);
-        EXPECT_TRUE(never.asked.empty());
-        setTerrain(expected, "a terrain far too long");
-        std::visit([](const auto& m) { EXPECT_EQ(m.header.terrain.text(), "a terrain far to"); }, expected);
-        const MissionForm form = std::string_view(c.command).find("MIS") != std::string_view::npos
-                                     ? MissionForm::Ascii
-                                     : MissionForm::Binary;
-        TempDir reference;
-        saveMission(reference / "x", expected, form, fixedClock());
-        EXPECT_EQ(slurp(out), slurp(reference / "x"));
-
+        // Saved twice: each save converts the source afresh, not the last result.
+        for (const char* terrain : {"first", "TerrainFarTooLong"}) {
+            fakes.inputs.asked.clear();
+            fakes.inputs.answers.push_back(QString::fromLatin1(terrain));
+            fakes.files.saveAnswers.push_back(qtPath(out));
+            click(*window, c.command);
+            ASSERT_EQ(fakes.inputs.asked.size(), 1u);
+            EXPECT_EQ(fakes.inputs.asked[0].prompt, "Please Enter Terrain Name:");
+            EXPECT_EQ(fakes.inputs.asked[0].defaultAnswer, c.offered);
+        }
+        // The file holds the converted model (the binary form all of it), with the terrain cut to its
+        // 16 characters; what the conversion itself makes of a mission is for the conversion tests.
+        const bool ascii = std::string_view(c.command).find("MIS") != std::string_view::npos;
+        const AnyMission saved = openMission(out, c.target, ascii ? MissionForm::Ascii : MissionForm::Binary);
+        std::visit([](const auto& m) {
+            EXPECT_EQ(m.header.terrain.text(), "TerrainFarTooLon");
+            EXPECT_EQ(typesOf(m), std::vector<int>({3001, 5001}));
+        }, saved);
+        const AnyMission converted = c.target == kDf1   ? AnyMission(window->df1Model())
+                                     : c.target == kDf2 ? AnyMission(window->df2Model())
+                                                        : AnyMission(window->df3Model());
+        if (!ascii) {
+            EXPECT_EQ(saved, converted);
+        }
         // The source is untouched and stays the source.
         EXPECT_EQ(window->CurrentDfVersion, source);
-        switch (source) {
-            case kDf1: EXPECT_EQ(AnyMission(window->df1Model()), before); break;
-            case kDf2: EXPECT_EQ(AnyMission(window->df2Model()), before); break;
-            default: EXPECT_EQ(AnyMission(window->df3Model()), before); break;
-        }
+        EXPECT_EQ(heldModel(), before);
     }
-}
-
-TEST_F(ConverterTest, EverySaveForAnotherVersionConvertsTheSourceAfresh) {
-    openThroughDialog(writeBinary(missionWithTypes<Df2Mission>({3001}, "desert"), "a01.bms"));
-    const Df2Mission source = window->df2Model();
-    for (const char* terrain : {"first", "second"}) {
-        fakes.inputs.answers.push_back(QString::fromLatin1(terrain));
-        fakes.files.saveAnswers.push_back(qtPath(data / "lw.bms"));
-        click(*window, "cmdSaveFileBMS3");
-        EXPECT_EQ(window->df3Model().header.terrain.text(), terrain);
-    }
-    ASSERT_EQ(fakes.inputs.asked.size(), 2u);
-    EXPECT_EQ(fakes.inputs.asked[1].defaultAnswer, "DF2desert") << "converted from the source, not the last result";
-    EXPECT_EQ(window->df2Model(), source);
 }
 
 TEST_F(ConverterTest, CancelledTerrainSavesAnEmptyTerrainAndCancelledSaveDialogWritesNothing) {
     openThroughDialog(writeBinary(missionWithTypes<Df1Mission>({3001}, "harbour"), "a01.bms"));
+    const WindowState before = state();
     fakes.inputs.answers.push_back(std::nullopt);
     fakes.files.saveAnswers.push_back(std::nullopt);
     click(*window, "cmdSaveFileMIS2");
@@ -439,11 +366,12 @@ TEST_F(ConverterTest, CancelledTerrainSavesAnEmptyTerrainAndCancelledSaveDialogW
     EXPECT_TRUE(window->SaveFileTitle.isEmpty());
     EXPECT_FALSE(fakes.settings.values.contains("Vok_Sorrel/Paths/LastSaveDF2MIS"));
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(data.path()), {}), 1) << "only the source file";
+    EXPECT_EQ(state().df1, before.df1);
     EXPECT_EQ(savePanel(), kGreen);
     EXPECT_TRUE(window->isEnabled());
 }
 
-TEST_F(ConverterTest, SuggestedNameIsTheOpenFileUpToItsFirstPeriodWithTheCommandsSuffix) {
+TEST_F(ConverterTest, SuggestedNameIsTheFileUpToItsFirstPeriodWithTheCommandsSuffix) {
     const struct {
         const char* opened;
         const char* command;
@@ -461,16 +389,13 @@ TEST_F(ConverterTest, SuggestedNameIsTheOpenFileUpToItsFirstPeriodWithTheCommand
         click(*window, c.command);
         EXPECT_EQ(fakes.files.saved.back().fileName, c.suggested);
     }
-}
-
-TEST_F(ConverterTest, WithoutAnOpenPathTheHeldFilesNameIsSuggested) {
-    const auto path = writeBinary(missionWithTypes<Df2Mission>({3001}, "d"), "m01.part2.bms");
-    window->startUp({qtPath(path)});
+    // Without an open path (command line, or after a cancelled open) the held file's name is used.
+    window = std::make_unique<frmMain>(fakes.seams, *lists, qtPath(programFolder.path()), fixedClock, fileSystem);
+    window->startUp({qtPath(data / "m01.part2.bms")});
     fakes.files.saveAnswers.push_back(std::nullopt);
     click(*window, "cmdSaveFileMIS2");
     EXPECT_EQ(fakes.files.saved.back().fileName, "m01.mis");
-
-    fakes.files.openAnswers.push_back(std::nullopt);  // a cancelled open empties the open path
+    fakes.files.openAnswers.push_back(std::nullopt);
     click(*window, "cmdOpenBMS");
     fakes.files.saveAnswers.push_back(std::nullopt);
     click(*window, "cmdSaveFileBMS2");
@@ -483,26 +408,23 @@ TEST_F(ConverterTest, EachSaveCommandStartsInAndRemembersItsOwnFolder) {
                               "cmdSaveFileMIS1", "cmdSaveFileMIS2", "cmdSaveFileMIS3"};
     const char* keys[] = {"LastSaveDF1BMS", "LastSaveDF2BMS", "LastSaveDF3BMS",
                           "LastSaveDF1MIS", "LastSaveDF2MIS", "LastSaveDF3MIS"};
-    for (int i = 0; i < 6; ++i) {
-        const QString key = QStringLiteral("Vok_Sorrel/Paths/") + keys[i];
-        fakes.settings.values[key] = QStringLiteral("/remembered/%1/").arg(i);
-    }
+    auto value = [this, &keys](int i) -> QString& {
+        return fakes.settings.values[QStringLiteral("Vok_Sorrel/Paths/") + keys[i]];
+    };
+    for (int i = 0; i < 6; ++i) value(i) = QStringLiteral("/remembered/%1/").arg(i);
     for (int i = 0; i < 6; ++i) {
         SCOPED_TRACE(commands[i]);
-        const std::string folder = "out" + std::to_string(i);
-        std::filesystem::create_directory(data / folder);
-        fakes.files.saveAnswers.push_back(qtPath(data / folder / "x.dat"));
+        const auto folder = data / ("out" + std::to_string(i));
+        std::filesystem::create_directory(folder);
+        fakes.files.saveAnswers.push_back(qtPath(folder / "x.dat"));
         click(*window, commands[i]);
         EXPECT_EQ(fakes.files.saved.back().initialFolder, QStringLiteral("/remembered/%1/").arg(i));
+        EXPECT_TRUE(std::filesystem::exists(folder / "x.dat"));
         for (int j = 0; j < 6; ++j) {
-            const QString value = fakes.settings.values[QStringLiteral("Vok_Sorrel/Paths/") + keys[j]];
-            if (j <= i) {
-                EXPECT_EQ(value, qtPath(data / ("out" + std::to_string(j))) + '/') << keys[j];
-            } else {
-                EXPECT_EQ(value, QStringLiteral("/remembered/%1/").arg(j)) << keys[j];
-            }
+            const QString expected = j <= i ? qtPath(data / ("out" + std::to_string(j))) + '/'
+                                            : QStringLiteral("/remembered/%1/").arg(j);
+            EXPECT_EQ(value(j), expected) << keys[j];
         }
-        EXPECT_TRUE(std::filesystem::exists(data / folder / "x.dat"));
     }
 }
 
@@ -518,8 +440,6 @@ TEST_F(ConverterTest, ReplacementDialogAnswersThroughTheConversionAndOkARemember
         .then("frmReplace",
               [&](QWidget& dialog) {
                   busyWhileAsking = !window->isEnabled() && savePanel() == kBlue;
-                  EXPECT_EQ(dialog.windowTitle(), kTitle);
-                  EXPECT_EQ(find<QGroupBox>(dialog, "fraNotFound")->title(), "This DF1 Item Does Not Exsist In DF3");
                   EXPECT_EQ(find<QLabel>(dialog, "lblNotFound")->text(), "#:2031 Description: Jeep");
                   auto* ids = find<QListWidget>(dialog, "lstID");
                   const auto found = ids->findItems(QStringLiteral("2010"), Qt::MatchExactly);
@@ -554,76 +474,54 @@ TEST_F(ConverterTest, ReplacementDialogAnswersThroughTheConversionAndOkARemember
     EXPECT_EQ(slurp(programFolder / "DF1Replace.vok"), encodeReplaceList({{2, 1040, 2005}})) << "OK-A saves nothing";
 }
 
-TEST_F(ConverterTest, OkSSavesTheReplacementInTheSourceVersionsList) {
-    openThroughDialog(writeBinary(missionWithTypes<Df1Mission>({1040, 1040}, "harbour"), "a01.bms"));
-    ModalScript script;
-    script.then("frmReplace", [](QWidget& dialog) {
-        auto* ids = find<QListWidget>(dialog, "lstID");
-        EXPECT_EQ(ids->currentItem()->text(), "1300") << "Cactus sorts first";
-        click(dialog, "cmdOkSave");
-    });
-    fakes.files.saveAnswers.push_back(std::nullopt);
-    click(*window, "cmdSaveFileBMS3");
-    EXPECT_TRUE(script.finished());
-    EXPECT_EQ(typesOf(window->df3Model()), std::vector<int>({1300, 1300}));
-    EXPECT_EQ(parseReplaceList(slurp(programFolder / "DF1Replace.vok"), "DF1Replace.vok"),
-              std::vector<ReplaceEntry>({{2, 1040, 2005}, {3, 1040, 1300}}));
-    EXPECT_TRUE(fakes.messages.shown.empty());
-}
-
-TEST_F(ConverterTest, OkSThatCannotBeSavedIsReportedAndStillUsed) {
-    openThroughDialog(writeBinary(missionWithTypes<Df1Mission>({1040, 1040}, "harbour"), "a01.bms"));
-    const std::string listBefore = slurp(programFolder / "DF1Replace.vok");
-    fileSystem.failAt = FailingFileSystem::FailAt::Rename;
-    ModalScript script;
-    script.then("frmReplace", [](QWidget& dialog) { click(dialog, "cmdOkSave"); });
-    fakes.files.saveAnswers.push_back(std::nullopt);
-    click(*window, "cmdSaveFileBMS3");
-    EXPECT_TRUE(script.finished());
-    ASSERT_EQ(fakes.messages.shown.size(), 1u);
-    EXPECT_EQ(fakes.messages.shown[0].title, kTitle);
-    EXPECT_TRUE(fakes.messages.shown[0].text.contains(qtPath(programFolder / "DF1Replace.vok")));
-    EXPECT_EQ(typesOf(window->df3Model()), std::vector<int>({1300, 1300})) << "asked once, remembered for the run";
-    EXPECT_EQ(slurp(programFolder / "DF1Replace.vok"), listBefore);
-    EXPECT_FALSE(fakes.messages.shown[0].text.contains("vok --lists DIR")) << "a full disk is not a read-only install";
-}
-
-// A system-wide install: the list beside the program cannot be written. The message names the file
-// and says where the user can keep lists of their own; the choice still serves the whole run.
-TEST_F(ConverterTest, OkSInAProgramFolderThatCannotBeWrittenSaysWhereToCopyTheLists) {
-    const std::string listBefore = slurp(programFolder / "DF1Replace.vok");
-    struct Case {
-        int refusal;  ///< 0: the real folder made read-only
-        int type;     ///< a DF1 type DF3 lacks, new to this run
-        int chosen;   ///< the DF3 type the dialog offers first
+// OK-S appends the replacement to the source version's list. One that cannot be saved is reported
+// naming the file and still serves the whole run; where the program folder refuses writing (a
+// system-wide install) the message says where the user can keep lists of their own (a full disk is
+// not such an install).
+TEST_F(ConverterTest, OkSSavesTheReplacementOrReportsWhyNotAndStillUsesIt) {
+    const std::vector<ReplaceEntry> saved = {{2, 1040, 2005}, {3, 1040, 1300}};
+    const struct {
+        FailingFileSystem::FailAt failAt;
+        int error;
+        bool readOnlyFolder;  ///< the real program folder made read-only
+        int type;             ///< a DF1 type DF3 lacks, new to this run
+        int chosen;           ///< the DF3 type the dialog offers first
+    } cases[] = {
+        {FailingFileSystem::FailAt::Nothing, 0, false, 1040, 1300},  // saved: Cactus sorts first
+        {FailingFileSystem::FailAt::Rename, ENOSPC, false, 1100, 1300},
+        {FailingFileSystem::FailAt::Create, EACCES, false, 600, 7},
+        {FailingFileSystem::FailAt::Nothing, 0, true, 2031, 2050},
     };
-    for (const Case c : {Case{EACCES, 1040, 1300}, Case{EROFS, 1100, 1300}, Case{0, 600, 7}}) {
-        SCOPED_TRACE(c.refusal);
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.type);
         openThroughDialog(writeBinary(missionWithTypes<Df1Mission>({c.type, c.type}, "harbour"), "a01.bms"));
         std::optional<ReadOnlyFolder> readOnly;
-        if (c.refusal == 0) {
+        if (c.readOnlyFolder) {
             readOnly.emplace(programFolder.path());
             if (!readOnly->active()) continue;
-        } else {
-            fileSystem.failAt = FailingFileSystem::FailAt::Create;
-            fileSystem.error = c.refusal;
         }
+        fileSystem.failAt = c.failAt;
+        fileSystem.error = c.error;
         fakes.messages.shown.clear();
         ModalScript script;
         script.then("frmReplace", [](QWidget& dialog) { click(dialog, "cmdOkSave"); });
         fakes.files.saveAnswers.push_back(std::nullopt);
         click(*window, "cmdSaveFileBMS3");
+        fileSystem.failAt = FailingFileSystem::FailAt::Nothing;
         EXPECT_TRUE(script.finished());
-        ASSERT_EQ(fakes.messages.shown.size(), 1u);
+        EXPECT_EQ(typesOf(window->df3Model()), std::vector<int>({c.chosen, c.chosen})) << "asked once, used";
+        EXPECT_EQ(parseReplaceList(slurp(programFolder / "DF1Replace.vok"), "DF1Replace.vok"), saved);
+        const bool failed = c.failAt != FailingFileSystem::FailAt::Nothing || c.readOnlyFolder;
+        ASSERT_EQ(fakes.messages.shown.size(), failed ? 1u : 0u);
+        if (!failed) continue;
         const QString text = fakes.messages.shown[0].text;
+        EXPECT_EQ(fakes.messages.shown[0].title, kTitle);
         EXPECT_TRUE(text.contains(qtPath(programFolder / "DF1Replace.vok"))) << text.toStdString();
         EXPECT_TRUE(text.contains("It Is Remembered Until The Program Ends.")) << text.toStdString();
-        EXPECT_TRUE(text.contains("Copy The Programs And The Six .vok Files To A Folder Of Your Own")) << text.toStdString();
-        EXPECT_TRUE(text.contains("vok --lists DIR")) << text.toStdString();
-        EXPECT_EQ(typesOf(window->df3Model()), std::vector<int>({c.chosen, c.chosen})) << "asked once, still used";
-        fileSystem.failAt = FailingFileSystem::FailAt::Nothing;
+        for (const char* hint : {"Copy The Programs And The Six .vok Files To A Folder Of Your Own", "vok --lists DIR"}) {
+            EXPECT_EQ(text.contains(hint), c.failAt != FailingFileSystem::FailAt::Rename) << hint;
+        }
     }
-    EXPECT_EQ(slurp(programFolder / "DF1Replace.vok"), listBefore);
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -634,20 +532,13 @@ TEST_F(ConverterTest, FaultyAsciiFileLeavesTheWindowExactlyAsBefore) {
     const auto faulty = writeAscii(missionWithTypes<Df2Mission>(std::vector<int>(12, 1200), "desert"), "bad.mis");
     std::string text = slurp(faulty);
     text.resize(text.rfind("type_id") + 12);  // the file now ends inside an item block
-    std::filesystem::remove(faulty);
-    writeFileAtomically(faulty, text);
+    rewrite(faulty, text);
 
     for (bool loadedBefore : {false, true}) {
         SCOPED_TRACE(loadedBefore);
         if (loadedBefore) openThroughDialog(held);
-        const DfType version = window->CurrentDfVersion;
-        const QString caption = openCaption();
-        const QColor open = openPanel(), save = savePanel();
-        const bool enabled = saveEnabled();
-        const Df1Mission df1 = window->df1Model();
-        const Df2Mission df2 = window->df2Model();
+        const WindowState before = state();
         fakes.messages.shown.clear();
-
         openThroughDialog(faulty);
         ASSERT_EQ(fakes.messages.shown.size(), 1u);
         EXPECT_EQ(fakes.messages.shown[0].title, kTitle);
@@ -655,30 +546,18 @@ TEST_F(ConverterTest, FaultyAsciiFileLeavesTheWindowExactlyAsBefore) {
         ASSERT_EQ(lines.size(), 3);
         EXPECT_EQ(lines[0], "Warning!: Error in OpenDF2MIS");
         EXPECT_TRUE(lines[2].startsWith("At Line: "));
-        EXPECT_EQ(window->CurrentDfVersion, version);
-        EXPECT_EQ(openCaption(), caption);
-        EXPECT_EQ(openPanel(), open);
-        EXPECT_EQ(savePanel(), save);
-        EXPECT_EQ(saveEnabled(), enabled);
-        EXPECT_EQ(window->df1Model(), df1);
-        EXPECT_EQ(window->df2Model(), df2);
-        EXPECT_TRUE(window->isEnabled());
+        EXPECT_EQ(state(), before);
     }
 }
 
 TEST_F(ConverterTest, BinaryFilesThatCannotBeReadAreReportedNamingFileAndFault) {
     openThroughDialog(writeBinary(missionWithTypes<Df1Mission>({3001}, "harbour"), "a01.bms"));
-    const Df1Mission df1 = window->df1Model();
-
+    const WindowState before = state();
     const auto shortFile = writeBinary(missionWithTypes<Df2Mission>({3001, 5001}, "desert"), "short.bms");
-    std::string bytes = slurp(shortFile);
-    bytes.resize(300);  // the header alone is longer
-    std::filesystem::remove(shortFile);
-    writeFileAtomically(shortFile, bytes);
+    rewrite(shortFile, slurp(shortFile).substr(0, 300));  // the header alone is longer
     std::filesystem::create_directory(data / "folder.bms");
-    const std::filesystem::path faults[] = {shortFile, data / "folder.bms", data / "vanished.bms"};
 
-    for (const auto& path : faults) {
+    for (const auto& path : {shortFile, data / "folder.bms", data / "vanished.bms"}) {
         SCOPED_TRACE(path.string());
         fakes.messages.shown.clear();
         openThroughDialog(path);
@@ -686,14 +565,7 @@ TEST_F(ConverterTest, BinaryFilesThatCannotBeReadAreReportedNamingFileAndFault) 
         EXPECT_FALSE(fakes.messages.shown[0].yesNo);
         EXPECT_TRUE(fakes.messages.shown[0].text.contains(qtPath(path)));
         EXPECT_GT(fakes.messages.shown[0].text.split(QStringLiteral("\r\n")).value(1).size(), 0) << "the fault";
-        EXPECT_EQ(window->CurrentDfVersion, kDf1);
-        EXPECT_EQ(openCaption(), "Open File: a01.bms (From: DF1)");
-        EXPECT_EQ(openPanel(), kGreen);
-        EXPECT_EQ(savePanel(), kGreen);
-        EXPECT_TRUE(saveEnabled());
-        EXPECT_TRUE(window->isEnabled());
-        EXPECT_EQ(window->df1Model(), df1);
-        EXPECT_EQ(window->df2Model(), Df2Mission{});
+        EXPECT_EQ(state(), before);
     }
 }
 
@@ -701,7 +573,7 @@ TEST_F(ConverterTest, SaveThatCannotBeWrittenIsReportedAndLeavesTheEarlierFile) 
     openThroughDialog(writeBinary(missionWithTypes<Df2Mission>({3001}, "desert"), "a01.bms"));
     const auto target = data / "earlier.mis";
     writeFileAtomically(target, "an earlier file");
-    const Df2Mission df2 = window->df2Model();
+    const WindowState before = state();
 
     for (const auto failAt : {FailingFileSystem::FailAt::Create, FailingFileSystem::FailAt::Write,
                               FailingFileSystem::FailAt::Rename}) {
@@ -714,10 +586,9 @@ TEST_F(ConverterTest, SaveThatCannotBeWrittenIsReportedAndLeavesTheEarlierFile) 
         ASSERT_EQ(fakes.messages.shown.size(), 1u);
         EXPECT_TRUE(fakes.messages.shown[0].text.contains(qtPath(target)));
         EXPECT_EQ(slurp(target), "an earlier file");
-        EXPECT_EQ(savePanel(), kGreen);
-        EXPECT_TRUE(window->isEnabled());
-        EXPECT_EQ(window->CurrentDfVersion, kDf2);
-        EXPECT_EQ(window->df2Model(), df2);
+        const WindowState after = state();
+        EXPECT_EQ(std::tie(after.version, after.save, after.enabled, after.df2),
+                  std::tie(before.version, before.save, before.enabled, before.df2));
     }
 }
 
@@ -730,33 +601,25 @@ TEST_F(ConverterTest, ListsThatCannotBeLoadedEndTheProgramNamingFileAndFault) {
     EXPECT_NE(converter::runConverter(fakes.seams, qtPath(faulty.path()), {}), 0);
 
     ASSERT_EQ(fakes.messages.shown.size(), 2u);
-    const char* files[] = {"DF1Items.vok", "DF2Items.vok"};
+    const QString files[] = {"DF1Items.vok", "DF2Items.vok"};
     for (int i = 0; i < 2; ++i) {
         const QStringList lines = fakes.messages.shown[i].text.split(QStringLiteral("\r\n"));
         ASSERT_EQ(lines.size(), 2);
         EXPECT_EQ(lines[0], "Warning!, There Was an Error In 'InitilizeItemLists'");
-        EXPECT_TRUE(lines[1].contains(QString::fromLatin1(files[i]))) << lines[1].toStdString();
-        EXPECT_GT(lines[1].size(), QString::fromLatin1(files[i]).size() + 10) << "and the fault";
+        EXPECT_TRUE(lines[1].contains(files[i])) << lines[1].toStdString();
+        EXPECT_GT(lines[1].size(), files[i].size() + 10) << "and the fault";
     }
     EXPECT_FALSE(anyReplaceDialogLeft());
 }
 
-// ---------------------------------------------------------------------------------------------
-// The credits.
-
 TEST_F(ConverterTest, CreditLinesShowTheAboutBoxAndStartAMail) {
-    QLabel* labels[2] = {};
-    for (QLabel* label : window->findChildren<QLabel*>(QStringLiteral("lblAbout"))) {
-        labels[label->property("index").toInt()] = label;
-    }
-    ASSERT_TRUE(labels[0] && labels[1]);
-    QTest::mouseClick(labels[0], Qt::LeftButton);
+    QTest::mouseClick(creditLine(*window, 0), Qt::LeftButton);
     ASSERT_EQ(fakes.messages.shown.size(), 1u);
     EXPECT_TRUE(fakes.messages.shown[0].text.contains("Version"));
     EXPECT_TRUE(fakes.messages.shown[0].text.contains(qtPath(programFolder.path())));
     EXPECT_TRUE(fakes.launcher.urls.empty());
 
-    QTest::mouseClick(labels[1], Qt::LeftButton);
+    QTest::mouseClick(creditLine(*window, 1), Qt::LeftButton);
     EXPECT_EQ(fakes.launcher.urls, std::vector<QString>({"mailto:vok.tamber@example.com"}));
     EXPECT_EQ(fakes.messages.shown.size(), 1u);
 }

@@ -76,36 +76,29 @@ TEST_F(ReplaceDialogTest, ShowsTheMissingItemAndTheTargetsTypesOfItsBlock) {
     });
 }
 
-TEST_F(ReplaceDialogTest, BlockZeroShowsDecorationsButListsTypesBelow1000) {
-    ask(600, kDf1, kDf3, [](QWidget& d) {
-        EXPECT_EQ(find<QComboBox>(d, "cboListType")->currentText(), "Decorations");
-        EXPECT_EQ(texts(*find<QListWidget>(d, "lstID")), QStringList({"0007", "0540"}));
-        EXPECT_EQ(texts(*find<QListWidget>(d, "lstDescription")), QStringList({"Rock ID:0007", "sandbag ID:0540"}));
-        click(d, "cmdOk");
-    });
-    EXPECT_EQ(dialog.ReplaceAnswer, 7) << "\"0007\" gives 7";
-}
-
-TEST_F(ReplaceDialogTest, BlocksFrom8000ShowNoCategoryButListTheBlock) {
-    ask(8500, kDf2, kDf3, [](QWidget& d) {
-        EXPECT_EQ(find<QComboBox>(d, "cboListType")->currentIndex(), -1);
-        EXPECT_EQ(texts(*find<QListWidget>(d, "lstID")), QStringList({"8001"}));
-        EXPECT_EQ(find<QLabel>(d, "lblNotFound")->text(), "#:8500 Description: ") << "DF2 does not know 8500";
-        click(d, "cmdSkip");
-    });
-}
-
-TEST_F(ReplaceDialogTest, ChoosingInEitherListSelectsTheSameIdentifierInTheOther) {
-    ask(2031, kDf1, kDf3, [](QWidget& d) {
-        auto* ids = find<QListWidget>(d, "lstID");
-        auto* descriptions = find<QListWidget>(d, "lstDescription");
-        ids->setCurrentRow(1);  // 2010
-        EXPECT_EQ(current(*descriptions), "humvee ID:2010");
-        descriptions->setCurrentRow(3);  // Truck
-        EXPECT_EQ(current(*ids), "2001");
-        click(d, "cmdOk");
-    });
-    EXPECT_EQ(dialog.ReplaceAnswer, 2001);
+// Block 0 shows Decorations but lists only the types below 1000; blocks from 8000 show no category.
+TEST_F(ReplaceDialogTest, CategoryAndTypesOfTheMissingItemsBlock) {
+    const struct {
+        std::int16_t id;
+        DfType from;
+        int category;
+        QStringList ids, descriptions;
+        const char* notFound;
+        int answer;  ///< of OK on the first line
+    } cases[] = {
+        {600, kDf1, 0, {"0007", "0540"}, {"Rock ID:0007", "sandbag ID:0540"}, "#:600 Description: Crate", 7},
+        {8500, kDf2, -1, {"8001"}, {"Flag ID:8001"}, "#:8500 Description: ", 8001},  // DF2 does not know 8500
+    };
+    for (const auto& c : cases) {
+        ask(c.id, c.from, kDf3, [&c](QWidget& d) {
+            EXPECT_EQ(find<QComboBox>(d, "cboListType")->currentIndex(), c.category);
+            EXPECT_EQ(texts(*find<QListWidget>(d, "lstID")), c.ids);
+            EXPECT_EQ(texts(*find<QListWidget>(d, "lstDescription")), c.descriptions);
+            EXPECT_EQ(find<QLabel>(d, "lblNotFound")->text(), c.notFound);
+            click(d, "cmdOk");
+        });
+        EXPECT_EQ(dialog.ReplaceAnswer, c.answer) << "\"0007\" gives 7";
+    }
 }
 
 TEST_F(ReplaceDialogTest, EachAnswerReturnsTheTypeTheItemGets) {
@@ -140,36 +133,26 @@ TEST_F(ReplaceDialogTest, EachAnswerReturnsTheTypeTheItemGets) {
     }
 }
 
-TEST_F(ReplaceDialogTest, BrowsingAnotherVersionReturnsThatVersionsIdentifier) {
+TEST_F(ReplaceDialogTest, ListsStayInStepAndBrowsingAnotherVersionReturnsThatVersionsIdentifier) {
     ask(2031, kDf1, kDf3, [](QWidget& d) {
+        auto* ids = find<QListWidget>(d, "lstID");
+        auto* descriptions = find<QListWidget>(d, "lstDescription");
+        ids->setCurrentRow(1);  // 2010
+        EXPECT_EQ(current(*descriptions), "humvee ID:2010");
+        descriptions->setCurrentRow(3);  // Truck
+        EXPECT_EQ(current(*ids), "2001");
         find<QComboBox>(d, "cboDfVersion")->setCurrentIndex(0);  // Delta Force 1, category kept
-        EXPECT_EQ(texts(*find<QListWidget>(d, "lstDescription")), QStringList({"Jeep ID:2031"}));
-        EXPECT_EQ(current(*find<QListWidget>(d, "lstID")), "2031");
+        EXPECT_EQ(texts(*descriptions), QStringList({"Jeep ID:2031"}));
+        EXPECT_EQ(current(*ids), "2031");
         find<QComboBox>(d, "cboListType")->setCurrentIndex(2);  // Buildings of DF1
-        EXPECT_EQ(texts(*find<QListWidget>(d, "lstID")), QStringList({"3001"}));
+        EXPECT_EQ(texts(*ids), QStringList({"3001"}));
         click(d, "cmdOk");
     });
     EXPECT_EQ(dialog.ReplaceAnswer, 3001);
 }
 
-TEST_F(ReplaceDialogTest, EmptyCategoryLeavesOnlySkipAndRemove) {
-    const ReplacementAnswer answer = ask(2031, kDf1, kDf3, [this](QWidget& d) {
-        find<QComboBox>(d, "cboListType")->setCurrentIndex(3);  // Objects: DF3 has none
-        EXPECT_EQ(find<QListWidget>(d, "lstID")->count(), 0);
-        for (const char* name : {"cmdOk", "cmdOkAll", "cmdOkSave"}) EXPECT_FALSE(find<QPushButton>(d, name)->isEnabled());
-        EXPECT_TRUE(find<QPushButton>(d, "cmdSkip")->isEnabled());
-        EXPECT_TRUE(find<QPushButton>(d, "cmdRemove")->isEnabled());
-        click(d, "cmdOk");  // no effect
-        EXPECT_TRUE(d.isVisible());
-        click(d, "cmdOkSave", Qt::RightButton);  // the list editor can still be started
-        EXPECT_EQ(launcher.started.size(), 1u);
-        click(d, "cmdRemove");
-    });
-    EXPECT_EQ(answer.kind, ReplacementAnswer::Kind::Remove);
-}
-
 TEST_F(ReplaceDialogTest, RightClickOnOkSStartsTheListEditorAndAnswersNothing) {
-    ask(2031, kDf1, kDf3, [this](QWidget& d) {
+    const ReplacementAnswer answer = ask(2031, kDf1, kDf3, [this](QWidget& d) {
         click(d, "cmdOkSave", Qt::RightButton);
         ASSERT_EQ(launcher.started.size(), 1u);
         EXPECT_EQ(launcher.started[0].program, dialog.listEditorPath());
@@ -180,69 +163,36 @@ TEST_F(ReplaceDialogTest, RightClickOnOkSStartsTheListEditorAndAnswersNothing) {
         EXPECT_TRUE(d.isVisible());
         EXPECT_EQ(dialog.ReplaceAnswer, -1);
         launcher.succeed = false;  // a missing editor is not reported
+
+        // An empty category leaves only Skip and Remove; the editor can still be started.
+        find<QComboBox>(d, "cboListType")->setCurrentIndex(3);  // Objects: DF3 has none
+        EXPECT_EQ(find<QListWidget>(d, "lstID")->count(), 0);
+        for (const char* name : {"cmdOk", "cmdOkAll", "cmdOkSave"}) EXPECT_FALSE(find<QPushButton>(d, name)->isEnabled());
+        EXPECT_TRUE(find<QPushButton>(d, "cmdSkip")->isEnabled());
+        EXPECT_TRUE(find<QPushButton>(d, "cmdRemove")->isEnabled());
+        click(d, "cmdOk");  // no effect
+        EXPECT_TRUE(d.isVisible());
         click(d, "cmdOkSave", Qt::RightButton);
         EXPECT_TRUE(d.isVisible());
-        click(d, "cmdSkip");
+        click(d, "cmdRemove");
     });
     EXPECT_EQ(launcher.started.size(), 2u);
+    EXPECT_EQ(answer.kind, ReplacementAnswer::Kind::Remove);
 }
 
-TEST(DialogReplacementChooser, MakesTheDialogOnFirstNeedAndDiscardsItWhenTheConversionEnds) {
-    TempDir folder;
-    writeTestLists(folder.path());
-    ListStore lists(folder.path());
-    lists.InitilizeItemLists();
-    FakeSeams fakes;
-    converter::DialogReplacementChooser chooser(lists, qtPath(folder.path()), fakes.seams, "Title");
-    EXPECT_EQ(chooser.dialog(), nullptr);
-
-    frmReplace* seen[2] = {};
+// Cancel, closing and Esc give -1 and a chosen version reads the file: the main window's tests.
+TEST(SelectVersionDialog, OffersTheThreeVersionsAndAnswersTheFirstUntouched) {
+    converter::frmSelectVersion dialog;
     ModalScript script;
-    script.then("frmReplace", [&](QWidget& d) { seen[0] = static_cast<frmReplace*>(&d); click(d, "cmdSkip"); })
-        .then("frmReplace", [&](QWidget& d) { seen[1] = static_cast<frmReplace*>(&d); click(d, "cmdRemove"); });
-    EXPECT_EQ(chooser.choose(2031, kDf1, kDf3).kind, ReplacementAnswer::Kind::Skip);
-    EXPECT_EQ(chooser.choose(600, kDf1, kDf3).kind, ReplacementAnswer::Kind::Remove);
+    script.then("frmSelectVersion", [](QWidget& d) {
+        auto* versions = find<QComboBox>(d, "cboSelectVersion");
+        EXPECT_EQ(versions->itemText(2), "Delta Force Land Warrior");
+        EXPECT_FALSE(versions->isEditable());
+        click(d, "cmdOK");
+    });
+    EXPECT_EQ(dialog.ask(), kDf1);
+    EXPECT_EQ(dialog.DfVersion, kDf1);
     EXPECT_TRUE(script.finished());
-    EXPECT_EQ(seen[0], seen[1]) << "one dialog for the whole conversion";
-    EXPECT_EQ(chooser.dialog(), seen[0]);
-
-    chooser.replacementNotSaved(Error(Fault::CannotWrite, "/lists/DF1Replace.vok", "No space left on device"));
-    ASSERT_EQ(fakes.messages.shown.size(), 1u);
-    EXPECT_EQ(fakes.messages.shown[0].title, "Title");
-    EXPECT_TRUE(fakes.messages.shown[0].text.contains("/lists/DF1Replace.vok"));
-
-    chooser.conversionFinished();
-    EXPECT_EQ(chooser.dialog(), nullptr);
-}
-
-TEST(SelectVersionDialog, AnswersTheChosenVersionOrMinusOne) {
-    const struct {
-        const char* how;
-        std::function<void(QWidget&)> act;
-        DfType expected;
-    } cases[] = {
-        {"OK untouched", [](QWidget& d) { click(d, "cmdOK"); }, kDf1},
-        {"Land Warrior",
-         [](QWidget& d) {
-             auto* versions = find<QComboBox>(d, "cboSelectVersion");
-             EXPECT_EQ(versions->itemText(2), "Delta Force Land Warrior");
-             EXPECT_FALSE(versions->isEditable());
-             versions->setCurrentIndex(2);
-             click(d, "cmdOK");
-         },
-         kDf3},
-        {"Cancel", [](QWidget& d) { click(d, "cmdCancel"); }, -1},
-        {"window closed", [](QWidget& d) { d.close(); }, -1},
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.how);
-        converter::frmSelectVersion dialog;
-        ModalScript script;
-        script.then("frmSelectVersion", c.act);
-        EXPECT_EQ(dialog.ask(), c.expected);
-        EXPECT_EQ(dialog.DfVersion, c.expected);
-        EXPECT_TRUE(script.finished());
-    }
 }
 
 }  // namespace

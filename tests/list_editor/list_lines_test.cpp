@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <QStringList>
-#include <algorithm>
 
 #include "lists/list_store.h"
 #include "tests/support/temp_dir.h"
@@ -18,13 +17,10 @@ QString tagOf(std::initializer_list<int> codes) {
     return tag;
 }
 
-TEST(ListEditorIndexTag, WritesSevenTabsCharacter21AndTheDigitsAs22PlusD) {
+TEST(ListEditorIndexTag, WritesSevenTabsCharacter21AndTheDigitsAs22PlusDAndReadsThemBack) {
     EXPECT_EQ(EncodeIndexTag(1), tagOf({23}));
     EXPECT_EQ(EncodeIndexTag(12), tagOf({23, 24}));
     EXPECT_EQ(EncodeIndexTag(907), tagOf({31, 22, 29}));
-}
-
-TEST(ListEditorIndexTag, DecodesThePositionBehindTheVisibleText) {
     for (const int position : {1, 2, 9, 10, 99, 1234, 65535}) {
         const QString line = QStringLiteral("Jeep=DF1->DF2=Humvee") + EncodeIndexTag(position);
         EXPECT_EQ(DecodeIndexTag(line), position) << position;
@@ -81,31 +77,6 @@ TEST(ListEditorReplacementLines, UseDescriptionsOrIdentifiersAndTheMarker) {
     EXPECT_EQ(replacementLine(kDescriptionFirst, 1, {3, 77, 2005}, 12, store),
               QStringLiteral("0077=DF1->DF3=2005") + EncodeIndexTag(12));
     EXPECT_EQ(replacementMarker(3, 1), QStringLiteral("=DF3->DF1="));
-}
-
-TEST(ListEditorLineOrder, IgnoresLetterCaseAndKeepsEqualLinesInListOrder) {
-    QStringList lines = {QStringLiteral("beta = 0002"),
-                         QStringLiteral("Alpha = 0003"),
-                         QStringLiteral("alpha = 0001"),
-                         QStringLiteral("Same") + EncodeIndexTag(9),
-                         QStringLiteral("Gamma = 0005"),
-                         QStringLiteral("ALPHA = 0001"),
-                         QStringLiteral("Same") + EncodeIndexTag(2)};
-    std::stable_sort(lines.begin(), lines.end(), lineLess);
-    const QStringList expected = {QStringLiteral("ALPHA = 0001"),
-                                  QStringLiteral("alpha = 0001"),
-                                  QStringLiteral("Alpha = 0003"),
-                                  QStringLiteral("beta = 0002"),
-                                  QStringLiteral("Gamma = 0005"),
-                                  QStringLiteral("Same") + EncodeIndexTag(9),
-                                  QStringLiteral("Same") + EncodeIndexTag(2)};
-    EXPECT_EQ(lines, expected);
-}
-
-TEST(ListEditorLeadingNumber, ReadsTheNumberAtTheStartOfTheBox) {
-    const std::pair<const char*, double> rows[] = {{"2005", 2005}, {"", 0},    {"abc", 0},     {"12ab", 12},
-                                                   {" 7", 7},      {"-3", -3}, {"1e4", 10000}, {"2.5", 2.5}};
-    for (const auto& [text, value] : rows) EXPECT_EQ(leadingNumber(QString::fromLatin1(text)), value) << text;
 }
 
 }  // namespace

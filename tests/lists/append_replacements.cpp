@@ -21,13 +21,7 @@ int main(int argc, char** argv) {
         return 2;
     }
     try {
-        const std::filesystem::path folder = argv[1];
-        const auto version = static_cast<vok::DfType>(std::stoi(argv[2]));
-        const int first = std::stoi(argv[3]);
-        const int count = std::stoi(argv[4]);
-        const std::filesystem::path go = argv[5];
-
-        vok::ListStore store(folder);
+        vok::ListStore store(argv[1]);
         vok::ListLockOptions lock;
         lock.owner = "append_replacements";
         lock.wait = std::chrono::seconds(60);  // this test is about lost updates, not waiting
@@ -35,12 +29,14 @@ int main(int argc, char** argv) {
         store.InitilizeItemLists();
 
         const auto giveUp = std::chrono::steady_clock::now() + std::chrono::seconds(60);
-        while (!std::filesystem::exists(go)) {
+        while (!std::filesystem::exists(argv[5])) {
             if (std::chrono::steady_clock::now() > giveUp) throw std::runtime_error("no go file");
             std::this_thread::sleep_for(std::chrono::milliseconds(1));
         }
-        for (int i = 0; i < count; ++i) {
-            store.RememberAndSaveReplacement(version, 1, static_cast<std::int16_t>(first + i),
+        const int first = std::stoi(argv[3]);
+        for (int i = 0; i < std::stoi(argv[4]); ++i) {
+            store.RememberAndSaveReplacement(static_cast<vok::DfType>(std::stoi(argv[2])), 1,
+                                             static_cast<std::int16_t>(first + i),
                                              static_cast<std::int16_t>(i + 1));
         }
         return 0;

@@ -1,8 +1,9 @@
 // The list file layouts, their faults, the code page and the text form.
+#include "lists/list_files.h"
+
 #include <gtest/gtest.h>
 
 #include "lists/codepage.h"
-#include "lists/list_files.h"
 #include "lists/list_text.h"
 #include "mission/core/error.h"
 #include "tests/lists/list_bytes.h"
@@ -14,33 +15,27 @@ namespace {
 using testing::itemListBytes;
 using testing::replaceListBytes;
 
-TEST(ListFiles, ItemListEntriesAreReadInFileOrderAndEncodedBackByteForByte) {
-    const std::string bytes = itemListBytes({{5, "Five"}, {2, ""}, {7, "Seven \xE9"}, {3001, "a"}, {3001, "b"}});
-    const auto entries = parseItemList(bytes, "DF1Items.vok");
-    const std::vector<ItemListEntry> expected = {
+TEST(ListFiles, EntriesAreReadInFileOrderAndEncodedBackByteForByte) {
+    const std::string items =
+        itemListBytes({{5, "Five"}, {2, ""}, {7, "Seven \xE9"}, {3001, "a"}, {3001, "b"}});
+    const std::vector<ItemListEntry> itemEntries = {
         {5, "Five"}, {2, ""}, {7, "Seven \xE9"}, {3001, "a"}, {3001, "b"}};
-    EXPECT_EQ(entries, expected);
-    EXPECT_EQ(encodeItemList(entries), bytes);
-}
+    EXPECT_EQ(parseItemList(items, "DF1Items.vok"), itemEntries);
+    EXPECT_EQ(encodeItemList(itemEntries), items);
 
-TEST(ListFiles, ReplaceListEntriesAreTargetObjectReplacement) {
-    const std::string bytes = replaceListBytes({{0, 0, 0}, {2, 1040, 2005}, {3, -5, 32767}});
-    const auto entries = parseReplaceList(bytes, "DF1Replace.vok");
-    const std::vector<ReplaceEntry> expected = {{0, 0, 0}, {2, 1040, 2005}, {3, -5, 32767}};
-    EXPECT_EQ(entries, expected);
-    EXPECT_EQ(encodeReplaceList(entries), bytes);
+    const std::string replacements = replaceListBytes({{0, 0, 0}, {2, 1040, 2005}, {3, -5, 32767}});
+    const std::vector<ReplaceEntry> replaceEntries = {{0, 0, 0}, {2, 1040, 2005}, {3, -5, 32767}};
+    EXPECT_EQ(parseReplaceList(replacements, "DF1Replace.vok"), replaceEntries);
+    EXPECT_EQ(encodeReplaceList(replaceEntries), replacements);
 }
 
 TEST(ListFiles, BytesAfterTheCountedEntriesAreIgnored) {
     // A 100-byte replacement list whose count is 2: two entries, the other 86 bytes ignored.
     std::string bytes = replaceListBytes({{2, 1040, 2005}, {3, 1040, 2050}});
     bytes.resize(100, '\x7F');
-    const auto entries = parseReplaceList(bytes, "DF1Replace.vok");
-    ASSERT_EQ(entries.size(), 2u);
-    EXPECT_EQ(entries[1], (ReplaceEntry{3, 1040, 2050}));
-
-    std::string items = itemListBytes({{9, "Nine"}}) + std::string(40, '\xFF');
-    EXPECT_EQ(parseItemList(items, "x").size(), 1u);
+    EXPECT_EQ(parseReplaceList(bytes, "DF1Replace.vok"),
+              (std::vector<ReplaceEntry>{{2, 1040, 2005}, {3, 1040, 2050}}));
+    EXPECT_EQ(parseItemList(itemListBytes({{9, "Nine"}}) + std::string(40, '\xFF'), "x").size(), 1u);
 }
 
 TEST(ListFiles, AShorterListWrittenOverALongerFileKeepsTheOldTail) {
@@ -53,62 +48,40 @@ TEST(ListFiles, AShorterListWrittenOverALongerFileKeepsTheOldTail) {
 
     const std::vector<ReplaceEntry> three = {{2, 1, 2}, {3, 4, 5}, {1, 6, 7}};
     writeListFile(path, encodeReplaceList(three), realFileSystem());
-
     const std::string now = testing::slurp(path);
-    ASSERT_EQ(now.size(), 64u);
-    EXPECT_EQ(testing::countOf(now), 3);
-    EXPECT_EQ(now.substr(0, 22), encodeReplaceList(three));
-    EXPECT_EQ(now.substr(22), old.substr(22));
+    EXPECT_EQ(now, replaceListBytes({{2, 1, 2}, {3, 4, 5}, {1, 6, 7}}) + old.substr(22));
     EXPECT_EQ(parseReplaceList(now, "x"), three);
 }
 
-struct BadListCase {
-    const char* name;
-    bool itemList;
-    std::string bytes;
-    const char* detail;  // a word the message must carry
-};
-
-class BadListFile : public ::testing::TestWithParam<BadListCase> {};
-
-TEST_P(BadListFile, IsOneErrorNamingTheFile) {
-    const auto& c = GetParam();
-    try {
-        if (c.itemList) {
-            parseItemList(c.bytes, "lists/DF2Items.vok");
-        } else {
-            parseReplaceList(c.bytes, "lists/DF2Replace.vok");
+TEST(ListFiles, AFaultyListIsOneErrorNamingTheFileAndTheFault) {
+    struct Case {
+        bool itemList;
+        std::string bytes;
+        const char* detail;  // a word the message must carry
+    };
+    const Case cases[] = {
+        {true, "", "ends before"},
+        {false, "", "ends before"},
+        {true, itemListBytes({}, 0), "count is 0"},
+        {true, itemListBytes({{1, "a"}}, -1), "count is -1"},
+        {false, replaceListBytes({}, -7), "count is -7"},
+        {true, itemListBytes({{4, "a"}, {0, "zero"}}), "identifier 0"},
+        {true, itemListBytes({{-3, "neg"}}), "identifier -3"},
+        {true, itemListBytes({{1, "a"}, {2, "b"}}, 3), "ends before"},
+        {false, replaceListBytes({{2, 1, 2}}, 2), "ends before"},
+    };
+    for (const auto& c : cases) {
+        try {
+            c.itemList ? (void)parseItemList(c.bytes, "lists/DF2Items.vok")
+                       : (void)parseReplaceList(c.bytes, "lists/DF2Replace.vok");
+            ADD_FAILURE() << "accepted: " << c.detail;
+        } catch (const Error& error) {
+            EXPECT_EQ(error.fault(), Fault::BadList);
+            EXPECT_EQ(error.path(), c.itemList ? "lists/DF2Items.vok" : "lists/DF2Replace.vok");
+            EXPECT_NE(std::string(error.what()).find(c.detail), std::string::npos) << error.what();
         }
-        FAIL() << "accepted";
-    } catch (const Error& error) {
-        EXPECT_EQ(error.fault(), Fault::BadList);
-        EXPECT_EQ(error.path(), c.itemList ? "lists/DF2Items.vok" : "lists/DF2Replace.vok");
-        EXPECT_NE(std::string(error.what()).find(c.detail), std::string::npos) << error.what();
     }
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Cases, BadListFile,
-    ::testing::Values(
-        BadListCase{"EmptyItemFile", true, "", "ends before"},
-        BadListCase{"EmptyReplaceFile", false, "", "ends before"},
-        BadListCase{"CountCutShort", true, std::string("\x01\x00", 2), "ends before"},
-        BadListCase{"CountZero", true, itemListBytes({}, 0), "count is 0"},
-        BadListCase{"CountNegative", true, itemListBytes({{1, "a"}}, -1), "count is -1"},
-        BadListCase{"ReplaceCountZero", false, replaceListBytes({}, 0), "count is 0"},
-        BadListCase{"ReplaceCountNegative", false, replaceListBytes({}, -7), "count is -7"},
-        BadListCase{"IdentifierZero", true, itemListBytes({{4, "a"}, {0, "zero"}}), "identifier 0"},
-        BadListCase{"IdentifierNegative", true, itemListBytes({{-3, "neg"}}), "identifier -3"},
-        BadListCase{"FewerItemEntriesThanCounted", true, itemListBytes({{1, "a"}, {2, "b"}}, 3), "ends before"},
-        BadListCase{"DescriptionCutShort", true, itemListBytes({{1, "abcdef"}}).substr(0, 9), "ends before"},
-        BadListCase{"FewerReplaceEntriesThanCounted", false, replaceListBytes({{2, 1, 2}}, 2), "ends before"},
-        BadListCase{"ReplaceEntryCutShort", false, replaceListBytes({{2, 1, 2}}).substr(0, 8), "ends before"},
-        // A count far beyond the file's size is refused before anything is allocated for it.
-        BadListCase{"HugeItemCount", true, itemListBytes({{1, "a"}}, 2147483647), "2147483647"},
-        BadListCase{"HugeReplaceCount", false, replaceListBytes({{2, 1, 2}}, 2147483647), "2147483647"}),
-    [](const auto& info) { return std::string(info.param.name); });
-
-TEST(ListFiles, EveryCutOfAListFileIsRefused) {
+    // Every cut of a valid file is refused.
     const std::string items = itemListBytes({{1001, "Decoration"}, {2005, ""}, {5001, "Person 5001"}});
     for (std::size_t length = 0; length < items.size(); ++length) {
         EXPECT_THROW(parseItemList(items.substr(0, length), "x"), Error) << "cut at " << length;
@@ -119,23 +92,12 @@ TEST(ListFiles, EveryCutOfAListFileIsRefused) {
     }
 }
 
-// ---------------------------------------------------------------------------------------------
 // Windows-1252 <-> UTF-8.
-
-TEST(CodePage, EveryByteValueSurvivesTheRoundTrip) {
+TEST(CodePage, EveryByteValueSurvivesTheRoundTripAndKnownCharactersMapExactly) {
     std::string all;
     for (int b = 0; b < 256; ++b) all.push_back(static_cast<char>(b));
-    const std::string utf8 = cp1252ToUtf8(all);
-    const auto back = utf8ToCp1252(utf8);
-    ASSERT_TRUE(back.has_value());
-    EXPECT_EQ(*back, all);
-    for (int b = 0; b < 256; ++b) {
-        const std::string one(1, static_cast<char>(b));
-        EXPECT_EQ(utf8ToCp1252(cp1252ToUtf8(one)), one) << "byte " << b;
-    }
-}
+    EXPECT_EQ(utf8ToCp1252(cp1252ToUtf8(all)), all);
 
-TEST(CodePage, KnownCharacters) {
     const std::pair<std::string, std::string> cases[] = {
         {"A", "A"},
         {"\x80", "\xE2\x82\xAC"},  // euro sign
@@ -166,71 +128,55 @@ TEST(CodePage, TextTheCodePageCannotHoldIsRefusedAndNamed) {
     }
 }
 
-// ---------------------------------------------------------------------------------------------
 // The text form of the lists.
-
-TEST(ListText, ItemListsSurviveTheTextRoundTripWithAnyDescriptionBytes) {
+TEST(ListText, ListsSurviveTheTextRoundTripWithAnyDescriptionBytes) {
     std::string every;
     for (int b = 1; b < 256; ++b) every.push_back(static_cast<char>(b));
-    const std::vector<ItemListEntry> entries = {
+    const std::vector<ItemListEntry> items = {
         {7, "Seven"}, {2, ""}, {3001, "tab\there, line\nend, back\\slash, \r"}, {9999, every}, {3001, "dup"}};
-    const std::string text = itemListToText(entries, 2);
+    const std::string text = itemListToText(items, 2);
     EXPECT_EQ(text.rfind("# DF2Items.vok", 0), 0u);
-    EXPECT_EQ(itemListFromText(text, "DF2Items.txt"), entries);
-}
+    EXPECT_EQ(itemListFromText(text, "DF2Items.txt"), items);
 
-TEST(ListText, ReplaceListsSurviveTheTextRoundTrip) {
-    const std::vector<ReplaceEntry> entries = {{0, 0, 0}, {2, 1040, 2005}, {3, -1, -32768}};
-    const std::string text = replaceListToText(entries, 4);
-    EXPECT_NE(text.find("1040\t2\t2005\n"), std::string::npos);
-    EXPECT_EQ(replaceListFromText(text, "DF1Replace.txt"), entries);
+    const std::vector<ReplaceEntry> replacements = {{0, 0, 0}, {2, 1040, 2005}, {3, -1, -32768}};
+    const std::string replaceText = replaceListToText(replacements, 4);
+    EXPECT_NE(replaceText.find("1040\t2\t2005\n"), std::string::npos);
+    EXPECT_EQ(replaceListFromText(replaceText, "DF1Replace.txt"), replacements);
 }
 
 TEST(ListText, TheTextIsUtf8AndReadsCrLfAndComments) {
     EXPECT_NE(itemListToText({{5, "Caf\xE9"}}, 1).find("5\tCaf\xC3\xA9\n"), std::string::npos);
     const auto entries = itemListFromText("# comment\r\n\r\n5\tCaf\xC3\xA9\r\n6\tx\ty\r\n", "t");
-    const std::vector<ItemListEntry> expected = {{5, "Caf\xE9"}, {6, "x\ty"}};
-    EXPECT_EQ(entries, expected);
+    EXPECT_EQ(entries, (std::vector<ItemListEntry>{{5, "Caf\xE9"}, {6, "x\ty"}}));
 }
 
-struct BadTextCase {
-    const char* name;
-    bool itemList;
-    const char* text;
-    std::int64_t line;
-};
-
-class BadListText : public ::testing::TestWithParam<BadTextCase> {};
-
-TEST_P(BadListText, NamesTheFileAndLine) {
-    const auto& c = GetParam();
-    try {
-        if (c.itemList) {
-            itemListFromText(c.text, "lists/DF1Items.txt");
-        } else {
-            replaceListFromText(c.text, "lists/DF1Replace.txt");
+TEST(ListText, AFaultyLineNamesTheFileAndLine) {
+    struct Case {
+        bool itemList;
+        const char* text;
+        std::int64_t line;
+    };
+    const Case cases[] = {
+        {true, "1\ta\n2 b\n", 2},  // no tab
+        {true, "x1\ta\n", 1},           {true, "# c\n0\ta\n", 2},
+        {true, "40000\ta\n", 1},        {true, "1\ta\\\n", 1},  // a lone backslash
+        {true, "1\t\\q\n", 1},          {true, "1\t\\x4\n", 1},
+        {true, "1\t\xE2\x82\xA9\n", 1},  // not in the code page
+        {false, "1\t2\n", 1},           {false, "1\t2\t3\n1\t2\t3\t4\n", 2},
+        {false, "1\t2\tx\n", 1},
+    };
+    for (const auto& c : cases) {
+        try {
+            c.itemList ? (void)itemListFromText(c.text, "lists/DF1Items.txt")
+                       : (void)replaceListFromText(c.text, "lists/DF1Replace.txt");
+            ADD_FAILURE() << "accepted: " << c.text;
+        } catch (const Error& error) {
+            EXPECT_EQ(error.fault(), Fault::BadList) << c.text;
+            EXPECT_EQ(error.path(), c.itemList ? "lists/DF1Items.txt" : "lists/DF1Replace.txt");
+            EXPECT_EQ(error.line(), c.line) << c.text;
         }
-        FAIL() << "accepted";
-    } catch (const Error& error) {
-        EXPECT_EQ(error.fault(), Fault::BadList);
-        EXPECT_EQ(error.path(), c.itemList ? "lists/DF1Items.txt" : "lists/DF1Replace.txt");
-        EXPECT_EQ(error.line(), c.line);
     }
 }
-
-INSTANTIATE_TEST_SUITE_P(
-    Cases, BadListText,
-    ::testing::Values(BadTextCase{"NoTab", true, "1\ta\n2 b\n", 2}, BadTextCase{"NotANumber", true, "x1\ta\n", 1},
-                      BadTextCase{"IdentifierZero", true, "# c\n0\ta\n", 2},
-                      BadTextCase{"IdentifierTooLarge", true, "40000\ta\n", 1},
-                      BadTextCase{"LoneBackslash", true, "1\ta\\\n", 1},
-                      BadTextCase{"UnknownEscape", true, "1\t\\q\n", 1},
-                      BadTextCase{"ShortHexEscape", true, "1\t\\x4\n", 1},
-                      BadTextCase{"NotInCodePage", true, "1\t\xE2\x82\xA9\n", 1},
-                      BadTextCase{"TwoNumbers", false, "1\t2\n", 1},
-                      BadTextCase{"FourNumbers", false, "1\t2\t3\n1\t2\t3\t4\n", 2},
-                      BadTextCase{"ReplacementNotANumber", false, "1\t2\tx\n", 1}),
-    [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace
 }  // namespace vok

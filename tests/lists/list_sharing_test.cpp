@@ -6,15 +6,13 @@
 
 #include <algorithm>
 #include <chrono>
-#include <set>
 
 #include "lists/list_lock.h"
 #include "lists/list_store.h"
 #include "mission/core/error.h"
-#include "tests/lists/list_bytes.h"
+#include "tests/lists/list_folder.h"
 #include "tests/lists/read_only_folder.h"
 #include "tests/support/failing_file_system.h"
-#include "tests/support/temp_dir.h"
 
 extern char** environ;
 
@@ -34,58 +32,28 @@ ListLockOptions quickLock(std::string owner = "test") {
     return options;
 }
 
-class SharedFolder : public ::testing::Test {
+class SharedFolder : public testing::ListFolder {
   protected:
-    void SetUp() override {
-        dir.write("DF1Items.vok", itemListBytes({{1040, "Crate"}, {2031, "Jeep"}}));
-        dir.write("DF2Items.vok", itemListBytes({{2005, "Humvee"}}));
-        dir.write("DF3Items.vok", itemListBytes({{2050, "Truck"}}));
-        dir.write("DF1Replace.vok", replaceListBytes({{0, 0, 0}, {2, 1041, 2005}}));
-        dir.write("DF2Replace.vok", replaceListBytes({{1, 2005, 1040}}));
-        dir.write("DF3Replace.vok", replaceListBytes({{0, 0, 0}}));
-    }
-
-    std::filesystem::path file(int which) const { return dir / listFileName(which); }
     std::filesystem::path lockFile() const { return dir / kListLockFileName; }
-
-    std::vector<std::string> snapshot() const {
-        std::vector<std::string> files;
-        for (int which = 1; which <= kListCount; ++which) files.push_back(slurp(file(which)));
-        return files;
-    }
-    std::set<std::string> namesInFolder() const {
-        std::set<std::string> names;
-        for (const auto& entry : std::filesystem::directory_iterator(dir.path())) {
-            names.insert(entry.path().filename().string());
-        }
-        return names;
-    }
-    std::set<std::string> theSixFiles() const {
-        std::set<std::string> names;
-        for (int which = 1; which <= kListCount; ++which) names.insert(std::string(listFileName(which)));
-        return names;
-    }
     /// A lock file as another program leaves it, `age` old.
-    void foreignLock(std::chrono::seconds age,
-                     std::string_view text = "Vok_Sorrel 0123456789abcdef\n") const {
-        dir.write(kListLockFileName, text);
+    void foreignLock(std::chrono::seconds age) const {
+        dir.write(kListLockFileName, "Vok_Sorrel 0123456789abcdef\n");
         std::filesystem::last_write_time(lockFile(), std::filesystem::file_time_type::clock::now() - age);
     }
-
-    testing::TempDir dir;
+    ListStore loaded() const {
+        ListStore store(dir.path());
+        store.setLockOptions(quickLock());
+        store.InitilizeItemLists();
+        return store;
+    }
 };
-
-// ---------------------------------------------------------------------------------------------
-// The lock itself.
 
 TEST_F(SharedFolder, TheLockIsAFileThatExistsOnlyWhileHeld) {
     {
         ListFolderLock lock(dir.path(), quickLock("Vok_Tally"));
         EXPECT_EQ(lock.path(), lockFile());
-        ASSERT_TRUE(std::filesystem::exists(lockFile()));
         EXPECT_EQ(slurp(lockFile()).rfind("Vok_Tally ", 0), 0u);
         EXPECT_FALSE(lock.tookOverStaleLock());
-
         // A second taker waits, then gives up naming the folder and the holder.
         try {
             ListFolderLock second(dir.path(), quickLock());
@@ -98,71 +66,71 @@ TEST_F(SharedFolder, TheLockIsAFileThatExistsOnlyWhileHeld) {
         ListFolderLock moved(std::move(lock));  // a moved lock is released once, by its new owner
     }
     EXPECT_EQ(namesInFolder(), theSixFiles());
-    ListFolderLock again(dir.path(), quickLock());
-    again.release();
-    EXPECT_FALSE(std::filesystem::exists(lockFile()));
-}
 
-struct StaleCase {
-    const char* name;
-    std::chrono::seconds age;
-    bool stale;
-};
-
-void PrintTo(const StaleCase& param, std::ostream* out) {
-    *out << param.name;
-}
-
-class LockAge : public SharedFolder, public ::testing::WithParamInterface<StaleCase> {};
-
-TEST_P(LockAge, OnlyALockOlderThanTheStaleAgeIsTakenOver) {
-    const auto& param = GetParam();
-    foreignLock(param.age);
-    const std::string leftover = slurp(lockFile());
-    if (param.stale) {
-        ListFolderLock lock(dir.path(), quickLock());
-        EXPECT_TRUE(lock.tookOverStaleLock());
-        EXPECT_NE(slurp(lockFile()), leftover);
-    } else {
-        EXPECT_THROW(ListFolderLock(dir.path(), quickLock()), Error);
-        EXPECT_EQ(slurp(lockFile()), leftover);  // a live holder keeps its lock
-    }
-}
-
-// The default stale age is 30 s; a lock dated ahead (another clock) is never stale.
-INSTANTIATE_TEST_SUITE_P(Ages, LockAge,
-                         ::testing::Values(StaleCase{"Fresh", 0s, false}, StaleCase{"TenSeconds", 10s, false},
-                                           StaleCase{"InTheFuture", -3600s, false},
-                                           StaleCase{"OneMinute", 60s, true},
-                                           StaleCase{"OneDay", 86400s, true}),
-                         [](const auto& info) { return std::string(info.param.name); });
-
-TEST_F(SharedFolder, ReleaseLeavesALockThatAnotherProgramTookOver) {
-    ListFolderLock lock(dir.path(), quickLock());
     // We stalled beyond the stale age and someone took the lock over: their file must stay.
+    ListFolderLock lock(dir.path(), quickLock());
     dir.write(kListLockFileName, "Vok_Sorrel fedcba9876543210\n");
     lock.release();
     EXPECT_EQ(slurp(lockFile()), "Vok_Sorrel fedcba9876543210\n");
 }
 
+TEST_F(SharedFolder, AHeldLockTimesOutWritingNothingAndOnlyAStaleOneIsTakenOver) {
+    // The default stale age is 30 s; a lock dated ahead (another clock) is never stale.
+    const std::pair<std::chrono::seconds, bool> ages[] = {
+        {0s, false}, {10s, false}, {-3600s, false}, {60s, true}};
+    for (const auto& [age, stale] : ages) {
+        SCOPED_TRACE(age.count());
+        SetUp();
+        ListStore store = loaded();
+        foreignLock(age);
+        if (stale) {
+            store.RememberAndSaveReplacement(1, 3, 2031, 2050);
+            EXPECT_EQ(parseReplaceList(slurp(file(4)), "x").back(), (ReplaceEntry{3, 2031, 2050}));
+            EXPECT_EQ(namesInFolder(), theSixFiles());  // the leftover is gone, and so is our own lock
+            foreignLock(age);
+            EXPECT_TRUE(ListFolderLock(dir.path(), quickLock()).tookOverStaleLock());
+            continue;
+        }
+        const auto files = snapshot();
+        const std::string leftover = slurp(lockFile());
+        const auto expectLocked = [&](auto&& write) {
+            try {
+                write();
+                FAIL() << "written under another program's lock";
+            } catch (const Error& error) {
+                EXPECT_EQ(error.fault(), Fault::Locked);
+                EXPECT_EQ(error.path(), displayPath(dir.path()));
+            }
+        };
+        expectLocked([&] { store.RememberAndSaveReplacement(1, 3, 2031, 2050); });
+        expectLocked([&] { store.SaveList(0); });
+        bool changed = false;
+        expectLocked([&] { store.changeAndSaveList(2, [&] { changed = true; }); });
+        EXPECT_FALSE(changed);
+        EXPECT_EQ(snapshot(), files);
+        EXPECT_EQ(slurp(lockFile()), leftover);  // a live holder keeps its lock
+        EXPECT_EQ(store.SavedReplacements(1), (std::vector<ReplaceEntry>{{0, 0, 0}, {2, 1041, 2005}}));
+        EXPECT_EQ(store.LookupReplacement(1, 3, 2031), 2050);  // the run keeps the choice
+        EXPECT_FALSE(store.changedOnDisk());
+        std::filesystem::remove(lockFile());
+    }
+}
+
 TEST_F(SharedFolder, AFolderThatCannotBeWrittenIsNamedWithAdviceWhereToCopyTheLists) {
-    ListStore store(dir.path());
-    store.InitilizeItemLists();
+    ListStore store = loaded();
     const auto files = snapshot();
     testing::ReadOnlyFolder readOnly(dir.path());
     if (!readOnly.active()) GTEST_SKIP() << "the folder cannot be made read-only here";
-
-    for (const int which : {1, 4, 6}) {
+    for (const int which : {0, 1, 4, 6}) {
         try {
-            if (isReplaceList(which)) {
-                store.RememberAndSaveReplacement(versionOfList(which), 2, 1040, 2005);
-            } else {
-                store.SaveList(which);
-            }
+            isReplaceList(which) ? store.RememberAndSaveReplacement(versionOfList(which), 2, 1040, 2005)
+                                 : store.SaveList(which);
             FAIL() << "written";
         } catch (const Error& error) {
             EXPECT_EQ(error.fault(), Fault::CannotWrite);
-            EXPECT_EQ(error.path(), displayPath(file(which)));
+            if (which != 0) {
+                EXPECT_EQ(error.path(), displayPath(file(which)));
+            }
             for (const char* advice : {"copy the six .vok files", "vok --lists DIR", "portable archive"}) {
                 EXPECT_NE(error.detail().find(advice), std::string::npos) << error.detail();
             }
@@ -174,54 +142,11 @@ TEST_F(SharedFolder, AFolderThatCannotBeWrittenIsNamedWithAdviceWhereToCopyTheLi
     EXPECT_EQ(store.LookupReplacement(1, 2, 1040), 2005);  // remembered for the run all the same
 }
 
-// ---------------------------------------------------------------------------------------------
-// The store under the lock.
-
-TEST_F(SharedFolder, AHeldLockTimesOutAndNothingIsWritten) {
-    ListStore store(dir.path());
-    store.setLockOptions(quickLock());
-    store.InitilizeItemLists();
-    foreignLock(0s);
-    const auto files = snapshot();
-
-    const auto expectLocked = [&](auto&& write) {
-        try {
-            write();
-            FAIL() << "written under another program's lock";
-        } catch (const Error& error) {
-            EXPECT_EQ(error.fault(), Fault::Locked);
-            EXPECT_EQ(error.path(), displayPath(dir.path()));
-        }
-    };
-    expectLocked([&] { store.RememberAndSaveReplacement(1, 3, 2031, 2050); });
-    expectLocked([&] { store.SaveList(0); });
-    bool changed = false;
-    expectLocked([&] { store.changeAndSaveList(2, [&] { changed = true; }); });
-
-    EXPECT_FALSE(changed);
-    EXPECT_EQ(snapshot(), files);
-    EXPECT_EQ(store.SavedReplacements(1), (std::vector<ReplaceEntry>{{0, 0, 0}, {2, 1041, 2005}}));
-    EXPECT_EQ(store.LookupReplacement(1, 3, 2031), 2050);  // the run keeps the choice
-    EXPECT_FALSE(store.changedOnDisk());
-}
-
-TEST_F(SharedFolder, AStaleLockIsTakenOverAndTheWriteGoesThrough) {
-    ListStore store(dir.path());
-    store.setLockOptions(quickLock());
-    store.InitilizeItemLists();
-    foreignLock(3600s);
-    store.RememberAndSaveReplacement(1, 3, 2031, 2050);
-    EXPECT_EQ(parseReplaceList(slurp(file(4)), "x"),
-              (std::vector<ReplaceEntry>{{0, 0, 0}, {2, 1041, 2005}, {3, 2031, 2050}}));
-    EXPECT_EQ(namesInFolder(), theSixFiles());  // the leftover is gone, and so is our own lock
-}
-
 TEST_F(SharedFolder, AloneAProgramWritesTheSameBytesAsEverAndLeavesNoLockBehind) {
-    // A longer old file keeps its tail, as list files always did.
     const std::string longOld = replaceListBytes({{2, 1, 1}, {2, 2, 2}, {2, 3, 3}});
     dir.write("DF3Replace.vok", longOld);
-    ListStore store(dir.path());
-    store.InitilizeItemLists();
+    auto files = snapshot();
+    ListStore store = loaded();
 
     store.RememberAndSaveReplacement(1, 3, 2031, 2050);
     store.editEntries(2).push_back({2006, "Tank"});
@@ -230,90 +155,69 @@ TEST_F(SharedFolder, AloneAProgramWritesTheSameBytesAsEverAndLeavesNoLockBehind)
     store.SaveList(6);
     ASSERT_EQ(store.changeAndSaveList(1, [&] { store.editEntries(1).pop_back(); }), ListChange::Saved);
 
-    const std::string df1Items = itemListBytes({{1040, "Crate"}});
+    // Shorter lists keep the old tail of their file, as list files always did.
+    const std::string df1Items = itemListBytes({{5, "Five"}, {2, "Two"}, {7, "Seven"}});
     const std::string df3Replace = replaceListBytes({{1, 2050, 1040}});
-    EXPECT_EQ(snapshot(),
-              (std::vector<std::string>{
-                  df1Items + itemListBytes({{1040, "Crate"}, {2031, "Jeep"}}).substr(df1Items.size()),
-                  itemListBytes({{2005, "Humvee"}, {2006, "Tank"}}),
-                  itemListBytes({{2050, "Truck"}}),
-                  replaceListBytes({{0, 0, 0}, {2, 1041, 2005}, {3, 2031, 2050}}),
-                  replaceListBytes({{1, 2005, 1040}}),
-                  df3Replace + longOld.substr(df3Replace.size()),
-              }));
+    files[0] = df1Items + files[0].substr(df1Items.size());
+    files[1] = itemListBytes({{3001, "First"}, {2005, "Jeep"}, {3001, "Second"}, {4000, ""}, {2006, "Tank"}});
+    files[3] = replaceListBytes({{0, 0, 0}, {2, 1041, 2005}, {3, 2031, 2050}});
+    files[5] = df3Replace + longOld.substr(df3Replace.size());
+    EXPECT_EQ(snapshot(), files);
     EXPECT_EQ(namesInFolder(), theSixFiles());
     EXPECT_FALSE(store.changedOnDisk());  // its own writes are not another program's changes
 }
 
-// ---------------------------------------------------------------------------------------------
 // Telling whether another program changed a list file.
-
-struct Change {
-    const char* name;
-    void (*apply)(const std::filesystem::path& file);
-};
-
-void PrintTo(const Change& change, std::ostream* out) {
-    *out << change.name;
-}
-
-class ChangedOnDisk : public SharedFolder, public ::testing::WithParamInterface<std::tuple<int, Change>> {};
-
-TEST_P(ChangedOnDisk, IsSeenForEachFileUntilTheNextLoad) {
-    const auto& [which, change] = GetParam();
-    ListStore store(dir.path());
-    EXPECT_EQ(store.changedListsOnDisk().size(), 6u);  // nothing loaded yet
-    store.InitilizeItemLists();
-    EXPECT_EQ(store.changedListsOnDisk(), std::vector<int>{});
-    EXPECT_EQ(store.stampOf(which).size, slurp(file(which)).size());
-    EXPECT_EQ(store.stampOf(which).hash, listBytesHash(slurp(file(which))));
-
-    change.apply(file(which));
-    EXPECT_EQ(store.changedListsOnDisk(), std::vector<int>{which});
-
-    bool applied = false;
-    const bool exists = std::filesystem::exists(file(which));
-    const std::string before = exists ? slurp(file(which)) : std::string();
-    EXPECT_EQ(store.changeAndSaveList(which, [&] { applied = true; }), ListChange::ChangedOnDisk);
-    EXPECT_FALSE(applied);
-    EXPECT_FALSE(std::filesystem::exists(lockFile()));
-    if (!exists) return;
-    EXPECT_EQ(slurp(file(which)), before);
-    store.InitilizeItemLists();
-    EXPECT_FALSE(store.changedOnDisk());
-}
-
 void keepTime(const std::filesystem::path& path, const std::string& bytes) {
     const auto time = std::filesystem::last_write_time(path);
     std::ofstream(path, std::ios::binary | std::ios::trunc) << bytes;
     std::filesystem::last_write_time(path, time);
 }
 
-const Change kChanges[] = {
-    // Same size and the same time: only the content tells.
-    {"SameSizeAndTime",
-     [](const std::filesystem::path& f) {
-         std::string bytes = slurp(f);
-         bytes.back() = static_cast<char>(bytes.back() ^ 0x40);
-         keepTime(f, bytes);
-     }},
-    // Bytes appended after the counted entries (the loaded lists would be the same).
-    {"LongerSameTime", [](const std::filesystem::path& f) { keepTime(f, slurp(f) + "tail"); }},
-    // Written again with the same bytes: another program saved it.
-    {"Rewritten",
-     [](const std::filesystem::path& f) {
-         std::filesystem::last_write_time(f, std::filesystem::last_write_time(f) + 2s);
-     }},
-    {"Removed", [](const std::filesystem::path& f) { std::filesystem::remove(f); }},
-};
+TEST_F(SharedFolder, AChangeByAnotherProgramIsSeenForEachFileUntilTheNextLoad) {
+    const std::pair<const char*, void (*)(const std::filesystem::path&)> changes[] = {
+        // Same size and the same time: only the content tells.
+        {"same size and time",
+         [](const std::filesystem::path& f) {
+             std::string bytes = slurp(f);
+             bytes[8] = static_cast<char>(bytes[8] ^ 0x20);  // a description or an identifier
+             keepTime(f, bytes);
+         }},
+        // Bytes appended after the counted entries (the loaded lists would be the same).
+        {"longer, same time", [](const std::filesystem::path& f) { keepTime(f, slurp(f) + "tail"); }},
+        // Written again with the same bytes: another program saved it.
+        {"rewritten",
+         [](const std::filesystem::path& f) {
+             std::filesystem::last_write_time(f, std::filesystem::last_write_time(f) + 2s);
+         }},
+        {"removed", [](const std::filesystem::path& f) { std::filesystem::remove(f); }},
+    };
+    for (const auto& [name, change] : changes) {
+        for (int which = 1; which <= kListCount; ++which) {
+            SCOPED_TRACE(std::string(name) + ", " + std::string(listFileName(which)));
+            SetUp();
+            ListStore store(dir.path());
+            EXPECT_EQ(store.changedListsOnDisk().size(), 6u);  // nothing loaded yet
+            store.InitilizeItemLists();
+            EXPECT_EQ(store.changedListsOnDisk(), std::vector<int>{});
+            EXPECT_EQ(store.stampOf(which).size, slurp(file(which)).size());
+            EXPECT_EQ(store.stampOf(which).hash, listBytesHash(slurp(file(which))));
 
-INSTANTIATE_TEST_SUITE_P(EveryFile, ChangedOnDisk,
-                         ::testing::Combine(::testing::Range(1, kListCount + 1),
-                                            ::testing::ValuesIn(kChanges)),
-                         [](const auto& info) {
-                             return std::string(listFileName(std::get<0>(info.param))).substr(0, 7) +
-                                    std::get<1>(info.param).name;
-                         });
+            change(file(which));
+            EXPECT_EQ(store.changedListsOnDisk(), std::vector<int>{which});
+            bool applied = false;
+            const bool exists = std::filesystem::exists(file(which));
+            const std::string before = exists ? slurp(file(which)) : std::string();
+            EXPECT_EQ(store.changeAndSaveList(which, [&] { applied = true; }), ListChange::ChangedOnDisk);
+            EXPECT_FALSE(applied);
+            EXPECT_FALSE(std::filesystem::exists(lockFile()));
+            if (!exists) continue;
+            EXPECT_EQ(slurp(file(which)), before);
+            store.InitilizeItemLists();
+            EXPECT_FALSE(store.changedOnDisk());
+        }
+    }
+}
 
 TEST_F(SharedFolder, AChangeThatCannotBeWrittenLeavesTheStoreAsItWas) {
     testing::FailingFileSystem failing;
@@ -321,27 +225,22 @@ TEST_F(SharedFolder, AChangeThatCannotBeWrittenLeavesTheStoreAsItWas) {
     ListStore store(dir.path(), failing);
     store.InitilizeItemLists();
     const auto stamp = store.stampOf(2);
+    const auto entries = store.Entries(2);
     EXPECT_THROW(store.changeAndSaveList(2, [&] { store.editEntries(2).push_back({2006, "Tank"}); }), Error);
-    EXPECT_EQ(store.Entries(2), (std::vector<ItemListEntry>{{2005, "Humvee"}}));
+    EXPECT_EQ(store.Entries(2), entries);
     EXPECT_EQ(store.stampOf(2), stamp);
     EXPECT_FALSE(store.changedOnDisk());
     EXPECT_EQ(namesInFolder(), theSixFiles());
     EXPECT_THROW(store.changeAndSaveList(7, [] {}), std::out_of_range);
 }
 
-// ---------------------------------------------------------------------------------------------
 // The converter's "OK-S" path against another program's edits.
-
 TEST_F(SharedFolder, OkSKeepsWhatAnotherProgramSavedAndFindsIt) {
-    ListStore converter(dir.path());
-    converter.InitilizeItemLists();
-
-    ListStore editor(dir.path());
-    editor.InitilizeItemLists();
+    ListStore converter = loaded();
+    ListStore editor = loaded();
     ASSERT_EQ(editor.changeAndSaveList(4,
                                        [&] {
-                                           auto& saved = editor.editSavedReplacements(1);
-                                           saved[1] = {3, 1040, 2050};  // changed in place
+                                           editor.editSavedReplacements(1)[1] = {3, 1040, 2050};
                                        }),
               ListChange::Saved);
 
@@ -351,7 +250,6 @@ TEST_F(SharedFolder, OkSKeepsWhatAnotherProgramSavedAndFindsIt) {
     EXPECT_EQ(converter.SavedReplacements(1), both);
     EXPECT_EQ(converter.LookupReplacement(1, 3, 1040), 2050);  // the editor's entry counts now
     EXPECT_EQ(converter.LookupReplacement(1, 2, 1041), -1);    // and the one it changed is gone
-
     // The editor sees the converter's write as a change by another program.
     EXPECT_EQ(editor.changedListsOnDisk(), std::vector<int>{4});
 }
@@ -361,10 +259,9 @@ TEST_F(SharedFolder, OkSKeepsWhatAnotherProgramSavedAndFindsIt) {
 TEST_F(SharedFolder, TwoProcessesAppendingAtOnceLoseNothing) {
     constexpr int kEach = 200;
     const std::string go = (dir / "go").string();
-    const std::string folder = dir.path().string();
     const auto start = [&](const char* firstId) {
-        std::vector<std::string> args = {VOK_APPEND_REPLACEMENTS, folder, "2", firstId,
-                                         std::to_string(kEach),   go};
+        std::vector<std::string> args = {
+            VOK_APPEND_REPLACEMENTS, dir.path().string(), "2", firstId, std::to_string(kEach), go};
         std::vector<char*> argv;
         for (auto& arg : args) argv.push_back(arg.data());
         argv.push_back(nullptr);
@@ -386,20 +283,18 @@ TEST_F(SharedFolder, TwoProcessesAppendingAtOnceLoseNothing) {
     EXPECT_EQ(entries.front(), (ReplaceEntry{1, 2005, 1040}));
     // Each process's entries are all there, once, in the order it saved them.
     for (const int firstId : {1000, 3000}) {
-        std::vector<ReplaceEntry> mine;
+        std::vector<ReplaceEntry> mine, expected;
         std::copy_if(entries.begin(), entries.end(), std::back_inserter(mine), [&](const ReplaceEntry& e) {
             return e.ObjectId >= firstId && e.ObjectId < firstId + kEach;
         });
-        ASSERT_EQ(mine.size(), static_cast<std::size_t>(kEach)) << firstId;
         for (int i = 0; i < kEach; ++i) {
-            EXPECT_EQ(
-                mine[static_cast<std::size_t>(i)],
-                (ReplaceEntry{1, static_cast<std::int16_t>(firstId + i), static_cast<std::int16_t>(i + 1)}));
+            expected.push_back({1, static_cast<std::int16_t>(firstId + i), static_cast<std::int16_t>(i + 1)});
         }
+        EXPECT_EQ(mine, expected) << firstId;
     }
-    EXPECT_EQ(namesInFolder(),
-              (std::set<std::string>{"DF1Items.vok", "DF2Items.vok", "DF3Items.vok", "DF1Replace.vok",
-                                     "DF2Replace.vok", "DF3Replace.vok", "go"}));
+    auto names = theSixFiles();
+    names.insert("go");
+    EXPECT_EQ(namesInFolder(), names);
 }
 
 }  // namespace

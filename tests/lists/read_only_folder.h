@@ -3,45 +3,35 @@
 // (who ignores them) the folder is made immutable where the file system allows it. `active()` is
 // false when neither works, and the test should then skip.
 
-#include <filesystem>
-#include <fstream>
-
-#if defined(__linux__)
 #include <fcntl.h>
 #include <linux/fs.h>
 #include <sys/ioctl.h>
 #include <unistd.h>
-#endif
+
+#include <filesystem>
+#include <fstream>
 
 namespace vok::testing {
 
 class ReadOnlyFolder {
-public:
+  public:
     explicit ReadOnlyFolder(std::filesystem::path folder) : folder_(std::move(folder)) {
-        namespace fs = std::filesystem;
-        fs::permissions(folder_, fs::perms::owner_read | fs::perms::owner_exec);
-        if (!writable()) {
-            active_ = true;
-            return;
-        }
-#if defined(__linux__)
-        immutable_ = setImmutable(true);
-        active_ = immutable_ && !writable();
-#endif
+        std::filesystem::permissions(folder_,
+                                     std::filesystem::perms::owner_read | std::filesystem::perms::owner_exec);
+        active_ = !writable() || ((immutable_ = setImmutable(true)) && !writable());
     }
     ~ReadOnlyFolder() {
-#if defined(__linux__)
         if (immutable_) setImmutable(false);
-#endif
         std::error_code ec;
-        std::filesystem::permissions(folder_, std::filesystem::perms::owner_all, std::filesystem::perm_options::add, ec);
+        std::filesystem::permissions(folder_, std::filesystem::perms::owner_all,
+                                     std::filesystem::perm_options::add, ec);
     }
     ReadOnlyFolder(const ReadOnlyFolder&) = delete;
     ReadOnlyFolder& operator=(const ReadOnlyFolder&) = delete;
 
     bool active() const { return active_; }
 
-private:
+  private:
     bool writable() const {
         const auto probe = folder_ / ".probe";
         const bool made = std::ofstream(probe).is_open();
@@ -49,8 +39,6 @@ private:
         std::filesystem::remove(probe, ec);
         return made;
     }
-
-#if defined(__linux__)
     bool setImmutable(bool on) const {
         const int fd = ::open(folder_.c_str(), O_RDONLY | O_DIRECTORY);
         if (fd < 0) return false;
@@ -63,7 +51,6 @@ private:
         ::close(fd);
         return done;
     }
-#endif
 
     std::filesystem::path folder_;
     bool active_ = false;

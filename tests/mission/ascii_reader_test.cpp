@@ -32,27 +32,13 @@ template <class V>
 class MissionAsciiReader : public ::testing::Test {};
 TYPED_TEST_SUITE(MissionAsciiReader, AllVersions, VersionNames);
 
-TYPED_TEST(MissionAsciiReader, CommentsAndAnEmptyGeneralInformationBlockGiveTheFixedValues) {
+TYPED_TEST(MissionAsciiReader, WithoutAGeneralInformationBlockNothingIsSetTheSignatureIncluded) {
+    // The values a general_information block sets (signature, DF2 file names, "day1.env") are
+    // checked by the round trips, whose files always hold the block.
     using V = TypeParam;
-    using M = typename V::Mission;
-    const M m = readLines<V>({"// a comment", "// another", "", "", "begin general_information",
-                              "end general_information"});
-    M expected;
-    expected.header.signature = V::signature;
-    if constexpr (V::number == kDf3) expected.header.environment_file.set("day1.env");
-    if constexpr (V::number == kDf2) {
-        expected.header.clouds_file.set("clouds05.pcx");
-        expected.header.sky_file.set("skygrd04.tga");
-        expected.header.header_number_a = 1236;
-        expected.header.header_number_b = 65536;
-        expected.header.header_levels = {128, 128, 128, 128, 128};
-    }
-    EXPECT_TRUE(m == expected);
-    EXPECT_EQ(m.waypoints.size(), 128u);
-
-    // Without a general_information block nothing is set, the signature included.
-    EXPECT_TRUE(readLines<V>({"// nothing else"}) == M{});
-    EXPECT_TRUE(missionFromText<V>("") == M{});
+    EXPECT_TRUE(readLines<V>({"// a comment", "", "// another"}) == typename V::Mission{});
+    EXPECT_TRUE(missionFromText<V>("") == typename V::Mission{});
+    EXPECT_EQ(readLines<V>({"begin general_information", "end general_information"}).header.signature, V::signature);
 }
 
 TYPED_TEST(MissionAsciiReader, ValuesAreRoundedHalfToEvenAfterScaling) {
@@ -61,9 +47,9 @@ TYPED_TEST(MissionAsciiReader, ValuesAreRoundedHalfToEvenAfterScaling) {
         const char* line;
         std::uint8_t team;
     };
+    // The words' numbers themselves are MisValue's (text_helpers_test.cpp).
     for (const Case& c : {Case{"  team 255", 255}, Case{"  team -0.4", 0}, Case{"  team 2.5", 2},
-                          Case{"  team 3.5", 4}, Case{"  team 12abc", 12}, Case{"  team abc", 0},
-                          Case{"  team 1.5e1", 15}, Case{"  team 25D-1", 2}}) {
+                          Case{"  team 3.5", 4}, Case{"  team 25D-1", 2}}) {
         EXPECT_EQ(itemWith<V>({c.line}).team, c.team) << c.line;
     }
     const auto item = itemWith<V>({"  position 0.001953125 0.005859375 -1.5", "  waccuracy 2.5", "  perception 0.125",
@@ -133,26 +119,11 @@ TYPED_TEST(MissionAsciiReader, WaypointBlocksAreNumberedFromZero) {
                                  "end waypoint", "begin waypoint 127", "  attrib 6", "end waypoint",
                                  "begin waypoint 128", "  attrib 7", "end waypoint", "begin waypoint -1",
                                  "  attrib 8", "end waypoint", "begin waypoint 1.6", "  attrib 9", "end waypoint"});
-    EXPECT_EQ(m.waypoints[0].attrib, 5);
-    EXPECT_EQ(m.waypoints[127].attrib, 6);
-    EXPECT_EQ(m.waypoints[1].attrib, 0);
-    EXPECT_EQ(m.waypoints[2].attrib, 9);  // 1.6 + 1 rounds to 3: the third waypoint
-    int set = 0;
-    for (const auto& w : m.waypoints) set += w.attrib != 0;
-    EXPECT_EQ(set, 3);
-}
-
-TYPED_TEST(MissionAsciiReader, ActionValuesUndoTheWrittenOrder) {
-    using V = TypeParam;
-    const auto m = readLines<V>({"begin event 0", "  name \"Event 0\"", "  begin actions 1", "    1 2 3 4 5 6 7 8 9",
-                                 "  end actions", "  begin triggers 1", "    1 2 3 4 5 6 7 8", "  end triggers",
-                                 "end event"});
-    ASSERT_EQ(m.actions.size(), 1u);
-    EXPECT_EQ(m.actions[0].value, (std::array<std::int32_t, 8>{1, 2, 7, 3, 4, 5, 6, 8}));
-    ASSERT_EQ(m.triggers.size(), 1u);
-    EXPECT_EQ(m.triggers[0].value, (std::array<std::int32_t, 8>{1, 2, 3, 4, 5, 6, 7, 8}));
-    EXPECT_EQ(m.num_event_records, 1);
-    EXPECT_EQ(m.header.num_events, 1);
+    typename V::Mission expected;
+    expected.waypoints[0].attrib = 5;
+    expected.waypoints[127].attrib = 6;
+    expected.waypoints[2].attrib = 9;  // 1.6 + 1 rounds to 3: the third waypoint
+    EXPECT_TRUE(m.waypoints == expected.waypoints);
 }
 
 TYPED_TEST(MissionAsciiReader, AnItemMissingItsEndTakesTheNextItemsLines) {
@@ -167,17 +138,6 @@ TYPED_TEST(MissionAsciiReader, AnItemMissingItsEndTakesTheNextItemsLines) {
     EXPECT_EQ(m.header.item_count_b, 1);
 }
 
-TYPED_TEST(MissionAsciiReader, ItemCountsComeFromTheItemBlocks) {
-    using V = TypeParam;
-    const auto m = readLines<V>({"begin general_information", "  num_items 10", "end general_information",
-                                 "begin item 0", "  type_id 2500", "end item", "", "begin item 0", "  type_id 5500",
-                                 "end item"});
-    EXPECT_EQ(m.header.item_count_a, 1);
-    EXPECT_EQ(m.header.item_count_b, 0);
-    EXPECT_EQ(m.header.item_count_c, 0);
-    EXPECT_EQ(m.header.item_count_d, 1);
-}
-
 // ---------------------------------------------------------------------------------------------
 // Changes to the documented behaviour.
 
@@ -186,13 +146,14 @@ TYPED_TEST(MissionAsciiReader, EventTimingsAreReadTimesFifty) {
     const auto m = readLines<V>({"begin event 0", "  reset_value 3", "  delay_value 3", "end event", "begin event 1",
                                  "  reset_value 0.25", "  delay_value 0.75", "end event", "begin event 2",
                                  "  reset_value 655", "  delay_value -655.36", "end event"});
-    ASSERT_EQ(m.events.size(), 3u);
-    EXPECT_EQ(m.events[0].reset_value, 150);
-    EXPECT_EQ(m.events[0].delay_value, 150);
-    EXPECT_EQ(m.events[1].reset_value, 12);  // 12.5 goes to the even 12
-    EXPECT_EQ(m.events[1].delay_value, 38);  // 37.5 goes to the even 38
-    EXPECT_EQ(m.events[2].reset_value, 32750);
-    EXPECT_EQ(m.events[2].delay_value, -32768);
+    std::vector<std::pair<int, int>> timings;
+    for (const auto& e : m.events) timings.emplace_back(e.reset_value, e.delay_value);
+    // 12.5 and 37.5 go to the even neighbours 12 and 38.
+    EXPECT_EQ(timings, (std::vector<std::pair<int, int>>{{150, 150}, {12, 38}, {32750, -32768}}));
+    // Written again, a stored 150 is 3 once more.
+    EXPECT_EQ(blockOf(asciiTextOf<V>(m), "begin event 0", "end event"),
+              (std::vector<std::string>{"begin event 0", "  name \"Event 0\"", "  reset_value 3", "  delay_value 3",
+                                        "end event"}));
 }
 
 TYPED_TEST(MissionAsciiReader, TriggerAndActionCountsAreTheLinesTaken) {
@@ -224,38 +185,34 @@ TYPED_TEST(MissionAsciiReader, EachItemIsCountedOnceByItsFinalTypeId) {
     const auto m = readLines<V>({"begin item 0", "  type_id 2500", "  type_id 5500", "end item", "begin item 1",
                                  "  team 3", "end item", "begin item 2", "  type_id 6013", "  type_id 1999",
                                  "  type_id 7000", "end item"});
-    EXPECT_EQ(m.header.item_count_a, 0);
-    EXPECT_EQ(m.header.item_count_b, 1);  // the item without a type_id line counts as type 0
-    EXPECT_EQ(m.header.item_count_c, 1);
-    EXPECT_EQ(m.header.item_count_d, 1);
-    EXPECT_EQ(m.items.size(), 3u);
+    // The item without a type_id line counts as type 0, in item_count_b.
+    const auto& h = m.header;
+    EXPECT_EQ((std::array{h.item_count_a, h.item_count_b, h.item_count_c, h.item_count_d}),
+              (std::array<std::int32_t, 4>{0, 1, 1, 1}));
     EXPECT_NO_THROW(writeMissionBinary(m, "x.bms"));
 }
 
 TYPED_TEST(MissionAsciiReader, LinesEndAtCrLfAtCrAloneAndAtLfAlone) {
     using V = TypeParam;
-    const std::vector<std::string> lines = {"// comment",    "begin general_information", "  name \"N\"",
-                                            "  arty 3",      "end general_information",   "",
-                                            "begin item 0",  "  type_id 2001",            "  team 4",
-                                            "end item",      "begin event 0",             "  begin triggers 1",
-                                            "    1 2 3 4 5 6 7 8", "  end triggers",      "end event"};
-    auto join = [&](std::initializer_list<const char*> endings, bool lastEnded) {
+    const std::vector<std::string> lines = {
+        "// comment",   "begin general_information", "  arty 3", "end general_information", "",
+        "begin item 0", "  team 4", "end item", "begin event 0", "  begin triggers 1", "    1 2 3 4 5 6 7 8",
+        "  end triggers", "end event"};
+    // The endings are used in turn; the last line ends or not.
+    auto join = [&](std::vector<const char*> endings, bool lastEnded) {
         std::string text;
-        std::size_t i = 0;
-        for (const auto& line : lines) {
-            text += line;
-            if (++i < lines.size() || lastEnded) text += *(endings.begin() + static_cast<long>(i % endings.size()));
+        for (std::size_t i = 0; i < lines.size(); ++i) {
+            text += lines[i];
+            if (i + 1 < lines.size() || lastEnded) text += endings[i % endings.size()];
         }
         return text;
     };
     const auto reference = missionFromText<V>(join({"\r\n"}, true));
     EXPECT_EQ(reference.header.arty, 3);
-    ASSERT_EQ(reference.items.size(), 1u);
-    EXPECT_EQ(reference.items[0].team, 4);
+    EXPECT_EQ(reference.items.at(0).team, 4);
     EXPECT_EQ(reference.triggers.size(), 1u);
     EXPECT_TRUE(missionFromText<V>(join({"\n"}, true)) == reference);
     EXPECT_TRUE(missionFromText<V>(join({"\r"}, true)) == reference);
-    EXPECT_TRUE(missionFromText<V>(join({"\r\n"}, false)) == reference);
     EXPECT_TRUE(missionFromText<V>(join({"\n", "\r", "\r\n"}, false)) == reference);
 }
 
@@ -288,13 +245,6 @@ TEST(MissionAsciiReaderDf2, TerrainColorAndLandWarriorLinesHaveNoEffect) {
     EXPECT_EQ(m.items.at(0), ItemRecord{{.item_number = 1}});
 }
 
-TEST(MissionAsciiReaderDf2, DefaultEquipmentIsReadSecondThirdFourthFirst) {
-    const auto df2 = readLines<Df2>({"begin general_information", "  default_equipment 2 3 4 1", "end x", "end general_information"});
-    EXPECT_EQ(df2.header.default_equipment, (std::array<std::uint8_t, 4>{1, 2, 3, 4}));
-    const auto df1 = readLines<Df1>({"begin general_information", "  default_equipment 2 3 4 1", "end general_information"});
-    EXPECT_EQ(df1.header.default_equipment, (std::array<std::uint8_t, 4>{1, 2, 3, 4}));
-}
-
 TEST(MissionAsciiReaderDf1, SkipsBriefingsAndLinesItHasNoFieldFor) {
     const auto m = readLines<Df1>({"begin briefing", "  brief \"never\"", "begin general_information",
                                    "  cnv_file a.cnv", "  terrain_color 5", "  fog_color 1", "  fog_level 2",
@@ -322,21 +272,6 @@ TEST(MissionAsciiReaderDf3, LoadoutLineNumberedNFillsSlotNPlusOne) {
     EXPECT_EQ(h.loadout_value3, (df3::LoadoutTable{9, 1, 0, 0, 3}));
     EXPECT_EQ(h.loadout_value4, (df3::LoadoutTable{9, 16, 0, 0, 4}));
     EXPECT_EQ(h.loadout_value5, (df3::LoadoutTable{9, 21, 0, 0, 5}));
-}
-
-TEST(MissionAsciiReaderDf3, LandWarriorSettingsAndItemLines) {
-    const auto m = readLines<Df3>({"begin general_information", "  teammate 2 3", "  water_level -4",
-                                   "  num_events 9", "end general_information", "begin item 0", "  blink_parent 1",
-                                   "  blink_parent_b 2", "  blink_group_a 3", "  blink_group_b 4", "  grenades 5",
-                                   "  wpgoal0 6", "  wpgoal1 7", "  wpgoal2 8", "  wpgoal3 9", "end item"});
-    EXPECT_EQ(m.header.teammate, (std::array<std::uint8_t, 2>{2, 3}));
-    EXPECT_EQ(m.header.water_level, -4);
-    EXPECT_EQ(m.header.num_events, 0);
-    EXPECT_EQ(m.header.environment_file.text(), "day1.env");
-    const auto& item = m.items.at(0);
-    EXPECT_EQ((std::array<int, 9>{item.blink_parent, item.blink_parent_b, item.blink_group_a, item.blink_group_b,
-                                  item.grenades, item.wpgoal0, item.wpgoal1, item.wpgoal2, item.wpgoal3}),
-              (std::array<int, 9>{1, 2, 3, 4, 5, 6, 7, 8, 9}));
 }
 
 }  // namespace

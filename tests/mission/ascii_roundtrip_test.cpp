@@ -1,6 +1,8 @@
 // Ascii mission files of all three versions: a model written by the writer reads back into the
 // same model, apart from what the ascii form does not carry, and the model read back writes the
-// same text again. What the ascii form leaves out is listed once, in asciiProjection() below.
+// same text again. What the ascii form leaves out is listed once, in asciiProjection() below. The
+// generated headers and events hold random Land Warrior loadout tables and event timings, so the
+// loadout slot numbering and the timings read times 50 are checked here in both directions.
 
 #include <gtest/gtest.h>
 
@@ -33,24 +35,17 @@ void makeCarriable(FixedText<N>& text, bool quoted) {
     }
 }
 
-void makeCarriable(df1::MissionHeader& h) {
-    makeCarriable(h.name, true);
-    makeCarriable(h.designer, true);
-    makeCarriable(h.terrain, false);
-    makeCarriable(h.cnv_file, false);
-}
-
 template <class Header>
-void makeCarriableDf2Or3(Header& h) {
+void makeCarriable(Header& h) {
     makeCarriable(h.name, true);
     makeCarriable(h.designer, true);
     makeCarriable(h.terrain, false);
     makeCarriable(h.cnv_file, false);
-    makeCarriable(h.tt_file, false);
-    makeCarriable(h.briefing, true);
+    if constexpr (requires { h.briefing; }) {
+        makeCarriable(h.tt_file, false);
+        makeCarriable(h.briefing, true);
+    }
 }
-void makeCarriable(df2::MissionHeader& h) { makeCarriableDf2Or3(h); }
-void makeCarriable(df3::MissionHeader& h) { makeCarriableDf2Or3(h); }
 
 // ---------------------------------------------------------------------------------------------
 // What reading the ascii form gives back for a model written to it: the fields the ascii form
@@ -63,21 +58,16 @@ void asWritten(FixedText<N>& text) {
     text.set(text.text());
 }
 
-void projectHeader(df1::MissionHeader& h) {
-    h.signature = df1::kSignature;  // set by the reader
-    h.cnv_file = {};                // written, not read
-    h.terrain_color = 0;            // written, not read
+void projectVersionFields(df1::MissionHeader& h) {
+    h.cnv_file = {};      // written, not read
+    h.terrain_color = 0;  // written, not read
     h.header_text12 = {};
     h.header_text52 = {};
     h.header_text24 = {};
-    asWritten(h.name);
-    asWritten(h.designer);
-    asWritten(h.terrain);
 }
 
-void projectHeader(df2::MissionHeader& h) {
-    h.signature = df2::kSignature;  // set by the reader
-    h.terrain_color = 0;            // written, not read
+void projectVersionFields(df2::MissionHeader& h) {
+    h.terrain_color = 0;  // written, not read
     h.clouds_file.set("clouds05.pcx");
     h.sky_file.set("skygrd04.tga");
     h.header_number_a = 1236;
@@ -85,35 +75,36 @@ void projectHeader(df2::MissionHeader& h) {
     h.header_levels = {128, 128, 128, 128, 128};
     h.header_code = {};
     h.header_text24 = {};
-    asWritten(h.name);
-    asWritten(h.designer);
-    asWritten(h.terrain);
-    asWritten(h.cnv_file);
-    asWritten(h.tt_file);
-    asWritten(h.briefing);
 }
 
-void projectHeader(df3::MissionHeader& h) {
-    h.signature = df3::kSignature;  // set by the reader
+void projectVersionFields(df3::MissionHeader& h) {
     h.header_value = 0;
     h.header_code = {};
     h.header_text16 = {};
     h.environment_file.set("day1.env");
     h.header_text22 = {};
+}
+
+template <class Header>
+void projectHeader(Header& h, std::int32_t signature) {
+    h.signature = signature;  // set by the reader
     asWritten(h.name);
     asWritten(h.designer);
     asWritten(h.terrain);
-    asWritten(h.cnv_file);
-    asWritten(h.tt_file);
-    asWritten(h.briefing);
+    if constexpr (requires { h.briefing; }) {
+        asWritten(h.cnv_file);
+        asWritten(h.tt_file);
+        asWritten(h.briefing);
+    }
+    projectVersionFields(h);
 }
 
 void projectItemTail(ItemRecord& item) { item.item_tail = 0; }
 void projectItemTail(df3::ItemRecord& item) { item.item_text = {}; }
 
-template <class M>
+template <class V, class M = typename V::Mission>
 M asciiProjection(M m) {
-    projectHeader(m.header);
+    projectHeader(m.header, V::signature);
     for (std::size_t i = 0; i < m.items.size(); ++i) {
         m.items[i].item_number = static_cast<std::int32_t>(i + 1);  // the reader numbers the items
         projectItemTail(m.items[i]);
@@ -166,14 +157,9 @@ TYPED_TEST(MissionAsciiRoundTrip, WrittenModelReadsBackApartFromWhatTheFormDoesN
         const M& m = missions[i];
         const std::string text = asciiTextOf<V>(m);
         const M read = missionFromText<V>(text);
-        const M expected = asciiProjection(m);
+        const M expected = asciiProjection<V>(m);
         EXPECT_TRUE(read.header == expected.header) << "header";
-        EXPECT_TRUE(read.items == expected.items) << "items";
-        EXPECT_TRUE(read.waypoints == expected.waypoints) << "waypoints";
-        EXPECT_TRUE(read.events == expected.events) << "events";
-        EXPECT_TRUE(read.triggers == expected.triggers) << "triggers";
-        EXPECT_TRUE(read.actions == expected.actions) << "actions";
-        EXPECT_TRUE(read == expected);
+        EXPECT_TRUE(read == expected) << "header, items, waypoints, events, triggers or actions differ";
 
         // Written again, the text is the same but for the lines the reader does not take back.
         std::string kept;
@@ -185,48 +171,6 @@ TYPED_TEST(MissionAsciiRoundTrip, WrittenModelReadsBackApartFromWhatTheFormDoesN
         // The model read keeps the invariants, so it saves as a binary file that reads back.
         EXPECT_TRUE(missionFromBytes<V>(binaryBytesOf<V>(read)) == read);
     }
-}
-
-TYPED_TEST(MissionAsciiRoundTrip, ProjectedModelIsAFixedPoint) {
-    // What the ascii form carries survives any number of trips unchanged.
-    using V = TypeParam;
-    using M = typename V::Mission;
-    const M once = asciiProjection(carriableMissions<M>(V::number).front());
-    const M twice = missionFromText<V>(asciiTextOf<V>(once));
-    EXPECT_TRUE(twice == once);
-    EXPECT_EQ(asciiTextOf<V>(twice), asciiTextOf<V>(once));
-}
-
-TYPED_TEST(MissionAsciiRoundTrip, EventTimingsSurviveBinaryToAsciiToBinary) {
-    using V = TypeParam;
-    typename V::Mission m;
-    for (std::int16_t value : {150, 50, -50, 32750, -32750, 100, 0}) {
-        auto& event = m.events.emplace_back();
-        event.reset_value = value;
-        event.delay_value = static_cast<std::int16_t>(-value);
-    }
-    m.header.num_events = m.num_event_records = static_cast<std::int32_t>(m.events.size());
-    const auto read = missionFromText<V>(asciiTextOf<V>(m));
-    ASSERT_EQ(read.events.size(), m.events.size());
-    for (std::size_t i = 0; i < m.events.size(); ++i) {
-        EXPECT_EQ(read.events[i].reset_value, m.events[i].reset_value);
-        EXPECT_EQ(read.events[i].delay_value, m.events[i].delay_value);
-    }
-}
-
-TEST(MissionAsciiRoundTripLoadout, LandWarriorLoadoutSlotsSurviveBinaryToAsciiToBinary) {
-    Df3Mission m;
-    m.header.loadout_value1 = {1, 2, 3, 4, 5};
-    m.header.loadout_value2 = {6, 7, 8, 9, 10};
-    m.header.loadout_value3 = {11, 12, 13, 14, 15};
-    m.header.loadout_value4 = {16, 17, 18, 19, 20};
-    m.header.loadout_value5 = {21, 22, 23, 24, 255};
-    const Df3Mission read = missionFromText<Df3>(asciiTextOf<Df3>(m));
-    EXPECT_EQ(read.header.loadout_value1, m.header.loadout_value1);
-    EXPECT_EQ(read.header.loadout_value2, m.header.loadout_value2);
-    EXPECT_EQ(read.header.loadout_value3, m.header.loadout_value3);
-    EXPECT_EQ(read.header.loadout_value4, m.header.loadout_value4);
-    EXPECT_EQ(read.header.loadout_value5, m.header.loadout_value5);
 }
 
 }  // namespace

@@ -3,11 +3,11 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <limits>
 
 #include "mission/core/mission_binary.h"
 #include "tests/mission/versions.h"
-#include "tests/support/mission_generator.h"
 
 namespace vok::mission_tests {
 namespace {
@@ -35,34 +35,11 @@ Error readError(std::string_view bytes) {
 TYPED_TEST(MissionBinaryFaults, FileCutShortAtAnyPointIsTooShort) {
     using V = TypeParam;
     using M = typename V::Mission;
-    // Two items, two events with triggers and actions, so every section is present.
-    M m = testing::generateMission<M>(5, testing::GeneratorOptions{.maxItems = 0, .maxEvents = 0});
-    m.items.resize(2);
-    m.items[0].type_id = 2001;
-    m.items[1].type_id = 5001;
-    recountItems(m.header, m.items);
-    m.events.resize(2);
-    m.events[0].num_triggers = 2;
-    m.events[1].num_actions = 1;
-    m.triggers.resize(2);
-    m.actions.resize(1);
-    m.header.num_events = m.num_event_records = 2;
-    m.num_trigger_records = 2;
-    m.num_action_records = 1;
+    // Items and events with triggers and actions, so every section is present.
+    const M m = smallMission<M>();
     const std::string bytes = writeMissionBinary(m, "m.bms");
 
-    // Every length inside the header and the first item, then each section boundary and its
-    // neighbours, down to the last byte.
-    std::vector<std::size_t> cuts;
-    for (std::size_t n = 0; n <= V::headerBytes + V::itemBytes + 1; ++n) cuts.push_back(n);
-    const std::size_t counts = recordCountsOffset<V>(2);
-    for (std::size_t boundary : {V::headerBytes + 2 * V::itemBytes, counts - 2688, counts, counts + 12,
-                                 counts + 12 + 48, counts + 12 + 48 + 64, bytes.size()}) {
-        for (std::size_t n : {boundary - 1, boundary, boundary + 1}) {
-            if (n < bytes.size()) cuts.push_back(n);
-        }
-    }
-    for (std::size_t n : cuts) {
+    for (std::size_t n = 0; n < bytes.size(); ++n) {  // every length short of the whole
         SCOPED_TRACE("cut at " + std::to_string(n));
         try {
             readMissionBinary<M>(std::string_view(bytes).substr(0, n), "m.bms");
@@ -77,52 +54,37 @@ TYPED_TEST(MissionBinaryFaults, FileCutShortAtAnyPointIsTooShort) {
     EXPECT_TRUE(readMissionBinary<M>(bytes, "m.bms") == m);
 }
 
-TYPED_TEST(MissionBinaryFaults, NegativeItemCountIsCorrupt) {
+TYPED_TEST(MissionBinaryFaults, ItemCountsAreCheckedBeforeAnythingIsAllocated) {
     using V = TypeParam;
-    for (std::size_t which = 0; which < 4; ++which) {
-        std::string bytes(V::emptyBytes, '\0');
-        putInt32(bytes, V::itemCountOffset + 4 * which, -1);
+    constexpr std::int32_t kMax = std::numeric_limits<std::int32_t>::max();
+    struct Row {
+        const char* name;
+        std::array<std::int32_t, 4> counts;
+        std::size_t size;  ///< file size
+        Fault fault;
+    };
+    // A 2147483647 count would reserve hundreds of gigabytes: the reader must see first that the
+    // file cannot hold it. Three items' worth of bytes with four announced: the fixed sections
+    // after the items make up for the missing one in size, so the shortage shows at the counts.
+    const Row rows[] = {
+        {"negative a", {-1, 0, 0, 0}, V::emptyBytes, Fault::CorruptCounts},
+        {"negative d", {0, 0, 0, -1}, V::emptyBytes, Fault::CorruptCounts},
+        {"all four at the maximum", {kMax, kMax, kMax, kMax}, V::emptyBytes, Fault::CorruptCounts},
+        {"two of 2^30 overflow", {1 << 30, 0, 1 << 30, 0}, V::emptyBytes, Fault::CorruptCounts},
+        {"huge, header only", {0, 0, 0, kMax}, V::headerBytes, Fault::TooShort},
+        {"huge, ten items held", {0, 0, 0, kMax}, V::emptyBytes + 10 * V::itemBytes, Fault::TooShort},
+        {"one more than the file holds", {4, 0, 0, 0}, V::emptyBytes + 3 * V::itemBytes, Fault::TooShort},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        std::string bytes(row.size, '\0');
+        for (std::size_t i = 0; i < 4; ++i) putInt32(bytes, V::itemCountOffset + 4 * i, row.counts[i]);
         const Error error = readError<V>(bytes);
-        EXPECT_EQ(error.fault(), Fault::CorruptCounts) << error.what();
+        EXPECT_EQ(error.fault(), row.fault) << error.what();
+        if (row.counts[3] == kMax && row.fault == Fault::TooShort) {
+            EXPECT_EQ(error.offset(), static_cast<std::int64_t>(V::headerBytes));
+        }
     }
-}
-
-TYPED_TEST(MissionBinaryFaults, ItemCountsWhoseSumOverflowsAreCorrupt) {
-    using V = TypeParam;
-    std::string bytes(V::emptyBytes, '\0');
-    for (std::size_t which = 0; which < 4; ++which) {
-        putInt32(bytes, V::itemCountOffset + 4 * which, std::numeric_limits<std::int32_t>::max());
-    }
-    EXPECT_EQ(readError<V>(bytes).fault(), Fault::CorruptCounts);
-
-    // Two counts of 2^30 add up to 2^31, one more than the largest 32-bit value.
-    std::string pair(V::emptyBytes, '\0');
-    putInt32(pair, V::itemCountOffset, 1 << 30);
-    putInt32(pair, V::itemCountOffset + 8, 1 << 30);
-    EXPECT_EQ(readError<V>(pair).fault(), Fault::CorruptCounts);
-}
-
-TYPED_TEST(MissionBinaryFaults, HugeItemCountInASmallFileFailsWithoutAllocating) {
-    using V = TypeParam;
-    // Reserving 2147483647 records would need hundreds of gigabytes; the reader must see that the
-    // file cannot hold them before it reserves anything.
-    for (std::size_t size : {V::headerBytes, V::emptyBytes, V::emptyBytes + 10 * V::itemBytes}) {
-        std::string bytes(size, '\0');
-        putInt32(bytes, V::itemCountOffset + 12, std::numeric_limits<std::int32_t>::max());
-        const Error error = readError<V>(bytes);
-        EXPECT_EQ(error.fault(), Fault::TooShort) << error.what();
-        EXPECT_EQ(error.offset(), static_cast<std::int64_t>(V::headerBytes));
-    }
-}
-
-TYPED_TEST(MissionBinaryFaults, ItemCountOneMoreThanTheFileHoldsIsTooShort) {
-    using V = TypeParam;
-    // Three items' worth of bytes after the header, but the counts announce four.
-    std::string bytes(V::emptyBytes + 3 * V::itemBytes, '\0');
-    putInt32(bytes, V::itemCountOffset, 4);
-    // The fixed sections that follow the items make up for the missing item in size, so the
-    // shortage shows only at the record counts.
-    EXPECT_EQ(readError<V>(bytes).fault(), Fault::TooShort);
 }
 
 TYPED_TEST(MissionBinaryFaults, RecordCountsAreCheckedBeforeTheRecordsAreRead) {
@@ -155,21 +117,16 @@ TYPED_TEST(MissionBinaryFaults, RecordCountsAreCheckedBeforeTheRecordsAreRead) {
     }
 }
 
-TYPED_TEST(MissionBinaryFaults, MissingAndUnreadableFilesCannotBeOpened) {
+TYPED_TEST(MissionBinaryFaults, MissingFilesAndFoldersCannotBeOpened) {
     using V = TypeParam;
     testing::TempDir dir;
     const Error missing = errorOf([&] { V::openBinary(dir / "nothing.bms"); });
     EXPECT_EQ(missing.fault(), Fault::CannotOpen);
     EXPECT_EQ(missing.path(), displayPath(dir / "nothing.bms"));
-    const Error folder = errorOf([&] { V::openBinary(dir.path()); });
-    EXPECT_EQ(folder.fault(), Fault::CannotOpen);
-}
-
-TEST(MissionBinaryFaultMessages, NameTheFileAndTheFault) {
-    testing::TempDir dir;
+    EXPECT_EQ(errorOf([&] { V::openBinary(dir.path()); }).fault(), Fault::CannotOpen);
+    // The message names the file and the fault.
     const auto path = dir.write("short.bms", std::string(100, '\0'));
-    const Error error = errorOf([&] { OpenDF2BMS(path); });
-    const std::string message = fileErrorMessage(error);
+    const std::string message = fileErrorMessage(errorOf([&] { V::openBinary(path); }));
     EXPECT_NE(message.find(displayPath(path)), std::string::npos) << message;
     EXPECT_NE(message.find("too short"), std::string::npos) << message;
 }

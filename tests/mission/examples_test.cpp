@@ -19,30 +19,18 @@ protected:
 };
 TYPED_TEST_SUITE(MissionCommittedExamples, AllVersions, VersionNames);
 
-TYPED_TEST(MissionCommittedExamples, BinaryFileIsWrittenBackByteForByte) {
+TYPED_TEST(MissionCommittedExamples, BothFormsAreWrittenBackByteForByteAndHoldTheSameMission) {
     using V = TypeParam;
-    const auto path = this->example(".bms");
-    const std::string committed = testing::slurp(path);
-    const auto m = V::openBinary(path);
-    EXPECT_FALSE(m.items.empty());
-    EXPECT_FALSE(m.events.empty());
-    EXPECT_TRUE(binaryBytesOf<V>(m) == committed) << "the binary example does not round-trip";
-    EXPECT_EQ(BmsVersionOf(path), V::number);
-}
-
-TYPED_TEST(MissionCommittedExamples, AsciiFileIsWrittenBackByteForByte) {
-    using V = TypeParam;
-    const auto path = this->example(".mis");
-    const std::string committed = testing::slurp(path);
-    EXPECT_EQ(asciiTextOf<V>(V::openAscii(path)), committed);
-}
-
-TYPED_TEST(MissionCommittedExamples, BothFormsHoldTheSameMission) {
-    using V = TypeParam;
-    const auto fromAscii = V::openAscii(this->example(".mis"));
-    const auto fromBinary = V::openBinary(this->example(".bms"));
+    const std::string binary = testing::slurp(this->example(".bms"));
+    const std::string ascii = testing::slurp(this->example(".mis"));
+    const auto fromBinary = missionFromBytes<V>(binary);
+    const auto fromAscii = missionFromText<V>(ascii);
+    EXPECT_FALSE(fromBinary.items.empty());
+    EXPECT_FALSE(fromBinary.events.empty());
+    EXPECT_TRUE(binaryBytesOf<V>(fromBinary) == binary) << "the binary example does not round-trip";
+    EXPECT_EQ(asciiTextOf<V>(fromAscii), ascii);
     EXPECT_TRUE(fromAscii == fromBinary);
-    EXPECT_EQ(asciiTextOf<V>(fromBinary), testing::slurp(this->example(".mis")));
+    EXPECT_EQ(BmsVersionOf(this->example(".bms")), V::number);
 }
 
 }  // namespace

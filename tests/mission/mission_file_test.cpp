@@ -18,14 +18,6 @@ TEST(MissionAnyVersion, FormOfPathByExtensionInAnyLetterCase) {
     EXPECT_EQ(formOfPath("m01.bms.bak"), std::nullopt);
 }
 
-TEST(MissionAnyVersion, NamesAndEmptyMissions) {
-    for (DfType v : {kDf1, kDf2, kDf3}) {
-        EXPECT_EQ(versionOf(emptyMission(v)), v);
-        EXPECT_EQ(asciiReaderName(v), "OpenDF" + std::to_string(v) + "MIS");
-    }
-    EXPECT_THROW(emptyMission(4), std::invalid_argument);
-}
-
 template <class V>
 class MissionAnyVersionFiles : public ::testing::Test {};
 TYPED_TEST_SUITE(MissionAnyVersionFiles, AllVersions, VersionNames);

@@ -18,50 +18,36 @@ namespace {
 
 using Words = std::vector<std::string>;
 
-TEST(MissionSplitMisLine, WorkedExamples) {
+TEST(MissionSplitMisLine, WorkedExamplesAndTheWordSplitterGivesTheSameWords) {
     struct Case {
         std::string line;
         Words words;
     };
     const Case cases[] = {
-        {"  name \"Night Raid\"", {"name", "Night Raid"}},
-        {"", {""}},
-        {"    ", {""}},
-        {"a  b", {"a", "b"}},
-        {"a b ", {"a", "b", ""}},
-        {"type_id 5 ", {"type_id", "5", ""}},
-        {"x \"a b", {"x", "a b"}},
-        {"ab\"cd\"", {"abcd"}},
-        {"a\tb c", {"a\tb", "c"}},
-        {"\"\"", {""}},
+        {"  name \"Night Raid\"", {"name", "Night Raid"}},  {"", {""}},
+        {"    ", {""}},                                       {"a  b", {"a", "b"}},
+        {"a b ", {"a", "b", ""}},                             {"x \"a b", {"x", "a b"}},
+        {"ab\"cd\"", {"abcd"}},                               {"a\tb c", {"a\tb", "c"}},
+        {"\"\"", {""}},                                        {"\"a\" \"b\"", {"a", "b"}},
         {"  brief \" lead and trail \"", {"brief", " lead and trail "}},
-        {"\"a\" \"b\"", {"a", "b"}},
-        {"   lead", {"lead"}},
         {std::string("nul\0byte", 8), {std::string("nul\0byte", 8)}},
     };
-    for (const Case& c : cases) EXPECT_EQ(SplitMisLine(c.line), c.words) << '[' << c.line << ']';
-}
-
-TEST(MissionSplitMisLine, WordSplitterGivesTheSameWordsAndReusesItsBuffer) {
-    WordSplitter splitter;
-    for (std::string_view line : {"  a  b \"c d\" ", "", "one", "x \"y"}) {
-        const auto words = splitter.split(line);
-        EXPECT_EQ(Words(words.begin(), words.end()), SplitMisLine(line)) << line;
+    WordSplitter splitter;  // one splitter for all lines: it reuses its buffer
+    for (const Case& c : cases) {
+        EXPECT_EQ(SplitMisLine(c.line), c.words) << '[' << c.line << ']';
+        const auto words = splitter.split(c.line);
+        EXPECT_EQ(Words(words.begin(), words.end()), c.words) << '[' << c.line << ']';
         EXPECT_EQ(splitter.size(), words.size());
     }
     splitter.split("alpha beta");
-    EXPECT_EQ(splitter.word(1), "alpha");
-    EXPECT_EQ(splitter.word(2), "beta");
-    EXPECT_EQ(splitter.word(3), "");
-    EXPECT_EQ(splitter.word(0), "");
+    EXPECT_EQ((Words{std::string(splitter.word(0)), std::string(splitter.word(1)), std::string(splitter.word(2)),
+                     std::string(splitter.word(3))}),
+              (Words{"", "alpha", "beta", ""}));
 }
 
 TEST(MissionMisLineToken, WordNOrTheEmptyText) {
-    EXPECT_EQ(MisLineToken("type_id 2010", 2), "2010");
-    EXPECT_EQ(MisLineToken("type_id 2010", 3), "");
-    EXPECT_EQ(MisLineToken("type_id 2010", 1), "type_id");
-    EXPECT_EQ(MisLineToken("type_id 2010", 0), "");
-    EXPECT_EQ(MisLineToken("type_id 2010", -1), "");
+    const std::pair<int, std::string> cases[] = {{2, "2010"}, {3, ""}, {1, "type_id"}, {0, ""}, {-1, ""}};
+    for (const auto& [n, word] : cases) EXPECT_EQ(MisLineToken("type_id 2010", n), word) << n;
     EXPECT_EQ(MisLineToken("  \"a b\" c", 1), "a b");
 }
 
@@ -106,30 +92,23 @@ TEST(MissionFixedTexts, StripNullsAndFixLength) {
     EXPECT_FALSE(field.isEmpty());
 }
 
-TEST(MissionPathHelpers, FileTitleOf) {
-    EXPECT_EQ(FileTitleOf("C:\\Missions\\m01.bms"), "m01.bms");
-    EXPECT_EQ(FileTitleOf("m01.bms"), "m01.bms");
-    EXPECT_EQ(FileTitleOf("C:\\Missions\\"), "");
-    EXPECT_EQ(FileTitleOf("/home/user/missions/m01.bms"), "m01.bms");
-    EXPECT_EQ(FileTitleOf("C:\\Missions/sub\\m02.mis"), "m02.mis");
-    EXPECT_EQ(FileTitleOf("missions/"), "");
-}
+TEST(MissionPathHelpers, FileTitleOfAndFolderOfTakeBothSeparators) {
+    const std::pair<std::string, std::string> titles[] = {
+        {"C:\\Missions\\m01.bms", "m01.bms"}, {"m01.bms", "m01.bms"}, {"C:\\Missions\\", ""},
+        {"/home/user/missions/m01.bms", "m01.bms"}, {"C:\\Missions/sub\\m02.mis", "m02.mis"}, {"missions/", ""}};
+    for (const auto& [path, title] : titles) EXPECT_EQ(FileTitleOf(path), title) << path;
 
-TEST(MissionPathHelpers, FolderOf) {
-    EXPECT_EQ(FolderOf("C:\\Missions\\m01.bms"), "C:\\Missions\\");
-    EXPECT_EQ(FolderOf("C:\\Missions"), "C:\\Missions\\");
-    EXPECT_EQ(FolderOf("C:\\Missions\\"), "C:\\Missions\\");
-    EXPECT_EQ(FolderOf("C:\\Old.Files\\List"), "C:\\Old.Files\\");
-    EXPECT_EQ(FolderOf(std::string("C:\\Missions\0m01.bms", 19)), "C:\\Missions\\");
-    EXPECT_EQ(FolderOf(std::string("C:\\Missions\\\0m01.bms", 20)), "C:\\Missions\\");
-    EXPECT_EQ(FolderOf("m01.bms"), "");
-    // The forward slash separates too, and a folder path keeps the separator it uses.
-    EXPECT_EQ(FolderOf("/home/user/m01.bms"), "/home/user/");
-    EXPECT_EQ(FolderOf("/home/user"), "/home/user/");
-    EXPECT_EQ(FolderOf("/home/user/"), "/home/user/");
-    EXPECT_EQ(FolderOf("/home/old.files/list"), "/home/old.files/");
-    EXPECT_EQ(FolderOf(std::string("/home/user\0m01.bms", 18)), "/home/user/");
-    EXPECT_EQ(FolderOf("C:\\Missions/m01.bms"), "C:\\Missions/");
+    // A folder path keeps the separator it uses; a NUL ends the path.
+    const std::pair<std::string, std::string> folders[] = {
+        {"C:\\Missions\\m01.bms", "C:\\Missions\\"}, {"C:\\Missions", "C:\\Missions\\"},
+        {"C:\\Missions\\", "C:\\Missions\\"}, {"C:\\Old.Files\\List", "C:\\Old.Files\\"},
+        {std::string("C:\\Missions\0m01.bms", 19), "C:\\Missions\\"},
+        {std::string("C:\\Missions\\\0m01.bms", 20), "C:\\Missions\\"}, {"m01.bms", ""},
+        {"/home/user/m01.bms", "/home/user/"}, {"/home/user", "/home/user/"},
+        {"/home/old.files/list", "/home/old.files/"}, {std::string("/home/user\0m01.bms", 18), "/home/user/"},
+        {"C:\\Missions/m01.bms", "C:\\Missions/"},
+    };
+    for (const auto& [path, folder] : folders) EXPECT_EQ(FolderOf(path), folder) << path;
 }
 
 TEST(MissionKeywords, CompareInAnyLetterCase) {
@@ -162,32 +141,25 @@ TEST(MissionLineCursor, EndsLinesAtCrLfCrAndLf) {
 }
 
 TEST(MissionNumberFormat, IntegersAndScaledValues) {
-    auto integer = [](std::int64_t v) {
+    for (std::int64_t v : {0LL, -42LL, 2147483647LL, -2147483648LL}) {
         std::string out;
         appendInteger(out, v);
-        return out;
+        EXPECT_EQ(out, std::to_string(v));
+    }
+    struct Case {
+        std::int64_t value;
+        std::int32_t factor;
+        const char* text;
     };
-    EXPECT_EQ(integer(0), "0");
-    EXPECT_EQ(integer(-42), "-42");
-    EXPECT_EQ(integer(2147483647), "2147483647");
-    EXPECT_EQ(integer(-2147483648LL), "-2147483648");
-
-    EXPECT_EQ(formatScaled(384, 256), "1.5");
-    EXPECT_EQ(formatScaled(-64, 256), "-0.25");
-    EXPECT_EQ(formatScaled(1, 256), "0.00390625");
-    EXPECT_EQ(formatScaled(-1, 256), "-0.00390625");
-    EXPECT_EQ(formatScaled(250, 100), "2.5");
-    EXPECT_EQ(formatScaled(0, 100), "0");
-    EXPECT_EQ(formatScaled(512, 256), "2");
-    EXPECT_EQ(formatScaled(-300, 100), "-3");
-    EXPECT_EQ(formatScaled(1, 100), "0.01");
-    EXPECT_EQ(formatScaled(-99, 100), "-0.99");
-    EXPECT_EQ(formatScaled(2147483647, 256), "8388607.99609375");
-    EXPECT_EQ(formatScaled(-2147483647 - 1, 256), "-8388608");
-    EXPECT_EQ(formatScaled(-2147483647, 256), "-8388607.99609375");
-    EXPECT_EQ(formatScaled(2147483647, 100), "21474836.47");
-    EXPECT_EQ(formatScaled(-2147483647 - 1, 100), "-21474836.48");
-    EXPECT_EQ(formatScaled(7, 1), "7");
+    const Case cases[] = {
+        {384, 256, "1.5"},          {-64, 256, "-0.25"},     {1, 256, "0.00390625"},
+        {-1, 256, "-0.00390625"},   {250, 100, "2.5"},       {0, 100, "0"},
+        {512, 256, "2"},            {-300, 100, "-3"},       {-99, 100, "-0.99"},
+        {2147483647, 256, "8388607.99609375"},              {-2147483648LL, 256, "-8388608"},
+        {2147483647, 100, "21474836.47"},                   {-2147483648LL, 100, "-21474836.48"},
+        {7, 1, "7"},
+    };
+    for (const Case& c : cases) EXPECT_EQ(formatScaled(c.value, c.factor), c.text) << c.value << " / " << c.factor;
     // Every 32-bit value / 256 and / 100 reads back exactly.
     for (std::int64_t v = -2147483648LL; v <= 2147483647LL; v += 104729 * 331) {
         for (std::int32_t factor : {256, 100}) {
@@ -199,15 +171,18 @@ TEST(MissionNumberFormat, IntegersAndScaledValues) {
 }
 
 TEST(MissionCreatedOn, EnglishNamesAndATwelveHourClock) {
-    EXPECT_EQ(createdOnText(utcFromEpochSeconds(1796558400)), "Sunday, December 6 2026 at 12:00:00 PM");
-    EXPECT_EQ(createdOnText(utcFromEpochSeconds(0)), "Thursday, January 1 1970 at 12:00:00 AM");
-    EXPECT_EQ(createdOnText(utcFromEpochSeconds(1796558400 - 12 * 3600)), "Sunday, December 6 2026 at 12:00:00 AM");
-    EXPECT_EQ(createdOnText(utcFromEpochSeconds(1796558400 - 1)), "Sunday, December 6 2026 at 11:59:59 AM");
-    EXPECT_EQ(createdOnText(utcFromEpochSeconds(1796558400 + 3600 + 65)), "Sunday, December 6 2026 at 01:01:05 PM");
-    EXPECT_EQ(createdOnText(utcFromEpochSeconds(1796558400 + 12 * 3600 - 1)),
-              "Sunday, December 6 2026 at 11:59:59 PM");
-    EXPECT_EQ(createdOnText(utcFromEpochSeconds(951782400)), "Tuesday, February 29 2000 at 12:00:00 AM");
-    EXPECT_EQ(createdOnText(utcFromEpochSeconds(-1)), "Wednesday, December 31 1969 at 11:59:59 PM");
+    const std::int64_t noon = 1796558400;  // Sunday, December 6 2026, 12:00 UTC
+    const std::pair<std::int64_t, const char*> cases[] = {
+        {noon, "Sunday, December 6 2026 at 12:00:00 PM"},
+        {0, "Thursday, January 1 1970 at 12:00:00 AM"},
+        {noon - 12 * 3600, "Sunday, December 6 2026 at 12:00:00 AM"},
+        {noon - 1, "Sunday, December 6 2026 at 11:59:59 AM"},
+        {noon + 3600 + 65, "Sunday, December 6 2026 at 01:01:05 PM"},
+        {noon + 12 * 3600 - 1, "Sunday, December 6 2026 at 11:59:59 PM"},
+        {951782400, "Tuesday, February 29 2000 at 12:00:00 AM"},
+        {-1, "Wednesday, December 31 1969 at 11:59:59 PM"},
+    };
+    for (const auto& [seconds, text] : cases) EXPECT_EQ(createdOnText(utcFromEpochSeconds(seconds)), text) << seconds;
 
     std::tm tm{};
     tm.tm_year = 126;

@@ -26,77 +26,38 @@ namespace fs = std::filesystem;
 /// The instant every test writes into its ascii files.
 inline const Timestamp kFixedTime = utcFromEpochSeconds(1796558400);  // Sunday, December 6 2026, 12:00 UTC
 
-struct Df1 {
-    using Mission = Df1Mission;
-    using Format = df1::Format;
-    static constexpr DfType number = kDf1;
-    static constexpr const char* key = "Df1";
-    static constexpr std::size_t headerBytes = 268;
-    static constexpr std::size_t itemBytes = 96;
-    static constexpr std::size_t emptyBytes = 20376;
-    static constexpr std::size_t itemCountOffset = 152;  ///< item_count_a; b, c, d follow
-    static constexpr std::uint8_t versionByte = 13;
-    static constexpr std::int32_t signature = df1::kSignature;
-    static constexpr std::size_t emptyAsciiLines = 6;
-    static constexpr bool hasBriefing = false;
+/// One game version: its mission type, its four file operations (the ascii writer with the fixed
+/// instant) and the sizes and bytes of its binary form.
+template <class M, DfType N, std::size_t HeaderBytes, std::size_t ItemBytes, std::size_t CountOffset,
+          std::uint8_t VersionByte, std::int32_t Signature, M (*OpenBms)(const fs::path&),
+          void (*SaveBms)(const fs::path&, const M&, FileSystem&), M (*OpenMis)(const fs::path&),
+          void (*SaveMis)(const fs::path&, const M&, const Timestamp&, FileSystem&)>
+struct Version {
+    using Mission = M;
+    static constexpr DfType number = N;
+    static constexpr std::size_t headerBytes = HeaderBytes;
+    static constexpr std::size_t itemBytes = ItemBytes;
+    static constexpr std::size_t emptyBytes = HeaderBytes + 128 * 136 + 2688 + 12;
+    static constexpr std::size_t itemCountOffset = CountOffset;  ///< item_count_a; b, c, d follow
+    static constexpr std::uint8_t versionByte = VersionByte;
+    static constexpr std::int32_t signature = Signature;
 
-    static Mission openBinary(const fs::path& path) { return OpenDF1BMS(path); }
-    static void saveBinary(const fs::path& path, const Mission& m, FileSystem& files = realFileSystem()) {
-        SaveDF1BMS(path, m, files);
+    static M openBinary(const fs::path& path) { return OpenBms(path); }
+    static void saveBinary(const fs::path& path, const M& m, FileSystem& files = realFileSystem()) {
+        SaveBms(path, m, files);
     }
-    static Mission openAscii(const fs::path& path) { return OpenDF1MIS(path); }
-    static void saveAscii(const fs::path& path, const Mission& m, FileSystem& files = realFileSystem()) {
-        SaveDF1MIS(path, m, kFixedTime, files);
+    static M openAscii(const fs::path& path) { return OpenMis(path); }
+    static void saveAscii(const fs::path& path, const M& m, FileSystem& files = realFileSystem()) {
+        SaveMis(path, m, kFixedTime, files);
     }
 };
 
-struct Df2 {
-    using Mission = Df2Mission;
-    using Format = df2::Format;
-    static constexpr DfType number = kDf2;
-    static constexpr const char* key = "Df2";
-    static constexpr std::size_t headerBytes = 520;
-    static constexpr std::size_t itemBytes = 96;
-    static constexpr std::size_t emptyBytes = 20628;
-    static constexpr std::size_t itemCountOffset = 152;
-    static constexpr std::uint8_t versionByte = 15;
-    static constexpr std::int32_t signature = df2::kSignature;
-    static constexpr std::size_t emptyAsciiLines = 6;
-    static constexpr bool hasBriefing = true;
-
-    static Mission openBinary(const fs::path& path) { return OpenDF2BMS(path); }
-    static void saveBinary(const fs::path& path, const Mission& m, FileSystem& files = realFileSystem()) {
-        SaveDF2BMS(path, m, files);
-    }
-    static Mission openAscii(const fs::path& path) { return OpenDF2MIS(path); }
-    static void saveAscii(const fs::path& path, const Mission& m, FileSystem& files = realFileSystem()) {
-        SaveDF2MIS(path, m, kFixedTime, files);
-    }
-};
-
-struct Df3 {
-    using Mission = Df3Mission;
-    using Format = df3::Format;
-    static constexpr DfType number = kDf3;
-    static constexpr const char* key = "Df3";
-    static constexpr std::size_t headerBytes = 544;
-    static constexpr std::size_t itemBytes = 164;
-    static constexpr std::size_t emptyBytes = 20652;
-    static constexpr std::size_t itemCountOffset = 176;
-    static constexpr std::uint8_t versionByte = 15;
-    static constexpr std::int32_t signature = df3::kSignature;
-    static constexpr std::size_t emptyAsciiLines = 11;
-    static constexpr bool hasBriefing = true;
-
-    static Mission openBinary(const fs::path& path) { return OpenDF3BMS(path); }
-    static void saveBinary(const fs::path& path, const Mission& m, FileSystem& files = realFileSystem()) {
-        SaveDF3BMS(path, m, files);
-    }
-    static Mission openAscii(const fs::path& path) { return OpenDF3MIS(path); }
-    static void saveAscii(const fs::path& path, const Mission& m, FileSystem& files = realFileSystem()) {
-        SaveDF3MIS(path, m, kFixedTime, files);
-    }
-};
+struct Df1 : Version<Df1Mission, kDf1, 268, 96, 152, 13, df1::kSignature, OpenDF1BMS, SaveDF1BMS,
+                     OpenDF1MIS, SaveDF1MIS> {};
+struct Df2 : Version<Df2Mission, kDf2, 520, 96, 152, 15, df2::kSignature, OpenDF2BMS, SaveDF2BMS,
+                     OpenDF2MIS, SaveDF2MIS> {};
+struct Df3 : Version<Df3Mission, kDf3, 544, 164, 176, 15, df3::kSignature, OpenDF3BMS, SaveDF3BMS,
+                     OpenDF3MIS, SaveDF3MIS> {};
 
 using AllVersions = ::testing::Types<Df1, Df2, Df3>;
 using BriefingVersions = ::testing::Types<Df2, Df3>;
@@ -104,9 +65,28 @@ using BriefingVersions = ::testing::Types<Df2, Df3>;
 struct VersionNames {
     template <class V>
     static std::string GetName(int) {
-        return V::key;
+        return "Df" + std::to_string(V::number);
     }
 };
+
+/// A valid mission with items of three categories and two events holding three triggers and three
+/// actions between them.
+template <class M>
+M smallMission() {
+    M m;
+    for (std::int32_t type : {2001, 5001, 6013}) m.items.emplace_back().type_id = type;
+    recountItems(m.header, m.items);
+    m.events.resize(2);
+    m.events[0].num_triggers = 2;
+    m.events[0].num_actions = 1;
+    m.events[1].num_triggers = 1;
+    m.events[1].num_actions = 2;
+    m.triggers.resize(3);
+    m.actions.resize(3);
+    m.header.num_events = m.num_event_records = 2;
+    m.num_trigger_records = m.num_action_records = 3;
+    return m;
+}
 
 // ---------------------------------------------------------------------------------------------
 // Round trips through real files in a temporary folder.
