@@ -478,6 +478,20 @@ void numbers(std::string_view input) {
 
     const double ours = MisValue(input);
     require(!std::isnan(ours), "MisValue gives NaN");
+    // The readers' quick paths for plain numbers store what the general parser gives.
+    for (std::int32_t factor : {1, 256}) {
+        const double expected = std::nearbyint(ours * factor);
+        const bool fits = expected >= std::numeric_limits<std::int32_t>::min() && expected <= std::numeric_limits<std::int32_t>::max();
+        std::int32_t stored = 0;
+        try {
+            stored = storeNumber<std::int32_t>(input, factor, LineContext{kPath, 1}, "value");
+        } catch (const Error&) {
+            require(!fits, "\"" + std::string(input) + "\" is refused though it fits");
+            continue;
+        }
+        require(fits && stored == static_cast<std::int32_t>(expected),
+                "\"" + std::string(input) + "\" x " + std::to_string(factor) + " is stored as " + std::to_string(stored));
+    }
     std::string extended(input);
     extended += 'x';
     require(MisValue(extended) == ours, "a letter after the number changes its value");

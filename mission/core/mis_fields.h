@@ -33,21 +33,32 @@ struct LineContext {
 
 [[noreturn]] void lineFault(const LineContext& context, Fault fault, std::string detail);
 
-/// A word that is a plain whole number of at most 15 digits, with an optional sign. Most words of
-/// an ascii mission are; such a number and its product with any factor in use are exact in a
-/// double (or out of every field's range), so it can skip the decimal parser.
-inline bool plainInteger(std::string_view word, std::int64_t& value) {
+/// A word that is a plain decimal: an optional sign, then at most 15 digits with at most one
+/// period among them, and nothing else. Most words of an ascii mission are. Its value is
+/// `digits / 10^fractionDigits`, a quotient of two doubles that are exact, so the one division
+/// rounds it exactly as the general decimal parser would.
+inline bool plainDecimal(std::string_view word, std::int64_t& digits, int& fractionDigits) {
     std::size_t i = 0;
     const bool negative = !word.empty() && word[0] == '-';
     if (!word.empty() && (word[0] == '-' || word[0] == '+')) i = 1;
-    if (word.size() == i || word.size() - i > 15) return false;
     std::int64_t magnitude = 0;
+    int count = 0;
+    int afterPoint = -1;  // digits after the period, -1 before one is seen
     for (; i < word.size(); ++i) {
         const char c = word[i];
-        if (c < '0' || c > '9') return false;
-        magnitude = magnitude * 10 + (c - '0');
+        if (c >= '0' && c <= '9') {
+            if (++count > 15) return false;
+            magnitude = magnitude * 10 + (c - '0');
+            if (afterPoint >= 0) ++afterPoint;
+        } else if (c == '.' && afterPoint < 0) {
+            afterPoint = 0;
+        } else {
+            return false;
+        }
     }
-    value = negative ? -magnitude : magnitude;
+    if (count == 0) return false;
+    digits = negative ? -magnitude : magnitude;
+    fractionDigits = afterPoint < 0 ? 0 : afterPoint;
     return true;
 }
 
@@ -55,9 +66,21 @@ inline bool plainInteger(std::string_view word, std::int64_t& value) {
 /// the range of T; a fault naming the field and the word otherwise.
 template <class T>
 T storeNumber(std::string_view word, std::int32_t factor, const LineContext& context, std::string_view name) {
-    std::int64_t whole = 0;
-    const double scaled = plainInteger(word, whole) ? static_cast<double>(whole * factor)
-                                                    : std::nearbyint(MisValue(word) * factor);
+    // A whole number and its product with any factor in use are exact (or out of every field's
+    // range); a decimal is divided once and scaled like the general parser's result.
+    static constexpr double kPowersOfTen[] = {1e0, 1e1, 1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
+                                              1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
+    std::int64_t digits = 0;
+    int fractionDigits = 0;
+    double scaled = 0;
+    if (!plainDecimal(word, digits, fractionDigits)) {
+        scaled = std::nearbyint(MisValue(word) * factor);
+    } else if (fractionDigits == 0) {
+        scaled = static_cast<double>(digits * factor);
+    } else {
+        const double value = static_cast<double>(digits) / kPowersOfTen[fractionDigits];
+        scaled = std::nearbyint(value * factor);
+    }
     // Written so that NaN fails the test too.
     if (!(scaled >= static_cast<double>(std::numeric_limits<T>::min()) &&
           scaled <= static_cast<double>(std::numeric_limits<T>::max()))) {
@@ -277,41 +300,82 @@ void appendBareValues(std::string& out, const R& record) {
 // ---------------------------------------------------------------------------------------------
 // Reading.
 
+struct KeywordRow;
+
+/// Sets a plain field from words 2, 3 ... of a line, `field` pointing at the member.
+using FieldSetter = void (*)(void* field, const WordSplitter& words, const LineContext& context, const KeywordRow& row);
+
 struct KeywordRow {
     std::string_view keyword;
+    std::string_view name;     ///< the field's own keyword, for messages (the alias names it too)
     std::uint16_t ordinal;     ///< position of the row in the record's description
     std::uint8_t wordsNeeded;  ///< a shorter line changes nothing
-    bool unscaled;             ///< the alias that takes the stored value as is
+    std::int32_t factor = 1;   ///< 1 for the alias that takes the stored value as is
+    std::span<const std::uint8_t> order{};
+    /// For a plain field: where the member lies in the C++ record and how a line sets it, so that
+    /// a line goes straight to its field. Rows without a setter (slot lines) walk the description.
+    FieldSetter set = nullptr;
+    std::size_t memberOffset = 0;
 };
 
+/// The keyword table of one record type: a small open-addressing hash over the keywords, which
+/// are matched in any letter case.
 class KeywordTable {
 public:
     explicit KeywordTable(std::vector<KeywordRow> rows);
+
     /// The row whose keyword equals `word` in any letter case, or null.
-    const KeywordRow* find(std::string_view word) const;
+    const KeywordRow* find(std::string_view word) const {
+        const std::size_t mask = slots_.size() - 1;
+        for (std::size_t slot = hash(word) & mask; slots_[slot] != -1; slot = (slot + 1) & mask) {
+            const KeywordRow& row = rows_[static_cast<std::size_t>(slots_[slot])];
+            if (keywordIs(word, row.keyword)) return &row;
+        }
+        return nullptr;
+    }
+
+    /// A hash of a keyword from its length and three of its characters, lower-cased here so that a
+    /// word can be hashed as it stands: cheap, and with the probing it needs no more.
+    static std::size_t hash(std::string_view key) {
+        if (key.empty()) return 0;
+        const auto at = [&key](std::size_t i) {
+            return static_cast<std::size_t>(static_cast<unsigned char>(lowerAscii(key[i])));
+        };
+        return key.size() * 0x9e37u ^ at(0) * 0x45u ^ at(key.size() / 2) * 0x3b1u ^ at(key.size() - 1) * 0x7f1u;
+    }
 
 private:
     std::vector<KeywordRow> rows_;  // sorted by keyword
-    std::vector<std::int16_t> slots_;  // open addressing by a hash of the keyword: row index or -1
+    std::vector<std::int16_t> slots_;  // row index or -1
 };
 
 namespace mis {
+template <class T>
+void setField(void* field, const WordSplitter& words, const LineContext& context, const KeywordRow& row) {
+    readValue(*static_cast<T*>(field), words, 2, row.factor, Ascii{.order = row.order}, context, row.name);
+}
+
 struct KeywordTableBuilder {
+    const void* record;  ///< the record the members are measured from
     std::vector<KeywordRow> rows;
     std::uint16_t ordinal = 0;
 
     template <class T>
-    void field(std::string_view name, std::size_t, const T&, const Ascii& ascii = {}) {
+    void field(std::string_view name, std::size_t, const T& value, const Ascii& ascii = {}) {
         if (ascii.mode == Ascii::Mode::ReadWrite) {
             const auto words = static_cast<std::uint8_t>(1 + valueCount<T>);
-            rows.push_back({name, ordinal, words, false});
-            if (!ascii.unscaledAlias.empty()) rows.push_back({ascii.unscaledAlias, ordinal, words, true});
+            const auto memberOffset = static_cast<std::size_t>(reinterpret_cast<const char*>(&value) -
+                                                               static_cast<const char*>(record));
+            rows.push_back({name, name, ordinal, words, ascii.scale.factor, ascii.order, &setField<T>, memberOffset});
+            if (!ascii.unscaledAlias.empty()) {
+                rows.push_back({ascii.unscaledAlias, name, ordinal, words, 1, ascii.order, &setField<T>, memberOffset});
+            }
         }
         ++ordinal;
     }
     template <class... Tables>
     void slotLines(std::string_view keyword, const Tables&...) {
-        rows.push_back({keyword, ordinal, static_cast<std::uint8_t>(2 + sizeof...(Tables)), false});
+        rows.push_back({keyword, keyword, ordinal, static_cast<std::uint8_t>(2 + sizeof...(Tables))});
         ++ordinal;
     }
     template <class... Counts>
@@ -320,16 +384,15 @@ struct KeywordTableBuilder {
     }
 };
 
-/// Applies one line to the description row it was looked up as.
-class LineApplier {
+/// Applies a slot line to the description row it was looked up as.
+class SlotLineApplier {
 public:
-    LineApplier(const KeywordRow& row, const WordSplitter& words, const LineContext& context)
+    SlotLineApplier(const KeywordRow& row, const WordSplitter& words, const LineContext& context)
         : row_(row), words_(words), context_(context) {}
 
     template <class T>
-    void field(std::string_view name, std::size_t, T& value, const Ascii& ascii = {}) {
-        if (ordinal_++ != row_.ordinal) return;
-        readValue(value, words_, 2, row_.unscaled ? 1 : ascii.scale.factor, ascii, context_, name);
+    void field(std::string_view, std::size_t, T&, const Ascii& = {}) {
+        ++ordinal_;
     }
 
     /// "keyword n v1 v2 v3 v4 v5": the line numbered n (0 to 4) fills slot n + 1; any other
@@ -361,7 +424,7 @@ template <class R>
 const KeywordTable& keywordTableOf() {
     static const KeywordTable table = [] {
         const R record{};
-        mis::KeywordTableBuilder builder;
+        mis::KeywordTableBuilder builder{&record, {}};
         describe(builder, record);
         return KeywordTable(std::move(builder.rows));
     }();
@@ -371,11 +434,15 @@ const KeywordTable& keywordTableOf() {
 /// Applies a keyword line to a record; lines with another keyword, or too few words, change
 /// nothing. Returns whether the line was taken.
 template <class R>
-[[gnu::flatten]] bool applyFieldLine(R& record, const WordSplitter& words, const LineContext& context) {
+bool applyFieldLine(R& record, const WordSplitter& words, const LineContext& context) {
     const KeywordRow* row = keywordTableOf<R>().find(words.word(1));
     if (row == nullptr || words.size() < row->wordsNeeded) return false;
-    mis::LineApplier applier(*row, words, context);
-    describe(applier, record);
+    if (row->set != nullptr) {
+        row->set(reinterpret_cast<char*>(&record) + row->memberOffset, words, context, *row);
+    } else {
+        mis::SlotLineApplier applier(*row, words, context);
+        describe(applier, record);
+    }
     return true;
 }
 

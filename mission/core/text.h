@@ -44,7 +44,8 @@ inline char lowerAscii(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<cha
 inline bool keywordIs(std::string_view word, std::string_view keyword) {
     if (word.size() != keyword.size()) return false;
     for (std::size_t i = 0; i < word.size(); ++i) {
-        if (lowerAscii(word[i]) != keyword[i]) return false;
+        // Most words are written in lower case already: lower-cased only when they differ.
+        if (word[i] != keyword[i] && lowerAscii(word[i]) != keyword[i]) return false;
     }
     return true;
 }

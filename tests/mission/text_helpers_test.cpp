@@ -8,7 +8,9 @@
 #include <ctime>
 #include <limits>
 
+#include "mission/core/error.h"
 #include "mission/core/fixed_text.h"
+#include "mission/core/mis_fields.h"
 #include "mission/core/number_format.h"
 #include "mission/core/text.h"
 #include "mission/core/timestamp.h"
@@ -68,6 +70,49 @@ TEST(MissionMisValue, TheNumberAtTheStartOfAWord) {
     EXPECT_EQ(MisValue("-1e400"), -std::numeric_limits<double>::infinity());
     EXPECT_EQ(MisValue(std::string(400, '9')), std::numeric_limits<double>::infinity());
     EXPECT_EQ(MisValue("0." + std::string(400, '0') + "1"), 0.0);
+}
+
+// The readers store a number through quick paths for plain whole numbers and plain decimals; they
+// must give what the general parser gives, rounding and range faults included.
+template <class T>
+void expectStoredAsTheGeneralParserSays(const std::string& word, std::int32_t factor) {
+    const double expected = std::nearbyint(MisValue(word) * factor);
+    const bool fits = expected >= std::numeric_limits<T>::min() && expected <= std::numeric_limits<T>::max();
+    const LineContext context{"m.mis", 7};
+    try {
+        EXPECT_EQ(storeNumber<T>(word, factor, context, "x"), static_cast<T>(expected)) << word << " x" << factor;
+        EXPECT_TRUE(fits) << word << " x" << factor << " was taken though it does not fit";
+    } catch (const Error& error) {
+        EXPECT_FALSE(fits) << word << " x" << factor << ": " << error.what();
+        EXPECT_EQ(error.fault(), Fault::OutOfRange);
+        EXPECT_EQ(error.line(), 7);
+    }
+}
+
+TEST(MissionStoreNumber, QuickPathsGiveWhatTheGeneralParserGives) {
+    std::vector<std::string> words = {
+        "0",      "-0",        "-0.0",     "7",         "+7.25",      ".5",          "5.",
+        "0.5",    "1.5",       "2.5",      "-2.5",      "0.1",        "0.29",        "-0.00390625",
+        "1.2.3",  "12abc",     "1e3",      "1d2",       "",           "-",           ".",
+        "255",    "256",       "-1",       "32767.5",   "-32768.4",   "2147483647",  "2147483648",
+        "8388607.99609375",    "-8388608", "999999999999999",         "9999999999999999",
+        "0.000000000000001",   "0.0000000000000001",      "123456789.012345",        "21474836.475"};
+    for (std::int64_t v = -2147483648LL; v <= 2147483647LL; v += 104729 * 331) {
+        words.push_back(formatScaled(v, 256));
+        words.push_back(formatScaled(v, 100));
+    }
+    for (const std::string& word : words) {
+        for (std::int32_t factor : {1, 50, 100, 256}) {
+            expectStoredAsTheGeneralParserSays<std::int32_t>(word, factor);
+            expectStoredAsTheGeneralParserSays<std::int16_t>(word, factor);
+            expectStoredAsTheGeneralParserSays<std::uint8_t>(word, factor);
+        }
+    }
+    // Half to even, as the general parser's result is rounded.
+    const LineContext context{"m.mis", 1};
+    EXPECT_EQ(storeNumber<std::int32_t>("2.5", 1, context, "x"), 2);
+    EXPECT_EQ(storeNumber<std::int32_t>("3.5", 1, context, "x"), 4);
+    EXPECT_EQ(storeNumber<std::int32_t>("0.00390625", 256, context, "x"), 1);
 }
 
 TEST(MissionFixedTexts, StripNullsAndFixLength) {
