@@ -69,14 +69,19 @@ void convertOne(Context& context, const ConvertOptions& options, const std::file
         report.from = report.to = from;
         if (options.terrain) setTerrain(mission, *options.terrain);
     }
-    if (outForm == MissionForm::Ascii && !context.quiet) {
-        for (ReportLine& line : asciiSaveLosses(mission)) report.lines.push_back(std::move(line));
-    }
-
     try {
         saveMission(out, mission, outForm, context.createdOn());
     } catch (const Error& error) {
         context.fail(error);
+    }
+    if (outForm == MissionForm::Ascii && !context.quiet) {
+        // What the saved file gives back, read from it rather than written once more.
+        std::optional<std::string> saved;
+        try {
+            saved = readFile(out);
+        } catch (const Error&) {
+        }
+        for (ReportLine& line : asciiSaveLosses(mission, saved)) report.lines.push_back(std::move(line));
     }
     printReport(context, out, report);
 }

@@ -250,7 +250,7 @@ bool numberedInOrder(const Items& items) {
 }
 
 template <class M>
-AsciiLossAnalysis analyse(const M& m) {
+AsciiLossAnalysis analyse(const M& m, std::optional<std::string_view> savedText) {
     using Format = FormatOfT<M>;
     AsciiLossAnalysis result;
     try {
@@ -267,7 +267,10 @@ AsciiLossAnalysis analyse(const M& m) {
 
     M back;
     try {
-        back = readMissionAscii<Format>(writeMissionAscii<Format>(written, Timestamp{}, ""), "");
+        // The saved file serves when no header text had to lose a line end first.
+        back = savedText && lineEnds.empty()
+                   ? readMissionAscii<Format>(*savedText, "")
+                   : readMissionAscii<Format>(writeMissionAscii<Format>(written, Timestamp{}, ""), "");
     } catch (const Error& error) {
         result.losses.push_back({"mission",
                                  {},
@@ -296,13 +299,13 @@ AsciiLossAnalysis analyse(const M& m) {
 
 }  // namespace
 
-AsciiLossAnalysis analyseAsciiSave(const AnyMission& mission) {
-    return std::visit([](const auto& m) { return analyse(m); }, mission);
+AsciiLossAnalysis analyseAsciiSave(const AnyMission& mission, std::optional<std::string_view> savedText) {
+    return std::visit([savedText](const auto& m) { return analyse(m, savedText); }, mission);
 }
 
-std::vector<ReportLine> asciiSaveLosses(const AnyMission& mission) {
+std::vector<ReportLine> asciiSaveLosses(const AnyMission& mission, std::optional<std::string_view> savedText) {
     std::vector<ReportLine> lines;
-    for (AsciiLoss& loss : analyseAsciiSave(mission).losses) {
+    for (AsciiLoss& loss : analyseAsciiSave(mission, savedText).losses) {
         lines.push_back({ReportLine::Kind::Lost, std::move(loss.message)});
     }
     return lines;

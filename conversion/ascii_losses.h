@@ -12,6 +12,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "conversion/conversion_report.h"
@@ -36,10 +37,12 @@ struct AsciiLossAnalysis {
     std::optional<std::string> refused;
 };
 
-AsciiLossAnalysis analyseAsciiSave(const AnyMission& mission);
+/// `savedText`: the ascii file already saved for this mission, when the caller has it; it is then
+/// read back instead of writing the mission once more.
+AsciiLossAnalysis analyseAsciiSave(const AnyMission& mission, std::optional<std::string_view> savedText = {});
 
 /// The losses as report lines of kind Lost; empty when the ascii form carries the mission whole
 /// (and for a model the writer refuses).
-std::vector<ReportLine> asciiSaveLosses(const AnyMission& mission);
+std::vector<ReportLine> asciiSaveLosses(const AnyMission& mission, std::optional<std::string_view> savedText = {});
 
 }  // namespace vok
