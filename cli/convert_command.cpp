@@ -75,11 +75,13 @@ void convertOne(Context& context, const ConvertOptions& options, const std::file
         context.fail(error);
     }
     if (outForm == MissionForm::Ascii && !context.quiet) {
-        // What the saved file gives back, read from it rather than written once more.
+        // What the saved file gives back, read from it rather than written once more; should it
+        // not read, the analysis writes the mission itself.
         std::optional<std::string> saved;
         try {
             saved = readFile(out);
         } catch (const Error&) {
+            saved.reset();
         }
         for (ReportLine& line : asciiSaveLosses(mission, saved)) report.lines.push_back(std::move(line));
     }

@@ -6,7 +6,6 @@
 #include "lists/list_files.h"
 #include "mission/core/item_counts.h"
 #include "tests/cli/cli_fixture.h"
-#include "tests/lists/list_bytes.h"
 
 namespace vok {
 namespace {
