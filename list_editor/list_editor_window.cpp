@@ -1,16 +1,21 @@
 #include "list_editor/list_editor_window.h"
 
 #include <QApplication>
+#include <QCloseEvent>
 #include <QComboBox>
 #include <QEvent>
 #include <QFrame>
 #include <QGroupBox>
+#include <QHBoxLayout>
+#include <QKeyEvent>
+#include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMouseEvent>
 #include <QPushButton>
 #include <QStyledItemDelegate>
 #include <QTimer>
+#include <QVBoxLayout>
 #include <algorithm>
 #include <cmath>
 #include <utility>
@@ -26,33 +31,63 @@ namespace {
 const QString kSelectFirst = QStringLiteral("Please Select a List Entry First!");
 const QString kInvalidId = QStringLiteral("Invalid ID, Or Item ID is already used!\r\nRetry?");
 
-// Geometry of the window, in pixels. The list group and the list box shrink while the edit panel
-// is shown below them.
+// Geometry of the window as it opens, in pixels. The list group takes all the height the window
+// gains, and gives the edit panel (plus one spacing) while editing.
 constexpr int kMargin = 8;
+constexpr int kSpacing = 6;
 constexpr int kWidth = 384;
 constexpr int kTopHeight = 50;
-constexpr int kListTop = 4 + kTopHeight + 4;
 constexpr int kListBoxTop = 18;
-constexpr int kButtonTop = kListTop + kListGroupHeight + kMargin;
-constexpr int kButtonWidth = 86;
-constexpr int kButtonHeight = 30;
-constexpr int kButtonStep = kButtonWidth + kMargin;
-constexpr int kEditPanelHeight = 54;
-constexpr int kHeight = kButtonTop + kButtonHeight + kMargin;
+constexpr int kListBoxBottom = kListGroupHeight - kListBoxTop - kListBoxHeight;
+constexpr int kListBoxEditingBottom = kListGroupEditingHeight - kListBoxTop - kListBoxEditingHeight;
+constexpr int kEditPanelHeight = kListGroupHeight - kListGroupEditingHeight - kSpacing;
+constexpr int kIdGroupWidth = 96;
+constexpr int kButtonWidth = 68;
+constexpr int kListGroupMinimumHeight = 120;
+constexpr std::size_t kUndoDepth = 100;
 
 const QString kStyle = QStringLiteral(
     "QGroupBox { background-color: black; color: white; border: 1px solid #808080; margin-top: 7px; }"
     "QGroupBox::title { subcontrol-origin: margin; subcontrol-position: top left; left: 8px;"
     " padding: 0px 3px; background-color: black; color: white; }");
 
-// A replacement line carries its entry's position in a tag at its end; only the text before it is
-// drawn.
+// A line carries its entry's position in a tag at its end; only the text before it is drawn.
 class HiddenTagDelegate : public QStyledItemDelegate {
   public:
     using QStyledItemDelegate::QStyledItemDelegate;
     QString displayText(const QVariant& value, const QLocale& locale) const override {
         return QStyledItemDelegate::displayText(visibleText(value.toString()), locale);
     }
+};
+
+// A group box with one control kept at fixed distances from its edges as the box is resized.
+class HoldingGroup : public QGroupBox {
+  public:
+    HoldingGroup(const QString& title, QWidget* parent) : QGroupBox(title, parent) {}
+    void hold(QWidget* inner, int top, int bottom) {
+        inner_ = inner;
+        top_ = top;
+        setBottom(bottom);
+    }
+    void setBottom(int bottom) {
+        bottom_ = bottom;
+        place();
+    }
+
+  protected:
+    void resizeEvent(QResizeEvent* event) override {
+        QGroupBox::resizeEvent(event);
+        place();
+    }
+
+  private:
+    void place() {
+        if (inner_ != nullptr)
+            inner_->setGeometry(kMargin, top_, width() - 2 * kMargin, height() - top_ - bottom_);
+    }
+    QWidget* inner_ = nullptr;
+    int top_ = 0;
+    int bottom_ = 0;
 };
 
 // Removes entry `position` (from 1) by moving the last entry into its place.
@@ -67,9 +102,22 @@ QString fileNameOf(int list) {
     return QString::fromLatin1(name.data(), static_cast<qsizetype>(name.size()));
 }
 
+QString textOf(std::string_view text) {
+    return QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+// The category (its place in kCategories) that holds an identifier, "All" left aside.
+int categoryOf(int id) {
+    for (std::size_t i = 1; i < kCategories.size(); ++i) {
+        if (id >= kCategories[i].minId && id <= kCategories[i].maxId) return static_cast<int>(i);
+    }
+    return 0;
+}
+
 template <class W>
-W* named(W* widget, const char* name) {
+W* named(W* widget, const char* name, const char* toolTip) {
     widget->setObjectName(QString::fromLatin1(name));
+    widget->setToolTip(QString::fromUtf8(toolTip));
     return widget;
 }
 
@@ -81,10 +129,7 @@ ListEditorWindow::ListEditorWindow(ui::Seams& seams, ListStore& store, QWidget* 
 
     // Start-up: the members start as declared in EditorState; the lists are loaded already.
     for (int list = 1; list <= kListCount; ++list) cboFile_->addItem(fileNameOf(list));
-    for (const auto& category : kCategories) {
-        cboListType_->addItem(
-            QString::fromLatin1(category.text.data(), static_cast<qsizetype>(category.text.size())));
-    }
+    for (const auto& category : kCategories) cboListType_->addItem(textOf(category.text));
     cboFile_->setCurrentIndex(0);
     chooseList(0);
     cboListType_->setCurrentIndex(0);
@@ -92,85 +137,153 @@ ListEditorWindow::ListEditorWindow(ui::Seams& seams, ListStore& store, QWidget* 
 
     connect(cboFile_, &QComboBox::currentIndexChanged, this, &ListEditorWindow::chooseList);
     connect(cboListType_, &QComboBox::currentIndexChanged, this, &ListEditorWindow::chooseCategory);
+    connect(txtFilter_, &QLineEdit::textChanged, this, &ListEditorWindow::RefreshList);
     connect(cmdAdd_, &QPushButton::clicked, this, &ListEditorWindow::add);
     connect(cmdEdit_, &QPushButton::clicked, this, &ListEditorWindow::edit);
     connect(cmdOK_, &QPushButton::clicked, this, &ListEditorWindow::accept);
     connect(cmdCancel_, &QPushButton::clicked, this, &ListEditorWindow::cancel);
     connect(cmdDelete_, &QPushButton::clicked, this, &ListEditorWindow::remove);
     connect(cmdExit_, &QPushButton::clicked, this, &ListEditorWindow::exitProgram);
+    connect(cmdUndo_, &QPushButton::clicked, this, &ListEditorWindow::undo);
+    connect(txtID_, &QLineEdit::returnPressed, this, &ListEditorWindow::accept);
+    connect(txtDescription_, &QLineEdit::returnPressed, this, &ListEditorWindow::accept);
+    connect(lstMain_, &QListWidget::itemDoubleClicked, this, &ListEditorWindow::edit);
+    lstMain_->installEventFilter(this);
     lstMain_->viewport()->installEventFilter(this);
 }
 
 void ListEditorWindow::buildControls() {
     setObjectName(QStringLiteral("frmMain"));
     setWindowTitle(kEditorTitle);
-    setFixedSize(kWidth, kHeight);
     setStyleSheet(kStyle);
 
-    const int halfWidth = (kWidth - 3 * kMargin) / 2;
-    fraFile_ = named(new QGroupBox(QStringLiteral("File"), this), "fraFile");
-    fraFile_->setGeometry(kMargin, 4, halfWidth, kTopHeight);
-    cboFile_ = named(new QComboBox(fraFile_), "cboFile");
-    cboFile_->setGeometry(kMargin, 18, halfWidth - 2 * kMargin, 24);
+    const auto group = [this](const char* title, QWidget* parent, const char* name) {
+        return named(new HoldingGroup(QString::fromLatin1(title), parent), name, "");
+    };
+    auto* fraFile = group("File", this, "fraFile");
+    cboFile_ = named(new QComboBox(fraFile), "cboFile", "The list file to show and change");
+    fraFile->hold(cboFile_, 18, 8);
+    auto* fraListType = group("List Type", this, "fraListType");
+    cboListType_ = named(new QComboBox(fraListType), "cboListType", "The category of identifiers to show");
+    fraListType->hold(cboListType_, 18, 8);
+    fraFile_ = fraFile;
+    fraListType_ = fraListType;
+    for (QGroupBox* box : {fraFile_, fraListType_}) box->setFixedHeight(kTopHeight);
 
-    fraListType_ = named(new QGroupBox(QStringLiteral("List Type"), this), "fraListType");
-    fraListType_->setGeometry(2 * kMargin + halfWidth, 4, halfWidth, kTopHeight);
-    cboListType_ = named(new QComboBox(fraListType_), "cboListType");
-    cboListType_->setGeometry(kMargin, 18, halfWidth - 2 * kMargin, 24);
+    txtFilter_ = named(new QLineEdit(this), "txtFilter",
+                       "Shows only the entries whose identifier or description holds this text "
+                       "(letter case ignored)");
+    txtFilter_->setPlaceholderText(QStringLiteral("Filter by identifier or description"));
+    txtFilter_->setClearButtonEnabled(true);
 
-    const int innerWidth = kWidth - 2 * kMargin;
-    fraList_ = named(new QGroupBox(QStringLiteral("List"), this), "fraList");
-    fraList_->setGeometry(kMargin, kListTop, innerWidth, kListGroupHeight);
-    lstMain_ = named(new QListWidget(fraList_), "lstMain");
-    lstMain_->setGeometry(kMargin, kListBoxTop, innerWidth - 2 * kMargin, kListBoxHeight);
+    auto* fraList = group("List", this, "fraList");
+    lstMain_ = named(new QListWidget(fraList), "lstMain",
+                     "The entries of the list: double-click or Enter to edit, Delete to delete; "
+                     "a right click shows identifiers or descriptions first");
     lstMain_->setItemDelegate(new HiddenTagDelegate(lstMain_));
     lstMain_->setSelectionMode(QAbstractItemView::SingleSelection);
+    fraList->hold(lstMain_, kListBoxTop, kListBoxBottom);
+    fraList_ = fraList;
+    fraList_->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Expanding);
 
-    // The edit panel fills the room the list gives up while editing.
-    fraEditI_ = named(new QFrame(this), "fraEditI");
-    fraEditI_->setGeometry(kMargin, kListTop + kListGroupHeight - kEditPanelHeight, innerWidth,
-                           kEditPanelHeight);
-    fraID_ = named(new QGroupBox(QStringLiteral("Item ID"), fraEditI_), "fraID");
-    fraID_->setGeometry(0, 0, 96, kEditPanelHeight);
-    txtID_ = named(new QLineEdit(fraID_), "txtID");
-    txtID_->setGeometry(kMargin, 20, 96 - 2 * kMargin, 24);
-    txtID_->setMaxLength(4);
-    fraDescription_ = named(new QGroupBox(QStringLiteral("Item Description"), fraEditI_), "fraDescription");
-    fraDescription_->setGeometry(96 + kMargin, 0, innerWidth - 96 - kMargin, kEditPanelHeight);
-    txtDescription_ = named(new QLineEdit(fraDescription_), "txtDescription");
-    txtDescription_->setGeometry(kMargin, 20, innerWidth - 96 - 3 * kMargin, 24);
+    // The edit panel takes the room the list gives up while editing.
+    fraEditI_ = named(new QFrame(this), "fraEditI", "");
+    fraEditI_->setFixedHeight(kEditPanelHeight);
+    auto* fraID = group("Item ID", fraEditI_, "fraID");
+    txtID_ = named(new QLineEdit(fraID), "txtID", "The identifier, 1 to 9999 (Enter saves, Escape cancels)");
+    fraID->hold(txtID_, 20, kEditPanelHeight - 20 - 24);
+    fraID->setFixedWidth(kIdGroupWidth);
+    auto* fraDescription = group("Item Description", fraEditI_, "fraDescription");
+    txtDescription_ = named(new QLineEdit(fraDescription), "txtDescription",
+                            "The description, at most 37 characters (Enter saves, Escape cancels)");
     txtDescription_->setMaxLength(37);
+    fraDescription->hold(txtDescription_, 20, kEditPanelHeight - 20 - 24);
+    fraID_ = fraID;
+    fraDescription_ = fraDescription;
+    auto* panel = new QHBoxLayout(fraEditI_);
+    panel->setContentsMargins(0, 0, 0, 0);
+    panel->setSpacing(kMargin);
+    panel->addWidget(fraID_);
+    panel->addWidget(fraDescription_, 1);
     fraEditI_->hide();
 
-    // One row of buttons: Exit, Delete, Edit, Add; Cancel and OK take the places of Edit and Add.
-    const auto button = [this](const char* caption, const char* name, int slot) {
-        auto* b = named(new QPushButton(QString::fromLatin1(caption), this), name);
-        b->setGeometry(kMargin + slot * kButtonStep, kButtonTop, kButtonWidth, kButtonHeight);
+    // One row of buttons: Exit, Undo, then Delete, Edit, Add at the right; Cancel and OK take the
+    // places of Edit and Add.
+    const auto button = [this](const char* caption, const char* name, const char* toolTip) {
+        auto* b = named(new QPushButton(QString::fromLatin1(caption), this), name, toolTip);
+        b->setFixedWidth(kButtonWidth);
         return b;
     };
-    cmdExit_ = button("Exit", "cmdExit", 0);
-    cmdDelete_ = button("Delete", "cmdDelete", 1);
-    cmdEdit_ = button("Edit", "cmdEdit", 2);
-    cmdAdd_ = button("Add", "cmdAdd", 3);
-    cmdCancel_ = button("Cancel", "cmdCancel", 2);
-    cmdOK_ = button("OK", "cmdOK", 3);
+    cmdExit_ = button("Exit", "cmdExit", "Ends the program");
+    cmdUndo_ = button("Undo", "cmdUndo", "Puts the list file back as it was before the last change (Ctrl+Z)");
+    cmdDelete_ = button("Delete", "cmdDelete", "Deletes the selected entry from the list file (Delete key)");
+    cmdEdit_ = button("Edit", "cmdEdit", "Changes the selected entry (double-click, Enter)");
+    cmdCancel_ = button("Cancel", "cmdCancel", "Leaves the entry as it was (Escape)");
+    cmdAdd_ = button("Add", "cmdAdd", "Adds a new entry to the list file");
+    cmdOK_ = button("OK", "cmdOK", "Saves the entry to the list file (Enter)");
+    auto* buttons = new QHBoxLayout;
+    buttons->setSpacing(kSpacing);
+    for (QPushButton* b : {cmdExit_, cmdUndo_}) buttons->addWidget(b);
+    buttons->addStretch(1);
+    for (QPushButton* b : {cmdDelete_, cmdEdit_, cmdCancel_, cmdAdd_, cmdOK_}) buttons->addWidget(b);
     cmdCancel_->hide();
     cmdOK_->hide();
+
+    lblStatus_ = named(new QLabel(this), "lblStatus", "What the last change did");
+    lblStatus_->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Fixed);
+    lblStatus_->setMinimumHeight(lblStatus_->fontMetrics().height());
+
+    auto* top = new QHBoxLayout;
+    top->setSpacing(kMargin);
+    top->addWidget(fraFile_);
+    top->addWidget(fraListType_);
+    auto* root = new QVBoxLayout(this);
+    root->setContentsMargins(kMargin, 4, kMargin, kMargin);
+    root->setSpacing(kSpacing);
+    root->addLayout(top);
+    root->addWidget(txtFilter_);
+    root->addWidget(fraList_, 1);
+    root->addWidget(fraEditI_);
+    root->addLayout(buttons);
+    root->addWidget(lblStatus_);
+
+    // The window opens with the list group at its specified height and may then grow or shrink.
+    fraList_->setFixedHeight(kListGroupHeight);
+    const QSize opening = root->totalSizeHint();
+    fraList_->setMinimumHeight(kListGroupMinimumHeight);
+    fraList_->setMaximumHeight(QWIDGETSIZE_MAX);
+    resize(std::max(kWidth, opening.width()), opening.height());
+
+    // Tab follows the controls from the top down and left to right; hidden ones are passed over.
+    const QWidget* order[] = {cboFile_,        cboListType_, txtFilter_, lstMain_,   txtID_,
+                              txtDescription_, cmdExit_,     cmdUndo_,   cmdDelete_, cmdEdit_,
+                              cmdCancel_,      cmdAdd_,      cmdOK_};
+    for (std::size_t i = 1; i < std::size(order); ++i) {
+        setTabOrder(const_cast<QWidget*>(order[i - 1]), const_cast<QWidget*>(order[i]));
+    }
 }
 
 void ListEditorWindow::RefreshList() {
-    const int list = state_.CurrentList;
-    cmdEdit_->setVisible(isItemList(list));
-    cmdAdd_->setVisible(isItemList(list));
+    updateButtons();
 
     lstMain_->clear();
+    const int list = state_.CurrentList;
     const DfType version = versionOfList(list);
+    const QString filter = txtFilter_->text();
+    const auto matches = [&filter](const QString& text) {
+        return text.contains(filter, Qt::CaseInsensitive);
+    };
     QStringList lines;
     if (isItemList(list)) {
-        for (const auto& entry : store_.Entries(version)) {
+        const auto& entries = store_.Entries(version);
+        for (std::size_t i = 0; i < entries.size(); ++i) {
+            const auto& entry = entries[i];
             if (entry.ItemId < state_.MinId || entry.ItemId > state_.MaxId) continue;
-            lines << itemLine(state_.DisplayMode,
-                              descriptionText(store_.ItemDescription(version, entry.ItemId)), entry.ItemId);
+            // Each entry shows its own description, also where two entries share an identifier.
+            const QString description = descriptionText(entry.Description);
+            if (!matches(paddedId(entry.ItemId)) && !matches(description)) continue;
+            lines << itemLine(state_.DisplayMode, description, entry.ItemId) +
+                         EncodeIndexTag(static_cast<int>(i + 1));
         }
     } else if (isReplaceList(list)) {
         const auto& entries = store_.SavedReplacements(version);
@@ -179,7 +292,9 @@ void ListEditorWindow::RefreshList() {
             // ObjectId 0 is the placeholder that keeps an otherwise empty list loadable.
             if (entry.ObjectId == 0 || entry.ObjectId < state_.MinId || entry.ObjectId > state_.MaxId)
                 continue;
-            lines << replacementLine(state_.DisplayMode, version, entry, static_cast<int>(i + 1), store_);
+            const QString line =
+                replacementLine(state_.DisplayMode, version, entry, static_cast<int>(i + 1), store_);
+            if (matches(visibleText(line))) lines << line;
         }
     }
     std::stable_sort(lines.begin(), lines.end(), lineLess);
@@ -202,13 +317,47 @@ int ListEditorWindow::FindItemIndex(int list, int id) const {
 }
 
 bool ListEditorWindow::eventFilter(QObject* watched, QEvent* event) {
-    // A disabled list (while editing) ignores the mouse; filters see its events all the same.
-    if (watched == lstMain_->viewport() && event->type() == QEvent::MouseButtonPress &&
+    // A disabled list (while editing) ignores the mouse; filters see its events all the same. A
+    // quick second right click arrives as a double-click and toggles again rather than editing.
+    if (watched == lstMain_->viewport() &&
+        (event->type() == QEvent::MouseButtonPress || event->type() == QEvent::MouseButtonDblClick) &&
         lstMain_->isEnabled() && static_cast<QMouseEvent*>(event)->button() == Qt::RightButton) {
         toggleDisplayMode();
         return true;
     }
+    if (watched == lstMain_ && event->type() == QEvent::KeyPress && lstMain_->isEnabled()) {
+        const int key = static_cast<QKeyEvent*>(event)->key();
+        if (key == Qt::Key_Delete) {
+            remove();
+            return true;
+        }
+        if (key == Qt::Key_Return || key == Qt::Key_Enter) {
+            edit();
+            return true;
+        }
+    }
     return QWidget::eventFilter(watched, event);
+}
+
+void ListEditorWindow::keyPressEvent(QKeyEvent* event) {
+    // Keys that the focused control leaves alone arrive here: the text boxes keep Ctrl+Z for
+    // their own typing.
+    if (editing_ && event->key() == Qt::Key_Escape) {
+        cancel();
+    } else if (!editing_ && event->matches(QKeySequence::Undo)) {
+        undo();
+    } else {
+        QWidget::keyPressEvent(event);
+    }
+}
+
+void ListEditorWindow::closeEvent(QCloseEvent* event) {
+    if (editing_ && editHoldsUnsavedText() &&
+        !seams_.messages.askYesNo(this, kEditorTitle, QStringLiteral("Discard the entry being edited?"))) {
+        event->ignore();
+        return;
+    }
+    QWidget::closeEvent(event);
 }
 
 void ListEditorWindow::chooseList(int index) {
@@ -230,19 +379,76 @@ void ListEditorWindow::toggleDisplayMode() {
 }
 
 void ListEditorWindow::setEditingLayout(bool editing) {
-    const int innerWidth = kWidth - 2 * kMargin;
-    fraList_->resize(innerWidth, editing ? kListGroupEditingHeight : kListGroupHeight);
-    lstMain_->resize(innerWidth - 2 * kMargin, editing ? kListBoxEditingHeight : kListBoxHeight);
-    fraListType_->setEnabled(!editing);
-    fraFile_->setEnabled(!editing);
-    fraList_->setEnabled(!editing);
-    cmdDelete_->setVisible(!editing);
-    cmdEdit_->setVisible(!editing);
-    cmdAdd_->setVisible(!editing);
-    cmdOK_->setVisible(editing);
-    cmdCancel_->setVisible(editing);
-    fraEditI_->setVisible(editing);
-    if (editing) txtID_->setFocus();
+    editing_ = editing;
+    static_cast<HoldingGroup*>(fraList_)->setBottom(editing ? kListBoxEditingBottom : kListBoxBottom);
+    for (QWidget* browsing : {static_cast<QWidget*>(fraListType_), static_cast<QWidget*>(fraFile_),
+                              static_cast<QWidget*>(txtFilter_), static_cast<QWidget*>(fraList_)}) {
+        browsing->setEnabled(!editing);
+    }
+    updateButtons();
+    layout()->activate();
+    if (editing) {
+        editOpenedWith_ = txtID_->text() + QChar(0) + txtDescription_->text();
+        txtID_->setFocus();
+    }
+}
+
+void ListEditorWindow::updateButtons() {
+    const bool items = isItemList(state_.CurrentList);
+    cmdDelete_->setVisible(!editing_);
+    cmdEdit_->setVisible(!editing_ && items);
+    cmdAdd_->setVisible(!editing_ && items);
+    cmdUndo_->setVisible(!editing_);
+    cmdUndo_->setEnabled(!undoSteps_.empty());
+    cmdOK_->setVisible(editing_);
+    cmdCancel_->setVisible(editing_);
+    fraEditI_->setVisible(editing_);
+}
+
+bool ListEditorWindow::editHoldsUnsavedText() const {
+    return txtID_->text() + QChar(0) + txtDescription_->text() != editOpenedWith_;
+}
+
+void ListEditorWindow::setStatus(const QString& text) {
+    lblStatus_->setText(text);
+}
+
+void ListEditorWindow::showEntry(int position) {
+    const int list = state_.CurrentList;
+    const DfType version = versionOfList(list);
+    const auto& items = store_.Entries(version);
+    const auto& replacements = store_.SavedReplacements(version);
+    int id = 0;
+    if (isItemList(list) && position >= 1 && static_cast<std::size_t>(position) <= items.size()) {
+        id = items[static_cast<std::size_t>(position - 1)].ItemId;
+    } else if (isReplaceList(list) && position >= 1 &&
+               static_cast<std::size_t>(position) <= replacements.size()) {
+        id = replacements[static_cast<std::size_t>(position - 1)].ObjectId;
+    }
+    if (id == 0) return;  // the placeholder of a replacement list is never shown
+
+    QString notes = lblStatus_->text();
+    if (id < state_.MinId || id > state_.MaxId) {
+        const int category = categoryOf(id);
+        cboListType_->setCurrentIndex(category);
+        notes += QStringLiteral(" Now showing %1, where %2 belongs.")
+                     .arg(textOf(kCategories[static_cast<std::size_t>(category)].text), paddedId(id));
+    }
+    const auto rowOf = [this](int wanted) {
+        for (int row = 0; row < lstMain_->count(); ++row) {
+            if (DecodeIndexTag(lstMain_->item(row)->text()) == wanted) return row;
+        }
+        return -1;
+    };
+    if (rowOf(position) < 0 && !txtFilter_->text().isEmpty()) {
+        txtFilter_->clear();
+        notes += QStringLiteral(" The filter was cleared to show %1.").arg(paddedId(id));
+    }
+    const int row = rowOf(position);
+    if (row < 0) return;
+    lstMain_->setCurrentRow(row);
+    lstMain_->scrollToItem(lstMain_->item(row));
+    setStatus(notes.trimmed());
 }
 
 void ListEditorWindow::inform(const QString& text) {
@@ -250,6 +456,7 @@ void ListEditorWindow::inform(const QString& text) {
 }
 
 ListEditorWindow::Outcome ListEditorWindow::applyChange(int which, const std::function<void()>& change) {
+    setStatus({});
     ListChange result = ListChange::Saved;
     try {
         result = store_.changeAndSaveList(which, change);
@@ -298,6 +505,75 @@ bool ListEditorWindow::reloadOrEnd() {
     return true;
 }
 
+ListEditorWindow::Outcome ListEditorWindow::applyUndoableChange(int which,
+                                                                const std::function<void()>& change,
+                                                                const QString& what, int undoPosition) {
+    UndoStep step{which, {}, {}, {}, what, undoPosition};
+    if (isItemList(which)) {
+        step.items = store_.Entries(versionOfList(which));
+    } else {
+        step.replacements = store_.SavedReplacements(versionOfList(which));
+    }
+    const Outcome outcome = applyChange(which, change);
+    if (outcome != Outcome::Saved) return outcome;
+    step.after = store_.stampOf(which);
+    if (undoSteps_.size() == kUndoDepth) undoSteps_.erase(undoSteps_.begin());
+    undoSteps_.push_back(std::move(step));
+    setStatus(fileNameOf(which) + QStringLiteral(": ") + what + QLatin1Char('.'));
+    updateButtons();
+    return outcome;
+}
+
+void ListEditorWindow::undo() {
+    if (editing_ || undoSteps_.empty()) return;
+    setStatus({});
+    const UndoStep step = undoSteps_.back();
+    const QString name = fileNameOf(step.list);
+    // Only a file as this program's last change of it left it is put back: a change another
+    // program made since would be lost.
+    // Other files that changed are taken in first, so that the undo itself is not refused for them.
+    if (!store_.changedListsOnDisk().empty() && !reloadOrEnd()) return;
+    if (store_.stampOf(step.list) != step.after) {
+        std::erase_if(undoSteps_, [&](const UndoStep& s) { return s.list == step.list; });
+        updateButtons();
+        inform(QStringLiteral("Can't Undo: '%1' Was Changed By Another Program Since.\r\n"
+                              "The file was left as it is; its earlier changes can no longer be undone.")
+                   .arg(name));
+        return;
+    }
+    const DfType version = versionOfList(step.list);
+    const Outcome outcome = applyChange(step.list, [&] {
+        if (isItemList(step.list)) {
+            store_.editEntries(version) = step.items;
+        } else {
+            store_.editSavedReplacements(version) = step.replacements;
+        }
+    });
+    if (outcome != Outcome::Saved) return;
+    undoSteps_.pop_back();
+    // The file is again as this program's previous change of it left it.
+    for (auto earlier = undoSteps_.rbegin(); earlier != undoSteps_.rend(); ++earlier) {
+        if (earlier->list != step.list) continue;
+        earlier->after = store_.stampOf(step.list);
+        break;
+    }
+    if (state_.CurrentList != step.list) cboFile_->setCurrentIndex(step.list - 1);
+    setStatus(name + QStringLiteral(": undone, ") + step.what + QLatin1Char('.'));
+    updateButtons();
+    showEntry(step.position);
+}
+
+QString ListEditorWindow::entryText(int list, int position) const {
+    const DfType version = versionOfList(list);
+    const auto at = static_cast<std::size_t>(position - 1);
+    if (isItemList(list)) {
+        const auto& entry = store_.Entries(version).at(at);
+        return itemLine(kIdentifierFirst, descriptionText(entry.Description), entry.ItemId);
+    }
+    return visibleText(replacementLine(kIdentifierFirst, version, store_.SavedReplacements(version).at(at),
+                                       position, store_));
+}
+
 QString ListEditorWindow::selectedLineOrAsk() {
     const auto selected = lstMain_->selectedItems();
     if (selected.isEmpty()) {
@@ -320,17 +596,17 @@ void ListEditorWindow::edit() {
     if (!isItemList(state_.CurrentList)) return;
     const QString line = selectedLineOrAsk();
     if (line.isEmpty()) return;
-    const int id = identifierOfItemLine(line, state_.DisplayMode);
-    const int index = FindItemIndex(state_.CurrentList, id);
-    if (index == 0) return;  // the lines come from the store, so this does not happen
+    // The line names its own entry, also among entries of one identifier.
+    const int index = DecodeIndexTag(line);
+    const auto& entries = store_.Entries(versionOfList(state_.CurrentList));
+    if (index < 1 || static_cast<std::size_t>(index) > entries.size()) return;
+    const ItemListEntry& entry = entries[static_cast<std::size_t>(index - 1)];
     state_.EditMode = 1;
     state_.EditList = state_.CurrentList;
-    state_.EditOriginalId = static_cast<std::int16_t>(id);
+    state_.EditOriginalId = entry.ItemId;
     state_.EditIndex = index;
-    // The box takes four digits; an identifier beyond them cannot be kept and must be replaced.
-    txtID_->setText(id <= 9999 ? QString::number(id) : QString());
-    txtDescription_->setText(descriptionText(
-        store_.ItemDescription(versionOfList(state_.EditList), static_cast<std::int16_t>(id))));
+    txtID_->setText(QString::number(entry.ItemId));
+    txtDescription_->setText(descriptionText(entry.Description));
     setEditingLayout(true);
 }
 
@@ -363,16 +639,21 @@ void ListEditorWindow::accept() {
     }
     const auto index = static_cast<std::size_t>(state_.EditIndex - 1);
     const bool changing = state_.EditMode == 1;
-    switch (applyChange(state_.EditList, [&] {
+    const QString shown = itemLine(kIdentifierFirst, txtDescription_->text(), entry.ItemId);
+    const auto change = [&] {
         auto& entries = store_.editEntries(version);
         if (changing) {
             entries[index] = entry;
         } else {
             entries.push_back(entry);
         }
-    })) {
+    };
+    switch (applyUndoableChange(state_.EditList, change,
+                                (changing ? QStringLiteral("changed ") : QStringLiteral("added ")) + shown,
+                                changing ? state_.EditIndex : 0)) {
         case Outcome::Saved:
             setEditingLayout(false);
+            showEntry(changing ? state_.EditIndex : static_cast<int>(store_.Entries(version).size()));
             break;
         case Outcome::Reloaded:
             // What was typed stays, so OK repeats the change on the lists as they are now; an
@@ -397,14 +678,18 @@ void ListEditorWindow::remove() {
     if (line.isEmpty()) return;
     const int list = state_.CurrentList;
     const DfType version = versionOfList(list);
+    // Every line carries its entry's position, so the selected entry goes even among equal lines.
+    const int p = DecodeIndexTag(line);
     if (isItemList(list)) {
-        const int p = FindItemIndex(list, identifierOfItemLine(line, state_.DisplayMode));
         if (!mayRemove(store_.Entries(version).size(), p, list)) return;
-        applyChange(list, [&] { moveLastInto(store_.editEntries(version), p); });
+        applyUndoableChange(
+            list, [&] { moveLastInto(store_.editEntries(version), p); },
+            QStringLiteral("deleted ") + entryText(list, p), p);
     } else if (isReplaceList(list)) {
-        const int p = DecodeIndexTag(line);
         if (!mayRemove(store_.SavedReplacements(version).size(), p, list)) return;
-        applyChange(list, [&] { moveLastInto(store_.editSavedReplacements(version), p); });
+        applyUndoableChange(
+            list, [&] { moveLastInto(store_.editSavedReplacements(version), p); },
+            QStringLiteral("deleted ") + entryText(list, p), p);
     }
 }
 
@@ -421,8 +706,7 @@ bool ListEditorWindow::mayRemove(std::size_t size, int position, int list) {
 }
 
 void ListEditorWindow::exitProgram() {
-    emit programEnded(0);
-    close();
+    if (close()) emit programEnded(0);
 }
 
 QString loadFailureMessage(const std::exception& error) {

@@ -4,13 +4,16 @@
 // entries. It keeps no list data of its own: every change is made in the store's lists and written
 // under the list folder's lock, then all six files are reloaded, so the window shows what the files
 // hold. A change is applied only to lists that no other program (the converter's "OK-S") changed
-// since they were loaded; otherwise the lists are reloaded and the user repeats the change.
+// since they were loaded; otherwise the lists are reloaded and the user repeats the change. The
+// changes of a session can be undone one after another, each only while no other program has
+// changed its file since.
 
 #include <QString>
 #include <QWidget>
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <vector>
 
 #include "lists/list_store.h"
 #include "ui/seams.h"
@@ -18,6 +21,7 @@
 class QComboBox;
 class QFrame;
 class QGroupBox;
+class QLabel;
 class QLineEdit;
 class QListWidget;
 class QPushButton;
@@ -39,7 +43,8 @@ struct EditorState {
 /// Window title, also the title of every message box of the program.
 inline const QString kEditorTitle = QStringLiteral("Vok Tamber's Item List Editor");
 
-/// Sizes of the list group and the list box in the normal and the editing layout.
+/// Sizes of the list group and the list box in the normal and the editing layout of the window as
+/// it opens; the list takes any room the window gains.
 inline constexpr int kListGroupHeight = 353;
 inline constexpr int kListGroupEditingHeight = 297;
 inline constexpr int kListBoxHeight = 329;
@@ -67,8 +72,21 @@ class ListEditorWindow : public QWidget {
 
   protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    /// Closing the window (Exit too) asks before it drops what the edit panel holds unsaved.
+    void closeEvent(QCloseEvent* event) override;
 
   private:
+    /// What a change left behind, to put its file back as it was before.
+    struct UndoStep {
+        int list = 0;
+        std::vector<ItemListEntry> items;        ///< the item list before the change
+        std::vector<ReplaceEntry> replacements;  ///< the replacement list before the change
+        ListFileStamp after;                     ///< the file as the change (or a later undo) left it
+        QString what;                            ///< "added 2222 = Tank"
+        int position = 0;                        ///< the entry to show once undone; 0 none
+    };
+
     void buildControls();
     void chooseList(int index);
     void chooseCategory(int index);
@@ -79,8 +97,19 @@ class ListEditorWindow : public QWidget {
     void cancel();
     void remove();
     void exitProgram();
+    void undo();
 
     void setEditingLayout(bool editing);
+    /// Shows and hides the buttons for the list shown, the layout and what can be undone.
+    void updateButtons();
+    /// True while the edit panel holds text that differs from what it opened with.
+    bool editHoldsUnsavedText() const;
+    /// Selects entry `position` of the list shown and scrolls to it; when the category or the
+    /// filter hides it, switches to its category or clears the filter first and says so.
+    void showEntry(int position);
+    void setStatus(const QString& text);
+    /// Entry `position` (from 1) of a list as the status line names it: "2222 = Tank".
+    QString entryText(int list, int position) const;
     /// The selected line, or an empty text after telling the user to select one.
     QString selectedLineOrAsk();
     /// True when entry `position` of a list of `size` entries may be removed; a list's only
@@ -99,6 +128,10 @@ class ListEditorWindow : public QWidget {
     /// the lock cannot be had or the write fails, the user hears why and the store, the file and
     /// the list shown stay as they were.
     Outcome applyChange(int which, const std::function<void()>& change);
+    /// applyChange of the user's own change, which Undo can take back; `what` names it in the
+    /// status line, `undoPosition` is the entry to show once it is undone.
+    Outcome applyUndoableChange(int which, const std::function<void()>& change, const QString& what,
+                                int undoPosition);
     /// Reloads all six lists and refreshes the list box; false when they no longer load (the
     /// user was told and the program ends).
     bool reloadOrEnd();
@@ -107,12 +140,16 @@ class ListEditorWindow : public QWidget {
     ui::Seams& seams_;
     ListStore& store_;
     EditorState state_;
+    bool editing_ = false;
+    QString editOpenedWith_;  ///< identifier and description as the edit panel opened
+    std::vector<UndoStep> undoSteps_;
 
     QGroupBox* fraFile_ = nullptr;
     QComboBox* cboFile_ = nullptr;
     QGroupBox* fraListType_ = nullptr;
     QComboBox* cboListType_ = nullptr;
     QGroupBox* fraList_ = nullptr;
+    QLineEdit* txtFilter_ = nullptr;
     QListWidget* lstMain_ = nullptr;
     QFrame* fraEditI_ = nullptr;
     QGroupBox* fraID_ = nullptr;
@@ -125,6 +162,8 @@ class ListEditorWindow : public QWidget {
     QPushButton* cmdAdd_ = nullptr;
     QPushButton* cmdOK_ = nullptr;
     QPushButton* cmdCancel_ = nullptr;
+    QPushButton* cmdUndo_ = nullptr;
+    QLabel* lblStatus_ = nullptr;
 };
 
 /// The message shown when the lists cannot be loaded: "Warning!, There Was an Error In

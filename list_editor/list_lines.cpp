@@ -57,36 +57,22 @@ QString itemLine(std::int16_t displayMode, const QString& description, int id) {
                                            : description + kSeparator + paddedId(id);
 }
 
-int identifierOfItemLine(const QString& line, std::int16_t displayMode) {
-    const QString text = visibleText(line);
-    QString number;
-    if (displayMode == kIdentifierFirst) {
-        const qsizetype at = text.indexOf(kSeparator);
-        number = at < 0 ? text : text.left(at);
-    } else {
-        const qsizetype at = text.lastIndexOf(kSeparator);
-        number = at < 0 ? text : text.mid(at + kSeparator.size());
-    }
-    return static_cast<int>(leadingNumber(number));
-}
-
-QString replacementMarker(DfType source, int target) {
-    return QStringLiteral("=DF%1->DF%2=").arg(source).arg(target);
-}
-
 QString replacementLine(std::int16_t displayMode, DfType source, const ReplaceEntry& entry, int position,
                         const ListStore& store) {
-    QString sourceText = paddedId(entry.ObjectId);
-    QString targetText = paddedId(entry.ReplacementId);
-    if (displayMode != kIdentifierFirst) {
-        const std::string sourceDescription = store.ItemDescription(source, entry.ObjectId);
-        if (!sourceDescription.empty()) sourceText = descriptionText(sourceDescription);
-        const std::string targetDescription =
-            isVersion(entry.NewDfType) ? store.ItemDescription(entry.NewDfType, entry.ReplacementId)
-                                       : std::string();
-        if (!targetDescription.empty()) targetText = descriptionText(targetDescription);
-    }
-    return sourceText + replacementMarker(source, entry.NewDfType) + targetText + EncodeIndexTag(position);
+    const auto side = [&](int version, std::int16_t id) {
+        const bool known = isVersion(version);
+        const auto v = static_cast<DfType>(version);
+        const std::string description = known ? store.ItemDescription(v, id) : std::string();
+        const QString text =
+            description.empty() ? QStringLiteral("(not in list)") : descriptionText(description);
+        const QString label =
+            known ? QString::fromLatin1(versionLabel(v)) : QStringLiteral("DF%1").arg(version);
+        const QString both = displayMode == kIdentifierFirst ? paddedId(id) + QLatin1Char(' ') + text
+                                                             : text + QLatin1Char(' ') + paddedId(id);
+        return both + QStringLiteral(" (") + label + QLatin1Char(')');
+    };
+    return side(source, entry.ObjectId) + QStringLiteral(" -> ") +
+           side(entry.NewDfType, entry.ReplacementId) + EncodeIndexTag(position);
 }
 
 double leadingNumber(const QString& text) {

@@ -1,6 +1,6 @@
 #pragma once
 // The lines of the editor's list box (modGeneral): how item and replacement entries are written
-// as text, the hidden position tag of a replacement line, and the categories of the category
+// as text, the hidden position tag every line carries, and the categories of the category
 // chooser. Pure functions, so the window and its tests share them.
 
 #include <QString>
@@ -45,7 +45,8 @@ QString paddedId(int id);
 /// A description of the list files (Windows-1252 bytes) as text for the window.
 QString descriptionText(std::string_view cp1252);
 
-/// The tag that a replacement line carries at its end: seven tabs, the character 21, then the
+/// The tag that a line carries at its end, so that it names its entry even among lines of equal
+/// text: seven tabs, the character 21, then the
 /// entry's position (from 1) with each digit d written as the character 22 + d.
 QString EncodeIndexTag(int position);
 
@@ -59,16 +60,10 @@ QString visibleText(const QString& line);
 /// "Humvee = 2005" (mode 1) or "2005 = Humvee" (mode 2).
 QString itemLine(std::int16_t displayMode, const QString& description, int id);
 
-/// The identifier an item line shows: the number after the last " = " in mode 1, before the first
-/// " = " in mode 2; 0 when the line shows none.
-int identifierOfItemLine(const QString& line, std::int16_t displayMode);
-
-/// The marker of a replacement of an item of `source` for `target`: "=DF1->DF2=".
-QString replacementMarker(DfType source, int target);
-
-/// The line of entry `position` (from 1) of the replacement list of `source`: source text, marker,
-/// target text and tag in mode 1 (a text is the item's description, or its padded identifier
-/// when it has none), the two identifiers in mode 2.
+/// The line of entry `position` (from 1) of the replacement list of `source`, as a sentence with
+/// the tag at its end: "2005 Humvee (DF2) -> 2050 Tank (DF:LW)" in mode 2, "Humvee 2005 (DF2) ->
+/// Tank 2050 (DF:LW)" in mode 1. Descriptions come from the item lists of the two versions;
+/// "(not in list)" stands for one that is missing.
 QString replacementLine(std::int16_t displayMode, DfType source, const ReplaceEntry& entry, int position,
                         const ListStore& store);
 

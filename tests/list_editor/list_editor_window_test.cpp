@@ -6,6 +6,8 @@
 #include <QComboBox>
 #include <QFrame>
 #include <QGroupBox>
+#include <QLabel>
+#include <QLayout>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
@@ -28,18 +30,19 @@ namespace {
 using testing::FailingFileSystem;
 
 const QString kInvalidId = QStringLiteral("Invalid ID, Or Item ID is already used!\r\nRetry?");
+const QString kSelectFirst = QStringLiteral("Please Select a List Entry First!");
 
-// Lists of a small world: DF1 items in every category, including ids below 1000 and 10000;
-// replacement lines of equal text (DF1 2031, 2032 and 2033 are all "Jeep", DF2 2005 is "five").
+// Lists of a small world: DF1 items in every category, including ids below 1000 and 10000, and
+// 3001 twice (a list from elsewhere); DF1 replacements 2 and 4 are the same entry.
 std::vector<ItemListEntry> df1Items() {
     return {{2005, "Humvee"}, {2001, "apc"},        {500, "Small Rock"}, {1040, "Bush"}, {3001, "Hut"},
-            {7001, "Smoke"},  {10000, "Big Flash"}, {2031, "Jeep"},      {2032, "Jeep"}, {2033, "Jeep"}};
+            {7001, "Smoke"},  {10000, "Big Flash"}, {2031, "Jeep"},      {2032, "Jeep"}, {3001, "Shed"}};
 }
 std::vector<ItemListEntry> df2Items() {
     return {{2001, "one"}, {2002, "two"}, {2003, "three"}, {2004, "four"}, {2005, "five"}};
 }
 std::vector<ReplaceEntry> df1Replacements() {
-    return {{0, 0, 0}, {2, 2031, 2005}, {3, 2031, 2050}, {2, 2032, 2005}, {2, 2033, 2005}};
+    return {{0, 0, 0}, {2, 2031, 2005}, {3, 2031, 2050}, {2, 2031, 2005}, {2, 2032, 2005}};
 }
 
 class ListEditorTest : public ::testing::Test {
@@ -79,12 +82,6 @@ class ListEditorTest : public ::testing::Test {
         return widget;
     }
     QListWidget* list() { return find<QListWidget>("lstMain"); }
-    QStringList comboTexts(const char* name) {
-        QStringList texts;
-        auto* combo = find<QComboBox>(name);
-        for (int i = 0; i < combo->count(); ++i) texts << combo->itemText(i);
-        return texts;
-    }
     QString lastMessage() { return fake.messages.shown.empty() ? QString() : fake.messages.shown.back().text; }
     QStringList lines() {
         QStringList texts;
@@ -95,6 +92,26 @@ class ListEditorTest : public ::testing::Test {
         QStringList texts;
         for (const QString& line : lines()) texts << visibleText(line);
         return texts;
+    }
+    /// The identifiers of the item entries shown, found through the positions the lines carry.
+    std::multiset<int> shownIds() {
+        std::multiset<int> ids;
+        const auto& entries = store->Entries(versionOfList(window->state().CurrentList));
+        for (const QString& line : lines()) ids.insert(entries.at(DecodeIndexTag(line) - 1).ItemId);
+        return ids;
+    }
+    QString selectedLine() {
+        const auto selected = list()->selectedItems();
+        return selected.isEmpty() ? QString() : visibleText(selected.constFirst()->text());
+    }
+    /// The buttons shown, left to right.
+    QStringList buttonsShown() {
+        QStringList names;
+        for (const char* name :
+             {"cmdExit", "cmdUndo", "cmdDelete", "cmdEdit", "cmdCancel", "cmdAdd", "cmdOK"}) {
+            if (find<QPushButton>(name)->isVisible()) names << QString::fromLatin1(name);
+        }
+        return names;
     }
     void click(const char* button) {
         auto* b = find<QPushButton>(button);
@@ -107,8 +124,10 @@ class ListEditorTest : public ::testing::Test {
         auto* combo = find<QComboBox>("cboListType");
         combo->setCurrentIndex(combo->findText(QString::fromLatin1(text)));
     }
-    void select(const QString& visible) {
-        const int row = visibleLines().indexOf(visible);
+    void filter(const char* text) { find<QLineEdit>("txtFilter")->setText(QString::fromUtf8(text)); }
+    void select(const QString& visible, int occurrence = 0) {
+        int row = -1;
+        for (int i = 0; i <= occurrence; ++i) row = visibleLines().indexOf(visible, row + 1);
         ASSERT_GE(row, 0) << visible.toStdString();
         list()->setCurrentRow(row);
     }
@@ -117,6 +136,14 @@ class ListEditorTest : public ::testing::Test {
         find<QLineEdit>("txtDescription")->setText(description);
     }
     bool editing() { return find<QFrame>("fraEditI")->isVisible(); }
+    /// Another program (vok lists learn, for instance) changes list 1.
+    std::vector<ItemListEntry> anotherProgramAdds(ItemListEntry entry) {
+        ListStore other(dir.path());
+        other.InitilizeItemLists();
+        EXPECT_EQ(other.changeAndSaveList(1, [&] { other.editEntries(1).push_back(entry); }),
+                  ListChange::Saved);
+        return other.Entries(1);
+    }
 
     std::vector<ItemListEntry> itemsOnDisk(int list) {
         const auto path = dir / std::string(listFileName(list));
@@ -139,143 +166,191 @@ class ListEditorTest : public ::testing::Test {
     std::unique_ptr<ListEditorWindow> window;
 };
 
-TEST_F(ListEditorTest, StartsOnTheFirstItemListWithAllCategoriesAndNamedControls) {
-    EXPECT_EQ(window->objectName(), QStringLiteral("frmMain"));
-    EXPECT_EQ(window->windowTitle(), kEditorTitle);
-    const auto& s = window->state();
-    EXPECT_EQ(s.CurrentList, 1);
-    EXPECT_EQ(s.DisplayMode, 1);
-    EXPECT_EQ(s.MinId, 0);
-    EXPECT_EQ(s.MaxId, 10000);
+// ---------------------------------------------------------------------------------------------
+// What the list shows
 
-    EXPECT_EQ(comboTexts("cboFile"), QStringList({"DF1Items.vok", "DF2Items.vok", "DF3Items.vok", "DF1Replace.vok",
-                                                  "DF2Replace.vok", "DF3Replace.vok"}));
-    EXPECT_EQ(comboTexts("cboListType"), QStringList({"All", "Decorations", "Vehicles", "Buildings", "Objects",
-                                                      "People", "Markers", "Effects"}));
-    const std::pair<const char*, const char*> groups[] = {{"fraFile", "File"},
-                                                          {"fraListType", "List Type"},
-                                                          {"fraList", "List"},
-                                                          {"fraID", "Item ID"},
-                                                          {"fraDescription", "Item Description"}};
-    for (const auto& [name, caption] : groups) EXPECT_EQ(find<QGroupBox>(name)->title(), caption);
-    const std::pair<const char*, const char*> row[] = {  // one row, left to right
-        {"cmdExit", "Exit"}, {"cmdDelete", "Delete"}, {"cmdEdit", "Edit"}, {"cmdAdd", "Add"}};
-    for (int i = 0; i < 4; ++i) {
-        EXPECT_EQ(find<QPushButton>(row[i].first)->text(), row[i].second);
-        if (i > 0) {
-            EXPECT_LT(find<QPushButton>(row[i - 1].first)->x(), find<QPushButton>(row[i].first)->x());
-            EXPECT_EQ(find<QPushButton>(row[i - 1].first)->y(), find<QPushButton>(row[i].first)->y());
-        }
-    }
-    EXPECT_EQ(find<QPushButton>("cmdOK")->text(), "OK");
-    EXPECT_EQ(find<QPushButton>("cmdCancel")->text(), "Cancel");
-    EXPECT_EQ(find<QLineEdit>("txtID")->maxLength(), 4);
-    EXPECT_EQ(find<QLineEdit>("txtDescription")->maxLength(), 37);
-    EXPECT_EQ(list()->count(), static_cast<int>(df1Items().size()));
-    EXPECT_TRUE(list()->selectedItems().isEmpty());
-}
-
-TEST_F(ListEditorTest, CategoriesShowTheirIdentifierRanges) {
-    const std::pair<const char*, std::set<int>> rows[] = {
-        {"All", {500, 1040, 2001, 2005, 2031, 2032, 2033, 3001, 7001, 10000}},
-        {"Decorations", {500, 1040}},
-        {"Vehicles", {2001, 2005, 2031, 2032, 2033}},
-        {"Buildings", {3001}},
-        {"People", {}},
-        {"Effects", {7001, 10000}},
+TEST_F(ListEditorTest, CategoryAndFilterChooseTheEntriesShown) {
+    const struct {
+        const char* category;
+        const char* filter;  ///< identifier or description, letter case ignored
+        std::multiset<int> ids;
+    } rows[] = {
+        {"All", "", {500, 1040, 2001, 2005, 2031, 2032, 3001, 3001, 7001, 10000}},
+        {"Decorations", "", {500, 1040}},
+        {"Vehicles", "", {2001, 2005, 2031, 2032}},
+        {"Buildings", "", {3001, 3001}},
+        {"People", "", {}},
+        {"Effects", "", {7001, 10000}},
+        {"All", "JEEP", {2031, 2032}},
+        {"All", "hu", {2005, 3001}},
+        {"All", "00", {500, 2001, 2005, 3001, 3001, 7001, 10000}},
+        {"Vehicles", "00", {2001, 2005}},
+        {"All", "40", {1040}},
+        {"All", "nothing like it", {}},
     };
-    for (const auto& [category, ids] : rows) {
-        chooseCategory(category);
-        std::set<int> shown;
-        for (const QString& line : lines()) shown.insert(identifierOfItemLine(line, kDescriptionFirst));
-        EXPECT_EQ(shown, ids) << category;
+    for (const auto& row : rows) {
+        chooseCategory(row.category);
+        filter(row.filter);
+        EXPECT_EQ(shownIds(), row.ids) << row.category << " / " << row.filter;
     }
-    chooseCategory("Vehicles");
-    EXPECT_EQ(window->state().MinId, 2000);
-    EXPECT_EQ(window->state().MaxId, 2999);
+    // The filter survives the reload after a change, and applies to replacement sentences too.
+    filter("jeep");
+    select(QStringLiteral("Jeep = 2032"));
+    click("cmdDelete");
+    EXPECT_EQ(visibleLines(), QStringList({"Jeep = 2031"}));
+    chooseFile(4);
+    filter("hummer");
+    EXPECT_EQ(visibleLines(), QStringList({"Jeep 2031 (DF1) -> Hummer 2050 (DF:LW)"}));
 }
 
 TEST_F(ListEditorTest, RightClickTogglesTheDisplayModeAndTheOrder) {
-    chooseCategory("Decorations");
-    find<QComboBox>("cboListType")->setCurrentIndex(0);
     const QStringList byDescription = {
         "apc = 2001",  "Big Flash = 10000", "Bush = 1040", "Humvee = 2005",     "Hut = 3001",
-        "Jeep = 2031", "Jeep = 2032",       "Jeep = 2033", "Small Rock = 0500", "Smoke = 7001"};
-    EXPECT_EQ(lines(), byDescription);
+        "Jeep = 2031", "Jeep = 2032",       "Shed = 3001", "Small Rock = 0500", "Smoke = 7001"};
+    EXPECT_EQ(visibleLines(), byDescription);
     rightClickList();
     EXPECT_EQ(window->state().DisplayMode, 2);
-    EXPECT_EQ(lines(), QStringList({"0500 = Small Rock", "10000 = Big Flash", "1040 = Bush", "2001 = apc",
-                                    "2005 = Humvee", "2031 = Jeep", "2032 = Jeep", "2033 = Jeep",
-                                    "3001 = Hut", "7001 = Smoke"}));
+    EXPECT_EQ(visibleLines(), QStringList({"0500 = Small Rock", "10000 = Big Flash", "1040 = Bush",
+                                           "2001 = apc", "2005 = Humvee", "2031 = Jeep", "2032 = Jeep",
+                                           "3001 = Hut", "3001 = Shed", "7001 = Smoke"}));
     QTest::mouseClick(list()->viewport(), Qt::LeftButton);  // other buttons do nothing
     EXPECT_EQ(window->state().DisplayMode, 2);
     rightClickList();
-    EXPECT_EQ(lines(), byDescription);
+    EXPECT_EQ(visibleLines(), byDescription);
+    // A quick second right click arrives as a double-click, and toggles again.
+    rightClickList();
+    QTest::mouseDClick(list()->viewport(), Qt::RightButton);
+    EXPECT_EQ(window->state().DisplayMode, 1);
 }
 
-TEST_F(ListEditorTest, ReplacementListsHideAddAndEditAndNeverShowObjectIdZero) {
-    for (int list = 1; list <= kListCount; ++list) {
-        chooseFile(list);
-        EXPECT_EQ(window->state().CurrentList, list);
-        EXPECT_EQ(find<QPushButton>("cmdAdd")->isVisible(), isItemList(list)) << list;
-        EXPECT_EQ(find<QPushButton>("cmdEdit")->isVisible(), isItemList(list)) << list;
-        EXPECT_TRUE(find<QPushButton>("cmdDelete")->isVisible()) << list;
-    }
+TEST_F(ListEditorTest, ReplacementListsReadAsSentencesWithoutTheirPlaceholder) {
     chooseFile(4);
     chooseCategory("Decorations");  // 0..1999 takes in the placeholder's ObjectId 0
     EXPECT_TRUE(lines().isEmpty());
     chooseCategory("All");
     // Source texts from the DF1 list, target texts from the list of the target version.
-    EXPECT_EQ(visibleLines(), QStringList({"Jeep=DF1->DF2=five", "Jeep=DF1->DF2=five", "Jeep=DF1->DF2=five",
-                                           "Jeep=DF1->DF3=Hummer"}));
+    EXPECT_EQ(visibleLines(),
+              QStringList({"Jeep 2031 (DF1) -> five 2005 (DF2)", "Jeep 2031 (DF1) -> five 2005 (DF2)",
+                           "Jeep 2031 (DF1) -> Hummer 2050 (DF:LW)", "Jeep 2032 (DF1) -> five 2005 (DF2)"}));
     rightClickList();
-    EXPECT_EQ(visibleLines(), QStringList({"2031=DF1->DF2=2005", "2031=DF1->DF3=2050", "2032=DF1->DF2=2005",
-                                           "2033=DF1->DF2=2005"}));
+    EXPECT_EQ(visibleLines(),
+              QStringList({"2031 Jeep (DF1) -> 2005 five (DF2)", "2031 Jeep (DF1) -> 2005 five (DF2)",
+                           "2031 Jeep (DF1) -> 2050 Hummer (DF:LW)", "2032 Jeep (DF1) -> 2005 five (DF2)"}));
     chooseFile(5);  // nothing but the placeholder
     EXPECT_TRUE(lines().isEmpty());
-    chooseFile(1);
-    EXPECT_TRUE(find<QPushButton>("cmdAdd")->isVisible());
 }
 
-TEST_F(ListEditorTest, EditingLayoutShrinksTheListAndSwapsTheButtons) {
-    auto* add = find<QPushButton>("cmdAdd");
-    auto* edit = find<QPushButton>("cmdEdit");
-    const QRect addPlace = add->geometry(), editPlace = edit->geometry();
+// ---------------------------------------------------------------------------------------------
+// Layout, buttons, keys
+
+TEST_F(ListEditorTest, ButtonsAndSizesFollowTheLayoutWhateverOKMeets) {
+    const QStringList browsing = {"cmdExit", "cmdUndo", "cmdDelete", "cmdEdit", "cmdAdd"};
+    const QStringList editingRow = {"cmdExit", "cmdCancel", "cmdOK"};
     const auto expectLayout = [&](bool isEditing) {
+        EXPECT_EQ(buttonsShown(), isEditing ? editingRow : browsing);
+        EXPECT_EQ(editing(), isEditing);
         EXPECT_EQ(find<QGroupBox>("fraList")->height(), isEditing ? 297 : 353);
         EXPECT_EQ(list()->height(), isEditing ? 277 : 329);
-        EXPECT_EQ(editing(), isEditing);
-        EXPECT_EQ(find<QPushButton>("cmdOK")->isVisible(), isEditing);
-        EXPECT_EQ(find<QPushButton>("cmdCancel")->isVisible(), isEditing);
-        for (const char* name : {"cmdDelete", "cmdEdit", "cmdAdd"}) {
-            EXPECT_EQ(find<QPushButton>(name)->isVisible(), !isEditing) << name;
-        }
-        for (const char* name : {"cboFile", "cboListType", "lstMain"}) {
+        for (const char* name : {"cboFile", "cboListType", "txtFilter", "lstMain"}) {
             EXPECT_EQ(find<QWidget>(name)->isEnabled(), !isEditing) << name;
         }
     };
     expectLayout(false);
+    EXPECT_FALSE(find<QPushButton>("cmdUndo")->isEnabled());  // nothing to undo yet
     click("cmdAdd");
     expectLayout(true);
-    EXPECT_EQ(find<QPushButton>("cmdOK")->geometry(), addPlace);
-    EXPECT_EQ(find<QPushButton>("cmdCancel")->geometry(), editPlace);
-    // The edit panel lies below the shrunk list, inside the room it gave up.
-    const auto* panel = find<QFrame>("fraEditI");
-    EXPECT_GE(panel->y(), find<QGroupBox>("fraList")->geometry().bottom());
-    EXPECT_LE(panel->geometry().bottom(), add->y());
     rightClickList();  // the list ignores input while editing
     EXPECT_EQ(window->state().DisplayMode, 1);
-    click("cmdCancel");
+
+    typeEntry(QStringLiteral("2005"), QStringLiteral("Tank"));  // used: Retry
+    fake.messages.answers = {true};
+    click("cmdOK");
+    expectLayout(true);
+    const auto changed = anotherProgramAdds({4444, "Wall"});
+    typeEntry(QStringLiteral("2222"), QStringLiteral("Tank"));
+    click("cmdOK");  // reloaded: nothing changed, the panel stays
+    EXPECT_TRUE(lastMessage().startsWith(QStringLiteral("The Lists Were Changed By Another Program")));
+    expectLayout(true);
+    EXPECT_EQ(itemsOnDisk(1), changed);
+    click("cmdOK");
     expectLayout(false);
-    EXPECT_EQ(itemsOnDisk(1), df1Items());
+    EXPECT_TRUE(find<QPushButton>("cmdUndo")->isEnabled());
+    chooseFile(4);  // replacement lists have no Add and Edit
+    EXPECT_EQ(buttonsShown(), QStringList({"cmdExit", "cmdUndo", "cmdDelete"}));
+    chooseFile(3);
+    EXPECT_EQ(buttonsShown(), browsing);
+
+    // The window grows and shrinks; the list takes the room.
+    window->resize(window->width() + 50, window->height() + 100);
+    window->layout()->activate();
+    EXPECT_EQ(find<QGroupBox>("fraList")->height(), 453);
+    EXPECT_EQ(list()->height(), 429);
 }
 
+TEST_F(ListEditorTest, KeysAndDoubleClickDoWhatTheButtonsDo) {
+    chooseFile(2);
+    QTest::keyClick(list(), Qt::Key_Delete);  // the rules of the button
+    EXPECT_EQ(lastMessage(), kSelectFirst);
+    select(QStringLiteral("two = 2002"));
+    QTest::keyClick(list(), Qt::Key_Delete);  // no confirmation; the last entry fills the hole
+    EXPECT_EQ(itemsOnDisk(2),
+              (std::vector<ItemListEntry>{{2001, "one"}, {2005, "five"}, {2003, "three"}, {2004, "four"}}));
+    QTest::keyClick(list(), Qt::Key_Z, Qt::ControlModifier);  // Undo
+    EXPECT_EQ(itemsOnDisk(2), df2Items());
+
+    const QPoint three =
+        list()->visualItemRect(list()->item(visibleLines().indexOf("three = 2003"))).center();
+    QTest::mouseClick(list()->viewport(), Qt::LeftButton, {}, three);  // a double-click, as a mouse sends it
+    QTest::mouseDClick(list()->viewport(), Qt::LeftButton, {}, three);
+    ASSERT_TRUE(editing());
+    EXPECT_EQ(find<QLineEdit>("txtID")->text(), QStringLiteral("2003"));
+    find<QLineEdit>("txtDescription")->setText(QStringLiteral("THREE"));
+    QTest::keyClick(find<QLineEdit>("txtDescription"), Qt::Key_Escape);  // Cancel
+    EXPECT_FALSE(editing());
+    EXPECT_EQ(itemsOnDisk(2), df2Items());
+
+    select(QStringLiteral("four = 2004"));
+    QTest::keyClick(list(), Qt::Key_Return);  // Edit
+    ASSERT_TRUE(editing());
+    find<QLineEdit>("txtDescription")->setText(QStringLiteral("FOUR"));
+    QTest::keyClick(find<QLineEdit>("txtID"), Qt::Key_Return);  // OK
+    EXPECT_FALSE(editing());
+    EXPECT_EQ(itemsOnDisk(2)[3], (ItemListEntry{2004, "FOUR"}));
+    EXPECT_EQ(fake.messages.shown.size(), 1u);
+}
+
+TEST_F(ListEditorTest, TabFollowsTheVisibleControlsAndEveryControlHasATip) {
+    window->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
+    const auto tabRound = [&](QWidget* start) {
+        QStringList names;
+        start->setFocus();
+        for (int i = 0; i < 10; ++i) {
+            QWidget* focused = QApplication::focusWidget();
+            names << focused->objectName();
+            EXPECT_FALSE(focused->toolTip().isEmpty()) << focused->objectName().toStdString();
+            QTest::keyClick(focused, Qt::Key_Tab);
+            if (QApplication::focusWidget() == start) break;
+        }
+        return names;
+    };
+    EXPECT_EQ(tabRound(find<QWidget>("cboFile")),
+              QStringList({"cboFile", "cboListType", "txtFilter", "lstMain", "cmdExit", "cmdDelete",
+                           "cmdEdit", "cmdAdd"}));
+    click("cmdAdd");
+    EXPECT_EQ(tabRound(find<QWidget>("txtID")),
+              QStringList({"txtID", "txtDescription", "cmdExit", "cmdCancel", "cmdOK"}));
+}
+
+// ---------------------------------------------------------------------------------------------
+// Changing entries
+
 TEST_F(ListEditorTest, AddAcceptsUnusedIdentifiersFrom1To9999) {
-    const std::pair<const char*, std::int16_t> cases[] = {  // typed, the identifier added (0: refused)
-        {"2005", 0},  // already used
-        {"0", 0}, {"", 0}, {"abc", 0}, {"-5", 0},
-        {"1e4", 0},  // 10000: one beyond the last identifier
-        {"1", 1}, {"9999", 9999}, {"42x", 42}};
+    // Typed, and the identifier added (0: refused). 2005 is used; 1e4 is 10000, one beyond the last
+    // identifier; five digits are refused rather than cut to four.
+    const std::pair<const char*, std::int16_t> cases[] = {
+        {"2005", 0}, {"0", 0},     {"", 0},  {"abc", 0},     {"-5", 0},
+        {"1e4", 0},  {"20061", 0}, {"1", 1}, {"9999", 9999}, {"42x", 42}};
     for (const auto& [typed, added] : cases) {
         SCOPED_TRACE(typed);
         reset();
@@ -314,9 +389,6 @@ TEST_F(ListEditorTest, EditingKeepsOrChangesTheIdentifierInPlace) {
     rightClickList();  // identifier first: Edit reads the identifier at the front
     select(QStringLiteral("2005 = Humvee"));
     click("cmdEdit");
-    EXPECT_EQ(window->state().EditMode, 1);
-    EXPECT_EQ(window->state().EditOriginalId, 2005);
-    EXPECT_EQ(window->state().EditIndex, 1);
     EXPECT_EQ(find<QLineEdit>("txtID")->text(), QStringLiteral("2005"));
     EXPECT_EQ(find<QLineEdit>("txtDescription")->text(), QStringLiteral("Humvee"));
     find<QLineEdit>("txtDescription")->setText(QStringLiteral("Hummer"));
@@ -340,7 +412,7 @@ TEST_F(ListEditorTest, EditingKeepsOrChangesTheIdentifierInPlace) {
     click("cmdOK");
     expected[0].ItemId = 2222;
     EXPECT_EQ(itemsOnDisk(1), expected);
-    EXPECT_TRUE(lines().contains(QStringLiteral("2222 = Hummer")));
+    EXPECT_TRUE(visibleLines().contains(QStringLiteral("2222 = Hummer")));
     EXPECT_EQ(window->state().DisplayMode, 2);
 }
 
@@ -359,42 +431,153 @@ TEST_F(ListEditorTest, DescriptionsAreStoredInTheListCodePage) {
     click("cmdOK");
     EXPECT_FALSE(editing());
     EXPECT_EQ(itemsOnDisk(1).back(), (ItemListEntry{2222, "Caf\xE9 \x80 Tank"}));
-    EXPECT_TRUE(lines().contains(QStringLiteral("Café € Tank = 2222")));
+    EXPECT_TRUE(visibleLines().contains(QStringLiteral("Café € Tank = 2222")));
 }
 
-TEST_F(ListEditorTest, DeletingMovesTheLastEntryIntoTheHole) {
+// A list from elsewhere may hold an identifier twice, and a replacement list one entry twice: each
+// line names its own entry, so Edit and Delete act on the one selected.
+TEST_F(ListEditorTest, EditAndDeleteActOnTheSelectedOneOfEqualEntries) {
+    auto expected = df1Items();
+    select(QStringLiteral("Shed = 3001"));
+    click("cmdEdit");
+    EXPECT_EQ(find<QLineEdit>("txtDescription")->text(), QStringLiteral("Shed"));
+    find<QLineEdit>("txtDescription")->setText(QStringLiteral("Barn"));
+    click("cmdOK");
+    expected[9].Description = "Barn";
+    EXPECT_EQ(itemsOnDisk(1), expected);
+    select(QStringLiteral("Hut = 3001"));
     click("cmdDelete");
-    ASSERT_EQ(fake.messages.shown.size(), 1u);
-    EXPECT_EQ(fake.messages.shown[0].text, QStringLiteral("Please Select a List Entry First!"));
+    expected[4] = expected[9];
+    expected.pop_back();
+    EXPECT_EQ(itemsOnDisk(1), expected);
+    EXPECT_TRUE(fake.messages.shown.empty());
 
+    for (const int occurrence : {0, 1}) {  // entries 2 and 4, in list order
+        SCOPED_TRACE(occurrence);
+        reset();
+        chooseFile(4);
+        select(QStringLiteral("Jeep 2031 (DF1) -> five 2005 (DF2)"), occurrence);
+        const int position = DecodeIndexTag(list()->currentItem()->text());
+        EXPECT_EQ(position, occurrence == 0 ? 2 : 4);
+        click("cmdDelete");
+        auto replacements = df1Replacements();
+        replacements[static_cast<std::size_t>(position - 1)] = replacements.back();
+        replacements.pop_back();
+        EXPECT_EQ(replacementsOnDisk(4), replacements);
+    }
+}
+
+TEST_F(ListEditorTest, AddAndEditSelectTheEntryAndSwitchToItsCategory) {
+    chooseCategory("Buildings");
+    click("cmdAdd");
+    typeEntry(QStringLiteral("2222"), QStringLiteral("Tank"));
+    click("cmdOK");
+    EXPECT_EQ(find<QComboBox>("cboListType")->currentText(), QStringLiteral("Vehicles"));
+    EXPECT_EQ(selectedLine(), QStringLiteral("Tank = 2222"));
+    const QString status = find<QLabel>("lblStatus")->text();
+    EXPECT_TRUE(status.contains(QStringLiteral("Vehicles"))) << status.toStdString();
+
+    filter("jeep");  // a filter that the changed entry no longer matches is cleared
+    select(QStringLiteral("Jeep = 2032"));
+    click("cmdEdit");
+    find<QLineEdit>("txtDescription")->setText(QStringLiteral("Willys"));
+    click("cmdOK");
+    EXPECT_EQ(find<QLineEdit>("txtFilter")->text(), QString());
+    EXPECT_EQ(selectedLine(), QStringLiteral("Willys = 2032"));
+}
+
+TEST_F(ListEditorTest, ClosingWhileTheEditPanelHoldsUnsavedTextAsksFirst) {
+    const struct {
+        bool edit;     ///< else Add
+        bool type;     ///< change what the panel opened with
+        bool viaExit;  ///< else the window is closed
+        bool answer;   ///< to the question, when it is asked
+    } rows[] = {{false, false, true, false},
+                {true, false, false, false},
+                {false, true, true, false},
+                {false, true, false, true},
+                {true, true, false, false}};
+    for (const auto& row : rows) {
+        SCOPED_TRACE(::testing::Message() << row.edit << row.type << row.viaExit << row.answer);
+        reset();
+        QSignalSpy ended(window.get(), &ListEditorWindow::programEnded);
+        if (row.edit) select(QStringLiteral("Humvee = 2005"));
+        click(row.edit ? "cmdEdit" : "cmdAdd");
+        if (row.type) find<QLineEdit>("txtDescription")->setText(QStringLiteral("Tank"));
+        fake.messages.answers = {row.answer};
+        if (row.viaExit) {
+            click("cmdExit");
+        } else {
+            window->close();
+        }
+        const bool closes = !row.type || row.answer;
+        EXPECT_EQ(fake.messages.shown.size(), row.type ? 1u : 0u);
+        EXPECT_EQ(lastMessage(), row.type ? QStringLiteral("Discard the entry being edited?") : QString());
+        EXPECT_EQ(window->isVisible(), !closes);
+        EXPECT_EQ(ended.count(), row.viaExit && closes ? 1 : 0);
+        EXPECT_EQ(find<QLineEdit>("txtDescription")->text(), row.type ? "Tank" : (row.edit ? "Humvee" : ""));
+        EXPECT_EQ(itemsOnDisk(1), df1Items());
+    }
+}
+
+// ---------------------------------------------------------------------------------------------
+// Undo
+
+TEST_F(ListEditorTest, UndoPutsTheListFilesBackStepByStep) {
+    const std::string items2 = bytesOf(2), replacements = bytesOf(4);
+    click("cmdAdd");
+    typeEntry(QStringLiteral("2222"), QStringLiteral("Tank"));
+    click("cmdOK");
+    select(QStringLiteral("Humvee = 2005"));
+    click("cmdEdit");
+    typeEntry(QStringLiteral("2006"), QStringLiteral("Hummer"));
+    click("cmdOK");
+    const auto afterEdits = itemsOnDisk(1);
     chooseFile(2);
     select(QStringLiteral("two = 2002"));
     click("cmdDelete");
-    EXPECT_EQ(fake.messages.shown.size(), 1u);  // no confirmation
-    const auto items = df2Items();
-    EXPECT_EQ(itemsOnDisk(2), (std::vector<ItemListEntry>{items[0], items[4], items[2], items[3]}));
-    EXPECT_EQ(visibleLines(), QStringList({"five = 2005", "four = 2004", "one = 2001", "three = 2003"}));
-    EXPECT_EQ(itemsOnDisk(1), df1Items());  // the other lists are not touched
+    chooseFile(4);
+    select(QStringLiteral("Jeep 2031 (DF1) -> Hummer 2050 (DF:LW)"));
+    click("cmdDelete");
+
+    click("cmdUndo");
+    EXPECT_EQ(bytesOf(4), replacements);  // a deletion leaves the file its length
+    EXPECT_EQ(selectedLine(), QStringLiteral("Jeep 2031 (DF1) -> Hummer 2050 (DF:LW)"));
+    click("cmdUndo");
+    EXPECT_EQ(window->state().CurrentList, 2);  // the editor shows the list it changed back
+    EXPECT_EQ(bytesOf(2), items2);
+    EXPECT_EQ(selectedLine(), QStringLiteral("two = 2002"));
+    EXPECT_EQ(itemsOnDisk(1), afterEdits);
+    click("cmdUndo");
+    EXPECT_EQ(selectedLine(), QStringLiteral("Humvee = 2005"));
+    click("cmdUndo");
+    EXPECT_EQ(itemsOnDisk(1), df1Items());
+    EXPECT_FALSE(find<QPushButton>("cmdUndo")->isEnabled());
+    EXPECT_TRUE(fake.messages.shown.empty());
 }
 
-TEST_F(ListEditorTest, DeletingAReplacementRemovesTheEntryOfTheSelectedLineAmongEqualLines) {
-    for (const int row : {0, 1, 2}) {  // the three "Jeep=DF1->DF2=five" lines come first
-        SCOPED_TRACE(row);
-        reset();
-        chooseFile(4);
-        ASSERT_EQ(visibleText(lines()[row]), QStringLiteral("Jeep=DF1->DF2=five"));
-        const int position = DecodeIndexTag(lines()[row]);
-        // The positions the equal lines carry are the entries 2, 4 and 5, in list order.
-        EXPECT_EQ(position, (std::array{2, 4, 5})[static_cast<std::size_t>(row)]);
-        list()->setCurrentRow(row);
-        click("cmdDelete");
-        auto expected = df1Replacements();
-        expected[static_cast<std::size_t>(position - 1)] = expected.back();
-        expected.pop_back();
-        EXPECT_EQ(replacementsOnDisk(4), expected);
-        EXPECT_EQ(lines().size(), 3);
-    }
+TEST_F(ListEditorTest, UndoIsRefusedWhenAnotherProgramChangedTheFileSince) {
+    click("cmdAdd");
+    typeEntry(QStringLiteral("2222"), QStringLiteral("Tank"));
+    click("cmdOK");
+    chooseFile(2);
+    select(QStringLiteral("two = 2002"));
+    click("cmdDelete");
+    const auto changed = anotherProgramAdds({4444, "Wall"});
+
+    click("cmdUndo");  // DF2Items.vok is as the editor left it
+    EXPECT_EQ(itemsOnDisk(2), df2Items());
+    EXPECT_TRUE(fake.messages.shown.empty());
+    click("cmdUndo");
+    ASSERT_EQ(fake.messages.shown.size(), 1u);
+    EXPECT_TRUE(lastMessage().contains(QStringLiteral("DF1Items.vok"))) << lastMessage().toStdString();
+    EXPECT_EQ(itemsOnDisk(1), changed);
+    EXPECT_EQ(store->Entries(1), changed);
+    EXPECT_FALSE(find<QPushButton>("cmdUndo")->isEnabled());
 }
+
+// ---------------------------------------------------------------------------------------------
+// Failures, and other programs on the same folder
 
 TEST_F(ListEditorTest, TheOnlyEntryOfAListIsNotDeleted) {
     for (const int listNumber : {3, 6}) {
@@ -508,13 +691,14 @@ TEST_F(ListEditorTest, AConverterSaveAfterTheEditorsChangesKeepsThem) {
     click("cmdOK");
     chooseFile(4);
     rightClickList();
-    select(QStringLiteral("2032=DF1->DF2=2005"));
+    select(QStringLiteral("2032 Jeep (DF1) -> 2005 five (DF2)"));
     click("cmdDelete");
     ASSERT_TRUE(fake.messages.shown.empty());
 
     converter.RememberAndSaveReplacement(1, 3, 1040, 2050);  // "OK-S"
 
-    const std::vector<ReplaceEntry> both = {{0, 0, 0}, {2, 2031, 2005}, {3, 2031, 2050}, {2, 2033, 2005}, {3, 1040, 2050}};
+    const std::vector<ReplaceEntry> both = {
+        {0, 0, 0}, {2, 2031, 2005}, {3, 2031, 2050}, {2, 2031, 2005}, {3, 1040, 2050}};
     EXPECT_EQ(replacementsOnDisk(4), both);
     EXPECT_EQ(itemsOnDisk(1).back(), (ItemListEntry{2222, "Tank"}));
     EXPECT_EQ(converter.SavedReplacements(1), both);
@@ -526,11 +710,10 @@ TEST_F(ListEditorTest, AnEditorDeleteAfterAConverterSaveReloadsFirstAndKeepsTheC
     converter.InitilizeItemLists();
     chooseFile(4);
     rightClickList();
-    const QStringList before = lines();
 
     converter.RememberAndSaveReplacement(1, 3, 1040, 2050);  // "OK-S" while the editor is open
     const std::string saved = bytesOf(4);
-    select(QStringLiteral("2032=DF1->DF2=2005"));
+    select(QStringLiteral("2032 Jeep (DF1) -> 2005 five (DF2)"));
     click("cmdDelete");
 
     ASSERT_EQ(fake.messages.shown.size(), 1u);
@@ -539,15 +722,15 @@ TEST_F(ListEditorTest, AnEditorDeleteAfterAConverterSaveReloadsFirstAndKeepsTheC
                                                                      "Action On The Lists As They Are Now."));
     EXPECT_FALSE(fake.messages.shown[0].yesNo);
     EXPECT_EQ(bytesOf(4), saved);  // the first attempt changed nothing
-    EXPECT_EQ(lines().size(), before.size() + 1);
-    EXPECT_TRUE(visibleLines().contains(QStringLiteral("1040=DF1->DF3=2050")));
+    EXPECT_TRUE(visibleLines().contains(QStringLiteral("1040 Bush (DF1) -> 2050 Hummer (DF:LW)")));
     EXPECT_TRUE(list()->selectedItems().isEmpty());
 
-    select(QStringLiteral("2032=DF1->DF2=2005"));  // the user repeats it
+    select(QStringLiteral("2032 Jeep (DF1) -> 2005 five (DF2)"));  // the user repeats it
     click("cmdDelete");
     EXPECT_EQ(fake.messages.shown.size(), 1u);
     EXPECT_EQ(replacementsOnDisk(4),
-              (std::vector<ReplaceEntry>{{0, 0, 0}, {2, 2031, 2005}, {3, 2031, 2050}, {3, 1040, 2050}, {2, 2033, 2005}}));
+              (std::vector<ReplaceEntry>{
+                  {0, 0, 0}, {2, 2031, 2005}, {3, 2031, 2050}, {2, 2031, 2005}, {3, 1040, 2050}}));
 }
 
 // Another program changes the list while an entry is being added or edited: the editor reloads and
@@ -624,25 +807,6 @@ TEST_F(ListEditorTest, ALockedFolderIsReportedAndNothingIsWritten) {
     click("cmdOK");
     EXPECT_FALSE(editing());
     EXPECT_EQ(itemsOnDisk(2).back(), (ItemListEntry{2006, "six"}));
-}
-
-TEST_F(ListEditorTest, ExitEndsTheProgram) {
-    QSignalSpy ended(window.get(), &ListEditorWindow::programEnded);
-    click("cmdExit");
-    ASSERT_EQ(ended.count(), 1);
-    EXPECT_EQ(ended.at(0).at(0).toInt(), 0);
-    EXPECT_FALSE(window->isVisible());
-}
-
-TEST_F(ListEditorTest, FindsEntriesOfItemListsOnly) {
-    EXPECT_EQ(window->FindItemIndex(1, 2005), 1);
-    EXPECT_EQ(window->FindItemIndex(1, 10000), 7);
-    EXPECT_EQ(window->FindItemIndex(2, 2005), 5);
-    EXPECT_EQ(window->FindItemIndex(1, 4444), 0);
-    EXPECT_EQ(window->FindItemIndex(4, 2031), 0);
-    EXPECT_TRUE(window->ItemIdUsed(3, 2050));
-    EXPECT_FALSE(window->ItemIdUsed(6, 2050));
-    EXPECT_FALSE(window->ItemIdUsed(0, 2005));
 }
 
 // A list that cannot be loaded at start: the window never opens and the program ends with 1.

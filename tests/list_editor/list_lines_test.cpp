@@ -44,39 +44,52 @@ TEST(ListEditorItemLines, ShowFourDigitIdentifiersInBothOrders) {
         {2005, "Humvee", "Humvee = 2005", "2005 = Humvee"},
         {40, "Crate", "Crate = 0040", "0040 = Crate"},
         {10000, "Big Flash", "Big Flash = 10000", "10000 = Big Flash"},
-        {7, "a = b", "a = b = 0007", "0007 = a = b"},
         {3001, "", " = 3001", "3001 = "},
     };
     for (const auto& row : rows) {
-        const QString mode1 = itemLine(kDescriptionFirst, QString::fromUtf8(row.description), row.id);
-        const QString mode2 = itemLine(kIdentifierFirst, QString::fromUtf8(row.description), row.id);
-        EXPECT_EQ(mode1, QString::fromUtf8(row.mode1));
-        EXPECT_EQ(mode2, QString::fromUtf8(row.mode2));
-        EXPECT_EQ(identifierOfItemLine(mode1, kDescriptionFirst), row.id) << row.mode1;
-        EXPECT_EQ(identifierOfItemLine(mode2, kIdentifierFirst), row.id) << row.mode2;
+        EXPECT_EQ(itemLine(kDescriptionFirst, QString::fromUtf8(row.description), row.id),
+                  QString::fromUtf8(row.mode1));
+        EXPECT_EQ(itemLine(kIdentifierFirst, QString::fromUtf8(row.description), row.id),
+                  QString::fromUtf8(row.mode2));
     }
 }
 
-TEST(ListEditorReplacementLines, UseDescriptionsOrIdentifiersAndTheMarker) {
+TEST(ListEditorReplacementLines, ReadAsSentencesWithDescriptionsOfBothVersions) {
     testing::TempDir dir;
     dir.write("DF1Items.vok", encodeItemList({{1040, "Bush"}}));
     dir.write("DF2Items.vok", encodeItemList({{2005, "Humvee"}}));
-    dir.write("DF3Items.vok", encodeItemList({{2050, "Hummer"}}));
+    dir.write("DF3Items.vok", encodeItemList({{2050, "Tank"}}));
     for (const char* name : {"DF1Replace.vok", "DF2Replace.vok", "DF3Replace.vok"}) {
         dir.write(name, encodeReplaceList({{0, 0, 0}}));
     }
     ListStore store(dir.path());
     store.InitilizeItemLists();
 
-    const ReplaceEntry described{2, 1040, 2005};
-    EXPECT_EQ(replacementLine(kDescriptionFirst, 1, described, 3, store),
-              QStringLiteral("Bush=DF1->DF2=Humvee") + EncodeIndexTag(3));
-    EXPECT_EQ(replacementLine(kIdentifierFirst, 1, described, 3, store),
-              QStringLiteral("1040=DF1->DF2=2005") + EncodeIndexTag(3));
-    // No description in the source's or the target's list: the padded identifier stands in.
-    EXPECT_EQ(replacementLine(kDescriptionFirst, 1, {3, 77, 2005}, 12, store),
-              QStringLiteral("0077=DF1->DF3=2005") + EncodeIndexTag(12));
-    EXPECT_EQ(replacementMarker(3, 1), QStringLiteral("=DF3->DF1="));
+    const struct {
+        DfType source;
+        ReplaceEntry entry;
+        const char* mode1;
+        const char* mode2;
+    } rows[] = {
+        {2,
+         {3, 2005, 2050},
+         "Humvee 2005 (DF2) -> Tank 2050 (DF:LW)",
+         "2005 Humvee (DF2) -> 2050 Tank (DF:LW)"},
+        {1,
+         {3, 77, 2005},
+         "(not in list) 0077 (DF1) -> (not in list) 2005 (DF:LW)",
+         "0077 (not in list) (DF1) -> 2005 (not in list) (DF:LW)"},
+        {1,
+         {7, 1040, 2005},
+         "Bush 1040 (DF1) -> (not in list) 2005 (DF7)",
+         "1040 Bush (DF1) -> 2005 (not in list) (DF7)"},
+    };
+    for (const auto& row : rows) {
+        const QString mode1 = replacementLine(kDescriptionFirst, row.source, row.entry, 12, store);
+        EXPECT_EQ(mode1, QString::fromUtf8(row.mode1) + EncodeIndexTag(12));
+        EXPECT_EQ(replacementLine(kIdentifierFirst, row.source, row.entry, 3, store),
+                  QString::fromUtf8(row.mode2) + EncodeIndexTag(3));
+    }
 }
 
 }  // namespace
