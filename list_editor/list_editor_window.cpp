@@ -255,11 +255,11 @@ void ListEditorWindow::buildControls() {
     resize(std::max(kWidth, opening.width()), opening.height());
 
     // Tab follows the controls from the top down and left to right; hidden ones are passed over.
-    const QWidget* order[] = {cboFile_,        cboListType_, txtFilter_, lstMain_,   txtID_,
+    QWidget* const order[] = {cboFile_,        cboListType_, txtFilter_, lstMain_,   txtID_,
                               txtDescription_, cmdExit_,     cmdUndo_,   cmdDelete_, cmdEdit_,
                               cmdCancel_,      cmdAdd_,      cmdOK_};
     for (std::size_t i = 1; i < std::size(order); ++i) {
-        setTabOrder(const_cast<QWidget*>(order[i - 1]), const_cast<QWidget*>(order[i]));
+        setTabOrder(order[i - 1], order[i]);
     }
 }
 
@@ -395,14 +395,21 @@ void ListEditorWindow::setEditingLayout(bool editing) {
 
 void ListEditorWindow::updateButtons() {
     const bool items = isItemList(state_.CurrentList);
-    cmdDelete_->setVisible(!editing_);
-    cmdEdit_->setVisible(!editing_ && items);
-    cmdAdd_->setVisible(!editing_ && items);
-    cmdUndo_->setVisible(!editing_);
+    const std::pair<QWidget*, bool> controls[] = {{cmdDelete_, !editing_},
+                                                  {cmdEdit_, !editing_ && items},
+                                                  {cmdAdd_, !editing_ && items},
+                                                  {cmdUndo_, !editing_},
+                                                  {cmdOK_, editing_},
+                                                  {cmdCancel_, editing_},
+                                                  {fraEditI_, editing_}};
+    // Hidden first: a row that held the buttons of both layouts at once would widen the window.
+    for (const auto& [control, shown] : controls) {
+        if (!shown) control->hide();
+    }
+    for (const auto& [control, shown] : controls) {
+        if (shown) control->show();
+    }
     cmdUndo_->setEnabled(!undoSteps_.empty());
-    cmdOK_->setVisible(editing_);
-    cmdCancel_->setVisible(editing_);
-    fraEditI_->setVisible(editing_);
 }
 
 bool ListEditorWindow::editHoldsUnsavedText() const {
@@ -434,21 +441,14 @@ void ListEditorWindow::showEntry(int position) {
         notes += QStringLiteral(" Now showing %1, where %2 belongs.")
                      .arg(textOf(kCategories[static_cast<std::size_t>(category)].text), paddedId(id));
     }
-    const auto rowOf = [this](int wanted) {
-        for (int row = 0; row < lstMain_->count(); ++row) {
-            if (DecodeIndexTag(lstMain_->item(row)->text()) == wanted) return row;
-        }
-        return -1;
-    };
-    if (rowOf(position) < 0 && !txtFilter_->text().isEmpty()) {
-        txtFilter_->clear();
-        notes += QStringLiteral(" The filter was cleared to show %1.").arg(paddedId(id));
-    }
-    const int row = rowOf(position);
+    int row = lstMain_->count() - 1;
+    while (row >= 0 && DecodeIndexTag(lstMain_->item(row)->text()) != position) --row;
+    // The filter stays, so that naming one entry after another keeps the list the user chose.
+    if (row < 0) notes += QStringLiteral(" The filter hides %1.").arg(paddedId(id));
+    setStatus(notes.trimmed());
     if (row < 0) return;
     lstMain_->setCurrentRow(row);
     lstMain_->scrollToItem(lstMain_->item(row));
-    setStatus(notes.trimmed());
 }
 
 void ListEditorWindow::inform(const QString& text) {

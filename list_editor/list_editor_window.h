@@ -104,8 +104,9 @@ class ListEditorWindow : public QWidget {
     void updateButtons();
     /// True while the edit panel holds text that differs from what it opened with.
     bool editHoldsUnsavedText() const;
-    /// Selects entry `position` of the list shown and scrolls to it; when the category or the
-    /// filter hides it, switches to its category or clears the filter first and says so.
+    /// Selects entry `position` of the list shown and scrolls to it; when the category shown does
+    /// not hold it, switches to the one that does first. Says so in the status line, and says when
+    /// the filter hides the entry.
     void showEntry(int position);
     void setStatus(const QString& text);
     /// Entry `position` (from 1) of a list as the status line names it: "2222 = Tank".
