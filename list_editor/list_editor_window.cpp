@@ -247,7 +247,7 @@ void ListEditorWindow::buildControls() {
     root->addLayout(buttons);
     root->addWidget(lblStatus_);
 
-    // The window opens with the list group at its specified height and may then grow or shrink.
+    // The window opens with the list group 353 pixels high, and may then grow or shrink.
     fraList_->setFixedHeight(kListGroupHeight);
     const QSize opening = root->totalSizeHint();
     fraList_->setMinimumHeight(kListGroupMinimumHeight);
