@@ -1,8 +1,8 @@
 #include "lists/list_text.h"
 
 #include <charconv>
-#include <map>
 #include <cstdio>
+#include <map>
 
 #include "lists/codepage.h"
 #include "lists/list_lock.h"
