@@ -2,10 +2,13 @@
 // vok convert IN... [--to V] [--form bms|mis] -o DIR
 #include "cli/commands.h"
 
-#include <set>
+#include <map>
+#include <utility>
+#include <vector>
 
 #include "conversion/ascii_losses.h"
 #include "conversion/convert.h"
+#include "mission/core/platform.h"
 
 namespace vok::cli {
 
@@ -112,18 +115,37 @@ int convertCommand(Context& context, const ConvertOptions& options) {
         context.err << "vok: " << displayPath(options.outputFolder) << ": no such folder\n";
         return kFailed;
     }
-    int status = kSuccess;
-    std::set<std::filesystem::path> written;
+    // Every output is known before anything is written, so that a batch can never overwrite one of
+    // its own inputs, nor write two inputs into one file.
+    std::vector<std::pair<std::filesystem::path, std::filesystem::path>> jobs;  // input, output
     for (const auto& inText : options.inputs) {
         const std::filesystem::path in = inText;
         const MissionForm outForm = options.form.value_or(requireForm(in));
         std::filesystem::path out = options.outputFolder / in.stem();
         out += outForm == MissionForm::Binary ? ".bms" : ".mis";
-        try {
-            if (!written.insert(out.lexically_normal()).second) {
-                context.fail(displayPath(in) + ": another input of this run was already written to " + displayPath(out));
+        jobs.emplace_back(in, out);
+    }
+    std::map<std::filesystem::path::string_type, std::size_t> outputs;
+    for (std::size_t i = 0; i < jobs.size(); ++i) {
+        const auto [other, added] = outputs.emplace(platform::pathKey(jobs[i].second), i);
+        if (!added) {
+            context.err << "vok: " << displayPath(jobs[other->second].first) << " and " << displayPath(jobs[i].first)
+                        << " would both be written to " << displayPath(jobs[i].second) << "; nothing was written\n";
+            return kFailed;
+        }
+        if (!std::filesystem::exists(jobs[i].second, ec)) continue;
+        for (const auto& job : jobs) {
+            if (platform::sameFile(jobs[i].second, job.first)) {
+                context.err << "vok: " << displayPath(jobs[i].second) << ", the output of " << displayPath(jobs[i].first)
+                            << ", is the input " << displayPath(job.first) << " itself; nothing was written\n";
+                return kFailed;
             }
-            convertOne(context, options, in, out, outForm);
+        }
+    }
+    int status = kSuccess;
+    for (const auto& [in, out] : jobs) {
+        try {
+            convertOne(context, options, in, out, *formOfPath(out));
         } catch (const Failed&) {
             status = kFailed;
         }

@@ -1,9 +1,8 @@
 // vok lists show | export | import | learn
 #include <algorithm>
-#include <fstream>
+#include <map>
 
 #include "cli/commands.h"
-#include "lists/list_lock.h"
 #include "lists/list_text.h"
 #include "mission/core/file_io.h"
 #include "mission/core/version_detect.h"
@@ -24,8 +23,13 @@ int listsShowCommand(Context& context, std::optional<DfType> version, bool repla
                             << entry.ReplacementId << "\n";
             }
         } else {
+            // An identifier that stands more than once is marked on each of its lines by a third
+            // column "duplicate"; the programs use the last one's description.
+            std::map<std::int16_t, int> count;
+            for (const auto& entry : lists.Entries(v)) ++count[entry.ItemId];
             for (const auto& entry : lists.Entries(v)) {
-                context.out << entry.ItemId << "\t" << utf8(entry.Description) << "\n";
+                context.out << entry.ItemId << "\t" << utf8(entry.Description)
+                            << (count[entry.ItemId] > 1 ? "\tduplicate\n" : "\n");
             }
         }
     }
@@ -50,34 +54,8 @@ int listsExportCommand(Context& context, const std::filesystem::path& folder) {
 }
 
 int listsImportCommand(Context& context, const std::filesystem::path& folder) {
-    // Read and check all six before writing any.
-    std::vector<ItemListEntry> items[3];
-    std::vector<ReplaceEntry> replacements[3];
     try {
-        for (int which = 1; which <= kListCount; ++which) {
-            const auto path = folder / textFileName(which);
-            const std::string text = readFile(path);
-            const DfType v = versionOfList(which);
-            const auto index = static_cast<std::size_t>(v - 1);
-            if (isItemList(which)) {
-                items[index] = itemListFromText(text, displayPath(path));
-            } else {
-                replacements[index] = replaceListFromText(text, displayPath(path));
-            }
-            const bool empty = isItemList(which) ? items[index].empty() : replacements[index].empty();
-            if (empty) context.fail(displayPath(path) + ": a list needs at least one entry (the programs reject an empty list)");
-        }
-        std::error_code ec;
-        std::filesystem::create_directories(context.listsFolder, ec);
-        ListStore target(context.listsFolder);
-        const ListFolderLock lock(context.listsFolder);  // the programs may be working on these lists
-        for (int which = 1; which <= kListCount; ++which) {
-            const auto index = static_cast<std::size_t>(versionOfList(which) - 1);
-            const std::string bytes =
-                isItemList(which) ? encodeItemList(items[index]) : encodeReplaceList(replacements[index]);
-            writeListFile(target.pathOf(which), bytes, realFileSystem());
-            context.out << "wrote " << displayPath(target.pathOf(which)) << "\n";
-        }
+        for (const auto& path : importListTexts(folder, context.listsFolder)) context.out << "wrote " << displayPath(path) << "\n";
     } catch (const Error& error) {
         context.fail(error);
     }

@@ -44,26 +44,34 @@ std::string cp1252ToUtf8(std::string_view bytes) {
     return out;
 }
 
+Utf8Char decodeUtf8(std::string_view text) {
+    const auto lead = static_cast<unsigned char>(text.front());
+    if (lead < 0x80) return {lead, 1, true};
+    // C0, C1 and F5..F7 start only overlong or too large forms, caught below with the rest.
+    const std::size_t length = (lead >> 5) == 0x6 ? 2 : (lead >> 4) == 0xE ? 3 : (lead >> 3) == 0x1E ? 4 : 0;
+    if (length == 0) return {0, 1, false};  // a continuation byte without a lead, or F8..FF
+    char32_t c = length == 2 ? (lead & 0x1F) : length == 3 ? (lead & 0x0F) : (lead & 0x07);
+    for (std::size_t k = 1; k < length; ++k) {
+        if (k >= text.size() || (static_cast<unsigned char>(text[k]) & 0xC0) != 0x80) return {0, k, false};
+        c = (c << 6) | (static_cast<unsigned char>(text[k]) & 0x3F);
+    }
+    static constexpr char32_t kShortest[] = {0, 0, 0x80, 0x800, 0x10000};
+    const bool valid = c >= kShortest[length] && !(c >= 0xD800 && c <= 0xDFFF) && c <= 0x10FFFF;
+    return {valid ? c : 0, length, valid};
+}
+
 std::optional<std::string> utf8ToCp1252(std::string_view text, std::string* bad) {
     std::string out;
     out.reserve(text.size());
     for (std::size_t i = 0; i < text.size();) {
-        const auto lead = static_cast<unsigned char>(text[i]);
-        std::size_t length = lead < 0x80 ? 1 : (lead >> 5) == 0x6 ? 2 : (lead >> 4) == 0xE ? 3 : (lead >> 3) == 0x1E ? 4 : 0;
-        char32_t c = length == 1 ? lead : length == 2 ? (lead & 0x1F) : length == 3 ? (lead & 0x0F) : (lead & 0x07);
-        bool valid = length != 0 && i + length <= text.size();
-        for (std::size_t k = 1; valid && k < length; ++k) {
-            const auto next = static_cast<unsigned char>(text[i + k]);
-            valid = (next & 0xC0) == 0x80;
-            c = (c << 6) | (next & 0x3F);
-        }
-        const auto byte = valid ? toByte(c) : std::nullopt;
+        const Utf8Char next = decodeUtf8(text.substr(i));
+        const auto byte = next.valid ? toByte(next.code) : std::nullopt;
         if (!byte) {
-            if (bad != nullptr) *bad = std::string(text.substr(i, valid ? length : 1));
+            if (bad != nullptr) *bad = std::string(text.substr(i, next.length));
             return std::nullopt;
         }
         out.push_back(*byte);
-        i += length;
+        i += next.length;
     }
     return out;
 }

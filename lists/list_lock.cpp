@@ -12,6 +12,7 @@
 
 #include "mission/core/error.h"
 #include "mission/core/file_io.h"
+#include "mission/core/platform.h"
 
 namespace vok {
 
@@ -104,8 +105,8 @@ ListFolderLock::ListFolderLock(fs::path folder, ListLockOptions options) : path_
     std::uniform_int_distribution<long long> jitter(0, options.retry.count());
     for (;;) {
         errno = 0;
-        // "x": created exclusively; whoever creates the file holds the lock.
-        if (std::FILE* file = std::fopen(path_.string().c_str(), "wbx")) {
+        // Created exclusively: whoever creates the file holds the lock.
+        if (std::FILE* file = platform::createNewFile(path_)) {
             const bool written = std::fwrite(token.data(), 1, token.size(), file) == token.size();
             const bool closed = std::fclose(file) == 0;
             if (!written || !closed) {

@@ -80,13 +80,20 @@ void ListStore::load(bool keepRunReplacements) {
     loaded_ = true;
 }
 
-void ListStore::buildDescriptions(VersionLists& lists) {
+void ListStore::buildDescriptions(const VersionLists& lists) {
     lists.descriptions.assign(2, std::string());  // index 1 always exists
     for (const auto& entry : lists.entries) {
+        if (entry.ItemId < 1) continue;  // no place in the table (the loader refuses them)
         const auto id = static_cast<std::size_t>(entry.ItemId);
         if (id >= lists.descriptions.size()) lists.descriptions.resize(id + 1);
         lists.descriptions[id] = entry.Description;  // a later duplicate wins
     }
+    lists.descriptionsStale = false;
+}
+
+const std::vector<std::string>& ListStore::descriptionsOf(const VersionLists& lists) {
+    if (lists.descriptionsStale) buildDescriptions(lists);
+    return lists.descriptions;
 }
 
 const std::vector<ItemListEntry>& ListStore::Entries(DfType version) const {
@@ -96,14 +103,17 @@ const std::vector<ItemListEntry>& ListStore::Entries(DfType version) const {
 
 std::string ListStore::ItemDescription(DfType version, std::int16_t itemId) const {
     const auto* lists = listsOf(version);
-    if (lists == nullptr || itemId < 1 || static_cast<std::size_t>(itemId) >= lists->descriptions.size()) return {};
-    return lists->descriptions[static_cast<std::size_t>(itemId)];
+    if (lists == nullptr || itemId < 1) return {};
+    const auto& descriptions = descriptionsOf(*lists);
+    return static_cast<std::size_t>(itemId) < descriptions.size() ? descriptions[static_cast<std::size_t>(itemId)]
+                                                                   : std::string();
 }
 
 bool ListStore::ItemExists(DfType version, std::int16_t itemId) const {
     const auto* lists = listsOf(version);
-    return lists != nullptr && itemId >= 1 && static_cast<std::size_t>(itemId) < lists->descriptions.size() &&
-           !lists->descriptions[static_cast<std::size_t>(itemId)].empty();
+    if (lists == nullptr || itemId < 1) return false;
+    const auto& descriptions = descriptionsOf(*lists);
+    return static_cast<std::size_t>(itemId) < descriptions.size() && !descriptions[static_cast<std::size_t>(itemId)].empty();
 }
 
 const std::vector<ReplaceEntry>& ListStore::SavedReplacements(DfType version) const {
@@ -150,7 +160,11 @@ void ListStore::RememberAndSaveReplacement(DfType orgVersion, DfType newVersion,
     lists->saved = std::move(onDisk);
 }
 
-std::vector<ItemListEntry>& ListStore::editEntries(DfType version) { return editable(version).entries; }
+std::vector<ItemListEntry>& ListStore::editEntries(DfType version) {
+    auto& lists = editable(version);
+    lists.descriptionsStale = true;  // the caller may change any entry through the reference
+    return lists.entries;
+}
 
 std::vector<ReplaceEntry>& ListStore::editSavedReplacements(DfType version) { return editable(version).saved; }
 
@@ -197,6 +211,7 @@ ListChange ListStore::changeAndSaveList(int which, const std::function<void()>& 
     const auto stamps = stamps_;
     try {
         change();
+        for (auto& lists : lists_) lists.descriptionsStale = true;
         saveLocked(which);
     } catch (...) {
         lists_ = lists;

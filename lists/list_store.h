@@ -87,7 +87,8 @@ public:
                                     std::int16_t replacementId);
 
     // The list editor's access: it changes the lists in place inside changeAndSaveList (or, alone
-    // on the folder, before SaveList). A version outside 1..3 throws std::out_of_range.
+    // on the folder, before SaveList); the lookups answer from the changed entries at once. A
+    // version outside 1..3 throws std::out_of_range.
     std::vector<ItemListEntry>& editEntries(DfType version);
     std::vector<ReplaceEntry>& editSavedReplacements(DfType version);
 
@@ -122,7 +123,10 @@ public:
 private:
     struct VersionLists {
         std::vector<ItemListEntry> entries;
-        std::vector<std::string> descriptions;  // indexed by identifier; [0] unused
+        // Indexed by identifier; [0] unused. Built from `entries` when first asked after they
+        // were handed out for a change, so that lookups always answer from the entries as they are.
+        mutable std::vector<std::string> descriptions;
+        mutable bool descriptionsStale = false;
         std::vector<ReplaceEntry> saved;
         std::vector<ReplaceEntry> run{ReplaceEntry{}};  // one placeholder that matches nothing
     };
@@ -132,7 +136,9 @@ private:
     void saveLocked(int which);
     /// Writes `content` over list `which` (keeping an old longer tail) and stamps what it wrote.
     void writeLocked(int which, std::string_view content);
-    static void buildDescriptions(VersionLists& lists);
+    static void buildDescriptions(const VersionLists& lists);
+    /// The description table of a version, rebuilt first when its entries may have changed.
+    static const std::vector<std::string>& descriptionsOf(const VersionLists& lists);
     VersionLists* listsOf(DfType version);
     VersionLists& editable(DfType version);
     const VersionLists* listsOf(DfType version) const;

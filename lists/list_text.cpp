@@ -2,8 +2,10 @@
 
 #include <charconv>
 #include <cstdio>
+#include <map>
 
 #include "lists/codepage.h"
+#include "lists/list_lock.h"
 #include "mission/core/error.h"
 #include "mission/core/text.h"
 
@@ -107,6 +109,16 @@ std::string header(int which, std::string_view columns) {
     return "# " + std::string(listFileName(which)) + ": " + std::string(columns) + "\n";
 }
 
+std::string hexBytes(std::string_view bytes) {
+    std::string out;
+    for (const char c : bytes) {
+        char hex[8];
+        std::snprintf(hex, sizeof hex, "%s%02X", out.empty() ? "" : " ", static_cast<unsigned char>(c));
+        out += hex;
+    }
+    return out;
+}
+
 }  // namespace
 
 std::string itemListToText(const std::vector<ItemListEntry>& entries, int which) {
@@ -131,15 +143,24 @@ std::string replaceListToText(const std::vector<ReplaceEntry>& entries, int whic
 
 std::vector<ItemListEntry> itemListFromText(std::string_view text, std::string_view path) {
     std::vector<ItemListEntry> entries;
+    std::map<std::int16_t, std::int64_t> lineOf;  // where each identifier stands
     forEachEntryLine(text, [&](std::string_view line, std::int64_t number) {
         const auto fields = splitTabs(line, 2);
         if (fields.size() != 2) badLine(path, number, "expected an identifier, a tab and a description");
         ItemListEntry entry;
         entry.ItemId = vok::number<std::int16_t>(fields[0], path, number, "the identifier");
         if (entry.ItemId <= 0) badLine(path, number, "identifiers start at 1");
+        if (const auto [first, added] = lineOf.emplace(entry.ItemId, number); !added) {
+            badLine(path, number, "the identifier " + std::to_string(entry.ItemId) + " stands on line " +
+                                      std::to_string(first->second) + " and again on line " + std::to_string(number) +
+                                      " (each identifier may stand once)");
+        }
         std::string bad;
         auto bytes = utf8ToCp1252(unescape(fields[1], path, number), &bad);
-        if (!bytes) badLine(path, number, "\"" + bad + "\" has no Windows-1252 character");
+        if (!bytes) {
+            badLine(path, number, decodeUtf8(bad).valid ? "\"" + bad + "\" has no Windows-1252 character"
+                                                        : "malformed UTF-8 (bytes " + hexBytes(bad) + ")");
+        }
         if (bytes->size() > kMaxDescriptionBytes) badLine(path, number, "the description is too long");
         entry.Description = std::move(*bytes);
         entries.push_back(std::move(entry));
@@ -157,6 +178,38 @@ std::vector<ReplaceEntry> replaceListFromText(std::string_view text, std::string
                            vok::number<std::int16_t>(fields[2], path, number, "the replacement")});
     });
     return entries;
+}
+
+std::vector<std::filesystem::path> importListTexts(const std::filesystem::path& textFolder,
+                                                   const std::filesystem::path& listsFolder, FileSystem& fileSystem) {
+    // Every file is read and checked before any list is touched.
+    std::vector<FileWrite> writes;
+    for (int which = 1; which <= kListCount; ++which) {
+        const auto path = textFolder / textFileName(which);
+        const std::string text = readFile(path);
+        std::string content;
+        if (isItemList(which)) {
+            const auto entries = itemListFromText(text, displayPath(path));
+            if (!entries.empty()) content = encodeItemList(entries);
+        } else {
+            const auto entries = replaceListFromText(text, displayPath(path));
+            if (!entries.empty()) content = encodeReplaceList(entries);
+        }
+        if (content.empty()) {
+            throw Error(Fault::BadList, displayPath(path), "a list needs at least one entry (the programs reject an empty list)");
+        }
+        writes.push_back({listsFolder / std::string(listFileName(which)), std::move(content)});
+    }
+    std::error_code ec;
+    std::filesystem::create_directories(listsFolder, ec);
+    const ListFolderLock lock(listsFolder);  // the programs may be working on these lists
+    std::vector<std::filesystem::path> written;
+    for (auto& write : writes) {
+        if (std::filesystem::exists(write.target, ec)) write.bytes = overlayListBytes(readFile(write.target), write.bytes);
+        written.push_back(write.target);
+    }
+    writeFilesAtomically(writes, fileSystem);
+    return written;
 }
 
 }  // namespace vok

@@ -23,8 +23,17 @@ std::string textFileName(int which);
 std::string itemListToText(const std::vector<ItemListEntry>& entries, int which);
 std::string replaceListToText(const std::vector<ReplaceEntry>& entries, int which);
 
-/// Throws Error(BadList) naming the file and line of a line that cannot be read.
+/// Throws Error(BadList) naming the file and line of a line that cannot be read: malformed UTF-8, a
+/// character outside Windows-1252, or an identifier that stood on an earlier line already.
 std::vector<ItemListEntry> itemListFromText(std::string_view text, std::string_view path);
 std::vector<ReplaceEntry> replaceListFromText(std::string_view text, std::string_view path);
+
+/// Reads and checks the six text files of `textFolder`, then replaces the six list files of
+/// `listsFolder` together, under the folder's lock: all six or none (writeFilesAtomically; a list
+/// written over a longer file keeps its tail, as every list save does). Throws Error naming the
+/// file (and line) at fault; the list files are then as they were. Answers the files written.
+std::vector<std::filesystem::path> importListTexts(const std::filesystem::path& textFolder,
+                                                   const std::filesystem::path& listsFolder,
+                                                   FileSystem& fileSystem = realFileSystem());
 
 }  // namespace vok

@@ -4,10 +4,11 @@
 #include <atomic>
 #include <cerrno>
 #include <cstdio>
-#include <fstream>
+#include <optional>
 #include <random>
 
 #include "mission/core/error.h"
+#include "mission/core/platform.h"
 
 namespace vok {
 
@@ -24,7 +25,7 @@ std::string readFile(const fs::path& path, std::size_t limit) {
         throw Error(Fault::CannotOpen, displayPath(path), "it is a folder, not a file");
     }
     errno = 0;
-    std::FILE* file = std::fopen(path.string().c_str(), "rb");
+    std::FILE* file = platform::openFile(path, "rb");
     if (file == nullptr) {
         const int error = errno;
         throw Error(Fault::CannotOpen, displayPath(path),
@@ -49,6 +50,8 @@ std::string readFile(const fs::path& path, std::size_t limit) {
 
 namespace {
 
+int lastError() { return errno != 0 ? errno : EIO; }
+
 class StdOutFile : public FileSystem::OutFile {
 public:
     explicit StdOutFile(std::FILE* file) : file_(file) {}
@@ -57,18 +60,19 @@ public:
     }
     int write(std::string_view bytes) override {
         errno = 0;
-        if (std::fwrite(bytes.data(), 1, bytes.size(), file_) != bytes.size()) return errno != 0 ? errno : EIO;
+        if (std::fwrite(bytes.data(), 1, bytes.size(), file_) != bytes.size()) return lastError();
         return 0;
     }
     int flush() override {
         errno = 0;
-        return std::fflush(file_) == 0 ? 0 : (errno != 0 ? errno : EIO);
+        return std::fflush(file_) == 0 ? 0 : lastError();
     }
+    int sync() override { return platform::syncFile(file_); }
     int close() override {
         errno = 0;
         std::FILE* file = file_;
         file_ = nullptr;
-        return std::fclose(file) == 0 ? 0 : (errno != 0 ? errno : EIO);
+        return std::fclose(file) == 0 ? 0 : lastError();
     }
 
 private:
@@ -79,32 +83,125 @@ class StdFileSystem : public FileSystem {
 public:
     std::unique_ptr<OutFile> createNew(const fs::path& path, int& error) override {
         errno = 0;
-        std::FILE* file = std::fopen(path.string().c_str(), "wbx");  // "x": fail if it exists
+        std::FILE* file = platform::createNewFile(path);
         if (file == nullptr) {
-            error = errno != 0 ? errno : EIO;
+            error = lastError();
             return nullptr;
         }
         return std::make_unique<StdOutFile>(file);
     }
+    int setPermissions(const fs::path& path, fs::perms perms) override { return platform::setPermissions(path, perms); }
     int replace(const fs::path& from, const fs::path& to) override {
         std::error_code ec;
         fs::rename(from, to, ec);
-        return ec ? ec.value() : 0;
+        return ec ? platform::errnoOf(ec) : 0;
     }
+    int syncFolder(const fs::path& folder) override { return platform::syncFolder(folder); }
     void remove(const fs::path& path) noexcept override {
         std::error_code ec;
         fs::remove(path, ec);
     }
 };
 
-std::string temporaryNameFor(const fs::path& target) {
+constexpr std::string_view kTemporaryMark = ".tmp-";
+constexpr std::string_view kEarlierMark = ".old-";
+constexpr std::size_t kSuffixDigits = 8;
+
+/// ".NAME" + mark: the start of the names of the files a save keeps beside NAME.
+fs::path::string_type sideNamePrefix(const fs::path& file, std::string_view mark) {
+    fs::path name(".");
+    name += file.filename();
+    name += fs::path(mark);
+    return name.native();
+}
+
+fs::path sidePathFor(const fs::path& file, std::string_view mark) {
     static std::atomic<unsigned> counter{0};
     static const unsigned seed = std::random_device{}();
     std::mt19937 mix(seed ^ (counter.fetch_add(1) * 2654435761u));
     char suffix[16];
     std::snprintf(suffix, sizeof suffix, "%08x", static_cast<unsigned>(mix()));
-    return "." + target.filename().string() + ".tmp-" + suffix;
+    fs::path name(sideNamePrefix(file, mark));
+    name += suffix;
+    return (file.has_parent_path() ? file.parent_path() : fs::path(".")) / name;
 }
+
+/// What a save needs to know of its target before it writes anything.
+struct SaveTarget {
+    fs::path named;  ///< as the caller gave it; messages name this
+    fs::path file;   ///< the file to replace, every link followed
+    std::optional<fs::perms> perms;  ///< of the file replaced; none for a new file
+};
+
+[[noreturn]] void failToWrite(const fs::path& named, const std::string& reason) {
+    throw Error(Fault::CannotWrite, displayPath(named), reason);
+}
+
+SaveTarget prepare(const fs::path& named) {
+    std::error_code ec;
+    SaveTarget target{named, platform::resolveLinks(named, ec), std::nullopt};
+    if (ec) failToWrite(named, systemErrorText(platform::errnoOf(ec)));
+    const fs::file_status status = fs::status(target.file, ec);
+    if (status.type() == fs::file_type::directory) failToWrite(named, "it is a folder, not a file");
+    if (fs::exists(status)) {
+        // By the bits, not by a try: root may write anything, but a file its owner made
+        // read-only is meant to stay as it is.
+        if (!platform::ownerMayWrite(status.permissions())) {
+            failToWrite(named, "the file is read-only (its owner may not write it); nothing was written");
+        }
+        target.perms = status.permissions();
+    }
+    return target;
+}
+
+/// Removes the temporary files of `file` that saves killed more than kStaleTemporaryAge ago left
+/// behind. Best effort: whatever cannot be removed stays for the next save.
+void removeStaleTemporaries(const fs::path& file, FileSystem& fileSystem) {
+    const fs::path::string_type prefix = sideNamePrefix(file, kTemporaryMark);
+    const fs::path folder = file.has_parent_path() ? file.parent_path() : fs::path(".");
+    const auto now = fs::file_time_type::clock::now();
+    std::error_code ec;
+    for (fs::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec)) {
+        const fs::path::string_type name = it->path().filename().native();
+        if (name.size() != prefix.size() + kSuffixDigits || name.compare(0, prefix.size(), prefix) != 0) continue;
+        const bool hex = std::all_of(name.begin() + static_cast<std::ptrdiff_t>(prefix.size()), name.end(), [](auto c) {
+            return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f');
+        });
+        std::error_code timeError;
+        const auto modified = fs::last_write_time(it->path(), timeError);
+        if (hex && !timeError && now - modified > kStaleTemporaryAge) fileSystem.remove(it->path());
+    }
+}
+
+/// Writes `bytes` to a new file beside the target with the target's permission bits, through to
+/// the disk; the new file's path. On failure nothing is left and Error names the target.
+fs::path writeBeside(const SaveTarget& target, std::string_view bytes, std::string_view mark, FileSystem& fileSystem) {
+    fs::path path;
+    std::unique_ptr<FileSystem::OutFile> file;
+    int error = 0;
+    for (int attempt = 0; attempt < 8 && file == nullptr; ++attempt) {
+        path = sidePathFor(target.file, mark);
+        file = fileSystem.createNew(path, error);
+        if (file == nullptr && error != EEXIST) break;
+    }
+    if (file == nullptr) failToWrite(target.named, systemErrorText(error));
+
+    // The bits first, so that a private file's bytes are never readable by others on the way.
+    int result = target.perms ? fileSystem.setPermissions(path, *target.perms) : 0;
+    if (result == 0) result = file->write(bytes);
+    if (result == 0) result = file->flush();
+    if (result == 0) result = file->sync();
+    const int closeResult = file->close();
+    if (result == 0) result = closeResult;
+    file.reset();
+    if (result != 0) {
+        fileSystem.remove(path);
+        failToWrite(target.named, systemErrorText(result));
+    }
+    return path;
+}
+
+fs::path folderOf(const fs::path& file) { return file.has_parent_path() ? file.parent_path() : fs::path("."); }
 
 }  // namespace
 
@@ -114,33 +211,78 @@ FileSystem& realFileSystem() {
 }
 
 void writeFileAtomically(const fs::path& target, std::string_view bytes, FileSystem& fileSystem) {
-    auto fail = [&target](const std::string& reason) -> void {
-        throw Error(Fault::CannotWrite, displayPath(target), reason);
-    };
-    std::error_code ec;
-    if (fs::is_directory(target, ec)) fail("it is a folder, not a file");
-
-    const fs::path folder = target.has_parent_path() ? target.parent_path() : fs::path(".");
-    fs::path temporary;
-    std::unique_ptr<FileSystem::OutFile> file;
-    int error = 0;
-    for (int attempt = 0; attempt < 8 && file == nullptr; ++attempt) {
-        temporary = folder / temporaryNameFor(target);
-        file = fileSystem.createNew(temporary, error);
-        if (file == nullptr && error != EEXIST) break;
-    }
-    if (file == nullptr) fail(systemErrorText(error));
-
-    int result = file->write(bytes);
-    if (result == 0) result = file->flush();
-    const int closeResult = file->close();
-    if (result == 0) result = closeResult;
-    file.reset();
-    if (result == 0) result = fileSystem.replace(temporary, target);
-    if (result != 0) {
+    const SaveTarget save = prepare(target);
+    // Before the new file: room the leftovers of killed saves take is given back first.
+    removeStaleTemporaries(save.file, fileSystem);
+    const fs::path temporary = writeBeside(save, bytes, kTemporaryMark, fileSystem);
+    if (const int result = fileSystem.replace(temporary, save.file); result != 0) {
         fileSystem.remove(temporary);
-        fail(systemErrorText(result));
+        failToWrite(target, systemErrorText(result));
     }
+    // The new file is in place and whole. Should the folder not flush, a power cut leaves the
+    // earlier file or this one, both whole, so the save stands.
+    fileSystem.syncFolder(folderOf(save.file));
+}
+
+void writeFilesAtomically(const std::vector<FileWrite>& files, FileSystem& fileSystem) {
+    std::vector<SaveTarget> targets;
+    for (const FileWrite& file : files) targets.push_back(prepare(file.target));
+    for (const SaveTarget& target : targets) removeStaleTemporaries(target.file, fileSystem);
+
+    struct Written {
+        fs::path temporary;
+        std::optional<fs::path> earlier;  ///< a copy of the file it replaces
+    };
+    std::vector<Written> written;
+    const auto removeAll = [&](std::size_t from) {
+        for (std::size_t i = from; i < written.size(); ++i) {
+            fileSystem.remove(written[i].temporary);
+            if (written[i].earlier) fileSystem.remove(*written[i].earlier);
+        }
+    };
+    try {
+        for (std::size_t i = 0; i < files.size(); ++i) {
+            Written next;
+            if (targets[i].perms) {
+                std::string earlier;
+                try {
+                    earlier = readFile(targets[i].file);
+                } catch (const Error& error) {
+                    failToWrite(targets[i].named, error.detail());
+                }
+                next.earlier = writeBeside(targets[i], earlier, kEarlierMark, fileSystem);
+            }
+            written.push_back(next);
+            written.back().temporary = writeBeside(targets[i], files[i].bytes, kTemporaryMark, fileSystem);
+        }
+    } catch (...) {
+        removeAll(0);
+        throw;
+    }
+
+    for (std::size_t i = 0; i < files.size(); ++i) {
+        const int result = fileSystem.replace(written[i].temporary, targets[i].file);
+        if (result == 0) continue;
+        // Put back what was replaced, the last first; an earlier file that cannot be put back
+        // stays beside its target under its own name.
+        std::string kept;
+        for (std::size_t j = i; j-- > 0;) {
+            if (!written[j].earlier) {
+                fileSystem.remove(targets[j].file);
+            } else if (const int back = fileSystem.replace(*written[j].earlier, targets[j].file); back != 0) {
+                kept += "; " + displayPath(targets[j].named) + " could not be put back (" + systemErrorText(back) +
+                        "): its earlier content is in " + displayPath(*written[j].earlier);
+            }
+        }
+        removeAll(i);
+        std::string reason = systemErrorText(result);
+        reason += kept.empty() ? "; every file is as it was" : kept;
+        failToWrite(targets[i].named, reason);
+    }
+    for (const Written& file : written) {
+        if (file.earlier) fileSystem.remove(*file.earlier);
+    }
+    for (const SaveTarget& target : targets) fileSystem.syncFolder(folderOf(target.file));
 }
 
 }  // namespace vok

@@ -1,6 +1,8 @@
 // vok convert: forms, versions, replacement policies, terrain, batches and failures.
 #include <gtest/gtest.h>
 
+#include <map>
+
 #include "conversion/convert.h"
 #include "mission/core/item_counts.h"
 #include "tests/cli/cli_fixture.h"
@@ -215,7 +217,7 @@ TEST_F(Convert, ABatchReportsAFaultyFileAndConvertsTheRest) {
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(outDir), std::filesystem::directory_iterator()), 2);
 }
 
-TEST_F(Convert, ABatchKeepsEachInputsFormWithoutFormAndRefusesASecondInputOfOneName) {
+TEST_F(Convert, ABatchKeepsEachInputsFormWithoutForm) {
     const auto outDir = dir / "out";
     std::filesystem::create_directory(outDir);
     const auto run = vok({"convert", examplePath(kExamples[0], MissionForm::Ascii).string(),
@@ -223,14 +225,47 @@ TEST_F(Convert, ABatchKeepsEachInputsFormWithoutFormAndRefusesASecondInputOfOneN
     ASSERT_EQ(run.code, 0) << run.err;
     EXPECT_TRUE(std::filesystem::exists(outDir / "df1_harbour.mis"));
     EXPECT_EQ(slurp(outDir / "df2_night_raid.bms"), slurp(examplePath(kExamples[1], MissionForm::Binary)));
+}
 
-    std::filesystem::remove_all(outDir);
-    std::filesystem::create_directory(outDir);
-    const auto twice = vok({"convert", examplePath(kExamples[1], MissionForm::Binary).string(),
-                            examplePath(kExamples[1], MissionForm::Ascii).string(), "--form", "bms", "-o", outDir.string()});
-    EXPECT_EQ(twice.code, 1);
-    EXPECT_NE(twice.err.find("df2_night_raid.mis"), std::string::npos) << twice.err;
-    EXPECT_EQ(slurp(outDir / "df2_night_raid.bms"), slurp(examplePath(kExamples[1], MissionForm::Binary)));
+TEST_F(Convert, ABatchNeverWritesOverItsOwnInputNorOneFileTwice) {
+    namespace fs = std::filesystem;
+    const auto in = dir / "in";
+    const auto out = dir / "out";
+    fs::create_directories(in);
+    fs::create_directories(out);
+    for (const char* name : {"m.bms", "a.bms"}) fs::copy_file(examplePath(kExamples[1], MissionForm::Binary), in / name);
+    for (const char* name : {"m.mis", "b.mis"}) fs::copy_file(examplePath(kExamples[1], MissionForm::Ascii), in / name);
+    fs::create_hard_link(in / "b.mis", out / "a.mis");
+    const auto files = [&] {
+        std::map<fs::path, std::string> all;
+        for (const auto& entry : fs::recursive_directory_iterator(dir.path())) {
+            if (entry.is_regular_file()) all[entry.path()] = slurp(entry.path());
+        }
+        return all;
+    };
+    const auto before = files();
+
+    const struct {
+        const char* name;
+        std::vector<std::string> args;
+        std::vector<fs::path> named;
+    } cases[] = {
+        {"two inputs, one output", {"convert", (in / "m.bms").string(), (in / "m.mis").string(), "--form", "mis", "-o", out.string()},
+         {in / "m.bms", in / "m.mis"}},
+        {"the output is the input, spelt otherwise", {"convert", (in / "." / "m.bms").string(), "-o", (in / ".." / "in").string()},
+         {in / "." / "m.bms", in / ".." / "in" / "m.bms"}},
+        {"the output is a hard link of another input", {"convert", (in / "a.bms").string(), (in / "b.mis").string(), "--form", "mis", "-o", out.string()},
+         {out / "a.mis", in / "b.mis"}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        const auto run = vok(c.args);
+        EXPECT_EQ(run.code, 1);
+        for (const auto& file : c.named) EXPECT_NE(run.err.find(file.string()), std::string::npos) << file << "\n" << run.err;
+        EXPECT_TRUE(files() == before) << "a file was written";
+    }
+    // Naming one file as IN and OUT is an explicit rewrite.
+    EXPECT_EQ(vok({"convert", (in / "m.bms").string(), (in / "." / "m.bms").string()}).code, 0);
 }
 
 // ---------------------------------------------------------------------------------------------

@@ -173,17 +173,21 @@ TEST_F(Vok, ListsShowPrintsTheEntriesInFileOrder) {
     EXPECT_NE(all.find("# DF2Items.vok\n" + expected + "# DF3Items.vok\n"), std::string::npos);
 
     EXPECT_EQ(vok({"lists", "show", "df1", "--replacements"}).out, "DF1 2031 -> DF2 2005\nDF1 2031 -> DF:LW 2050\n");
+
+    // An identifier that stands twice is marked on each of its lines.
+    std::ofstream(dir / "DF1Items.vok", std::ios::binary) << encodeItemList({{3001, "First"}, {5, "Five"}, {3001, "Second"}});
+    EXPECT_EQ(vok({"lists", "show", "df1"}).out, "3001\tFirst\tduplicate\n5\tFive\n3001\tSecond\tduplicate\n");
 }
 
 TEST_F(Vok, ListsExportThenImportReproducesAllSixFilesByteForByte) {
-    // Lists with awkward descriptions: every byte value, a duplicate identifier, an empty text.
+    // Lists with awkward descriptions: every byte value, an empty text.
     std::string every;
     for (int b = 1; b < 256; ++b) every.push_back(static_cast<char>(b));
     const auto source = dir / "source";
     std::filesystem::create_directory(source);
     testing::copyStarterLists(source);
     std::ofstream(source / "DF3Items.vok", std::ios::binary)
-        << encodeItemList({{7001, every}, {2, ""}, {7001, "Caf\xE9 \x80"}, {9999, "tab\tquote\"back\\"}});
+        << encodeItemList({{7001, every}, {2, ""}, {7002, "Caf\xE9 \x80"}, {9999, "tab\tquote\"back\\"}});
 
     const auto text = dir / "text";
     ASSERT_EQ(vok({"lists", "export", text.string(), "--lists", source.string()}).code, 0);
@@ -209,6 +213,7 @@ TEST_F(Vok, ListsImportChecksEveryFileBeforeWritingAny) {
         {"DF2Items.txt", "1\tok\n2\t\xE2\x82\xA9\n", "line 2"},
         {"DF1Replace.txt", "# only a comment\n", "at least one entry"},
         {"DF2Replace.txt", "", "DF2Replace.txt"},
+        {"DF3Items.txt", "2050\tTruck\n2051\tTank\n2050\tLorry\n", "line 1 and again on line 3"},
     };
     for (const auto& c : cases) {
         ASSERT_EQ(vok({"lists", "export", text.string()}).code, 0);
@@ -256,16 +261,22 @@ TEST_F(Vok, ListsLearnAddsExactlyTheMissingTypesOnce) {
     EXPECT_EQ(slurp(dir / "DF2Items.vok"), file);
 }
 
-TEST_F(Vok, ListsLearnFillsAnEmptyDescriptionInsteadOfAddingASecondEntry) {
-    std::ofstream(dir / "DF1Items.vok", std::ios::binary) << encodeItemList({{1001, "Tree"}, {1500, ""}});
+TEST_F(Vok, ListsLearnFillsTheDescriptionInUseInsteadOfAddingAnEntry) {
+    // The programs read an identifier's last entry: 1500 (last entry empty) and 1700 are missing
+    // and get the placeholder in that entry, 1600 is there; none gets a further entry.
+    std::ofstream(dir / "DF1Items.vok", std::ios::binary)
+        << encodeItemList({{1001, "Tree"}, {1500, "Bush"}, {1500, ""}, {1600, ""}, {1600, "Fern"}, {1700, ""}});
     Df1Mission mission;
     mission.header.signature = df1::kSignature;
-    mission.items.emplace_back().type_id = 1500;
+    for (std::int32_t type : {1500, 1600, 1700}) mission.items.emplace_back().type_id = type;
     recountItems(mission.header, mission.items);
     SaveDF1BMS(dir / "m.bms", mission);
-    ASSERT_EQ(vok({"lists", "learn", "df1", path("m.bms")}).code, 0);
+    const auto run = vok({"lists", "learn", "df1", path("m.bms")});
+    ASSERT_EQ(run.code, 0) << run.err;
+    EXPECT_EQ(run.out, "added 1500\tDecoration 1500\nadded 1700\tDecoration 1700\n");
     EXPECT_EQ(parseItemList(slurp(dir / "DF1Items.vok"), "x"),
-              (std::vector<ItemListEntry>{{1001, "Tree"}, {1500, "Decoration 1500"}}));
+              (std::vector<ItemListEntry>{{1001, "Tree"}, {1500, "Bush"}, {1500, "Decoration 1500"}, {1600, ""},
+                                          {1600, "Fern"}, {1700, "Decoration 1700"}}));
 }
 
 TEST_F(Vok, ListsLearnRefusesAMissionOfAnotherVersion) {

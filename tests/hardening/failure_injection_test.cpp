@@ -1,15 +1,18 @@
 // A save that fails at any point (a short write after every possible number of bytes, an error on
-// creating, flushing, closing or renaming) leaves the earlier file byte for byte as it was and no
-// temporary file beside it, and reports an Error that names the file. For the lists, the store in
-// memory stays as it was too.
+// creating, setting the permission bits, flushing, flushing to the disk, closing or renaming) leaves
+// the earlier file byte for byte as it was and no temporary file beside it, and reports an Error
+// that names the file. For the lists, the store in memory stays as it was too, and an import of all
+// six lists fails as a whole.
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <functional>
 #include <set>
 
 #include "lists/list_store.h"
+#include "lists/list_text.h"
 #include "mission/core/error.h"
 #include "mission/core/mis_writer.h"
 #include "mission/core/mission_binary.h"
@@ -57,7 +60,9 @@ struct OtherFailure {
 };
 const OtherFailure kOtherFailures[] = {
     {"create", FailAt::Create, EACCES, "Permission denied"},
+    {"permissions", FailAt::Permissions, EPERM, "Operation not permitted"},
     {"flush", FailAt::Flush, EIO, "Input/output error"},
+    {"flush to the disk", FailAt::Sync, EIO, "Input/output error"},
     {"close", FailAt::Close, EDQUOT, "Disk quota exceeded"},
     {"rename", FailAt::Rename, EXDEV, "Invalid cross-device link"},
 };
@@ -263,6 +268,71 @@ TEST(FailureInjection, RememberAndSaveFailingAtEveryByteKeepsTheSavedListAndTheF
     store.RememberAndSaveReplacement(kDf1, kDf2, 999, 2006);
     EXPECT_EQ(store.SavedReplacements(kDf1).size(), savedBefore.size() + 1);
     EXPECT_EQ(filesIn(dir.path()).size(), static_cast<std::size_t>(kListCount));
+}
+
+TEST(FailureInjection, ListsImportFailingAtAnyStepLeavesAllSixFiles) {
+    testing::TempDir dir;
+    const fs::path lists = dir / "lists";
+    const fs::path text = dir / "text";
+    fs::create_directories(lists);
+    fs::create_directories(text);
+    testing::copyStarterLists(lists);
+    ListStore store(lists);
+    store.InitilizeItemLists();
+    // Texts that differ from every list: one entry more each.
+    for (int which = 1; which <= kListCount; ++which) {
+        const DfType v = versionOfList(which);
+        auto items = store.Entries(v);
+        auto replacements = store.SavedReplacements(v);
+        items.push_back({9999, "Imported"});
+        replacements.push_back({kDf2, 9999, 7});
+        dir.write((fs::path("text") / textFileName(which)).string(),
+                  isItemList(which) ? itemListToText(items, which) : replaceListToText(replacements, which));
+    }
+    const auto before = listBytes(store);
+    const auto sixFiles = filesIn(lists);
+
+    const struct {
+        const char* name;
+        FailAt at;
+        std::size_t renamesToFail;  ///< after three renames that succeed
+        int failing;                ///< the list the message names
+    } steps[] = {
+        {"create", FailAt::Create, 0, 1},
+        {"write", FailAt::Write, 0, 1},
+        {"permissions", FailAt::Permissions, 0, 1},
+        {"flush to the disk", FailAt::Sync, 0, 1},
+        {"the fourth of six renames", FailAt::Rename, 1, 4},
+    };
+    for (const auto& step : steps) {
+        SCOPED_TRACE(step.name);
+        FailingFileSystem files;
+        files.failAt = step.at;
+        files.renamesBeforeFailure = 3;
+        files.renamesToFail = step.renamesToFail;
+        if (!failsNaming([&] { importListTexts(text, lists, files); }, store.pathOf(step.failing), step.name)) continue;
+        EXPECT_EQ(listBytes(store), before);
+        EXPECT_EQ(filesIn(lists), sixFiles);
+    }
+
+    // Should the first three not go back either, each one's earlier bytes stay beside it, named.
+    FailingFileSystem stuck;
+    stuck.failAt = FailAt::Rename;
+    stuck.renamesBeforeFailure = 3;
+    try {
+        importListTexts(text, lists, stuck);
+        ADD_FAILURE() << "imported";
+    } catch (const Error& error) {
+        std::multiset<std::string> kept;
+        for (const auto& name : filesIn(lists)) {
+            if (name.find(".old-") == std::string::npos) continue;
+            EXPECT_NE(error.detail().find(name), std::string::npos) << name << " is not named: " << error.detail();
+            kept.insert(testing::slurp(lists / name));
+        }
+        EXPECT_EQ(kept, (std::multiset<std::string>{before[0], before[1], before[2]}));
+        const auto now = listBytes(store);
+        EXPECT_TRUE(std::equal(now.begin() + 3, now.end(), before.begin() + 3)) << "a list after the failing one changed";
+    }
 }
 
 }  // namespace

@@ -94,8 +94,9 @@ void killedSaves(MissionForm form, const char* file) {
         saveMission(target, a, form, kCreatedOn);
         ASSERT_TRUE(testing::slurp(target) == expectedA) << "the save after kill " << kill << " did not take";
     }
-    // The temporary files of killed saves stay (nothing of a killed program can remove them); they
-    // only cost room, since every save picks a fresh name.
+    // The temporary files of killed saves stay until a save of the same file clears those older
+    // than a minute (a save_target_test case); here they are younger. Every save picks a fresh
+    // name, so they are never in the way.
     EXPECT_LE(strays, static_cast<std::size_t>(kKills));
     std::cout << "[          ] " << kKills << " kills: the file held mission a " << oldFiles << " times, b "
               << newFiles << " times, never anything else; " << strays << " temporary files of killed saves remained\n";

@@ -120,6 +120,13 @@ TEST(CodePage, TextTheCodePageCannotHoldIsRefusedAndNamed) {
         {"\xF0\x9F\x98\x80", "\xF0\x9F\x98\x80"},  // an emoji
         {"a\xC3", "\xC3"},                         // cut UTF-8
         {"\xFF", "\xFF"},                          // not UTF-8 at all
+        // Malformed though each decodes to a number: overlong forms of "/", NUL and U+00E9, a
+        // surrogate, a code point above U+10FFFF.
+        {"\xC0\xAF", "\xC0\xAF"},
+        {"x\xE0\x80\x80", "\xE0\x80\x80"},
+        {"\xF0\x80\x83\xA9", "\xF0\x80\x83\xA9"},
+        {"\xED\xA0\x80", "\xED\xA0\x80"},
+        {"\xF4\x90\x80\x80", "\xF4\x90\x80\x80"},
     };
     for (const auto& [text, badPart] : cases) {
         std::string bad;
@@ -133,7 +140,7 @@ TEST(ListText, ListsSurviveTheTextRoundTripWithAnyDescriptionBytes) {
     std::string every;
     for (int b = 1; b < 256; ++b) every.push_back(static_cast<char>(b));
     const std::vector<ItemListEntry> items = {
-        {7, "Seven"}, {2, ""}, {3001, "tab\there, line\nend, back\\slash, \r"}, {9999, every}, {3001, "dup"}};
+        {7, "Seven"}, {2, ""}, {3001, "tab\there, line\nend, back\\slash, \r"}, {9999, every}};
     const std::string text = itemListToText(items, 2);
     EXPECT_EQ(text.rfind("# DF2Items.vok", 0), 0u);
     EXPECT_EQ(itemListFromText(text, "DF2Items.txt"), items);
@@ -162,6 +169,8 @@ TEST(ListText, AFaultyLineNamesTheFileAndLine) {
         {true, "40000\ta\n", 1},        {true, "1\ta\\\n", 1},  // a lone backslash
         {true, "1\t\\q\n", 1},          {true, "1\t\\x4\n", 1},
         {true, "1\t\xE2\x82\xA9\n", 1},  // not in the code page
+        {true, "1\ta\n2\t\xC0\xAF\n", 2},  // an overlong "/"
+        {true, "# c\n7\ta\n3001\tb\n7\tc\n", 4},  // a duplicate identifier
         {false, "1\t2\n", 1},           {false, "1\t2\t3\n1\t2\t3\t4\n", 2},
         {false, "1\t2\tx\n", 1},
     };

@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
+
 #include "mission/core/error.h"
 #include "tests/lists/list_folder.h"
 
@@ -101,6 +103,39 @@ TEST_F(ListStoreTest, OkSAppendsToTheSourceVersionsFileAndGrowsItsCount) {
     ListStore next(dir.path());
     next.InitilizeItemLists();
     EXPECT_EQ(next.LookupReplacement(kDf1, kDf2, 1040), 2005);
+}
+
+TEST_F(ListStoreTest, AfterEachOfItsOwnChangesTheStoreAnswersAsAFreshLoadWould) {
+    const auto answers = [](const ListStore& lists) {
+        std::vector<std::string> all;
+        for (DfType v = kDf1; v <= kDf3; ++v) {
+            for (std::int16_t id = 1; id <= 9001; ++id) {
+                all.push_back(lists.ItemDescription(v, id) + (lists.ItemExists(v, id) ? "+" : "-"));
+            }
+            for (std::int16_t id : {2050, 2005, 1041}) {
+                for (DfType to = kDf1; to <= kDf3; ++to) all.push_back(std::to_string(lists.LookupReplacement(v, to, id)));
+            }
+        }
+        return all;
+    };
+    auto& df1 = store.editEntries(kDf1);
+    auto& df2 = store.editEntries(kDf2);
+    const std::pair<const char*, std::function<void()>> changes[] = {
+        {"add", [&] { store.changeAndSaveList(1, [&] { df1.push_back({9001, "New"}); }); }},
+        {"edit", [&] { store.changeAndSaveList(1, [&] { df1[2].Description = "Changed"; }); }},
+        {"delete", [&] { store.changeAndSaveList(1, [&] { df1.erase(df1.begin()); }); }},
+        {"delete the duplicate in use", [&] { store.changeAndSaveList(2, [&] { df2.erase(df2.begin() + 2); }); }},
+        {"describe an empty entry", [&] { store.changeAndSaveList(2, [&] { df2.back().Description = "Crate"; }); }},
+        {"OK-S", [&] { store.RememberAndSaveReplacement(kDf3, kDf1, 2050, 7); }},
+    };
+    for (const auto& [name, change] : changes) {
+        const auto before = answers(store);
+        change();
+        ListStore fresh(dir.path());
+        fresh.InitilizeItemLists();
+        EXPECT_NE(answers(store), before) << name;
+        EXPECT_EQ(answers(store), answers(fresh)) << name;
+    }
 }
 
 TEST_F(ListStoreTest, OkSWhenTheFileHasGoneBadIsAnErrorAndKeepsTheSavedList) {

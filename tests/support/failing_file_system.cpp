@@ -20,16 +20,14 @@ public:
         written_ += bytes.size();
         return real_->write(bytes);
     }
-    int flush() override {
-        const int result = real_->flush();
-        return owner_.failAt == FailingFileSystem::FailAt::Flush ? owner_.error : result;
-    }
-    int close() override {
-        const int result = real_->close();
-        return owner_.failAt == FailingFileSystem::FailAt::Close ? owner_.error : result;
-    }
+    int flush() override { return after(real_->flush(), FailingFileSystem::FailAt::Flush); }
+    int sync() override { return after(real_->sync(), FailingFileSystem::FailAt::Sync); }
+    int close() override { return after(real_->close(), FailingFileSystem::FailAt::Close); }
 
 private:
+    /// The real step is taken either way; its result, or the injected error.
+    int after(int result, FailingFileSystem::FailAt step) const { return owner_.failAt == step ? owner_.error : result; }
+
     std::unique_ptr<FileSystem::OutFile> real_;
     FailingFileSystem& owner_;
     std::size_t written_ = 0;
@@ -47,9 +45,21 @@ std::unique_ptr<FileSystem::OutFile> FailingFileSystem::createNew(const std::fil
     return std::make_unique<FailingOutFile>(std::move(real), *this);
 }
 
+int FailingFileSystem::setPermissions(const std::filesystem::path& path, std::filesystem::perms perms) {
+    return failAt == FailAt::Permissions ? error : realFileSystem().setPermissions(path, perms);
+}
+
 int FailingFileSystem::replace(const std::filesystem::path& from, const std::filesystem::path& to) {
-    if (failAt == FailAt::Rename) return error;
+    const std::size_t number = renames++;
+    if (failAt == FailAt::Rename && number >= renamesBeforeFailure && number - renamesBeforeFailure < renamesToFail) {
+        return error;
+    }
     return realFileSystem().replace(from, to);
+}
+
+int FailingFileSystem::syncFolder(const std::filesystem::path& folder) {
+    const int result = realFileSystem().syncFolder(folder);
+    return failAt == FailAt::SyncFolder ? error : result;
 }
 
 void FailingFileSystem::remove(const std::filesystem::path& path) noexcept {

@@ -1,0 +1,152 @@
+#include "mission/core/platform.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <cwctype>
+#include <string>
+
+#if defined(_WIN32)
+#include <fcntl.h>
+#include <io.h>
+#include <sys/stat.h>
+#else
+#include <fcntl.h>
+#include <unistd.h>
+#endif
+
+namespace vok::platform {
+
+namespace fs = std::filesystem;
+
+#if defined(_WIN32)
+
+std::FILE* openFile(const fs::path& path, const char* mode) {
+    std::wstring wideMode;
+    for (const char* c = mode; *c != '\0'; ++c) wideMode.push_back(static_cast<wchar_t>(*c));
+    return ::_wfopen(path.c_str(), wideMode.c_str());
+}
+
+std::FILE* createNewFile(const fs::path& path) {
+    const int fd = ::_wopen(path.c_str(), _O_WRONLY | _O_CREAT | _O_EXCL | _O_BINARY | _O_NOINHERIT,
+                            _S_IREAD | _S_IWRITE);
+    if (fd < 0) return nullptr;
+    std::FILE* file = ::_fdopen(fd, "wb");
+    if (file == nullptr) {
+        const int error = errno;
+        ::_close(fd);
+        ::_wremove(path.c_str());
+        errno = error;
+    }
+    return file;
+}
+
+int syncFile(std::FILE* file) {
+    // _commit is FlushFileBuffers: the bytes reach the disk, not only the system's cache.
+    return ::_commit(::_fileno(file)) == 0 ? 0 : (errno != 0 ? errno : EIO);
+}
+
+int syncFolder(const fs::path&) {
+    // NTFS journals a rename itself; there is no call that flushes a folder.
+    return 0;
+}
+
+#else
+
+std::FILE* openFile(const fs::path& path, const char* mode) { return std::fopen(path.c_str(), mode); }
+
+std::FILE* createNewFile(const fs::path& path) {
+    // 0666: the umask decides, as for any new file of the user.
+    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+    if (fd < 0) return nullptr;
+    std::FILE* file = ::fdopen(fd, "wb");
+    if (file == nullptr) {
+        const int error = errno;
+        ::close(fd);
+        ::unlink(path.c_str());
+        errno = error;
+    }
+    return file;
+}
+
+int syncFile(std::FILE* file) {
+    const int fd = ::fileno(file);
+    while (::fsync(fd) != 0) {
+        if (errno == EINTR) continue;
+        // A file that cannot be synced at all (a pipe, a special file) has nothing to flush.
+        return errno == EINVAL || errno == EROFS ? 0 : errno;
+    }
+    return 0;
+}
+
+int syncFolder(const fs::path& folder) {
+    const int fd = ::open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    // A folder that may be written but not read cannot be opened for the flush: nothing to do.
+    if (fd < 0) return 0;
+    int result = 0;
+    while (::fsync(fd) != 0) {
+        if (errno == EINTR) continue;
+        // Some file systems cannot flush a folder; their renames are as safe as they get.
+        result = errno == EINVAL || errno == ENOTSUP || errno == EROFS || errno == EBADF ? 0 : errno;
+        break;
+    }
+    ::close(fd);
+    return result;
+}
+
+#endif
+
+int setPermissions(const fs::path& path, fs::perms perms) {
+    std::error_code ec;
+    fs::permissions(path, perms & fs::perms::mask, fs::perm_options::replace, ec);
+    return ec ? errnoOf(ec) : 0;
+}
+
+bool ownerMayWrite(fs::perms perms) { return (perms & fs::perms::owner_write) != fs::perms::none; }
+
+fs::path resolveLinks(const fs::path& path, std::error_code& error) {
+    error.clear();
+    fs::path current = path;
+    // As many links in a row as the systems themselves follow before they call it a loop.
+    for (int hop = 0; hop < 40; ++hop) {
+        std::error_code ec;
+        const fs::file_status status = fs::symlink_status(current, ec);
+        if (status.type() != fs::file_type::symlink) return current;
+        fs::path target = fs::read_symlink(current, ec);
+        if (ec) {
+            error = ec;
+            return path;
+        }
+        current = target.is_absolute() ? target : current.parent_path() / target;
+    }
+    error = std::make_error_code(std::errc::too_many_symbolic_link_levels);
+    return path;
+}
+
+fs::path::string_type pathKey(const fs::path& path) {
+    std::error_code ec;
+    fs::path absolute = fs::absolute(path, ec);
+    if (ec) absolute = path;
+    fs::path normal = fs::weakly_canonical(absolute, ec);
+    if (ec) normal = absolute.lexically_normal();
+    fs::path::string_type text = normal.native();
+#if defined(_WIN32)
+    std::transform(text.begin(), text.end(), text.begin(), [](wchar_t c) { return static_cast<wchar_t>(std::towlower(c)); });
+#endif
+    return text;
+}
+
+bool sameFile(const fs::path& a, const fs::path& b) {
+    std::error_code ec;
+    const bool aExists = fs::exists(a, ec);
+    const bool bExists = fs::exists(b, ec);
+    if (aExists && bExists) return fs::equivalent(a, b, ec) && !ec;
+    if (aExists != bExists) return false;
+    return pathKey(a) == pathKey(b);
+}
+
+int errnoOf(const std::error_code& error) {
+    const std::error_condition condition = error.default_error_condition();
+    return condition.category() == std::generic_category() && condition.value() != 0 ? condition.value() : EIO;
+}
+
+}  // namespace vok::platform
