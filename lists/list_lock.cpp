@@ -43,11 +43,11 @@ std::string newToken(const std::string& owner) {
 
 /// The lock file's text, or nullopt when it cannot be read (gone already, for instance).
 std::optional<std::string> contentOf(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) return std::nullopt;
-    std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    if (in.bad()) return std::nullopt;
-    return text;
+    try {
+        return readFile(path);  // leaves the holder free to remove the file meanwhile, on Windows too
+    } catch (const Error&) {
+        return std::nullopt;
+    }
 }
 
 /// Who holds the lock, as its file says ("Vok_Tally"); empty when it does not say.
@@ -105,7 +105,7 @@ ListFolderLock::ListFolderLock(fs::path folder, ListLockOptions options) : path_
     for (;;) {
         errno = 0;
         // "x": created exclusively; whoever creates the file holds the lock.
-        if (std::FILE* file = std::fopen(path_.string().c_str(), "wbx")) {
+        if (std::FILE* file = openFile(path_, "wbx")) {
             const bool written = std::fwrite(token.data(), 1, token.size(), file) == token.size();
             const bool closed = std::fclose(file) == 0;
             if (!written || !closed) {

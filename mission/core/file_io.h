@@ -2,6 +2,7 @@
 // Whole-file reads and atomic writes. Every file the programs write goes through a FileSystem, the
 // seam that tests replace to make a write fail at any point.
 
+#include <cstdio>
 #include <filesystem>
 #include <memory>
 #include <string>
@@ -12,6 +13,10 @@ namespace vok {
 
 /// A path as text for messages (UTF-8 on every platform).
 std::string displayPath(const std::filesystem::path& path);
+
+/// std::fopen with the path in the system's own form (UTF-16 on Windows, so that every name opens).
+/// Mode "wbx" creates a file that must not exist yet (errno EEXIST when it does) on every system.
+std::FILE* openFile(const std::filesystem::path& path, const char* mode);
 
 /// Reads a whole file in one go (or its first `limit` bytes). Throws Error(CannotOpen) naming the
 /// file and the reason.
@@ -32,7 +37,8 @@ public:
 
     /// Creates a file that must not exist yet; null with `error` set when it cannot.
     virtual std::unique_ptr<OutFile> createNew(const std::filesystem::path& path, int& error) = 0;
-    /// Moves `from` over `to`, replacing it; 0 or an errno value.
+    /// Moves `from` over `to`, replacing it; 0 or an errno value (EBUSY: Windows will not replace a
+    /// file that another program holds open).
     virtual int replace(const std::filesystem::path& from, const std::filesystem::path& to) = 0;
     virtual void remove(const std::filesystem::path& path) noexcept = 0;
 };

@@ -58,7 +58,7 @@ struct OtherFailure {
 const OtherFailure kOtherFailures[] = {
     {"create", FailAt::Create, EACCES, "Permission denied"},
     {"flush", FailAt::Flush, EIO, "Input/output error"},
-    {"close", FailAt::Close, EDQUOT, "Disk quota exceeded"},
+    {"close", FailAt::Close, ENOSPC, "No space left on device"},
     {"rename", FailAt::Rename, EXDEV, "Invalid cross-device link"},
 };
 
