@@ -14,16 +14,49 @@ namespace vok::cli {
 std::filesystem::path programFolder(const char* argv0) {
     std::error_code ec;
 #if defined(_WIN32)
-    wchar_t buffer[MAX_PATH];
-    const DWORD length = GetModuleFileNameW(nullptr, buffer, MAX_PATH);
-    if (length > 0 && length < MAX_PATH) return std::filesystem::path(buffer).parent_path();
+    // The full path of vok.exe, however long (MAX_PATH is only the usual limit).
+    std::wstring buffer(MAX_PATH, L'\0');
+    for (;;) {
+        const DWORD length = GetModuleFileNameW(nullptr, buffer.data(), static_cast<DWORD>(buffer.size()));
+        if (length == 0) break;
+        if (length < buffer.size()) return std::filesystem::path(buffer.substr(0, length)).parent_path();
+        if (buffer.size() >= 32768) break;
+        buffer.resize(buffer.size() * 2);
+    }
 #else
     const auto self = std::filesystem::read_symlink("/proc/self/exe", ec);
     if (!ec) return self.parent_path();
 #endif
-    const auto fallback = std::filesystem::absolute(argv0 != nullptr ? argv0 : ".", ec);
+    const auto fallback = std::filesystem::absolute(pathFromUtf8(argv0 != nullptr ? argv0 : "."), ec);
     return fallback.parent_path();
 }
+
+#if defined(_WIN32)
+std::filesystem::path pathFromUtf8(std::string_view text) {
+    // Invalid UTF-8 (from a script, never from the Windows command line) becomes U+FFFD.
+    std::wstring wide;
+    if (!text.empty()) {
+        const int size = static_cast<int>(text.size());
+        const int length = MultiByteToWideChar(CP_UTF8, 0, text.data(), size, nullptr, 0);
+        wide.resize(static_cast<std::size_t>(length));
+        MultiByteToWideChar(CP_UTF8, 0, text.data(), size, wide.data(), length);
+    }
+    return std::filesystem::path(std::move(wide));
+}
+
+std::string utf8FromWide(std::wstring_view text) {
+    std::string utf8;
+    if (!text.empty()) {
+        const int size = static_cast<int>(text.size());
+        const int length = WideCharToMultiByte(CP_UTF8, 0, text.data(), size, nullptr, 0, nullptr, nullptr);
+        utf8.resize(static_cast<std::size_t>(length));
+        WideCharToMultiByte(CP_UTF8, 0, text.data(), size, utf8.data(), length, nullptr, nullptr);
+    }
+    return utf8;
+}
+#else
+std::filesystem::path pathFromUtf8(std::string_view text) { return std::filesystem::path(std::string(text)); }
+#endif
 
 namespace {
 
@@ -52,6 +85,9 @@ int run(const std::vector<std::string>& args, std::ostream& out, std::ostream& e
                  "lists",
                  "vok"};
     app.set_version_flag("--version", kVersionText);
+    // Options are spelt the same everywhere: on Windows too "/x" is a path (a folder at the root of
+    // the drive), never an option.
+    app.allow_windows_style_options(false);
     app.require_subcommand(1);
     app.fallthrough();
     std::string listsFolder;
@@ -60,10 +96,11 @@ int run(const std::vector<std::string>& args, std::ostream& out, std::ostream& e
 
     // convert
     ConvertOptions convert;
+    std::vector<std::string> convertFiles;
     std::string from, to, replace = "fail", form, terrain;
     std::string outputFolder;
     auto* convertApp = app.add_subcommand("convert", "Convert a mission into another form or game version");
-    convertApp->add_option("files", convert.inputs, "IN OUT, or several inputs with -o DIR")->required();
+    convertApp->add_option("files", convertFiles, "IN OUT, or several inputs with -o DIR")->required();
     convertApp->add_option("--from", from, "Version of IN: df1, df2 or df3 (default: recognised from the file)")
         ->check(versionValidator());
     convertApp->add_option("--to", to, "Version of OUT (default: the version of IN)")->check(versionValidator());
@@ -147,7 +184,7 @@ int run(const std::vector<std::string>& args, std::ostream& out, std::ostream& e
     }
 
     try {
-        if (!listsFolder.empty()) context.listsFolder = listsFolder;
+        if (!listsFolder.empty()) context.listsFolder = pathFromUtf8(listsFolder);
         if (convertApp->parsed()) {
             convert.from = versionOption(from);
             convert.to = versionOption(to);
@@ -156,16 +193,26 @@ int run(const std::vector<std::string>& args, std::ostream& out, std::ostream& e
                                                              : ReplacePolicy::Fail;
             if (terrainOption->count() > 0) convert.terrain = terrain;
             if (!form.empty()) convert.form = keywordIs(form, "bms") ? MissionForm::Binary : MissionForm::Ascii;
-            convert.outputFolder = outputFolder;
+            for (const auto& file : convertFiles) convert.inputs.push_back(pathFromUtf8(file));
+            convert.outputFolder = pathFromUtf8(outputFolder);
             return convertCommand(context, convert);
         }
-        if (detectApp->parsed()) return detectCommand(context, detectFile);
-        if (infoApp->parsed()) return infoCommand(context, infoFile, versionOption(infoFrom), json);
-        if (checkApp->parsed()) return checkCommand(context, checkFile, versionOption(checkFrom), checkJson, strict);
+        if (detectApp->parsed()) return detectCommand(context, pathFromUtf8(detectFile));
+        if (infoApp->parsed()) {
+            return infoCommand(context, pathFromUtf8(infoFile), versionOption(infoFrom), json);
+        }
+        if (checkApp->parsed()) {
+            const auto file = pathFromUtf8(checkFile);
+            return checkCommand(context, file, versionOption(checkFrom), checkJson, strict);
+        }
         if (showApp->parsed()) return listsShowCommand(context, versionOption(showVersion), showReplacements);
-        if (exportApp->parsed()) return listsExportCommand(context, exportFolder);
-        if (importApp->parsed()) return listsImportCommand(context, importFolder);
-        if (learnApp->parsed()) return listsLearnCommand(context, *versionOption(learnVersion), learnMissions);
+        if (exportApp->parsed()) return listsExportCommand(context, pathFromUtf8(exportFolder));
+        if (importApp->parsed()) return listsImportCommand(context, pathFromUtf8(importFolder));
+        if (learnApp->parsed()) {
+            std::vector<std::filesystem::path> missions;
+            for (const auto& file : learnMissions) missions.push_back(pathFromUtf8(file));
+            return listsLearnCommand(context, *versionOption(learnVersion), missions);
+        }
     } catch (const UsageError& e) {
         err << "vok: " << e.what() << "\nRun with --help for more information.\n";
         return kUsageError;

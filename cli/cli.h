@@ -6,6 +6,7 @@
 #include <optional>
 #include <ostream>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace vok::cli {
@@ -25,7 +26,17 @@ struct Environment {
 /// Runs vok with `args` (without the program name). Returns the exit status.
 int run(const std::vector<std::string>& args, std::ostream& out, std::ostream& err, const Environment& environment);
 
-/// The folder of the running program (argv[0] as a fallback).
+/// The folder of the running program (argv[0], in UTF-8, as a fallback).
 std::filesystem::path programFolder(const char* argv0);
+
+/// A path given as UTF-8 text (vok's arguments are UTF-8 on every system). Every path vok takes
+/// from its command line is made here: a plain std::string would be read in the ANSI code page
+/// on Windows, which cannot spell most names.
+std::filesystem::path pathFromUtf8(std::string_view text);
+
+#if defined(_WIN32)
+/// UTF-16 text (the Windows command line) as UTF-8.
+std::string utf8FromWide(std::wstring_view text);
+#endif
 
 }  // namespace vok::cli

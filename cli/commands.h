@@ -13,7 +13,7 @@ namespace vok::cli {
 enum class ReplacePolicy { Fail, Skip, Remove };
 
 struct ConvertOptions {
-    std::vector<std::string> inputs;  ///< IN OUT, or the inputs of a batch
+    std::vector<std::filesystem::path> inputs;  ///< IN OUT, or the inputs of a batch
     std::optional<DfType> from;
     std::optional<DfType> to;
     ReplacePolicy replace = ReplacePolicy::Fail;
@@ -32,6 +32,6 @@ int checkCommand(Context& context, const std::filesystem::path& file, std::optio
 int listsShowCommand(Context& context, std::optional<DfType> version, bool replacements);
 int listsExportCommand(Context& context, const std::filesystem::path& folder);
 int listsImportCommand(Context& context, const std::filesystem::path& folder);
-int listsLearnCommand(Context& context, DfType version, const std::vector<std::string>& missions);
+int listsLearnCommand(Context& context, DfType version, const std::vector<std::filesystem::path>& missions);
 
 }  // namespace vok::cli

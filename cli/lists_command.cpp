@@ -62,7 +62,7 @@ int listsImportCommand(Context& context, const std::filesystem::path& folder) {
     return kSuccess;
 }
 
-int listsLearnCommand(Context& context, DfType version, const std::vector<std::string>& missions) {
+int listsLearnCommand(Context& context, DfType version, const std::vector<std::filesystem::path>& missions) {
     ListStore& lists = context.lists();
     std::vector<std::int32_t> used;  // the item types the missions use, in order of first use
     std::vector<std::int32_t> outside;
@@ -78,8 +78,8 @@ int listsLearnCommand(Context& context, DfType version, const std::vector<std::s
                     context.fail(error);
                 }
                 if (actual != version && actual != kUnknownVersion) {
-                    context.fail(file + ": is a " + std::string(versionName(actual)) + " mission, not " +
-                                 std::string(versionName(version)));
+                    context.fail(displayPath(file) + ": is a " + std::string(versionName(actual)) +
+                                 " mission, not " + std::string(versionName(version)));
                 }
             }
             const AnyMission mission = readMission(context, file, form, version);

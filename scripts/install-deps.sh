@@ -12,6 +12,7 @@ packages=(
   xvfb xauth                    # running the windows under a virtual X server
   desktop-file-utils shared-mime-info  # checking the desktop entries and mime types
   dpkg-dev fakeroot file        # building the .deb package
+  g++-mingw-w64-x86-64-posix googletest wine64  # vok.exe: the cross build, GoogleTest's sources, Wine
 )
 
 missing=()

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# Builds the packages (a .deb and a portable .tar.gz) from the release build. With --install-test
-# (as root, on a machine the test may change) it also installs the .deb with apt-get, which must
+# Builds the packages (a .deb and a portable .tar.gz) from the release build, and the portable
+# Windows zip (vok.exe, the six lists, the examples, README.txt) from the windows build. With
+# --install-test (as root, on a machine the test may change) it also installs the .deb with apt-get, which must
 # pull only Debian packages, uses the installed programs, and removes the package again.
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -12,6 +13,12 @@ tgz=$(ls build/release/vok-*.tar.gz | head -n 1)
 echo "package: $deb"
 echo "package: $tgz"
 dpkg-deb --info "$deb" | grep -E "Package|Version|Depends"
+
+[ -f build/windows/CMakeCache.txt ] || cmake --preset windows > /dev/null
+cmake --build --preset windows --target windows_zip
+zip=$(ls build/windows/vok-*-windows-x64.zip | head -n 1)
+echo "package: $zip"
+cmake -E tar tf "$zip"
 
 if [ "${1:-}" = "--install-test" ]; then
   export DEBIAN_FRONTEND=noninteractive

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Sets up and runs every test: the release build, the sanitizer build (AddressSanitizer and
-# UndefinedBehaviorSanitizer), and a short run of every fuzz target.
+# UndefinedBehaviorSanitizer), the Windows build under Wine (and the same bytes from vok.exe as from
+# the Linux vok), and a short run of every fuzz target.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -15,6 +16,15 @@ for preset in release asan; do
   echo "== $preset: test"
   ctest --preset "$preset" -j "$jobs"
 done
+
+echo "== windows: cross build (mingw-w64) and tests under Wine"
+start=$SECONDS
+cmake --preset windows
+cmake --build --preset windows -j "$jobs"
+built=$SECONDS
+ctest --preset windows -j "$jobs"
+echo "windows: build $((built - start)) s, tests $((SECONDS - built)) s"
+scripts/compare-windows.sh build/release build/windows
 
 echo "== packages"
 if [ "${CI:-}" = "true" ] && [ "$(id -u)" -eq 0 ]; then

@@ -91,11 +91,7 @@ public:
         return std::make_unique<StdOutFile>(file);
     }
     int setPermissions(const fs::path& path, fs::perms perms) override { return platform::setPermissions(path, perms); }
-    int replace(const fs::path& from, const fs::path& to) override {
-        std::error_code ec;
-        fs::rename(from, to, ec);
-        return ec ? platform::errnoOf(ec) : 0;
-    }
+    int replace(const fs::path& from, const fs::path& to) override { return platform::replaceFile(from, to); }
     int syncFolder(const fs::path& folder) override { return platform::syncFolder(folder); }
     void remove(const fs::path& path) noexcept override {
         std::error_code ec;
@@ -201,6 +197,11 @@ fs::path writeBeside(const SaveTarget& target, std::string_view bytes, std::stri
     return path;
 }
 
+/// Why a finished file could not take its target's place.
+std::string replaceErrorText(int error) {
+    return error == EBUSY ? "it is open in another program; close it there and save again" : systemErrorText(error);
+}
+
 fs::path folderOf(const fs::path& file) { return file.has_parent_path() ? file.parent_path() : fs::path("."); }
 
 }  // namespace
@@ -217,7 +218,7 @@ void writeFileAtomically(const fs::path& target, std::string_view bytes, FileSys
     const fs::path temporary = writeBeside(save, bytes, kTemporaryMark, fileSystem);
     if (const int result = fileSystem.replace(temporary, save.file); result != 0) {
         fileSystem.remove(temporary);
-        failToWrite(target, systemErrorText(result));
+        failToWrite(target, replaceErrorText(result));
     }
     // The new file is in place and whole. Should the folder not flush, a power cut leaves the
     // earlier file or this one, both whole, so the save stands.
@@ -275,7 +276,7 @@ void writeFilesAtomically(const std::vector<FileWrite>& files, FileSystem& fileS
             }
         }
         removeAll(i);
-        std::string reason = systemErrorText(result);
+        std::string reason = replaceErrorText(result);
         reason += kept.empty() ? "; every file is as it was" : kept;
         failToWrite(targets[i].named, reason);
     }

@@ -38,7 +38,8 @@ public:
     virtual std::unique_ptr<OutFile> createNew(const std::filesystem::path& path, int& error) = 0;
     /// Gives a file the permission bits `perms`; 0 or an errno value.
     virtual int setPermissions(const std::filesystem::path& path, std::filesystem::perms perms) = 0;
-    /// Moves `from` over `to`, replacing it; 0 or an errno value.
+    /// Moves `from` over `to`, replacing it; 0 or an errno value (EBUSY: Windows will not replace a
+    /// file that another program holds open).
     virtual int replace(const std::filesystem::path& from, const std::filesystem::path& to) = 0;
     /// Flushes a folder's entries (a rename in it) to the disk; 0 or an errno value.
     virtual int syncFolder(const std::filesystem::path& folder) = 0;

@@ -6,9 +6,16 @@
 #include <string>
 
 #if defined(_WIN32)
+#ifndef NOMINMAX
+#define NOMINMAX
+#endif
 #include <fcntl.h>
 #include <io.h>
 #include <sys/stat.h>
+#include <windows.h>
+
+#include <cstdint>
+#include <string_view>
 #else
 #include <fcntl.h>
 #include <unistd.h>
@@ -20,10 +27,70 @@ namespace fs = std::filesystem;
 
 #if defined(_WIN32)
 
+namespace {
+/// The errno value the C library gives for a Windows error of opening a file.
+int errnoOfWindows(DWORD error) {
+    switch (error) {
+        case ERROR_FILE_NOT_FOUND:
+        case ERROR_PATH_NOT_FOUND:
+        case ERROR_INVALID_DRIVE: return ENOENT;
+        case ERROR_ACCESS_DENIED:
+        case ERROR_SHARING_VIOLATION: return EACCES;
+        case ERROR_INVALID_NAME: return EINVAL;
+        default: return EIO;
+    }
+}
+}  // namespace
+
 std::FILE* openFile(const fs::path& path, const char* mode) {
+    if (std::string_view(mode) == "rb") {
+        // Read so that another program (or another vok) may still replace or remove the file
+        // meanwhile, as it may on other systems; the C library's own open would stop it.
+        const DWORD shareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
+        const HANDLE handle = CreateFileW(path.c_str(), GENERIC_READ, shareAll, nullptr, OPEN_EXISTING, 0, nullptr);
+        if (handle == INVALID_HANDLE_VALUE) {
+            errno = errnoOfWindows(GetLastError());
+            return nullptr;
+        }
+        const int fd = ::_open_osfhandle(reinterpret_cast<std::intptr_t>(handle), _O_RDONLY | _O_BINARY);
+        if (fd < 0) {
+            CloseHandle(handle);
+            return nullptr;
+        }
+        std::FILE* file = ::_fdopen(fd, "rb");
+        if (file == nullptr) ::_close(fd);
+        return file;
+    }
     std::wstring wideMode;
     for (const char* c = mode; *c != '\0'; ++c) wideMode.push_back(static_cast<wchar_t>(*c));
     return ::_wfopen(path.c_str(), wideMode.c_str());
+}
+
+int replaceFile(const fs::path& from, const fs::path& to) {
+    // A program that has the target open (an indexer, a virus scanner, another vok reading it)
+    // makes Windows refuse the replace while it does: tried again for up to a second.
+    const DWORD flags = MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH;
+    DWORD error = 0;
+    for (int attempt = 0; attempt < 20; ++attempt) {
+        if (MoveFileExW(from.c_str(), to.c_str(), flags)) return 0;
+        error = GetLastError();
+        const bool held =
+            error == ERROR_ACCESS_DENIED || error == ERROR_SHARING_VIOLATION || error == ERROR_LOCK_VIOLATION;
+        if (!held) break;
+        Sleep(50);
+    }
+    if (error == ERROR_SHARING_VIOLATION || error == ERROR_LOCK_VIOLATION) return EBUSY;
+    if (error == ERROR_ACCESS_DENIED) {
+        // Denied for a file that another program holds open, or for one marked read-only.
+        const DWORD shareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
+        const HANDLE probe = CreateFileW(to.c_str(), DELETE, shareAll, nullptr, OPEN_EXISTING, 0, nullptr);
+        if (probe != INVALID_HANDLE_VALUE) {
+            CloseHandle(probe);
+            return EACCES;
+        }
+        return GetLastError() == ERROR_SHARING_VIOLATION ? EBUSY : EACCES;
+    }
+    return error == ERROR_PATH_NOT_FOUND || error == ERROR_FILE_NOT_FOUND ? ENOENT : EIO;
 }
 
 std::FILE* createNewFile(const fs::path& path) {
@@ -53,6 +120,12 @@ int syncFolder(const fs::path&) {
 #else
 
 std::FILE* openFile(const fs::path& path, const char* mode) { return std::fopen(path.c_str(), mode); }
+
+int replaceFile(const fs::path& from, const fs::path& to) {
+    std::error_code ec;
+    fs::rename(from, to, ec);
+    return ec ? errnoOf(ec) : 0;
+}
 
 std::FILE* createNewFile(const fs::path& path) {
     // 0666: the umask decides, as for any new file of the user.

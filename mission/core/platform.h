@@ -14,6 +14,10 @@ namespace vok::platform {
 /// it cannot.
 std::FILE* openFile(const std::filesystem::path& path, const char* mode);
 
+/// Moves `from` over `to`, replacing it; 0 or an errno value. EBUSY: the target is held open by
+/// another program that does not let it be replaced (Windows; tried again for a second first).
+int replaceFile(const std::filesystem::path& from, const std::filesystem::path& to);
+
 /// Creates a file for binary writing that must not exist yet, with the permissions a new file
 /// gets by default (the umask on POSIX). Null with errno set when it cannot (EEXIST when it exists).
 std::FILE* createNewFile(const std::filesystem::path& path);

@@ -117,7 +117,7 @@ TEST_F(Vok, InfoSummarisesTheMissionAsJsonAndText) {
     const auto json = vok({"info", path("known.bms"), "--json"});
     ASSERT_EQ(json.code, 0) << json.err;
     EXPECT_EQ(nlohmann::json::parse(json.out), nlohmann::json::parse(R"({
-        "file": ")" + path("known.bms") + R"(", "version": "df2", "form": "binary",
+        "file": )" + nlohmann::json(path("known.bms")).dump() + R"(, "version": "df2", "form": "binary",
         "name": "Night Raid", "designer": "Vok", "terrain": "desert", "briefing": "Hold the pass",
         "items": 7, "categories": {"Decorations": 1, "Vehicles": 2, "Markers": 2, "Other": 1, "People": 1},
         "events": 0, "triggers": 0, "actions": 0,

@@ -63,7 +63,7 @@ const OtherFailure kOtherFailures[] = {
     {"permissions", FailAt::Permissions, EPERM, "Operation not permitted"},
     {"flush", FailAt::Flush, EIO, "Input/output error"},
     {"flush to the disk", FailAt::Sync, EIO, "Input/output error"},
-    {"close", FailAt::Close, EDQUOT, "Disk quota exceeded"},
+    {"close", FailAt::Close, ENOSPC, "No space left on device"},
     {"rename", FailAt::Rename, EXDEV, "Invalid cross-device link"},
 };
 

@@ -1,8 +1,6 @@
 // Several programs on one list folder: the folder lock, telling changed files apart, and
 // read-modify-writes that lose nothing, down to two real processes appending at the same time.
 #include <gtest/gtest.h>
-#include <spawn.h>
-#include <sys/wait.h>
 
 #include <algorithm>
 #include <chrono>
@@ -12,9 +10,8 @@
 #include "mission/core/error.h"
 #include "tests/lists/list_folder.h"
 #include "tests/lists/read_only_folder.h"
+#include "tests/support/child_process.h"
 #include "tests/support/failing_file_system.h"
-
-extern char** environ;
 
 namespace vok {
 namespace {
@@ -260,22 +257,16 @@ TEST_F(SharedFolder, TwoProcessesAppendingAtOnceLoseNothing) {
     constexpr int kEach = 200;
     const std::string go = (dir / "go").string();
     const auto start = [&](const char* firstId) {
-        std::vector<std::string> args = {
-            VOK_APPEND_REPLACEMENTS, dir.path().string(), "2", firstId, std::to_string(kEach), go};
-        std::vector<char*> argv;
-        for (auto& arg : args) argv.push_back(arg.data());
-        argv.push_back(nullptr);
-        pid_t pid = 0;
-        EXPECT_EQ(posix_spawn(&pid, argv[0], nullptr, nullptr, argv.data(), environ), 0);
-        return pid;
+        return std::make_unique<testing::ChildProcess>(
+            VOK_APPEND_REPLACEMENTS,
+            std::vector<std::string>{dir.path().string(), "2", firstId, std::to_string(kEach), go});
     };
-    const pid_t first = start("1000");
-    const pid_t second = start("3000");
+    const auto first = start("1000");
+    const auto second = start("3000");
     dir.write("go", "");
-    for (const pid_t pid : {first, second}) {
-        int status = 0;
-        ASSERT_EQ(waitpid(pid, &status, 0), pid);
-        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "status " << status;
+    for (auto* child : {first.get(), second.get()}) {
+        const auto result = child->wait();
+        EXPECT_EQ(result.code, 0) << result.err;
     }
 
     const auto entries = parseReplaceList(slurp(file(5)), "DF2Replace.vok");
