@@ -24,11 +24,14 @@ int checkCommand(Context& context, const std::filesystem::path& file, std::optio
     try {
         mission = openMission(file, version, form, &passedOver);
     } catch (const Error& error) {
-        context.fail(error, ascii && error.fault() != Fault::CannotOpen ? std::optional(version) : std::nullopt);
+        const bool readerFault = ascii && error.fault() != Fault::CannotOpen;
+        context.fail(error, readerFault ? std::optional(version) : std::nullopt);
     }
     // What the ascii reader passed over comes first, in the order of the file's lines.
     std::vector<Finding> findings;
-    for (PassedOver& line : passedOver) findings.push_back({"ignored", "line", line.line, std::move(line.what)});
+    for (PassedOver& line : passedOver) {
+        findings.push_back({"ignored", "line", line.line, std::move(line.what)});
+    }
     for (Finding& finding : checkMission(mission, &context.lists())) findings.push_back(std::move(finding));
 
     if (json) {

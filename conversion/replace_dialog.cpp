@@ -49,8 +49,8 @@ QString toQt(const std::filesystem::path& path) { return QString::fromStdU16Stri
 
 QString fourDigits(int id) { return QStringLiteral("%1").arg(id, 4, 10, QLatin1Char('0')); }
 
-frmReplace::frmReplace(const ListStore& lists, QString programFolder, ui::Launcher& launcher, RefreshLists refreshLists,
-                       QWidget* parent)
+frmReplace::frmReplace(const ListStore& lists, QString programFolder, ui::Launcher& launcher,
+                       RefreshLists refreshLists, QWidget* parent)
     : QDialog(parent),
       lists_(lists),
       programFolder_(std::move(programFolder)),
@@ -86,20 +86,21 @@ frmReplace::frmReplace(const ListStore& lists, QString programFolder, ui::Launch
     lstDescription_->setObjectName(QStringLiteral("lstDescription"));
     cmdOk_ = button(fraReplace_, "cmdOk", "&OK", "Give this item the selected type (Enter)");
     cmdOkAll_ = button(fraReplace_, "cmdOkAll", "OK-&A",
-                       "Give this item and every later item of its type the selected type, until the program ends");
+                       "Give this item and every later item of its type the selected type, until the "
+                       "program ends");
     cmdOkSave_ = button(fraReplace_, "cmdOkSave", "OK-&S",
-                        "Give this item and every later item of its type the selected type, and save the choice in "
-                        "the replacement list for later runs.\nRight click to start the list editor: what it adds "
-                        "shows here at once");
+                        "Give this item and every later item of its type the selected type, and save the "
+                        "choice in the replacement list for later runs.\nRight click to start the list "
+                        "editor: what it adds shows here at once");
     cmdSkip_ = button(fraReplace_, "cmdSkip", "S&kip",
                       "Keep this item's type, though the game it is saved for does not know it (Esc)");
-    cmdRemove_ = button(fraReplace_, "cmdRemove", "&Remove", "Set this item's type to 0; the item stays in the mission");
+    cmdRemove_ = button(fraReplace_, "cmdRemove", "&Remove", "Set this item's type to 0; the item stays");
     cmdCancelSave_ = button(fraReplace_, "cmdCancelSave", "&Cancel Save",
-                            "Stop this save: nothing is written, and the OK-A choices of this save are forgotten.\n"
-                            "Choices saved with OK-S stay saved in the replacement list");
+                            "Stop this save: nothing is written, and the OK-A choices of this save are "
+                            "forgotten.\nChoices saved with OK-S stay saved in the replacement list");
     // Enter answers OK, from the lists too; the lists take the keyboard first.
     cmdOk_->setDefault(true);
-    lstDescription_->setToolTip(QStringLiteral("The types of the chosen version and category; Enter answers OK"));
+    lstDescription_->setToolTip(QStringLiteral("The types of the chosen version and category (Enter: OK)"));
 
     auto* grid = new QGridLayout(fraReplace_);
     grid->addWidget(cboDfVersion_, 0, 0);
@@ -128,7 +129,8 @@ frmReplace::frmReplace(const ListStore& lists, QString programFolder, ui::Launch
             [this] { chooseWithSelectedType(ReplacementAnswer::Remember::AndSave); });
     connect(cmdSkip_, &QPushButton::clicked, this, [this] { answer(-2, ReplacementAnswer::Remember::No); });
     connect(cmdRemove_, &QPushButton::clicked, this, [this] { answer(-3, ReplacementAnswer::Remember::No); });
-    connect(cmdCancelSave_, &QPushButton::clicked, this, [this] { answer(-4, ReplacementAnswer::Remember::No); });
+    connect(cmdCancelSave_, &QPushButton::clicked, this,
+            [this] { answer(-4, ReplacementAnswer::Remember::No); });
     cmdOkSave_->installEventFilter(this);
     updateButtons();
 
@@ -186,9 +188,9 @@ ReplacementAnswer frmReplace::ask(std::int16_t objectId, DfType orgVersion, DfTy
 
 void frmReplace::showMissingItem() {
     if (!isVersion(iOrgDfType_)) return;  // the label keeps its text
-    lblNotFound_->setText(QStringLiteral("#:%1 Description: %2")
-                              .arg(iObjectId_)
-                              .arg(QString::fromStdString(cp1252ToUtf8(lists_.ItemDescription(iOrgDfType_, iObjectId_)))));
+    const std::string description = cp1252ToUtf8(lists_.ItemDescription(iOrgDfType_, iObjectId_));
+    lblNotFound_->setText(
+        QStringLiteral("#:%1 Description: %2").arg(iObjectId_).arg(QString::fromStdString(description)));
 }
 
 // The six files, and their folder: a save replaces a file by renaming another over it, which a
@@ -347,7 +349,9 @@ DialogReplacementChooser::DialogReplacementChooser(const ListStore& lists, QStri
 DialogReplacementChooser::~DialogReplacementChooser() = default;
 
 ReplacementAnswer DialogReplacementChooser::choose(std::int16_t objectId, DfType sourceVersion, DfType targetVersion) {
-    if (!dialog_) dialog_ = std::make_unique<frmReplace>(lists_, programFolder_, seams_.launcher, refreshLists_);
+    if (!dialog_) {
+        dialog_ = std::make_unique<frmReplace>(lists_, programFolder_, seams_.launcher, refreshLists_);
+    }
     return dialog_->ask(objectId, sourceVersion, targetVersion);
 }
 

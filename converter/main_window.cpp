@@ -54,10 +54,12 @@ QPushButton* commandButton(QWidget* parent, const char* name, const char* captio
 }
 
 QString saveToolTip(DfType target, MissionForm form) {
-    return QStringLiteral("Save the mission as a %1 %2 file (%3); a mission of another game is converted first")
-        .arg(QString::fromLatin1(versionName(target).data(), static_cast<qsizetype>(versionName(target).size())),
-             form == MissionForm::Binary ? QStringLiteral("binary") : QStringLiteral("ascii"),
-             form == MissionForm::Binary ? QStringLiteral(".bms") : QStringLiteral(".mis"));
+    const std::string_view game = versionName(target);
+    const bool binary = form == MissionForm::Binary;
+    return QStringLiteral("Save the mission as a %1 %2 file (%3); one of another game is converted first")
+        .arg(QString::fromLatin1(game.data(), static_cast<qsizetype>(game.size())),
+             binary ? QStringLiteral("binary") : QStringLiteral("ascii"),
+             binary ? QStringLiteral(".bms") : QStringLiteral(".mis"));
 }
 
 QString versionCaption(DfType version) {
@@ -94,12 +96,12 @@ frmMain::frmMain(ui::Seams& seams, ListStore& lists, QString programFolder, Cloc
     fraOpenFile_->setObjectName(QStringLiteral("fraOpenFile"));
     lblColor_ = new QFrame(fraOpenFile_);  // a coloured status panel
     lblColor_->setObjectName(QStringLiteral("lblColor"));
+    const QString anyGame =
+        QStringLiteral(" of Delta Force 1, 2 or Land Warrior; a file dropped on the window opens too");
     auto* cmdOpenBMS = commandButton(lblColor_, "cmdOpenBMS", "&Binary Mission File (*.BMS)",
-                                     QStringLiteral("Open a binary mission file (.bms) of Delta Force 1, 2 or Land "
-                                                    "Warrior; a mission file dropped on the window opens too"));
+                                     QStringLiteral("Open a binary mission file (.bms)") + anyGame);
     auto* cmdOpenMIS = commandButton(lblColor_, "cmdOpenMIS", "&Ascii Mission File (*.MIS)",
-                                     QStringLiteral("Open an ascii mission file (.mis) of Delta Force 1, 2 or Land "
-                                                    "Warrior; a mission file dropped on the window opens too"));
+                                     QStringLiteral("Open an ascii mission file (.mis)") + anyGame);
     auto* openButtons = new QHBoxLayout(lblColor_);
     openButtons->setContentsMargins(8, 8, 8, 8);
     openButtons->addWidget(cmdOpenBMS);
@@ -130,8 +132,8 @@ frmMain::frmMain(ui::Seams& seams, ListStore& lists, QString programFolder, Cloc
         {"cmdSaveFileMIS3", "As Ascii Mission File  For DF:&LW (*.MIS)", kDf3, MissionForm::Ascii},
     };
     for (const SaveCommand& command : commands) {
-        auto* button =
-            commandButton(lblColor2_, command.name, command.caption, saveToolTip(command.target, command.form));
+        const QString toolTip = saveToolTip(command.target, command.form);
+        auto* button = commandButton(lblColor2_, command.name, command.caption, toolTip);
         saveButtons->addWidget(button, command.target - 1, command.form == MissionForm::Binary ? 0 : 1);
         connect(button, &QPushButton::clicked, this,
                 [this, target = command.target, form = command.form] { saveCommand(target, form); });
@@ -274,7 +276,8 @@ bool frmMain::openFlow(const QString& path, MissionForm form) {
         storeModel(openMission(toPath(path), version, form, &passedOver));
     } catch (const Error& error) {
         restoreLook(before);
-        const bool readerFault = !binary && error.fault() != Fault::CannotOpen && error.fault() != Fault::NoMission;
+        const bool readerFault =
+            !binary && error.fault() != Fault::CannotOpen && error.fault() != Fault::NoMission;
         report(QString::fromStdString(readerFault ? asciiReaderMessage(asciiReaderName(version), error)
                                                   : fileErrorMessage(error)));
         return false;
@@ -306,7 +309,10 @@ void frmMain::showPassedOver(const std::vector<PassedOver>& passedOver) {
         texts << QStringLiteral("Ignored: line %1: ").arg(line.line) + fromBytes(line.what);
     }
     if (reportWindow_ == nullptr) reportWindow_ = new frmReport(seams_.settings, kConverterTitle, this);
-    reportWindow_->showReport(heldFileTitle_ + QStringLiteral(": Read, Passing Over What It Could Not Use"), texts);
+    const QString version = versionCaption(CurrentDfVersion);
+    const QString heading = heldFileTitle_ + QStringLiteral(": Opened As ") + version +
+                            QStringLiteral(" Ascii File; The Reader Passed Over:");
+    reportWindow_->showReport(heading, texts);
 }
 
 void frmMain::saveCommand(DfType target, MissionForm form) {
@@ -319,8 +325,8 @@ void frmMain::saveCommand(DfType target, MissionForm form) {
     const QString key = QStringLiteral("LastSaveDF%1%2").arg(target).arg(binary ? "BMS" : "MIS");
     // The suggestion is the name of the file held up to its first period, with the command's
     // suffix: the file the last successful open read, however it was opened.
-    SaveFileTitle =
-        heldFileTitle_.section(QLatin1Char('.'), 0, 0) + (binary ? QStringLiteral(".bms") : QStringLiteral(".mis"));
+    SaveFileTitle = heldFileTitle_.section(QLatin1Char('.'), 0, 0) +
+                    (binary ? QStringLiteral(".bms") : QStringLiteral(".mis"));
 
     ui::FileRequest request =
         missionFileRequest(seams_.settings, binary, key, QStringLiteral("Select File Name To Save As:"));
@@ -374,7 +380,8 @@ bool frmMain::refreshLists() {
         return true;
     } catch (const Error& error) {
         report(QStringLiteral("Warning!, The Lists Changed On Disk But Could Not Be Read Again:\r\n") +
-               QString::fromStdString(error.path()) + QStringLiteral(": ") + QString::fromStdString(error.describe()) +
+               QString::fromStdString(error.path()) + QStringLiteral(": ") +
+               QString::fromStdString(error.describe()) +
                QStringLiteral("\r\nThe Lists Read Before Stay In Use."));
         return false;
     }
@@ -387,7 +394,8 @@ void frmMain::dragEnterEvent(QDragEnterEvent* event) {
 // One mission file dropped opens as one named on the command line; anything else is refused.
 void frmMain::dropEvent(QDropEvent* event) {
     const QList<QUrl> urls = event->mimeData()->urls();
-    const QString path = urls.size() == 1 && urls.front().isLocalFile() ? urls.front().toLocalFile() : QString();
+    const bool oneFile = urls.size() == 1 && urls.front().isLocalFile();
+    const QString path = oneFile ? urls.front().toLocalFile() : QString();
     event->acceptProposedAction();
     // Opened once the drop has ended: the open may show dialogs of its own.
     QMetaObject::invokeMethod(this, [this, path] { openDropped(path); }, Qt::QueuedConnection);
@@ -395,7 +403,8 @@ void frmMain::dropEvent(QDropEvent* event) {
 
 void frmMain::openDropped(const QString& path) {
     if (path.isEmpty() || !formOfPath(toPath(path))) {
-        report(QStringLiteral("Only One Mission File Can Be Dropped Here: A Binary (*.BMS) Or An Ascii (*.MIS) File."));
+        report(QStringLiteral("Only One Mission File Can Be Dropped Here: "
+                              "A Binary (*.BMS) Or An Ascii (*.MIS) File."));
         return;
     }
     openCommandLine(path);

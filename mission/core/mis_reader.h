@@ -110,13 +110,14 @@ public:
                 if constexpr (HasBriefing<Header>) {
                     briefing();
                 } else {
-                    passOverBlock("a briefing block (" + std::string(versionName(Format::version)) + " has none)",
-                                  "endbriefing");
+                    const std::string version(versionName(Format::version));
+                    passOverBlock("a briefing block (" + version + " has none)", "endbriefing");
                 }
             } else if (keywordIs(block, "waypoint") || keywordIs(block, "event") ||
                        keywordIs(block, "item")) {
                 if (in_.wordCount() < 3) {
-                    passOverBlock("\"begin " + std::string(block) + "\" without its number, with its block", "end");
+                    const std::string what = "\"begin " + std::string(block) + "\" without its number";
+                    passOverBlock(what + ", with its block", "end");
                 } else if (keywordIs(block, "waypoint")) {
                     waypoint();
                 } else if (keywordIs(block, "event")) {
@@ -127,7 +128,8 @@ public:
             } else if (keywordIs(block, "areatrig") || keywordIs(block, "group")) {
                 passOverBlock({}, "end");  // written by the ascii writers from what the items name
             } else {
-                passOverBlock("unknown block \"" + std::string(block.substr(0, 40)) + "\" and its lines", "end");
+                const std::string name(block.substr(0, 40));
+                passOverBlock("unknown block \"" + name + "\" and its lines", "end");
             }
         }
         if (!generalInformationRead_ && mission_.items.empty()) {

@@ -163,7 +163,8 @@ TYPED_TEST(MissionAsciiReader, WhatTheReaderPassesOverIsNotedWithItsLine) {
     std::vector<std::pair<std::int64_t, std::string>> expected;
     for (std::size_t i = 0; i < std::size(added); ++i) {
         text += std::string(added[i].first) + "\r\n";
-        if (added[i].second != nullptr) expected.emplace_back(first + static_cast<std::int64_t>(i), added[i].second);
+        const auto line = first + static_cast<std::int64_t>(i);
+        if (added[i].second != nullptr) expected.emplace_back(line, added[i].second);
     }
     std::vector<PassedOver> noted;
     (void)readMissionAscii<FormatOfT<typename V::Mission>>(text, "m.mis", &noted);
