@@ -83,9 +83,25 @@ TEST_F(ConverterTest, StartsEmptyWithItsControlsInPlaceAndHelpOnEveryButton) {
 }
 
 // ---------------------------------------------------------------------------------------------
-// The command line.
+// The command line, and files dropped on the window.
 
-TEST_F(ConverterTest, CommandLineOpensPathsEndingInBmsOrMisInAnyCase) {
+/// Drops files on the window and lets it open them.
+void drop(frmMain& window, const std::vector<std::filesystem::path>& files) {
+    QMimeData mime;
+    QList<QUrl> urls;
+    for (const auto& file : files) urls << QUrl::fromLocalFile(qtPath(file));
+    mime.setUrls(urls);
+    QDragEnterEvent enter(QPoint(5, 5), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(&window, &enter);
+    EXPECT_TRUE(enter.isAccepted());
+    QDropEvent dropped(QPointF(5, 5), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(&window, &dropped);
+    QCoreApplication::processEvents();  // the open waits for the drop to end
+}
+
+// A file dropped opens as the same path on the command line does; one that the command line would
+// not open, or several files, are refused with a message.
+TEST_F(ConverterTest, CommandLineAndDropOpenPathsEndingInBmsOrMisInAnyCase) {
     const Df2Mission mission = missionWithTypes<Df2Mission>(std::vector<int>(12, 1200), "desert");
     const std::string folder = data.path().string();
     const struct {
@@ -110,19 +126,29 @@ TEST_F(ConverterTest, CommandLineOpensPathsEndingInBmsOrMisInAnyCase) {
             if (const auto at = arg.find('%'); at != std::string::npos) arg.replace(at, 1, folder);
             args << QString::fromStdString(arg);
         }
-        window = std::make_unique<frmMain>(fakes.seams, *lists, qtPath(programFolder.path()), fixedClock, fileSystem);
-        window->startUp(args);
-        EXPECT_TRUE(window->OpenFilePath.isEmpty());
-        if (!c.opens) {
-            EXPECT_EQ(state(), (WindowState{0, "Open File", kGreen, kRed, false, true, {}, {}, {}}));
-            continue;
+        for (bool dropped : {false, true}) {
+            window =
+                std::make_unique<frmMain>(fakes.seams, *lists, qtPath(programFolder.path()), fixedClock, fileSystem);
+            fakes.messages.shown.clear();
+            dropped ? drop(*window, {path}) : window->startUp(args);
+            EXPECT_TRUE(window->OpenFilePath.isEmpty());
+            if (!c.opens) {
+                EXPECT_EQ(state(), (WindowState{0, "Open File", kGreen, kRed, false, true, {}, {}, {}}));
+                EXPECT_EQ(fakes.messages.shown.size(), dropped ? 1u : 0u);
+                continue;
+            }
+            EXPECT_TRUE(fakes.messages.shown.empty());
+            const Df2Mission read = ascii ? OpenDF2MIS(path) : OpenDF2BMS(path);
+            const QString caption = QStringLiteral("Open File: %1 (From: DF2)").arg(QString::fromStdString(name));
+            EXPECT_EQ(state(), (WindowState{kDf2, caption, kGreen, kGreen, true, true, {}, read, {}}));
         }
-        const Df2Mission read = ascii ? OpenDF2MIS(path) : OpenDF2BMS(path);
-        EXPECT_EQ(state(), (WindowState{kDf2, QStringLiteral("Open File: %1 (From: DF2)").arg(QString::fromStdString(name)),
-                                        kGreen, kGreen, true, true, {}, read, {}}));
     }
-    EXPECT_TRUE(fakes.messages.shown.empty());
-    EXPECT_TRUE(fakes.settings.values.empty()) << "the command line remembers no folder";
+    EXPECT_TRUE(fakes.settings.values.empty()) << "the command line and a drop remember no folder";
+    const WindowState held = state();
+    drop(*window, {data / "a01.bms", data / "A02.BMS"});
+    EXPECT_EQ(fakes.messages.shown.size(), 1u);
+    EXPECT_EQ(state(), held);
+    fakes.messages.shown.clear();
 
     // A named file that cannot be opened is reported naming it, with no question about its version.
     const auto missing = data / "gone.bms";
@@ -675,51 +701,6 @@ TEST_F(ConverterTest, ListsThatCannotBeLoadedEndTheProgramNamingFileAndFault) {
         EXPECT_GT(lines[1].size(), files[i].size() + 10) << "and the fault";
     }
     EXPECT_FALSE(anyReplaceDialogLeft());
-}
-
-TEST_F(ConverterTest, ADroppedMissionFileOpensAsTheCommandLineDoesAndAnythingElseIsRefused) {
-    const auto bms = writeBinary(missionWithTypes<Df2Mission>({3001}, "desert"), "a01.BMS");
-    const auto mis = writeAscii(missionWithTypes<Df1Mission>({3001}, "harbour"), "m01.Mis");
-    const auto txt = data.write("notes.txt", "x");
-    const struct {
-        std::vector<std::filesystem::path> files;
-        DfType opened;  ///< 0: refused
-        const char* caption;
-    } cases[] = {
-        {{bms}, kDf2, "Open File: a01.BMS (From: DF2)"},
-        {{txt}, 0, nullptr},
-        {{mis}, kDf1, "Open File: m01.Mis (From: DF1)"},
-        {{bms, mis}, 0, nullptr},
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.files.front().filename().string());
-        const WindowState before = state();
-        fakes.messages.shown.clear();
-        QMimeData mime;
-        QList<QUrl> urls;
-        for (const auto& file : c.files) urls << QUrl::fromLocalFile(qtPath(file));
-        mime.setUrls(urls);
-        QDragEnterEvent enter(QPoint(5, 5), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
-        QApplication::sendEvent(window.get(), &enter);
-        EXPECT_TRUE(enter.isAccepted());
-        QDropEvent drop(QPointF(5, 5), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
-        QApplication::sendEvent(window.get(), &drop);
-        waitUntil([&] { return !fakes.messages.shown.empty() || window->CurrentDfVersion == c.opened; });
-        if (c.opened == 0) {
-            ASSERT_EQ(fakes.messages.shown.size(), 1u);
-            EXPECT_TRUE(fakes.messages.shown[0].text.contains("*.BMS"));
-            EXPECT_EQ(state(), before);
-            continue;
-        }
-        EXPECT_TRUE(fakes.messages.shown.empty());
-        EXPECT_EQ(window->CurrentDfVersion, c.opened);
-        EXPECT_EQ(openCaption(), c.caption);
-    }
-    EXPECT_TRUE(window->OpenFilePath.isEmpty());
-    EXPECT_TRUE(fakes.settings.values.empty()) << "like the command line, a drop remembers no folder";
-    fakes.files.saveAnswers.push_back(std::nullopt);
-    click(*window, "cmdSaveFileBMS1");
-    EXPECT_EQ(fakes.files.saved.back().fileName, "m01.bms") << "the file held";
 }
 
 TEST_F(ConverterTest, CreditLinesShowTheAboutBoxAndStartAMail) {
