@@ -123,7 +123,10 @@ int run(const std::vector<std::string>& args, std::ostream& out, std::ostream& e
     std::string detectFile;
     auto* detectApp = app.add_subcommand("detect", "Print the game version of a mission file: df1, df2, df3 or unknown");
     detectApp->add_option("file", detectFile, "A .bms or .mis file")->required();
-    detectApp->footer("Example:\n  vok detect m01.bms");
+    detectApp->footer(
+        "An ascii file whose first line is the comment line the ascii writers write (\"... Converter for\n"
+        "Delta Force 1\", \"... 2\", \"... Land Warrior\") is the version it names.\n"
+        "Example:\n  vok detect m01.bms");
 
     // info
     std::string infoFile, infoFrom;
@@ -146,7 +149,8 @@ int run(const std::vector<std::string>& args, std::ostream& out, std::ostream& e
     checkApp->footer(
         "Findings: item types the version's item list lacks, group_id above 64, waypoint_id above 128, area\n"
         "triggers above 64, items naming waypoints that hold nothing, item and event counts that do not add up,\n"
-        "and each content the ascii form would not carry (texts, binary-only fields).\n"
+        "each content the ascii form would not carry (texts, binary-only fields), and for an ascii file\n"
+        "what its reader passed over (kind ignored, with the line number).\n"
         "Exit status: 0 when the file reads; 1 when it cannot (and, with --strict, when anything was found).\n"
         "Examples:\n  vok check m01.bms\n  vok check m01.bms --json --strict\n  vok check m01.mis --from df3 --lists ~/lists");
 

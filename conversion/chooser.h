@@ -4,6 +4,7 @@
 // tool with a policy, tests with a script. The core never asks anything itself.
 
 #include <cstdint>
+#include <exception>
 
 #include "mission/core/error.h"
 #include "mission/core/version.h"
@@ -15,6 +16,7 @@ struct ReplacementAnswer {
         Replace,  ///< use `replacementId` ("OK", "OK-A", "OK-S")
         Skip,     ///< keep the type the target does not know ("Skip")
         Remove,   ///< set the type to 0; the item stays ("Remove")
+        CancelSave,  ///< stop: the save writes nothing ("Cancel Save")
     };
     enum class Remember {
         No,       ///< this item only ("OK")
@@ -31,13 +33,22 @@ struct ReplacementAnswer {
     }
     static ReplacementAnswer skip() { return {Kind::Skip, 0, Remember::No}; }
     static ReplacementAnswer remove() { return {Kind::Remove, 0, Remember::No}; }
+    static ReplacementAnswer cancelSave() { return {Kind::CancelSave, 0, Remember::No}; }
+};
+
+/// Thrown by a conversion whose chooser answered "Cancel Save": the conversion has stopped, the
+/// answers given with "OK-A" during it are forgotten, those saved with "OK-S" stay saved.
+class SaveCancelled : public std::exception {
+public:
+    const char* what() const noexcept override { return "the save was cancelled"; }
 };
 
 class ReplacementChooser {
 public:
     virtual ~ReplacementChooser() = default;
 
-    /// Asked once per item that needs it, in item order.
+    /// Asked once per item that needs it, in item order. A chooser that never cancels (the
+    /// command line's policy) never answers CancelSave.
     virtual ReplacementAnswer choose(std::int16_t objectId, DfType sourceVersion, DfType targetVersion) = 0;
 
     /// A replacement chosen with "OK-S" could not be written to its list file; it is still

@@ -159,6 +159,20 @@ constexpr bool fits16(std::int32_t value) {
     return value >= std::numeric_limits<std::int16_t>::min() && value <= std::numeric_limits<std::int16_t>::max();
 }
 
+/// The answers given with "OK-A" during one conversion: they serve its later items at once and
+/// join the list store's run replacements only when the conversion completes, so that a cancelled
+/// save forgets them.
+struct PendingReplacements {
+    std::vector<std::pair<std::int16_t, std::int16_t>> forRun;  // type -> replacement
+
+    std::int16_t lookup(std::int16_t type) const {
+        for (const auto& [from, to] : forRun) {
+            if (from == type) return to;
+        }
+        return -1;
+    }
+};
+
 struct ItemTallies {
     // type -> (count, replacement); in order of first use
     struct Change {
@@ -179,14 +193,15 @@ struct ItemTallies {
 };
 
 std::int32_t convertType(std::int32_t type, DfType from, DfType to, ListStore& lists, ReplacementChooser& chooser,
-                         ItemTallies& tallies, ConversionReport* report) {
+                         PendingReplacements& pending, ItemTallies& tallies, ConversionReport* report) {
     if (!fits16(type)) {
         ItemTallies::bump(tallies.kept, type, type);
         return type;
     }
     const auto id = static_cast<std::int16_t>(type);
     if (lists.ItemExists(to, id)) return type;
-    const std::int16_t remembered = lists.LookupReplacement(from, to, id);
+    std::int16_t remembered = lists.LookupReplacement(from, to, id);
+    if (remembered == -1) remembered = pending.lookup(id);
     if (remembered != -1) {
         ItemTallies::bump(tallies.replaced, type, remembered);
         return remembered;
@@ -199,11 +214,14 @@ std::int32_t convertType(std::int32_t type, DfType from, DfType to, ListStore& l
         case ReplacementAnswer::Kind::Remove:
             ItemTallies::bump(tallies.removed, type, 0);
             return 0;
+        case ReplacementAnswer::Kind::CancelSave:
+            chooser.conversionFinished();
+            throw SaveCancelled();
         case ReplacementAnswer::Kind::Replace:
             break;
     }
     if (answer.remember == ReplacementAnswer::Remember::ForRun) {
-        lists.RememberReplacement(from, to, id, answer.replacementId);
+        pending.forRun.emplace_back(id, answer.replacementId);
     } else if (answer.remember == ReplacementAnswer::Remember::AndSave) {
         try {
             lists.RememberAndSaveReplacement(from, to, id, answer.replacementId);
@@ -285,14 +303,18 @@ ToMission convert(const FromMission& s, DfType from, DfType to, ListStore& lists
     t.header = convertHeader<ToHeader>(s.header, report);
 
     ItemTallies tallies;
+    PendingReplacements pending;
     // A mission whose item counts add up to 0 has no items, whatever its array holds.
     const std::size_t itemCount = itemCountSum(s.header) == 0 ? 0 : s.items.size();
     t.items.reserve(itemCount);
     for (std::size_t i = 0; i < itemCount; ++i) {
         ToItem& item = t.items.emplace_back();
         static_cast<ItemCommon&>(item) = s.items[i];
-        item.type_id = convertType(s.items[i].type_id, from, to, lists, chooser, tallies, report);
+        item.type_id = convertType(s.items[i].type_id, from, to, lists, chooser, pending, tallies, report);
         item.item_number = static_cast<std::int32_t>(i);
+    }
+    for (const auto& [type, replacement] : pending.forRun) {
+        lists.RememberReplacement(from, to, type, replacement);
     }
     recountItems(t.header, t.items);
     if (report != nullptr) reportItems(tallies, from, to, lists, *report);

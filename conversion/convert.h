@@ -7,6 +7,10 @@
 // list: a type the target knows is kept; otherwise a remembered replacement is used; otherwise
 // the chooser is asked. Waypoints, events, triggers, actions and the mission text are carried
 // over whole. The item counts are recomputed from the final types.
+//
+// A chooser's "OK-A" answers join the list store's run replacements when the conversion completes.
+// Its "Cancel Save" stops the conversion with SaveCancelled: those answers are forgotten, while a
+// replacement saved with "OK-S" stays saved.
 
 #include <cstdint>
 #include <string>

@@ -14,9 +14,11 @@ namespace vok {
 
 struct Finding {
     /// "unknown-item-type", "group-out-of-range", "waypoint-out-of-range", "area-trigger-out-of-range",
-    /// "empty-waypoint", "item-counts", "event-counts", "not-writable", "ascii-loss".
+    /// "empty-waypoint", "item-counts", "event-counts", "not-writable", "ascii-loss"; `vok check`
+    /// adds "ignored" for what an ascii file's reader passed over.
     std::string kind;
-    std::string record;  ///< "header", "mission", "item", "waypoint", "event", "trigger", "action"
+    /// "header", "mission", "item", "waypoint", "event", "trigger", "action"; "line" for "ignored"
+    std::string record;
     std::int64_t
         number;  ///< the record's number from 1 (the first of several); 0 for the header or the mission
     std::string message;  ///< a readable sentence

@@ -5,6 +5,7 @@
 #include <QDir>
 #include <QEventLoop>
 #include <QFileInfo>
+#include <QFileSystemWatcher>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -12,6 +13,7 @@
 #include <QListWidget>
 #include <QMouseEvent>
 #include <QPushButton>
+#include <QTimer>
 #include <QVBoxLayout>
 #include <cerrno>
 
@@ -32,19 +34,28 @@ void addSorted(QListWidget& list, const QString& text) {
     list.insertItem(row, text);
 }
 
-QPushButton* button(QWidget* parent, const char* name, const char* caption) {
+// `caption` carries the mnemonic ("S&kip"): the button shows its text with that letter underlined.
+QPushButton* button(QWidget* parent, const char* name, const char* caption, const char* toolTip) {
     auto* b = new QPushButton(QString::fromLatin1(caption), parent);
     b->setObjectName(QString::fromLatin1(name));
     b->setAutoDefault(false);
+    b->setToolTip(QString::fromLatin1(toolTip));
     return b;
 }
+
+QString toQt(const std::filesystem::path& path) { return QString::fromStdU16String(path.u16string()); }
 
 }  // namespace
 
 QString fourDigits(int id) { return QStringLiteral("%1").arg(id, 4, 10, QLatin1Char('0')); }
 
-frmReplace::frmReplace(const ListStore& lists, QString programFolder, ui::Launcher& launcher, QWidget* parent)
-    : QDialog(parent), lists_(lists), programFolder_(std::move(programFolder)), launcher_(launcher) {
+frmReplace::frmReplace(const ListStore& lists, QString programFolder, ui::Launcher& launcher,
+                       RefreshLists refreshLists, QWidget* parent)
+    : QDialog(parent),
+      lists_(lists),
+      programFolder_(std::move(programFolder)),
+      launcher_(launcher),
+      refreshLists_(std::move(refreshLists)) {
     setObjectName(QStringLiteral("frmReplace"));
     setWindowTitle(kTitle);
     paintWhiteOnBlack(*this);
@@ -73,12 +84,23 @@ frmReplace::frmReplace(const ListStore& lists, QString programFolder, ui::Launch
     lstID_->setMaximumWidth(80);
     lstDescription_ = new QListWidget(fraReplace_);
     lstDescription_->setObjectName(QStringLiteral("lstDescription"));
-    cmdOk_ = button(fraReplace_, "cmdOk", "OK");
-    cmdOkAll_ = button(fraReplace_, "cmdOkAll", "OK-A");
-    cmdOkSave_ = button(fraReplace_, "cmdOkSave", "OK-S");
-    cmdOkSave_->setToolTip(QStringLiteral("Right click to start the list editor"));
-    cmdSkip_ = button(fraReplace_, "cmdSkip", "Skip");
-    cmdRemove_ = button(fraReplace_, "cmdRemove", "Remove");
+    cmdOk_ = button(fraReplace_, "cmdOk", "&OK", "Give this item the selected type (Enter)");
+    cmdOkAll_ = button(fraReplace_, "cmdOkAll", "OK-&A",
+                       "Give this item and every later item of its type the selected type, until the "
+                       "program ends");
+    cmdOkSave_ = button(fraReplace_, "cmdOkSave", "OK-&S",
+                        "Give this item and every later item of its type the selected type, and save the "
+                        "choice in the replacement list for later runs.\nRight click to start the list "
+                        "editor: what it adds shows here at once");
+    cmdSkip_ = button(fraReplace_, "cmdSkip", "S&kip",
+                      "Keep this item's type, though the game it is saved for does not know it (Esc)");
+    cmdRemove_ = button(fraReplace_, "cmdRemove", "&Remove", "Set this item's type to 0; the item stays");
+    cmdCancelSave_ = button(fraReplace_, "cmdCancelSave", "&Cancel Save",
+                            "Stop this save: nothing is written, and the OK-A choices of this save are "
+                            "forgotten.\nChoices saved with OK-S stay saved in the replacement list");
+    // Enter answers OK, from the lists too; the lists take the keyboard first.
+    cmdOk_->setDefault(true);
+    lstDescription_->setToolTip(QStringLiteral("The types of the chosen version and category (Enter: OK)"));
 
     auto* grid = new QGridLayout(fraReplace_);
     grid->addWidget(cboDfVersion_, 0, 0);
@@ -87,6 +109,8 @@ frmReplace::frmReplace(const ListStore& lists, QString programFolder, ui::Launch
     grid->addWidget(lstDescription_, 1, 1);
     auto* buttons = new QHBoxLayout;
     for (QPushButton* b : {cmdOk_, cmdOkAll_, cmdOkSave_, cmdSkip_, cmdRemove_}) buttons->addWidget(b);
+    buttons->addStretch(1);
+    buttons->addWidget(cmdCancelSave_);
     grid->addLayout(buttons, 2, 0, 1, 2);
 
     auto* layout = new QVBoxLayout(this);
@@ -105,8 +129,18 @@ frmReplace::frmReplace(const ListStore& lists, QString programFolder, ui::Launch
             [this] { chooseWithSelectedType(ReplacementAnswer::Remember::AndSave); });
     connect(cmdSkip_, &QPushButton::clicked, this, [this] { answer(-2, ReplacementAnswer::Remember::No); });
     connect(cmdRemove_, &QPushButton::clicked, this, [this] { answer(-3, ReplacementAnswer::Remember::No); });
+    connect(cmdCancelSave_, &QPushButton::clicked, this,
+            [this] { answer(-4, ReplacementAnswer::Remember::No); });
     cmdOkSave_->installEventFilter(this);
     updateButtons();
+
+    watcher_ = new QFileSystemWatcher(this);
+    refreshTimer_ = new QTimer(this);
+    refreshTimer_->setSingleShot(true);
+    refreshTimer_->setInterval(100);
+    connect(watcher_, &QFileSystemWatcher::fileChanged, refreshTimer_, qOverload<>(&QTimer::start));
+    connect(watcher_, &QFileSystemWatcher::directoryChanged, refreshTimer_, qOverload<>(&QTimer::start));
+    connect(refreshTimer_, &QTimer::timeout, this, [this] { listsChangedOnDisk(); });
 }
 
 QString frmReplace::listEditorPath() const {
@@ -125,18 +159,16 @@ std::int16_t frmReplace::ReplaceObject(std::int16_t iObjectId, DfType iOrgDfType
 
     fraNotFound_->setTitle(QStringLiteral("This DF%1 Item Does Not Exsist In DF%2").arg(iOrgDfType).arg(iNewDfType));
     fraReplace_->setTitle(QStringLiteral("Please Select A Replacement (To Be Used In DF%1)").arg(iNewDfType));
-    if (isVersion(iOrgDfType)) {
-        lblNotFound_->setText(QStringLiteral("#:%1 Description: %2")
-                                  .arg(iObjectId)
-                                  .arg(QString::fromStdString(cp1252ToUtf8(lists_.ItemDescription(iOrgDfType, iObjectId)))));
-    }
+    showMissingItem();
     FillReplaceLists(iObjectId, iNewDfType, true);
     selectFirstDescription();
 
     ReplaceAnswer = -1;
     setWindowModality(Qt::ApplicationModal);
+    watchLists();
     show();
     activateWindow();
+    lstDescription_->setFocus();
     if (ReplaceAnswer == -1) {
         QEventLoop loop;
         connect(this, &frmReplace::answered, &loop, &QEventLoop::quit);
@@ -150,11 +182,47 @@ ReplacementAnswer frmReplace::ask(std::int16_t objectId, DfType orgVersion, DfTy
     const std::int16_t result = ReplaceObject(objectId, orgVersion, newVersion);
     if (ReplaceAnswer == -2) return ReplacementAnswer::skip();
     if (ReplaceAnswer == -3) return ReplacementAnswer::remove();
+    if (ReplaceAnswer == -4) return ReplacementAnswer::cancelSave();
     return ReplacementAnswer::replace(result, remember_);
+}
+
+void frmReplace::showMissingItem() {
+    if (!isVersion(iOrgDfType_)) return;  // the label keeps its text
+    const std::string description = cp1252ToUtf8(lists_.ItemDescription(iOrgDfType_, iObjectId_));
+    lblNotFound_->setText(
+        QStringLiteral("#:%1 Description: %2").arg(iObjectId_).arg(QString::fromStdString(description)));
+}
+
+// The six files, and their folder: a save replaces a file by renaming another over it, which a
+// watch on the file alone may not see.
+void frmReplace::watchLists() {
+    if (!refreshLists_) return;
+    QStringList paths{toQt(lists_.folder())};
+    for (int which = 1; which <= kListCount; ++which) paths << toQt(lists_.pathOf(which));
+    for (const QString& watched : watcher_->files() + watcher_->directories()) paths.removeAll(watched);
+    if (!paths.isEmpty()) watcher_->addPaths(paths);
+}
+
+// The lists changed on disk while the dialog waits: read them again and show the chosen version
+// and category afresh, keeping the selected type where it is still listed.
+void frmReplace::listsChangedOnDisk() {
+    watchLists();
+    if (!refreshLists_ || !refreshLists_()) return;
+    const QString selected = lstID_->currentItem() != nullptr ? lstID_->currentItem()->text() : QString();
+    FillReplaceLists(shownBlock_, shownVersion_, false);
+    showMissingItem();
+    const auto found = lstID_->findItems(selected, Qt::MatchExactly);
+    if (!selected.isEmpty() && !found.isEmpty()) {
+        lstID_->setCurrentItem(found.front());
+    } else {
+        selectFirstDescription();
+    }
 }
 
 void frmReplace::FillReplaceLists(int blockStart, int version, bool preset) {
     const int q = blockStart / 1000;
+    shownBlock_ = blockStart;
+    shownVersion_ = version;
     filling_ = true;
     if (preset) {
         cboDfVersion_->setCurrentIndex(isVersion(version) ? version - 1 : -1);
@@ -271,13 +339,19 @@ bool frmReplace::eventFilter(QObject* watched, QEvent* event) {
 // ---------------------------------------------------------------------------------------------
 
 DialogReplacementChooser::DialogReplacementChooser(const ListStore& lists, QString programFolder, ui::Seams& seams,
-                                                   QString title)
-    : lists_(lists), programFolder_(std::move(programFolder)), seams_(seams), title_(std::move(title)) {}
+                                                   QString title, frmReplace::RefreshLists refreshLists)
+    : lists_(lists),
+      programFolder_(std::move(programFolder)),
+      seams_(seams),
+      title_(std::move(title)),
+      refreshLists_(std::move(refreshLists)) {}
 
 DialogReplacementChooser::~DialogReplacementChooser() = default;
 
 ReplacementAnswer DialogReplacementChooser::choose(std::int16_t objectId, DfType sourceVersion, DfType targetVersion) {
-    if (!dialog_) dialog_ = std::make_unique<frmReplace>(lists_, programFolder_, seams_.launcher);
+    if (!dialog_) {
+        dialog_ = std::make_unique<frmReplace>(lists_, programFolder_, seams_.launcher, refreshLists_);
+    }
     return dialog_->ask(objectId, sourceVersion, targetVersion);
 }
 

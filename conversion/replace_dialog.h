@@ -2,8 +2,10 @@
 // frmReplace: the converter's dialog that asks what to do with an item whose type the target
 // version lacks and that no remembered replacement covers. It lists the target version's types of
 // the missing item's thousand-block and answers "OK" (this item), "OK-A" (every such item this
-// run), "OK-S" (and from now on, saved in the replacement list), "Skip" or "Remove". The
-// conversion engine does the remembering; the dialog only answers.
+// run), "OK-S" (and from now on, saved in the replacement list), "Skip", "Remove" or "Cancel
+// Save" (the save stops and writes nothing). The conversion engine does the remembering; the
+// dialog only answers. While it waits it watches the six list files: when another program (the
+// list editor started from "OK-S") changes them, the lists are read again and shown.
 //
 // DialogReplacementChooser is what the converter hands to the engine: it creates the dialog on the
 // first question of a conversion and discards it when the conversion ends.
@@ -11,6 +13,7 @@
 #include <QDialog>
 #include <QString>
 #include <cstdint>
+#include <functional>
 #include <memory>
 
 #include "conversion/chooser.h"
@@ -18,10 +21,12 @@
 #include "ui/seams.h"
 
 class QComboBox;
+class QFileSystemWatcher;
 class QGroupBox;
 class QLabel;
 class QListWidget;
 class QPushButton;
+class QTimer;
 
 namespace vok::converter {
 
@@ -29,11 +34,16 @@ class frmReplace : public QDialog {
     Q_OBJECT
 
 public:
-    frmReplace(const ListStore& lists, QString programFolder, ui::Launcher& launcher, QWidget* parent = nullptr);
+    /// Reads the lists again when they changed on disk, true when it did; it reports a list that
+    /// cannot be read itself and keeps the lists in use.
+    using RefreshLists = std::function<bool()>;
+
+    frmReplace(const ListStore& lists, QString programFolder, ui::Launcher& launcher,
+               RefreshLists refreshLists = {}, QWidget* parent = nullptr);
 
     /// Asks about one item and waits, processing window events, for the answer: the chosen type
-    /// ("OK", "OK-A", "OK-S"), `iObjectId` itself ("Skip", or the window closed) or -3 ("Remove").
-    /// How the chosen type is to be remembered is in lastRemember() afterwards.
+    /// ("OK", "OK-A", "OK-S"), `iObjectId` itself ("Skip", or the window closed), -3 ("Remove") or
+    /// -4 ("Cancel Save"). How the chosen type is to be remembered is in lastRemember() afterwards.
     std::int16_t ReplaceObject(std::int16_t iObjectId, DfType iOrgDfType, DfType iNewDfType);
 
     /// The same as an answer for the conversion engine.
@@ -45,7 +55,7 @@ public:
     /// `preset` also selects that version and the block's category in the drop-down lists.
     void FillReplaceLists(int blockStart, int version, bool preset);
 
-    /// -1 while unanswered, -2 "Skip", -3 "Remove", otherwise the chosen type.
+    /// -1 while unanswered, -2 "Skip", -3 "Remove", -4 "Cancel Save", otherwise the chosen type.
     std::int16_t ReplaceAnswer = -1;
 
     /// The program the right mouse button on "OK-S" starts.
@@ -67,15 +77,23 @@ private:
     void descriptionChosen(int row);
     void idChosen(int row);
     void updateButtons();
+    void showMissingItem();
+    void watchLists();
+    void listsChangedOnDisk();
 
     const ListStore& lists_;
     QString programFolder_;
     ui::Launcher& launcher_;
+    RefreshLists refreshLists_;
+    QFileSystemWatcher* watcher_;
+    QTimer* refreshTimer_;  // a save of the list editor changes the folder several times
 
     std::int16_t iObjectId_ = 0;
     DfType iOrgDfType_ = 0;
     DfType iNewDfType_ = 0;
     ReplacementAnswer::Remember remember_ = ReplacementAnswer::Remember::No;
+    int shownBlock_ = 0;  // what the lists show, as FillReplaceLists was last asked
+    int shownVersion_ = 0;
     bool filling_ = false;  // the lists are being refilled or kept in step: no handlers
     bool syncing_ = false;
 
@@ -91,6 +109,7 @@ private:
     QPushButton* cmdOkSave_;
     QPushButton* cmdSkip_;
     QPushButton* cmdRemove_;
+    QPushButton* cmdCancelSave_;
 };
 
 /// The converter's replacement chooser: the dialog, created when first needed in a conversion and
@@ -98,7 +117,8 @@ private:
 /// file is reported in a message box.
 class DialogReplacementChooser : public ReplacementChooser {
 public:
-    DialogReplacementChooser(const ListStore& lists, QString programFolder, ui::Seams& seams, QString title);
+    DialogReplacementChooser(const ListStore& lists, QString programFolder, ui::Seams& seams, QString title,
+                             frmReplace::RefreshLists refreshLists = {});
     ~DialogReplacementChooser() override;
 
     ReplacementAnswer choose(std::int16_t objectId, DfType sourceVersion, DfType targetVersion) override;
@@ -113,6 +133,7 @@ private:
     QString programFolder_;
     ui::Seams& seams_;
     QString title_;
+    frmReplace::RefreshLists refreshLists_;
     std::unique_ptr<frmReplace> dialog_;
 };
 

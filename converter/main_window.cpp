@@ -1,12 +1,16 @@
 #include "converter/main_window.h"
 
 #include <QApplication>
+#include <QDragEnterEvent>
+#include <QDropEvent>
 #include <QFrame>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QMimeData>
 #include <QPushButton>
+#include <QUrl>
 #include <QVBoxLayout>
 #include <algorithm>
 
@@ -41,10 +45,21 @@ std::string toBytes(const QString& text) {
     return std::string(latin1.constData(), static_cast<std::size_t>(latin1.size()));
 }
 
-QPushButton* commandButton(QWidget* parent, const char* name, const char* caption) {
+// `caption` carries the mnemonic ("DF&1"): the button shows its text with that letter underlined.
+QPushButton* commandButton(QWidget* parent, const char* name, const char* caption, const QString& toolTip) {
     auto* button = new QPushButton(QString::fromLatin1(caption), parent);
     button->setObjectName(QString::fromLatin1(name));
+    button->setToolTip(toolTip);
     return button;
+}
+
+QString saveToolTip(DfType target, MissionForm form) {
+    const std::string_view game = versionName(target);
+    const bool binary = form == MissionForm::Binary;
+    return QStringLiteral("Save the mission as a %1 %2 file (%3); one of another game is converted first")
+        .arg(QString::fromLatin1(game.data(), static_cast<qsizetype>(game.size())),
+             binary ? QStringLiteral("binary") : QStringLiteral("ascii"),
+             binary ? QStringLiteral(".bms") : QStringLiteral(".mis"));
 }
 
 QString versionCaption(DfType version) {
@@ -69,18 +84,24 @@ frmMain::frmMain(ui::Seams& seams, ListStore& lists, QString programFolder, Cloc
       programFolder_(std::move(programFolder)),
       clock_(std::move(clock)),
       fileSystem_(fileSystem),
-      chooser_(std::make_unique<DialogReplacementChooser>(lists, programFolder_, seams, kConverterTitle)) {
+      chooser_(std::make_unique<DialogReplacementChooser>(lists, programFolder_, seams, kConverterTitle,
+                                                          [this] { return refreshLists(); })) {
     setObjectName(QStringLiteral("frmMain"));
     setWindowTitle(kConverterTitle);
     paintWhiteOnBlack(*this);
+    setAcceptDrops(true);
 
     // Open group, on top: the two open commands on their status panel.
     fraOpenFile_ = new QGroupBox(QStringLiteral("Open File"), this);
     fraOpenFile_->setObjectName(QStringLiteral("fraOpenFile"));
     lblColor_ = new QFrame(fraOpenFile_);  // a coloured status panel
     lblColor_->setObjectName(QStringLiteral("lblColor"));
-    auto* cmdOpenBMS = commandButton(lblColor_, "cmdOpenBMS", "Binary Mission File (*.BMS)");
-    auto* cmdOpenMIS = commandButton(lblColor_, "cmdOpenMIS", "Ascii Mission File (*.MIS)");
+    const QString anyGame =
+        QStringLiteral(" of Delta Force 1, 2 or Land Warrior; a file dropped on the window opens too");
+    auto* cmdOpenBMS = commandButton(lblColor_, "cmdOpenBMS", "&Binary Mission File (*.BMS)",
+                                     QStringLiteral("Open a binary mission file (.bms)") + anyGame);
+    auto* cmdOpenMIS = commandButton(lblColor_, "cmdOpenMIS", "&Ascii Mission File (*.MIS)",
+                                     QStringLiteral("Open an ascii mission file (.mis)") + anyGame);
     auto* openButtons = new QHBoxLayout(lblColor_);
     openButtons->setContentsMargins(8, 8, 8, 8);
     openButtons->addWidget(cmdOpenBMS);
@@ -100,16 +121,19 @@ frmMain::frmMain(ui::Seams& seams, ListStore& lists, QString programFolder, Cloc
         DfType target;
         MissionForm form;
     };
+    // The binary and the ascii command of a version share their mnemonic: it moves the focus
+    // between the two, and Space presses the one that has it.
     const SaveCommand commands[] = {
-        {"cmdSaveFileBMS1", "As Binary Mission File For DF1 (*.BMS)", kDf1, MissionForm::Binary},
-        {"cmdSaveFileBMS2", "As Binary Mission File For DF2 (*.BMS)", kDf2, MissionForm::Binary},
-        {"cmdSaveFileBMS3", "As Binary Mission File For DF:LW (*.BMS)", kDf3, MissionForm::Binary},
-        {"cmdSaveFileMIS1", "As Ascii Mission File  For DF1 (*.MIS)", kDf1, MissionForm::Ascii},
-        {"cmdSaveFileMIS2", "As Ascii Mission File  For DF2 (*.MIS)", kDf2, MissionForm::Ascii},
-        {"cmdSaveFileMIS3", "As Ascii Mission File  For DF:LW (*.MIS)", kDf3, MissionForm::Ascii},
+        {"cmdSaveFileBMS1", "As Binary Mission File For DF&1 (*.BMS)", kDf1, MissionForm::Binary},
+        {"cmdSaveFileBMS2", "As Binary Mission File For DF&2 (*.BMS)", kDf2, MissionForm::Binary},
+        {"cmdSaveFileBMS3", "As Binary Mission File For DF:&LW (*.BMS)", kDf3, MissionForm::Binary},
+        {"cmdSaveFileMIS1", "As Ascii Mission File  For DF&1 (*.MIS)", kDf1, MissionForm::Ascii},
+        {"cmdSaveFileMIS2", "As Ascii Mission File  For DF&2 (*.MIS)", kDf2, MissionForm::Ascii},
+        {"cmdSaveFileMIS3", "As Ascii Mission File  For DF:&LW (*.MIS)", kDf3, MissionForm::Ascii},
     };
     for (const SaveCommand& command : commands) {
-        auto* button = commandButton(lblColor2_, command.name, command.caption);
+        const QString toolTip = saveToolTip(command.target, command.form);
+        auto* button = commandButton(lblColor2_, command.name, command.caption, toolTip);
         saveButtons->addWidget(button, command.target - 1, command.form == MissionForm::Binary ? 0 : 1);
         connect(button, &QPushButton::clicked, this,
                 [this, target = command.target, form = command.form] { saveCommand(target, form); });
@@ -196,30 +220,36 @@ void frmMain::openCommand(MissionForm form) {
     const QString key = binary ? QStringLiteral("LastOpenBMS") : QStringLiteral("LastOpenMIS");
     ui::FileRequest request =
         missionFileRequest(seams_.settings, binary, key, QStringLiteral("Please Select Delta Force 1/2/3 Mission"));
-    request.fileName = OpenFilePath;
+    // Only the name is pre-filled, and only one of the command's form: a path would move the dialog
+    // away from the command's own folder.
+    if (formOfPath(toPath(OpenFilePath)) == form) request.fileName = fileTitleOf(OpenFilePath);
     request.mustExist = true;
     const std::optional<QString> chosen = seams_.files.open(this, request);
     if (!chosen) {
         OpenFilePath.clear();
         return;
     }
+    const QString before = OpenFilePath;
     OpenFilePath = *chosen;
     rememberFolderOf(seams_.settings, key, OpenFilePath);
-    openFlow(OpenFilePath, form);
+    if (!openFlow(OpenFilePath, form)) OpenFilePath = before;
 }
 
 // A file that cannot be read leaves the window as it was before the open.
-void frmMain::openFlow(const QString& path, MissionForm form) {
+bool frmMain::openFlow(const QString& path, MissionForm form) {
+    refreshLists();
     const Look before = currentLook();
     beginWork(lblColor_);
     const bool binary = form == MissionForm::Binary;
     DfType version = kUnknownVersion;
     try {
         version = binary ? BmsVersionOf(toPath(path)) : MisVersionOf(toPath(path), lists_);
+        // A file that holds no mission is told before its version is asked for.
+        if (!binary && version == kUnknownVersion) requireAsciiMission(toPath(path));
     } catch (const Error& error) {
         restoreLook(before);
         report(QString::fromStdString(fileErrorMessage(error)));
-        return;
+        return false;
     }
 
     if (version == kUnknownVersion) {
@@ -236,23 +266,25 @@ void frmMain::openFlow(const QString& path, MissionForm form) {
         }
         if (version == kUnknownVersion) {
             showFailed();
-            return;
+            return true;
         }
         beginWork(lblColor_);
     }
 
+    std::vector<PassedOver> passedOver;
     try {
-        storeModel(openMission(toPath(path), version, form));
+        storeModel(openMission(toPath(path), version, form, &passedOver));
     } catch (const Error& error) {
         restoreLook(before);
-        report(QString::fromStdString(binary || error.fault() == Fault::CannotOpen
-                                          ? fileErrorMessage(error)
-                                          : asciiReaderMessage(asciiReaderName(version), error)));
-        return;
+        const bool readerFault =
+            !binary && error.fault() != Fault::CannotOpen && error.fault() != Fault::NoMission;
+        report(QString::fromStdString(readerFault ? asciiReaderMessage(asciiReaderName(version), error)
+                                                  : fileErrorMessage(error)));
+        return false;
     } catch (const std::exception& error) {
         restoreLook(before);
         report(path + QStringLiteral("\r\n") + QString::fromLocal8Bit(error.what()));
-        return;
+        return false;
     }
     CurrentDfVersion = version;
     heldFileTitle_ = fileTitleOf(path);
@@ -262,19 +294,39 @@ void frmMain::openFlow(const QString& path, MissionForm form) {
     paintPanel(*lblColor2_, kReady);
     fraSaveFile_->setEnabled(true);
     setEnabled(true);
+    showPassedOver(passedOver);
+    return true;
+}
+
+// What the ascii reader passed over, in the report window that saves use.
+void frmMain::showPassedOver(const std::vector<PassedOver>& passedOver) {
+    if (passedOver.empty() || frmReport::notWanted(seams_.settings)) {
+        if (reportWindow_ != nullptr) reportWindow_->hide();  // an earlier report no longer applies
+        return;
+    }
+    QStringList texts;
+    for (const PassedOver& line : passedOver) {
+        texts << QStringLiteral("Ignored: line %1: ").arg(line.line) + fromBytes(line.what);
+    }
+    if (reportWindow_ == nullptr) reportWindow_ = new frmReport(seams_.settings, kConverterTitle, this);
+    const QString version = versionCaption(CurrentDfVersion);
+    const QString heading = heldFileTitle_ + QStringLiteral(": Opened As ") + version +
+                            QStringLiteral(" Ascii File; The Reader Passed Over:");
+    reportWindow_->showReport(heading, texts);
 }
 
 void frmMain::saveCommand(DfType target, MissionForm form) {
     if (!isVersion(CurrentDfVersion)) return;
+    refreshLists();
     const bool converted = target != CurrentDfVersion;
     if (converted && !convertInto(target)) return;
 
     const bool binary = form == MissionForm::Binary;
     const QString key = QStringLiteral("LastSaveDF%1%2").arg(target).arg(binary ? "BMS" : "MIS");
-    // The suggestion is the open file's name up to its first period, with the command's suffix.
-    // After a command-line open there is no open dialog's path: the held file's name serves.
-    const QString title = OpenFilePath.isEmpty() ? heldFileTitle_ : fileTitleOf(OpenFilePath);
-    SaveFileTitle = title.section(QLatin1Char('.'), 0, 0) + (binary ? QStringLiteral(".bms") : QStringLiteral(".mis"));
+    // The suggestion is the name of the file held up to its first period, with the command's
+    // suffix: the file the last successful open read, however it was opened.
+    SaveFileTitle = heldFileTitle_.section(QLatin1Char('.'), 0, 0) +
+                    (binary ? QStringLiteral(".bms") : QStringLiteral(".mis"));
 
     ui::FileRequest request =
         missionFileRequest(seams_.settings, binary, key, QStringLiteral("Select File Name To Save As:"));
@@ -292,13 +344,15 @@ void frmMain::saveCommand(DfType target, MissionForm form) {
     if (writeModel(target, form)) showSaveReport(target, form, converted);
 }
 
-// Converts the source model into the target's model and asks for the terrain name. False when
-// the conversion failed (reported).
+// Converts the source model into the target's model and asks for the terrain name.
 bool frmMain::convertInto(DfType target) {
     beginWork(lblColor2_);
     conversionReport_ = ConversionReport{};
+    std::optional<AnyMission> converted;
     try {
-        storeModel(convertMission(modelOf(CurrentDfVersion), target, lists_, *chooser_, &conversionReport_));
+        converted = convertMission(modelOf(CurrentDfVersion), target, lists_, *chooser_, &conversionReport_);
+    } catch (const SaveCancelled&) {
+        // "Cancel Save": the dialog is gone, nothing is written.
     } catch (const std::exception& error) {
         chooser_->conversionFinished();
         paintPanel(*lblColor2_, kReady);
@@ -308,13 +362,52 @@ bool frmMain::convertInto(DfType target) {
     }
     paintPanel(*lblColor2_, kReady);
     setEnabled(true);
+    if (!converted) return false;
 
-    AnyMission converted = modelOf(target);
-    const QString answer = seams_.inputs.ask(this, kConverterTitle, QStringLiteral("Please Enter Terrain Name:"),
-                                             fromBytes(suggestedTerrain(converted, CurrentDfVersion)));
-    setTerrain(converted, toBytes(answer));
-    storeModel(std::move(converted));
+    const std::optional<QString> answer =
+        seams_.inputs.ask(this, kConverterTitle, QStringLiteral("Please Enter Terrain Name:"),
+                          fromBytes(suggestedTerrain(*converted, CurrentDfVersion)));
+    if (!answer) return false;  // Cancel ends the save
+    setTerrain(*converted, toBytes(*answer));
+    storeModel(std::move(*converted));
     return true;
+}
+
+bool frmMain::refreshLists() {
+    if (!lists_.changedOnDisk()) return false;
+    try {
+        lists_.reload();
+        return true;
+    } catch (const Error& error) {
+        report(QStringLiteral("Warning!, The Lists Changed On Disk But Could Not Be Read Again:\r\n") +
+               QString::fromStdString(error.path()) + QStringLiteral(": ") +
+               QString::fromStdString(error.describe()) +
+               QStringLiteral("\r\nThe Lists Read Before Stay In Use."));
+        return false;
+    }
+}
+
+void frmMain::dragEnterEvent(QDragEnterEvent* event) {
+    if (event->mimeData()->hasUrls()) event->acceptProposedAction();
+}
+
+// One mission file dropped opens as one named on the command line; anything else is refused.
+void frmMain::dropEvent(QDropEvent* event) {
+    const QList<QUrl> urls = event->mimeData()->urls();
+    const bool oneFile = urls.size() == 1 && urls.front().isLocalFile();
+    const QString path = oneFile ? urls.front().toLocalFile() : QString();
+    event->acceptProposedAction();
+    // Opened once the drop has ended: the open may show dialogs of its own.
+    QMetaObject::invokeMethod(this, [this, path] { openDropped(path); }, Qt::QueuedConnection);
+}
+
+void frmMain::openDropped(const QString& path) {
+    if (path.isEmpty() || !formOfPath(toPath(path))) {
+        report(QStringLiteral("Only One Mission File Can Be Dropped Here: "
+                              "A Binary (*.BMS) Or An Ascii (*.MIS) File."));
+        return;
+    }
+    openCommandLine(path);
 }
 
 bool frmMain::writeModel(DfType target, MissionForm form) {

@@ -3,7 +3,10 @@
 // version of the one read from disk (CurrentDfVersion); its two open commands recognise a file's
 // version (or let the user state it) and read it, its six save commands convert the mission to
 // the command's version when needed, ask for the terrain name and write it in the command's form.
-// Everything the window shows or asks outside itself goes through the seams it is given.
+// A mission file dropped on the window opens as a file named on the command line does. Before every
+// open and save (and while the replacement dialog waits) the lists are read again when another
+// program changed them. Everything the window shows or asks outside itself goes through the seams
+// it is given.
 
 #include <QString>
 #include <QStringList>
@@ -18,6 +21,8 @@
 #include "mission/mission_file.h"
 #include "ui/seams.h"
 
+class QDragEnterEvent;
+class QDropEvent;
 class QFrame;
 class QGroupBox;
 class QPushButton;
@@ -69,13 +74,25 @@ public:
     const Df2Mission& df2Model() const { return df2_; }
     const Df3Mission& df3Model() const { return df3_; }
 
+protected:
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
+
 private:
     struct Look;  // what an open may have to put back
 
     void openCommand(MissionForm form);
-    void openFlow(const QString& path, MissionForm form);
+    /// False when the file could not be read: the window, OpenFilePath included, is as it was.
+    bool openFlow(const QString& path, MissionForm form);
+    void showPassedOver(const std::vector<PassedOver>& passedOver);
     void saveCommand(DfType target, MissionForm form);
+    /// False when the save ends here: a conversion that failed (reported) or was cancelled, or a
+    /// cancelled terrain question. T's model is then as it was.
     bool convertInto(DfType target);
+    /// Reads the lists again when another program changed them; true when it did. A list that
+    /// cannot be read is reported and the lists in use stay.
+    bool refreshLists();
+    void openDropped(const QString& path);
     bool writeModel(DfType target, MissionForm form);
     void showSaveReport(DfType target, MissionForm form, bool converted);
     void showAbout();

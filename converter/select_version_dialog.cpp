@@ -23,10 +23,13 @@ frmSelectVersion::frmSelectVersion(QWidget* parent) : QDialog(parent) {
                                  QStringLiteral("Delta Force Land Warrior")});
     cboSelectVersion_->setCurrentIndex(0);
 
-    cmdCancel_ = new QPushButton(QStringLiteral("Cancel"), this);
+    // The captions carry their mnemonics: the letter after '&' shows underlined.
+    cmdCancel_ = new QPushButton(QStringLiteral("&Cancel"), this);
     cmdCancel_->setObjectName(QStringLiteral("cmdCancel"));
-    cmdOK_ = new QPushButton(QStringLiteral("OK"), this);
+    cmdCancel_->setToolTip(QStringLiteral("Do not read the file (Esc)"));
+    cmdOK_ = new QPushButton(QStringLiteral("&OK"), this);
     cmdOK_->setObjectName(QStringLiteral("cmdOK"));
+    cmdOK_->setToolTip(QStringLiteral("Read the file as a mission of the selected game (Enter)"));
     cmdOK_->setDefault(true);
 
     auto* buttons = new QHBoxLayout;

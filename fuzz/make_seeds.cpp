@@ -52,7 +52,9 @@ void generated(Seeds& seeds, const std::string& version) {
         seeds.add(version + "_bms", vok::writeMissionBinary(mission, "seed"));
         seeds.add(version + "_mis", vok::writeMissionAscii<Format>(mission, kCreatedOn, "seed"));
     }
-    seeds.add(version + "_bms", vok::writeMissionBinary(M{}, "seed"));
+    M empty;
+    empty.header.signature = M::HeaderType::fileSignature;
+    seeds.add(version + "_bms", vok::writeMissionBinary(empty, "seed"));
     seeds.add(version + "_mis", vok::writeMissionAscii<Format>(M{}, kCreatedOn, "seed"));
 }
 

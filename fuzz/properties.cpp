@@ -122,12 +122,15 @@ void binaryMission(std::string_view bytes) {
         return;
     }
     // The reader takes a file whose num_events or event trigger and action counts disagree with
-    // its records (vok check reports them); the writers refuse such a model, naming the fault.
+    // its records (vok check reports them), or whose signature is another version's; the writers
+    // refuse such a model, naming the fault.
     std::string written;
     try {
         written = writeMissionBinary(mission, kPath);
     } catch (const Error& error) {
-        require(error.fault() == Fault::InvalidModel && !breaksNoInvariant(mission),
+        const bool foreignSignature = mission.header.signature != M::HeaderType::fileSignature;
+        require(foreignSignature ? error.fault() == Fault::NoSignature
+                                 : error.fault() == Fault::InvalidModel && !breaksNoInvariant(mission),
                 std::string("the binary writer refuses what the binary reader read: ") + error.what());
         return;
     }
@@ -207,7 +210,11 @@ void asciiMission(std::string_view text) {
     try {
         first = readMissionAscii<Format>(text, kPath);
     } catch (const Error& error) {
-        require(error.line() >= 1 && static_cast<std::size_t>(error.line()) <= lineCount(text),
+        // A text without a general_information block and without items holds no mission; the
+        // fault names its last line, or none in an empty text.
+        const auto line = static_cast<std::size_t>(error.line());
+        const bool noMission = error.fault() == Fault::NoMission && line == lineCount(text);
+        require(noMission || (error.line() >= 1 && static_cast<std::size_t>(error.line()) <= lineCount(text)),
                 std::string("a refused ascii mission names no line of the file: ") + error.what());
         return;
     }

@@ -2,6 +2,7 @@
 
 #include <stdexcept>
 
+#include "mission/core/mis_reader.h"
 #include "mission/core/text.h"
 
 namespace vok {
@@ -33,12 +34,31 @@ AnyMission emptyMission(DfType version) {
     }
 }
 
-AnyMission openMission(const std::filesystem::path& path, DfType version, MissionForm form) {
+namespace {
+template <class Format>
+typename Format::Mission openAscii(const std::filesystem::path& path, std::vector<PassedOver>* passedOver) {
+    const std::string text = readFile(path);
+    return readMissionAscii<Format>(text, displayPath(path), passedOver);
+}
+}  // namespace
+
+void requireAsciiMission(const std::filesystem::path& path) {
+    // The DF1 reader takes the lines of briefing blocks at the top level: where it finds no block
+    // of a mission, the other versions' readers find none either.
+    try {
+        (void)openAscii<df1::Format>(path, nullptr);
+    } catch (const Error& error) {
+        if (error.fault() == Fault::NoMission) throw;
+    }
+}
+
+AnyMission openMission(const std::filesystem::path& path, DfType version, MissionForm form,
+                       std::vector<PassedOver>* passedOver) {
     const bool binary = form == MissionForm::Binary;
     switch (version) {
-        case kDf1: return binary ? OpenDF1BMS(path) : OpenDF1MIS(path);
-        case kDf2: return binary ? OpenDF2BMS(path) : OpenDF2MIS(path);
-        case kDf3: return binary ? OpenDF3BMS(path) : OpenDF3MIS(path);
+        case kDf1: return binary ? OpenDF1BMS(path) : openAscii<df1::Format>(path, passedOver);
+        case kDf2: return binary ? OpenDF2BMS(path) : openAscii<df2::Format>(path, passedOver);
+        case kDf3: return binary ? OpenDF3BMS(path) : openAscii<df3::Format>(path, passedOver);
         default: throw std::invalid_argument("no game version " + std::to_string(version));
     }
 }

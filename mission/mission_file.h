@@ -6,8 +6,10 @@
 #include <optional>
 #include <string_view>
 #include <variant>
+#include <vector>
 
 #include "mission/core/file_io.h"
+#include "mission/core/mis_fields.h"
 #include "mission/core/timestamp.h"
 #include "mission/core/version.h"
 #include "mission/df1/df1_mission.h"
@@ -46,9 +48,17 @@ DfType versionOf(const AnyMission& mission);
 /// "OpenDF1MIS" .. "OpenDF3MIS": the name the ascii readers' messages carry.
 std::string_view asciiReaderName(DfType version);
 
-AnyMission openMission(const std::filesystem::path& path, DfType version, MissionForm form);
+/// Reads a mission of a known version and form. For an ascii file, `passedOver` (when given)
+/// receives what the reader read past (see mis_reader.h).
+AnyMission openMission(const std::filesystem::path& path, DfType version, MissionForm form,
+                       std::vector<PassedOver>* passedOver = nullptr);
 void saveMission(const std::filesystem::path& path, const AnyMission& mission, MissionForm form,
                  const Timestamp& createdOn, FileSystem& fileSystem = realFileSystem());
+
+/// Throws the ascii reader's Error(NoMission) when the file holds no mission for any version's
+/// reader (neither a general_information block nor an item), so that this fault can be told before
+/// the version is known. Any other fault is left for the reading of the chosen version.
+void requireAsciiMission(const std::filesystem::path& path);
 
 /// Empty mission of a version.
 AnyMission emptyMission(DfType version);

@@ -30,10 +30,12 @@ public:
 
 class QtInputBoxes : public InputBoxes {
 public:
-    QString ask(QWidget* parent, const QString& title, const QString& prompt, const QString& defaultAnswer) override {
+    std::optional<QString> ask(QWidget* parent, const QString& title, const QString& prompt,
+                               const QString& defaultAnswer) override {
         bool ok = false;
         const QString answer = QInputDialog::getText(parent, title, prompt, QLineEdit::Normal, defaultAnswer, &ok);
-        return ok ? answer : QString();
+        if (!ok) return std::nullopt;
+        return answer;
     }
 };
 

@@ -26,8 +26,10 @@ public:
 class InputBoxes {
 public:
     virtual ~InputBoxes() = default;
-    /// An input box with a prompt and a default answer; Cancel gives the empty text.
-    virtual QString ask(QWidget* parent, const QString& title, const QString& prompt, const QString& defaultAnswer) = 0;
+    /// An input box with a prompt and a default answer: the answer given with OK (which may be
+    /// empty), or nullopt for Cancel.
+    virtual std::optional<QString> ask(QWidget* parent, const QString& title, const QString& prompt,
+                                       const QString& defaultAnswer) = 0;
 };
 
 /// A file dialog request. The filter is given in the notation "Description|pattern|Description|pattern".

@@ -12,10 +12,12 @@ std::string_view describeFault(Fault fault) {
         case Fault::TooShort: return "The file is too short for the sections its counts announce";
         case Fault::CorruptCounts: return "The file holds corrupt counts";
         case Fault::InvalidModel: return "The mission's counts do not match its records";
+        case Fault::NoSignature: return "The mission lacks its version's signature";
         case Fault::MissingWord: return "Missing word: a line inside a block has fewer than two words";
         case Fault::OutOfRange: return "Number out of range";
         case Fault::EndOfFile: return "End of file inside a block";
         case Fault::LineTooLong: return "Line too long (more than 32767 characters)";
+        case Fault::NoMission: return "The file holds no mission";
         case Fault::BadList: return "The list file is faulty";
         case Fault::Locked: return "The list folder is locked by another program";
     }

@@ -16,10 +16,12 @@ enum class Fault {
     TooShort,       ///< a binary file ends before the sections its header and counts announce
     CorruptCounts,  ///< a binary file holds negative counts or counts whose sum overflows
     InvalidModel,   ///< a writer was given a model whose counts do not describe its records
+    NoSignature,    ///< a binary writer was given a model without its version's signature
     MissingWord,    ///< ascii: a line inside a block has fewer than two words
     OutOfRange,     ///< ascii: a number does not fit its field after scaling and rounding
     EndOfFile,      ///< ascii: the file ends inside a block
     LineTooLong,    ///< ascii: a line longer than 32767 characters
+    NoMission,      ///< ascii: neither a general_information block nor an item in the whole file
     BadList,        ///< a list file whose count or entries cannot be loaded
     Locked,         ///< the list folder lock could not be had in time
 };

@@ -8,6 +8,36 @@ void lineFault(const LineContext& context, Fault fault, std::string detail) {
     throw Error(fault, std::string(context.path), std::move(detail), context.line);
 }
 
+void notePassedOver(const LineContext& context, std::string what) {
+    constexpr std::size_t kMostNoted = 1000;
+    auto* noted = context.passedOver;
+    if (noted == nullptr || noted->size() > kMostNoted) return;
+    if (noted->size() == kMostNoted) what = "and more lines that are not listed";
+    noted->push_back({context.line, std::move(what)});
+}
+
+bool isWholeNumber(std::string_view word) {
+    std::size_t i = 0;
+    auto digits = [&] {
+        const std::size_t start = i;
+        while (i < word.size() && word[i] >= '0' && word[i] <= '9') ++i;
+        return i - start;
+    };
+    if (i < word.size() && (word[i] == '+' || word[i] == '-')) ++i;
+    std::size_t mantissa = digits();
+    if (i < word.size() && word[i] == '.') {
+        ++i;
+        mantissa += digits();
+    }
+    if (mantissa == 0) return false;
+    if (i < word.size() && (word[i] == 'e' || word[i] == 'E' || word[i] == 'd' || word[i] == 'D')) {
+        ++i;
+        if (i < word.size() && (word[i] == '+' || word[i] == '-')) ++i;
+        if (digits() == 0) return false;
+    }
+    return i == word.size();
+}
+
 KeywordTable::KeywordTable(std::vector<KeywordRow> rows) : rows_(std::move(rows)) {
     std::sort(rows_.begin(), rows_.end(), [](const KeywordRow& a, const KeywordRow& b) { return a.keyword < b.keyword; });
     // A table at most a quarter full, so that a lookup rarely probes more than one slot.

@@ -25,13 +25,31 @@
 
 namespace vok {
 
-/// Where the line being read comes from, for fault messages.
+/// Something a reader read past without taking it (the readers are tolerant): the line and what
+/// it was ("unknown keyword "foo" in the item block").
+struct PassedOver {
+    std::int64_t line = 0;
+    std::string what;
+    bool operator==(const PassedOver&) const = default;
+};
+
+/// Where the line being read comes from, for fault messages, and where to note what the reader
+/// passes over (nothing is noted when it is null).
 struct LineContext {
     std::string_view path;
     std::int64_t line = 0;
+    std::vector<PassedOver>* passedOver = nullptr;
 };
 
 [[noreturn]] void lineFault(const LineContext& context, Fault fault, std::string detail);
+
+/// Notes what the reader passes over on the current line. A file with a great many such lines
+/// (a file of another kind read as a mission) gets the first thousand and one line saying so.
+void notePassedOver(const LineContext& context, std::string what);
+
+/// True when the whole word is a number: a sign, digits with at most one period, an exponent
+/// (E or D, a sign, digits). MisValue reads the leading number of any other word, or 0.
+bool isWholeNumber(std::string_view word);
 
 /// A word that is a plain decimal: an optional sign, then at most 15 digits with at most one
 /// period among them, and nothing else. Most words of an ascii mission are. Its value is
@@ -74,7 +92,15 @@ T storeNumber(std::string_view word, std::int32_t factor, const LineContext& con
     int fractionDigits = 0;
     double scaled = 0;
     if (!plainDecimal(word, digits, fractionDigits)) {
-        scaled = std::nearbyint(MisValue(word) * factor);
+        const double value = MisValue(word);
+        scaled = std::nearbyint(value * factor);
+        if (context.passedOver != nullptr && !isWholeNumber(word)) {
+            std::string what(name);
+            what += word.empty() ? std::string(": an empty value")
+                                 : ": \"" + std::string(word.substr(0, 40)) + "\" is not a number";
+            what += value == 0 ? ", read as 0" : ", only its leading number was read";
+            notePassedOver(context, std::move(what));
+        }
     } else if (fractionDigits == 0) {
         scaled = static_cast<double>(digits * factor);
     } else {
@@ -401,7 +427,13 @@ public:
     void slotLines(std::string_view keyword, Tables&... tables) {
         if (ordinal_++ != row_.ordinal) return;
         const double number = MisValue(words_.word(2));
-        if (!(number == 0 || number == 1 || number == 2 || number == 3 || number == 4)) return;
+        if (!(number == 0 || number == 1 || number == 2 || number == 3 || number == 4)) {
+            if (context_.passedOver != nullptr) {
+                const std::string slot(words_.word(2).substr(0, 40));
+                notePassedOver(context_, std::string(keyword) + " " + slot + ": no such slot");
+            }
+            return;
+        }
         const auto slot = static_cast<std::size_t>(number);
         std::size_t word = 3;
         ((tables[slot] = storeNumber<std::uint8_t>(words_.word(word++), 1, context_, keyword)), ...);

@@ -6,8 +6,8 @@
 // The reader validates each count before it allocates: a negative count, counts whose sum
 // overflows, or counts that need more bytes than the file holds are rejected at once. Bytes after
 // the last section are ignored. The writer refuses a model that breaks its invariants (counts that
-// do not describe its records, num_events or the events' trigger and action counts out of step),
-// before anything is written.
+// do not describe its records, num_events or the events' trigger and action counts out of step, a
+// signature other than its version's), before anything is written.
 
 #include <cstdint>
 #include <limits>
@@ -158,8 +158,19 @@ void checkBinaryInvariants(const M& m, std::string_view path) {
     for (std::string& breach : eventCountBreaches(m)) refuse(std::move(breach));
 }
 
+/// Writes the binary file of a mission. A model without its version's signature (one read from an
+/// ascii file without a general_information block) is refused rather than written with another.
 template <class M>
 std::string writeMissionBinary(const M& m, std::string_view path) {
+    constexpr std::int32_t signature = M::HeaderType::fileSignature;
+    if (m.header.signature != signature) {
+        throw Error(Fault::NoSignature, std::string(path),
+                    "signature " + std::to_string(m.header.signature) + " where the version's files have " +
+                        std::to_string(signature) +
+                        (m.header.signature == 0
+                             ? "; an ascii file without a general_information block gives none"
+                             : ""));
+    }
     checkBinaryInvariants(m, path);
     // The file's size is known, so it is made once and every section encoded in place.
     std::string bytes(missionSizeOf<M>(m.items.size(), m.events.size(), m.triggers.size(), m.actions.size()), '\0');

@@ -17,12 +17,33 @@ DfType BmsVersionOfBytes(std::string_view bytes) {
     return std::string_view(lowered, sizeof lowered).find(".env") != std::string_view::npos ? kDf3 : kDf2;
 }
 
+namespace {
+// The version a first line names when it is the comment line that the ascii writers write.
+DfType versionOfTitleLine(std::string_view line) {
+    if (!line.starts_with("//")) return kUnknownVersion;
+    while (!line.empty() && (line.back() == ' ' || line.back() == '\t')) line.remove_suffix(1);
+    static constexpr std::string_view kEndings[] = {"converter for delta force 1",
+                                                    "converter for delta force 2",
+                                                    "converter for delta force land warrior"};
+    for (DfType v = kDf1; v <= kDf3; ++v) {
+        const std::string_view ending = kEndings[v - 1];
+        if (line.size() >= ending.size() && keywordIs(line.substr(line.size() - ending.size()), ending)) {
+            return v;
+        }
+    }
+    return kUnknownVersion;
+}
+}  // namespace
+
 DfType MisVersionOfText(std::string_view text, const ItemCatalog& catalog) {
     LineCursor lines(text);
     WordSplitter words;
     std::int64_t counts[4] = {0, 0, 0, 0};
     std::string_view line;
     while (lines.next(line)) {
+        if (lines.lineNumber() == 1) {
+            if (const DfType titled = versionOfTitleLine(line); titled != kUnknownVersion) return titled;
+        }
         // A cheap look before splitting: a type_id line holds "type_id" somewhere.
         if (line.size() < 7 || line.size() > kMaxMisLineLength) continue;
         words.split(line);

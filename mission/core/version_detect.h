@@ -21,9 +21,11 @@ public:
 /// bytes count as 0.
 DfType BmsVersionOfBytes(std::string_view bytes);
 
-/// Ascii test on the text of a file: every type_id line counts its identifier for each version
-/// whose item list knows it; the first version to lead the other two together by 10 wins; -1 when
-/// none does.
+/// Ascii test on the text of a file. A first line that is the comment line the ascii writers write
+/// (it starts with "//" and, letter case and trailing blanks aside, ends with "Converter for Delta
+/// Force 1", "... 2" or "... Land Warrior") names the version. Otherwise every type_id line counts
+/// its identifier for each version whose item list knows it; the first version to lead the other
+/// two together by 10 wins; -1 when none does.
 DfType MisVersionOfText(std::string_view text, const ItemCatalog& catalog);
 
 /// The same on a file. A file that cannot be opened is an Error naming it, not -1.

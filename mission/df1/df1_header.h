@@ -14,6 +14,9 @@ namespace vok::df1 {
 inline constexpr std::int32_t kSignature = 223563074;
 
 struct MissionHeader {
+    /// The signature a binary file of this version starts with.
+    static constexpr std::int32_t fileSignature = kSignature;
+
     std::int32_t signature = 0;
     FixedText<40> name{};
     FixedText<40> designer{};

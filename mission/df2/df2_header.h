@@ -16,6 +16,9 @@ inline constexpr std::int32_t kSignature = 257117506;
 inline constexpr std::array<std::uint8_t, 4> kEquipmentOrder{1, 2, 3, 0};
 
 struct MissionHeader {
+    /// The signature a binary file of this version starts with.
+    static constexpr std::int32_t fileSignature = kSignature;
+
     std::int32_t signature = 0;
     FixedText<32> name{};
     FixedText<32> designer{};

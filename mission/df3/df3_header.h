@@ -15,6 +15,9 @@ inline constexpr std::int32_t kSignature = 257117506;
 using LoadoutTable = std::array<std::uint8_t, 5>;  ///< one value per loadout slot 1..5
 
 struct MissionHeader {
+    /// The signature a binary file of this version starts with.
+    static constexpr std::int32_t fileSignature = kSignature;
+
     std::int32_t signature = 0;
     FixedText<32> name{};
     FixedText<32> designer{};

@@ -88,6 +88,9 @@ TEST_F(Check, TextNamesTheFileVersionAndEachFindingWithItsKind) {
 TEST_F(Check, ExitIsZeroWhenTheFileReadsOneWithStrictFindingsOrAnUnreadableFileTwoForUsage) {
     const std::string cleanFile = examplePath(kExamples[0], MissionForm::Binary).string();
     dir.write("broken.mis", "begin general_information\r\n  name \"x\"\r\n");  // ends inside the block
+    dir.write("empty.mis", "// a comment and nothing else\r\n");
+    dir.write("passed.mis", "begin general_information\r\nend general_information\r\n"
+                            "begin item 0\r\n  type_id 2005\r\n  colour 3\r\nend item\r\n");
     struct Case {
         std::vector<std::string> args;
         int code;
@@ -98,6 +101,11 @@ TEST_F(Check, ExitIsZeroWhenTheFileReadsOneWithStrictFindingsOrAnUnreadableFileT
         {{"check", cleanFile, "--strict"}, 0, "nothing found"},
         {{"check", faultyMission(), "--strict"}, 1, "3 findings"},
         {{"check", path("broken.mis"), "--from", "df1"}, 1, "At Line: 2"},
+        {{"check", path("empty.mis")}, 1, "empty.mis: The file holds no mission"},
+        {{"check", path("passed.mis"), "--from", "df2"},
+         0,
+         "1 finding\n  line 5: unknown keyword \"colour\" in the item block [ignored]\n"},
+        {{"check", path("passed.mis"), "--from", "df2", "--strict"}, 1, "1 finding"},
         {{"check", path("missing.bms")}, 1, "missing.bms"},
         {{"check", cleanFile, "--lists", path("no-lists")}, 1, "InitilizeItemLists"},
         {{"check", path("mission.txt")}, 2, "the extension must be .bms or .mis"},

@@ -25,12 +25,22 @@ protected:
     }
 };
 
-TEST_F(Vok, DetectNamesTheVersionOfEveryExample) {
+// Every example, and every example saved as an ascii file of each version: items the target game
+// does not know are kept, so only the file's first line can tell its version.
+TEST_F(Vok, DetectNamesTheVersionOfEveryExampleAndOfEveryAsciiFileConvertedFromOne) {
     for (const auto& example : kExamples) {
         for (MissionForm form : kForms) {
-            const auto run = vok({"detect", examplePath(example, form).string()});
+            const std::string in = examplePath(example, form).string();
+            SCOPED_TRACE(in);
+            const auto run = vok({"detect", in});
             EXPECT_EQ(run.code, 0) << run.err;
             EXPECT_EQ(run.out, std::string(versionKey(example.version)) + "\n");
+            for (DfType to : {kDf1, kDf2, kDf3}) {
+                const std::string key(versionKey(to));
+                const std::string out = path(key + ".mis");
+                ASSERT_EQ(vok({"convert", in, out, "--to", key, "--replace", "skip", "--quiet"}).code, 0);
+                EXPECT_EQ(vok({"detect", out}).out, key + "\n");
+            }
         }
     }
 }
@@ -64,7 +74,9 @@ TEST_F(Vok, DetectAnswersUnknownWithExitOne) {
 }
 
 TEST_F(Vok, DetectOfAnAsciiFileUsesTheListsOfListsDir) {
-    const std::string mis = examplePath(kExamples[1], MissionForm::Ascii).string();
+    // The DF2 example without its first line, which would name its version.
+    const std::string text = slurp(examplePath(kExamples[1], MissionForm::Ascii));
+    const std::string mis = dir.write("untitled.mis", text.substr(text.find('\n') + 1)).string();
     const auto empty = dir / "empty";
     std::filesystem::create_directory(empty);
     const auto run = vok({"detect", mis, "--lists", empty.string()});

@@ -68,6 +68,21 @@ TEST_F(ItemConversion, OkSAsksOnceAndAppendsToTheSourceVersionsFile) {
     EXPECT_EQ(testing::slurp(dir / "DF2Replace.vok"), df2Before);
 }
 
+// "Cancel Save" stops the conversion: its OK-A answers are forgotten, its OK-S answers stay saved.
+TEST_F(ItemConversion, CancelSaveForgetsTheOkAAnswersOfTheConversionButNotItsOkS) {
+    const Answer okA = Answer::replace(5001, Remember::ForRun);
+    const Answer okS = Answer::replace(5002, Remember::AndSave);
+    ScriptedChooser chooser({okA, okS, Answer::cancelSave()});
+    const auto source = df1With({5040, 5041, 5040, 1042, 5040});
+    EXPECT_THROW((void)ConvertDF1ToDF2(source, store, chooser), SaveCancelled);
+    EXPECT_EQ(chooser.asked, (std::vector<ScriptedChooser::Question>{
+                                 {5040, kDf1, kDf2}, {5041, kDf1, kDf2}, {1042, kDf1, kDf2}}));
+    EXPECT_EQ(chooser.finished, 1);
+    EXPECT_EQ(store.LookupReplacement(kDf1, kDf2, 5040), -1);
+    EXPECT_EQ(store.LookupReplacement(kDf1, kDf2, 5041), 5002);
+    EXPECT_EQ(parseReplaceList(df1ReplaceFile(), "x").back(), (ReplaceEntry{kDf2, 5041, 5002}));
+}
+
 TEST_F(ItemConversion, AnOkSThatCannotBeSavedStillHoldsForTheRunAndIsReported) {
     testing::FailingFileSystem failing;
     failing.failAt = testing::FailingFileSystem::FailAt::Rename;

@@ -1,8 +1,10 @@
 #include "tests/converter/converter_fixture.h"
 
 #include <QApplication>
+#include <QElapsedTimer>
 #include <QFrame>
 #include <QGroupBox>
+#include <QKeySequence>
 
 #include "converter/look.h"
 #include "lists/list_files.h"
@@ -64,6 +66,22 @@ void writeTestLists(const std::filesystem::path& folder) {
 }
 
 Timestamp fixedClock() { return Timestamp{2024, 3, 5, 2, 14, 7, 9}; }
+
+bool waitUntil(const std::function<bool()>& condition) {
+    QElapsedTimer waited;
+    waited.start();
+    while (!condition() && waited.elapsed() < 5000) QTest::qWait(10);
+    return condition();
+}
+
+void expectHelpOnEveryButton(const QWidget& window) {
+    const auto buttons = window.findChildren<QPushButton*>();
+    EXPECT_FALSE(buttons.isEmpty());
+    for (const QPushButton* button : buttons) {
+        EXPECT_FALSE(button->toolTip().isEmpty()) << button->objectName().toStdString();
+        EXPECT_FALSE(QKeySequence::mnemonic(button->text()).isEmpty()) << button->objectName().toStdString();
+    }
+}
 
 void ConverterTest::SetUp() {
     writeTestLists(programFolder.path());

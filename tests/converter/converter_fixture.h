@@ -92,6 +92,12 @@ inline void click(const QWidget& root, const char* name, Qt::MouseButton button 
     if (auto* widget = find<QWidget>(root, name)) QTest::mouseClick(widget, button);
 }
 
+/// Processes events until `condition` holds, at most five seconds; whether it holds.
+bool waitUntil(const std::function<bool()>& condition);
+
+/// Every button of a window tells what it does in its tooltip and has a keyboard mnemonic.
+void expectHelpOnEveryButton(const QWidget& window);
+
 /// What the main window shows and holds; a failed open or save must leave all of it as it was.
 struct WindowState {
     DfType version;

@@ -8,6 +8,8 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QListWidget>
+#include <QMimeData>
+#include <QUrl>
 
 #include "converter/converter_app.h"
 #include "converter/look.h"
@@ -62,38 +64,9 @@ std::filesystem::path writeUnrecognised(const std::filesystem::path& path) {
 // ---------------------------------------------------------------------------------------------
 // The window as it starts.
 
-TEST_F(ConverterTest, StartsEmptyWithEveryControlCaptionAndPlace) {
-    EXPECT_EQ(window->objectName(), "frmMain");
-    EXPECT_EQ(window->windowTitle(), kTitle);
-    const std::pair<const char*, const char*> buttons[] = {
-        {"cmdOpenBMS", "Binary Mission File (*.BMS)"},
-        {"cmdOpenMIS", "Ascii Mission File (*.MIS)"},
-        {"cmdSaveFileBMS1", "As Binary Mission File For DF1 (*.BMS)"},
-        {"cmdSaveFileBMS2", "As Binary Mission File For DF2 (*.BMS)"},
-        {"cmdSaveFileBMS3", "As Binary Mission File For DF:LW (*.BMS)"},
-        {"cmdSaveFileMIS1", "As Ascii Mission File  For DF1 (*.MIS)"},
-        {"cmdSaveFileMIS2", "As Ascii Mission File  For DF2 (*.MIS)"},
-        {"cmdSaveFileMIS3", "As Ascii Mission File  For DF:LW (*.MIS)"},
-    };
-    for (const auto& [name, caption] : buttons) {
-        if (auto* button = find<QPushButton>(*window, name)) {
-            EXPECT_EQ(button->text(), caption) << name;
-        }
-    }
-    const std::pair<const char*, const char*> groups[] = {
-        {"fraOpenFile", "Open File"}, {"fraSaveFile", "Save File"}, {"fraAbout", "About"}};
-    for (const auto& [name, caption] : groups) EXPECT_EQ(find<QGroupBox>(*window, name)->title(), caption);
-    const char* credits[] = {"Created By Vok Tamber", "eMail vok.tamber@example.com"};
-    for (int i = 0; i < 2; ++i) {
-        const QLabel* label = creditLine(*window, i);
-        ASSERT_NE(label, nullptr);
-        EXPECT_EQ(label->text(), credits[i]);
-        EXPECT_EQ(label->palette().color(QPalette::WindowText), QColor(Qt::yellow));
-        EXPECT_EQ(label->palette().color(QPalette::Window), QColor(Qt::blue));
-    }
-    EXPECT_EQ(window->palette().color(QPalette::Window), QColor(Qt::black));
-    EXPECT_EQ(window->palette().color(QPalette::WindowText), QColor(Qt::white));
+TEST_F(ConverterTest, StartsEmptyWithItsControlsInPlaceAndHelpOnEveryButton) {
     EXPECT_EQ(state(), (WindowState{0, "Open File", kGreen, kRed, false, true, {}, {}, {}}));
+    expectHelpOnEveryButton(*window);
 
     // Open, Save and About from top to bottom; each binary save command left of its ascii partner.
     auto at = [this](const char* name) { return find<QWidget>(*window, name)->mapTo(window.get(), QPoint(0, 0)); };
@@ -110,9 +83,25 @@ TEST_F(ConverterTest, StartsEmptyWithEveryControlCaptionAndPlace) {
 }
 
 // ---------------------------------------------------------------------------------------------
-// The command line.
+// The command line, and files dropped on the window.
 
-TEST_F(ConverterTest, CommandLineOpensPathsEndingInBmsOrMisInAnyCase) {
+/// Drops files on the window and lets it open them.
+void drop(frmMain& window, const std::vector<std::filesystem::path>& files) {
+    QMimeData mime;
+    QList<QUrl> urls;
+    for (const auto& file : files) urls << QUrl::fromLocalFile(qtPath(file));
+    mime.setUrls(urls);
+    QDragEnterEvent enter(QPoint(5, 5), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(&window, &enter);
+    EXPECT_TRUE(enter.isAccepted());
+    QDropEvent dropped(QPointF(5, 5), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(&window, &dropped);
+    QCoreApplication::processEvents();  // the open waits for the drop to end
+}
+
+// A file dropped opens as the same path on the command line does; one that the command line would
+// not open, or several files, are refused with a message.
+TEST_F(ConverterTest, CommandLineAndDropOpenPathsEndingInBmsOrMisInAnyCase) {
     const Df2Mission mission = missionWithTypes<Df2Mission>(std::vector<int>(12, 1200), "desert");
     const std::string folder = data.path().string();
     const struct {
@@ -137,19 +126,29 @@ TEST_F(ConverterTest, CommandLineOpensPathsEndingInBmsOrMisInAnyCase) {
             if (const auto at = arg.find('%'); at != std::string::npos) arg.replace(at, 1, folder);
             args << QString::fromStdString(arg);
         }
-        window = std::make_unique<frmMain>(fakes.seams, *lists, qtPath(programFolder.path()), fixedClock, fileSystem);
-        window->startUp(args);
-        EXPECT_TRUE(window->OpenFilePath.isEmpty());
-        if (!c.opens) {
-            EXPECT_EQ(state(), (WindowState{0, "Open File", kGreen, kRed, false, true, {}, {}, {}}));
-            continue;
+        for (bool dropped : {false, true}) {
+            window =
+                std::make_unique<frmMain>(fakes.seams, *lists, qtPath(programFolder.path()), fixedClock, fileSystem);
+            fakes.messages.shown.clear();
+            dropped ? drop(*window, {path}) : window->startUp(args);
+            EXPECT_TRUE(window->OpenFilePath.isEmpty());
+            if (!c.opens) {
+                EXPECT_EQ(state(), (WindowState{0, "Open File", kGreen, kRed, false, true, {}, {}, {}}));
+                EXPECT_EQ(fakes.messages.shown.size(), dropped ? 1u : 0u);
+                continue;
+            }
+            EXPECT_TRUE(fakes.messages.shown.empty());
+            const Df2Mission read = ascii ? OpenDF2MIS(path) : OpenDF2BMS(path);
+            const QString caption = QStringLiteral("Open File: %1 (From: DF2)").arg(QString::fromStdString(name));
+            EXPECT_EQ(state(), (WindowState{kDf2, caption, kGreen, kGreen, true, true, {}, read, {}}));
         }
-        const Df2Mission read = ascii ? OpenDF2MIS(path) : OpenDF2BMS(path);
-        EXPECT_EQ(state(), (WindowState{kDf2, QStringLiteral("Open File: %1 (From: DF2)").arg(QString::fromStdString(name)),
-                                        kGreen, kGreen, true, true, {}, read, {}}));
     }
-    EXPECT_TRUE(fakes.messages.shown.empty());
-    EXPECT_TRUE(fakes.settings.values.empty()) << "the command line remembers no folder";
+    EXPECT_TRUE(fakes.settings.values.empty()) << "the command line and a drop remember no folder";
+    const WindowState held = state();
+    drop(*window, {data / "a01.bms", data / "A02.BMS"});
+    EXPECT_EQ(fakes.messages.shown.size(), 1u);
+    EXPECT_EQ(state(), held);
+    fakes.messages.shown.clear();
 
     // A named file that cannot be opened is reported naming it, with no question about its version.
     const auto missing = data / "gone.bms";
@@ -196,11 +195,12 @@ TEST_F(ConverterTest, OpenReadsTheFileNamesItAndItsVersionAndEachFormRemembersIt
 
     openThroughDialog(second);
     EXPECT_EQ(fakes.files.opened[1].initialFolder, folder);
-    EXPECT_EQ(fakes.files.opened[1].fileName, qtPath(first)) << "pre-filled with the last open path";
+    EXPECT_EQ(fakes.files.opened[1].fileName, "a01.bms") << "the name only: the dialog stays in its folder";
     EXPECT_EQ(remembered("LastOpenBMS"), folder + "sub/");
     expectOpened(second, kDf3, "Open File: a01.bms (From: DF:LW)");
 
     openThroughDialog(ascii);
+    EXPECT_TRUE(fakes.files.opened[2].fileName.isEmpty()) << "no binary file's name in the ascii dialog";
     EXPECT_EQ(fakes.files.opened[2].filter, "Ascii Mission Files (*.MIS)|*.MIS|All Files (*.*)|*.*");
     EXPECT_EQ(fakes.files.opened[2].defaultExtension, "MIS");
     EXPECT_EQ(fakes.files.opened[2].initialFolder, ui::defaultFolder()) << "the binary command's folder is its own";
@@ -258,6 +258,7 @@ TEST_F(ConverterTest, UnrecognisedFileAsksForItsVersion) {
     ModalScript script;
     script.then("frmSelectVersion", [&](QWidget& dialog) {
         disabledWhileAsking = !window->isEnabled();
+        expectHelpOnEveryButton(dialog);
         EXPECT_EQ(dialog.windowTitle(), "Select Delta Force Version:");
         auto* versions = find<QComboBox>(dialog, "cboSelectVersion");
         EXPECT_EQ(versions->currentIndex(), 0);
@@ -354,10 +355,18 @@ TEST_F(ConverterTest, SaveForAnotherVersionConvertsAndOffersTheTerrain) {
     }
 }
 
-TEST_F(ConverterTest, CancelledTerrainSavesAnEmptyTerrainAndCancelledSaveDialogWritesNothing) {
+// Cancel on the terrain question ends the save; an empty answer given with OK is an empty terrain.
+TEST_F(ConverterTest, CancelledTerrainOrSaveDialogWritesNothing) {
     openThroughDialog(writeBinary(missionWithTypes<Df1Mission>({3001}, "harbour"), "a01.bms"));
     const WindowState before = state();
     fakes.inputs.answers.push_back(std::nullopt);
+    click(*window, "cmdSaveFileMIS2");
+    EXPECT_EQ(fakes.inputs.asked.size(), 1u);
+    EXPECT_TRUE(fakes.files.saved.empty()) << "no save dialog after Cancel";
+    EXPECT_EQ(state(), before);
+    EXPECT_TRUE(fakes.settings.values.size() == 1) << "only the open folder is remembered";
+
+    fakes.inputs.answers.push_back(QString());
     fakes.files.saveAnswers.push_back(std::nullopt);
     click(*window, "cmdSaveFileMIS2");
     EXPECT_TRUE(window->df2Model().header.terrain.isEmpty());
@@ -524,29 +533,111 @@ TEST_F(ConverterTest, OkSSavesTheReplacementOrReportsWhyNotAndStillUsesIt) {
     }
 }
 
+// "Cancel Save" ends the save at once: no terrain question, no save dialog, nothing written, and
+// the OK-A answers of that save are forgotten.
+TEST_F(ConverterTest, CancelSaveWritesNothingAndForgetsTheOkAAnswersOfThatSave) {
+    openThroughDialog(writeBinary(missionWithTypes<Df1Mission>({2031, 600, 2031}, "harbour"), "a01.bms"));
+    const WindowState before = state();
+    ModalScript script;
+    script.then("frmReplace", [](QWidget& dialog) { click(dialog, "cmdOkAll"); })
+        .then("frmReplace", [](QWidget& dialog) { click(dialog, "cmdCancelSave"); });
+    click(*window, "cmdSaveFileMIS3");
+    EXPECT_TRUE(script.finished());
+    EXPECT_TRUE(script.stray.isEmpty());
+    EXPECT_TRUE(fakes.inputs.asked.empty());
+    EXPECT_TRUE(fakes.files.saved.empty());
+    EXPECT_EQ(state(), before);
+    EXPECT_FALSE(anyReplaceDialogLeft());
+
+    ModalScript again;
+    again.then("frmReplace", [](QWidget& dialog) {
+        EXPECT_EQ(find<QLabel>(dialog, "lblNotFound")->text(), "#:2031 Description: Jeep") << "asked again";
+        click(dialog, "cmdSkip");
+    });
+    again.then("frmReplace", [](QWidget& dialog) { click(dialog, "cmdRemove"); });
+    again.then("frmReplace", [](QWidget& dialog) { click(dialog, "cmdSkip"); });
+    fakes.files.saveAnswers.push_back(std::nullopt);
+    click(*window, "cmdSaveFileMIS3");
+    EXPECT_TRUE(again.finished());
+    EXPECT_EQ(typesOf(window->df3Model()), std::vector<int>({2031, 0, 2031}));
+}
+
+// The lists on disk are the lists in use: read again at the start of a save, and while the
+// replacement dialog waits (the list editor started from it saves a list by renaming a new file
+// into place). A list that cannot be read then is reported, and the lists in use stay.
+TEST_F(ConverterTest, ListsChangedOnDiskAreReadAgainAndOneThatCannotBeReadIsReported) {
+    const auto df3Items = programFolder / "DF3Items.vok";
+    auto withDf3Entry = [&df3Items](std::int16_t id, const char* description) {
+        auto entries = parseItemList(slurp(df3Items), "DF3Items.vok");
+        entries.push_back({id, description});
+        return encodeItemList(entries);
+    };
+    openThroughDialog(writeBinary(missionWithTypes<Df1Mission>({2031, 1100}, "harbour"), "a01.bms"));
+    writeFileAtomically(df3Items, withDf3Entry(2031, "Jeep"));  // before the save: 2031 is not missing
+    const std::string good = withDf3Entry(1150, "Canoe");
+    bool reported = false;
+    ModalScript script;
+    script.then("frmReplace", [&](QWidget& dialog) {
+        EXPECT_EQ(find<QLabel>(dialog, "lblNotFound")->text(), "#:1100 Description: Buoy");
+        auto* ids = find<QListWidget>(dialog, "lstID");
+        writeFileAtomically(df3Items, encodeItemList({}));  // a count of 0: cannot be loaded
+        reported = waitUntil([this] { return !fakes.messages.shown.empty(); });
+        EXPECT_TRUE(fakes.messages.shown.front().text.contains("DF3Items.vok"));
+        EXPECT_EQ(ids->findItems("1001", Qt::MatchExactly).size(), 1) << "the lists in use stay";
+        writeFileAtomically(df3Items, good);
+        ASSERT_TRUE(waitUntil([ids] { return !ids->findItems("1150", Qt::MatchExactly).isEmpty(); }));
+        ids->setCurrentItem(ids->findItems("1150", Qt::MatchExactly).front());
+        click(dialog, "cmdOk");
+    });
+    fakes.files.saveAnswers.push_back(std::nullopt);
+    click(*window, "cmdSaveFileBMS3");
+    EXPECT_TRUE(script.finished());
+    EXPECT_TRUE(reported);
+    EXPECT_EQ(typesOf(window->df3Model()), std::vector<int>({2031, 1150}));
+}
+
 // ---------------------------------------------------------------------------------------------
 // Files that cannot be read or written leave the window as it was.
 
+// Also the open path and the name the next save suggests stay those of the file held.
 TEST_F(ConverterTest, FaultyAsciiFileLeavesTheWindowExactlyAsBefore) {
     const auto held = writeBinary(missionWithTypes<Df1Mission>({3001}, "harbour"), "a01.bms");
     const auto faulty = writeAscii(missionWithTypes<Df2Mission>(std::vector<int>(12, 1200), "desert"), "bad.mis");
     std::string text = slurp(faulty);
     text.resize(text.rfind("type_id") + 12);  // the file now ends inside an item block
     rewrite(faulty, text);
+    // Holding no mission, whether its first line names a version or not.
+    const auto titled = data.write("titled.mis", "// Converter for Delta Force 2\r\n\r\n");
+    const auto untitled = data.write("untitled.mis", "begin event 0\r\n  attrib 1\r\nend event\r\n");
 
     for (bool loadedBefore : {false, true}) {
         SCOPED_TRACE(loadedBefore);
         if (loadedBefore) openThroughDialog(held);
-        const WindowState before = state();
-        fakes.messages.shown.clear();
-        openThroughDialog(faulty);
-        ASSERT_EQ(fakes.messages.shown.size(), 1u);
-        EXPECT_EQ(fakes.messages.shown[0].title, kTitle);
-        const QStringList lines = fakes.messages.shown[0].text.split(QStringLiteral("\r\n"));
-        ASSERT_EQ(lines.size(), 3);
-        EXPECT_EQ(lines[0], "Warning!: Error in OpenDF2MIS");
-        EXPECT_TRUE(lines[2].startsWith("At Line: "));
-        EXPECT_EQ(state(), before);
+        for (const auto& path : {faulty, titled, untitled}) {
+            SCOPED_TRACE(path.filename().string());
+            const WindowState before = state();
+            const QString openPath = window->OpenFilePath;
+            fakes.messages.shown.clear();
+            openThroughDialog(path);
+            ASSERT_EQ(fakes.messages.shown.size(), 1u);
+            EXPECT_EQ(fakes.messages.shown[0].title, kTitle);
+            const QStringList lines = fakes.messages.shown[0].text.split(QStringLiteral("\r\n"));
+            if (path == faulty) {
+                ASSERT_EQ(lines.size(), 3);
+                EXPECT_EQ(lines[0], "Warning!: Error in OpenDF2MIS");
+                EXPECT_TRUE(lines[2].startsWith("At Line: "));
+            } else {
+                EXPECT_EQ(lines[0], qtPath(path));
+                EXPECT_TRUE(lines.value(1).contains("holds no mission")) << lines.join('|').toStdString();
+            }
+            EXPECT_EQ(state(), before);
+            EXPECT_EQ(window->OpenFilePath, openPath);
+        }
+        if (loadedBefore) {
+            fakes.files.saveAnswers.push_back(std::nullopt);
+            click(*window, "cmdSaveFileMIS1");
+            EXPECT_EQ(fakes.files.saved.back().fileName, "a01.mis");
+        }
     }
 }
 

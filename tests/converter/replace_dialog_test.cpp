@@ -69,9 +69,10 @@ TEST_F(ReplaceDialogTest, ShowsTheMissingItemAndTheTargetsTypesOfItsBlock) {
         EXPECT_EQ(texts(*descriptions), QStringList({"APC ID:2050", "bike ID:2051", "humvee ID:2010", "Truck ID:2001"}));
         EXPECT_EQ(descriptions->currentRow(), 0);
         EXPECT_EQ(current(*ids), "2050");
-        for (const char* name : {"cmdOk", "cmdOkAll", "cmdOkSave", "cmdSkip", "cmdRemove"}) {
+        for (const char* name : {"cmdOk", "cmdOkAll", "cmdOkSave", "cmdSkip", "cmdRemove", "cmdCancelSave"}) {
             EXPECT_TRUE(find<QPushButton>(d, name)->isEnabled()) << name;
         }
+        expectHelpOnEveryButton(d);
         click(d, "cmdSkip");
     });
 }
@@ -114,6 +115,10 @@ TEST_F(ReplaceDialogTest, EachAnswerReturnsTheTypeTheItemGets) {
         {"OK-S", [](QWidget& d) { click(d, "cmdOkSave"); }, ReplacementAnswer::replace(2050, Remember::AndSave), 2050},
         {"Skip", [](QWidget& d) { click(d, "cmdSkip"); }, ReplacementAnswer::skip(), 2031},
         {"Remove", [](QWidget& d) { click(d, "cmdRemove"); }, ReplacementAnswer::remove(), -3},
+        {"Cancel Save", [](QWidget& d) { click(d, "cmdCancelSave"); }, ReplacementAnswer::cancelSave(), -4},
+        {"Enter in the list",
+         [](QWidget& d) { QTest::keyClick(find<QListWidget>(d, "lstDescription"), Qt::Key_Return); },
+         ReplacementAnswer::replace(2050, Remember::No), 2050},
         {"window closed", [](QWidget& d) { d.close(); }, ReplacementAnswer::skip(), 2031},
         {"Esc", [](QWidget& d) { QTest::keyClick(&d, Qt::Key_Escape); }, ReplacementAnswer::skip(), 2031},
     };

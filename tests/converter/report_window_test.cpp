@@ -1,5 +1,6 @@
 // The report window after a save (the conversion's report and what the ascii form does not
-// carry), its "Do not show this again" setting, and what the converter answers without a window.
+// carry) and after an open (what the ascii reader passed over), its "Do not show this again"
+// setting, and what the converter answers without a window.
 
 #include <QCheckBox>
 #include <QDialog>
@@ -126,6 +127,25 @@ TEST_F(ReportWindow, DoNotShowThisAgainIsRememberedAndStopsLaterReports) {
     ASSERT_TRUE(reportShown());
     EXPECT_FALSE(box->isChecked());
     EXPECT_EQ(fakes.settings.values[kSetting], "0");
+}
+
+// What the ascii reader passed over shows after the open, in the same window under the same setting.
+TEST_F(ReportWindow, AnOpenWhoseReaderPassedOverLinesShowsThem) {
+    const auto odd = data.write("odd.mis", "// Converter for Delta Force 2\r\nbegin general_information\r\n"
+                                           "  colour 3\r\nend general_information\r\n");
+    openThroughDialog(odd);
+    ASSERT_TRUE(reportShown());
+    EXPECT_EQ(reportHeading(), "odd.mis: Opened As DF2 Ascii File; The Reader Passed Over:");
+    EXPECT_EQ(reportLines(),
+              QStringList{"Ignored: line 3: unknown keyword \"colour\" in the general_information block"});
+    EXPECT_TRUE(window->isEnabled());
+
+    openThroughDialog(writeAscii(missionWithTypes<Df2Mission>({3001}, "desert"), "clean.mis"));
+    EXPECT_FALSE(reportShown()) << "the report of an earlier file no longer applies";
+    fakes.settings.values[kSetting] = QStringLiteral("1");
+    openThroughDialog(odd);
+    EXPECT_FALSE(reportShown());
+    EXPECT_TRUE(fakes.messages.shown.empty());
 }
 
 TEST_F(ReportWindow, ASettingFromAnEarlierRunShowsNothingAndAFailedSaveReportsOnlyItsFault) {

@@ -40,10 +40,18 @@ void put32(std::string& bytes, std::size_t offset, std::int32_t value) {
     for (int i = 0; i < 4; ++i) bytes[offset + static_cast<std::size_t>(i)] = static_cast<char>(static_cast<std::uint32_t>(value) >> (8 * i));
 }
 
+/// An empty mission of its version's signature.
+template <class M>
+M signedEmpty() {
+    M m{};
+    m.header.signature = M::HeaderType::fileSignature;
+    return m;
+}
+
 /// An empty mission's bytes with `change` applied, cut or padded to `size` bytes.
 template <class M>
 std::string missionBytes(std::size_t size, const std::function<void(std::string&)>& change) {
-    std::string bytes = writeMissionBinary(M{}, "x");
+    std::string bytes = writeMissionBinary(signedEmpty<M>(), "x");
     change(bytes);
     bytes.resize(size, '\0');
     return bytes;
@@ -65,12 +73,12 @@ struct HugeCount {
 template <class M>
 std::size_t itemCountOffset() {
     // Find item_count_a by its effect: a mission with one item counted in a.
-    M one{};
+    M one = signedEmpty<M>();
     one.items.resize(1);
     one.items[0].type_id = 2001;
     one.header.item_count_a = 1;
     const std::string with = writeMissionBinary(one, "x");
-    const std::string without = writeMissionBinary(M{}, "x");
+    const std::string without = writeMissionBinary(signedEmpty<M>(), "x");
     for (std::size_t i = 0; i < without.size(); ++i) {
         if (with[i] != without[i]) return i;
     }

@@ -68,10 +68,14 @@ void asciiHotLoopsDoNotAllocate() {
     const std::size_t moreLines = lineCount(twiceText) - lineCount(smallText);
     ASSERT_GT(moreLines, 30000u);
 
-    // Reading: four arrays that grow by doubling; twice the records is one more step of each.
-    (void)readMissionAscii<Format>(smallText, "m.mis");  // tables built once per record type
-    const std::size_t readSmall = allocationsOf([&] { (void)readMissionAscii<Format>(smallText, "m.mis"); });
-    const std::size_t readTwice = allocationsOf([&] { (void)readMissionAscii<Format>(twiceText, "m.mis"); });
+    // Reading: four arrays that grow by doubling; twice the records is one more step of each. The
+    // programs have the reader note what it passes over; the writers' text gives it nothing to note.
+    std::vector<PassedOver> passedOver;
+    auto read = [&](const std::string& text) { (void)readMissionAscii<Format>(text, "m.mis", &passedOver); };
+    read(smallText);  // tables built once per record type
+    const std::size_t readSmall = allocationsOf([&] { read(smallText); });
+    const std::size_t readTwice = allocationsOf([&] { read(twiceText); });
+    EXPECT_TRUE(passedOver.empty());
     EXPECT_LE(readTwice, readSmall + 8) << moreLines << " more lines read";
     EXPECT_LE(readSmall, 100u);
 

@@ -82,6 +82,14 @@ const std::vector<FaultRow>& faultRows() {
         {"waypoint number overflowing 16 bits", "// a\r\nbegin waypoint 32767\r\nend waypoint", Fault::OutOfRange, 2},
         {"more than 255 trigger lines in an event", manyTriggerLines(256), Fault::OutOfRange, 258},
 
+        // A file that holds no mission: neither a general_information block nor an item.
+        {"empty file", "", Fault::NoMission, 0},
+        {"comments and empty lines", joinLines({"// a", "", "// b"}), Fault::NoMission, 3},
+        {"events and waypoints only",
+         joinLines({"begin event 0", "  attrib 1", "end event", "begin waypoint 0", "  attrib 1",
+                    "end waypoint", ""}),
+         Fault::NoMission, 7},
+
         // Lines longer than 32767 characters, anywhere.
         {"too long at the top level", "// ok\r\n" + std::string(32768, 'x') + "\r\n", Fault::LineTooLong, 2},
         {"too long inside an item", "begin item 0\r\n  name_index " + std::string(32760, '1') + "\r\nend item\r\n",
@@ -138,7 +146,8 @@ TYPED_TEST(MissionAsciiReaderFaults, NumbersAtTheEdgeOfTheirRangeAreTaken) {
     EXPECT_EQ(item.position[1], std::numeric_limits<std::int32_t>::min());
     EXPECT_EQ(item.waccuracy, 2147483647);
 
-    const auto waypoints = missionFromText<V>(joinLines({"begin waypoint 32766", "  attrib 1", "end waypoint",
+    const auto waypoints = missionFromText<V>(joinLines({"begin item 0", "end item", "begin waypoint 32766",
+                                                         "  attrib 1", "end waypoint",
                                                     "begin waypoint -32769", "end waypoint"}));
     EXPECT_TRUE(waypoints.waypoints == typename V::Mission{}.waypoints);
 }

@@ -7,6 +7,7 @@
 
 #include <initializer_list>
 
+#include "mission/core/mis_reader.h"
 #include "mission/core/mission_binary.h"
 #include "tests/mission/versions.h"
 
@@ -32,12 +33,14 @@ template <class V>
 class MissionAsciiReader : public ::testing::Test {};
 TYPED_TEST_SUITE(MissionAsciiReader, AllVersions, VersionNames);
 
-TYPED_TEST(MissionAsciiReader, WithoutAGeneralInformationBlockNothingIsSetTheSignatureIncluded) {
+TYPED_TEST(MissionAsciiReader, WithoutAGeneralInformationBlockTheSignatureIsNotSet) {
     // The values a general_information block sets (signature, DF2 file names, "day1.env") are
     // checked by the round trips, whose files always hold the block.
     using V = TypeParam;
-    EXPECT_TRUE(readLines<V>({"// a comment", "", "// another"}) == typename V::Mission{});
-    EXPECT_TRUE(missionFromText<V>("") == typename V::Mission{});
+    typename V::Mission expected;
+    expected.items.emplace_back().item_number = 1;
+    expected.header.item_count_b = 1;
+    EXPECT_TRUE(readLines<V>({"// a comment", "begin item 0", "end item"}) == expected);
     EXPECT_EQ(readLines<V>({"begin general_information", "end general_information"}).header.signature, V::signature);
 }
 
@@ -115,7 +118,8 @@ TYPED_TEST(MissionAsciiReader, UnknownLinesShortLinesAndBlocksAreSkipped) {
 
 TYPED_TEST(MissionAsciiReader, WaypointBlocksAreNumberedFromZero) {
     using V = TypeParam;
-    const auto m = readLines<V>({"begin waypoint 0", "  description \"Waypoint 0\"", "  color 3", "  attrib 5",
+    const auto m = readLines<V>({"begin general_information", "end general_information", "begin waypoint 0",
+                                 "  description \"Waypoint 0\"", "  color 3", "  attrib 5",
                                  "end waypoint", "begin waypoint 127", "  attrib 6", "end waypoint",
                                  "begin waypoint 128", "  attrib 7", "end waypoint", "begin waypoint -1",
                                  "  attrib 8", "end waypoint", "begin waypoint 1.6", "  attrib 9", "end waypoint"});
@@ -124,6 +128,51 @@ TYPED_TEST(MissionAsciiReader, WaypointBlocksAreNumberedFromZero) {
     expected.waypoints[127].attrib = 6;
     expected.waypoints[2].attrib = 9;  // 1.6 + 1 rounds to 3: the third waypoint
     EXPECT_TRUE(m.waypoints == expected.waypoints);
+}
+
+// What the reader passes over is noted with its line; of what the writers write, nothing is.
+TYPED_TEST(MissionAsciiReader, WhatTheReaderPassesOverIsNotedWithItsLine) {
+    using V = TypeParam;
+    auto m = smallMission<typename V::Mission>();
+    m.items[0].group_id = 1;     // a group block
+    m.items[0].waypoint_id = 1;  // a waypoint block
+    m.items[2].wpnumber = 1;     // an area trigger block (type 6013)
+    m.header.name.set("Quoted Name");
+    const std::string written = asciiTextOf<V>(m);
+    const std::pair<const char*, const char*> added[] = {  // a line, and what its note names (or null)
+        {"stray words", "outside any block"},
+        {"begin zap 1", "\"zap\""},
+        {"  anything", nullptr},
+        {"end zap", nullptr},
+        {"begin item 0", nullptr},
+        {"  colour 3", "\"colour\""},
+        {"  team many", "\"many\" is not a number"},
+        {"  position 1 2", "position needs 3 values"},
+        {"end item", nullptr},
+        {"begin event 0", nullptr},
+        {"  begin triggers 1", nullptr},
+        {"    1 2 3", "8 needed"},
+        {"  end triggers", nullptr},
+        {"end event", nullptr},
+        {"begin waypoint 200", "waypoint 200"},
+        {"  attrib 1", nullptr},
+        {"end waypoint", nullptr},
+    };
+    std::string text = written;
+    const auto first = static_cast<std::int64_t>(linesOf(written).size()) + 1;
+    std::vector<std::pair<std::int64_t, std::string>> expected;
+    for (std::size_t i = 0; i < std::size(added); ++i) {
+        text += std::string(added[i].first) + "\r\n";
+        const auto line = first + static_cast<std::int64_t>(i);
+        if (added[i].second != nullptr) expected.emplace_back(line, added[i].second);
+    }
+    std::vector<PassedOver> noted;
+    (void)readMissionAscii<FormatOfT<typename V::Mission>>(text, "m.mis", &noted);
+    ASSERT_EQ(noted.size(), expected.size());
+    for (std::size_t i = 0; i < noted.size(); ++i) {
+        EXPECT_EQ(noted[i].line, expected[i].first) << noted[i].what;
+        EXPECT_NE(noted[i].what.find(expected[i].second), std::string::npos) << noted[i].what;
+    }
 }
 
 TYPED_TEST(MissionAsciiReader, AnItemMissingItsEndTakesTheNextItemsLines) {
@@ -143,7 +192,8 @@ TYPED_TEST(MissionAsciiReader, AnItemMissingItsEndTakesTheNextItemsLines) {
 
 TYPED_TEST(MissionAsciiReader, EventTimingsAreReadTimesFifty) {
     using V = TypeParam;
-    const auto m = readLines<V>({"begin event 0", "  reset_value 3", "  delay_value 3", "end event", "begin event 1",
+    const auto m = readLines<V>({"begin general_information", "end general_information", "begin event 0",
+                                 "  reset_value 3", "  delay_value 3", "end event", "begin event 1",
                                  "  reset_value 0.25", "  delay_value 0.75", "end event", "begin event 2",
                                  "  reset_value 655", "  delay_value -655.36", "end event"});
     std::vector<std::pair<int, int>> timings;
@@ -158,7 +208,8 @@ TYPED_TEST(MissionAsciiReader, EventTimingsAreReadTimesFifty) {
 
 TYPED_TEST(MissionAsciiReader, TriggerAndActionCountsAreTheLinesTaken) {
     using V = TypeParam;
-    const auto m = readLines<V>({"begin event 0", "  begin triggers 2", "    1 0 0 0 0 0 0 0", "    2 0 0 0 0 0 0 0",
+    const auto m = readLines<V>({"begin general_information", "end general_information", "begin event 0",
+                                 "  begin triggers 2", "    1 0 0 0 0 0 0 0", "    2 0 0 0 0 0 0 0",
                                  "    3 0 0 0 0 0 0 0", "  end triggers", "  begin actions 5",
                                  "    1 0 0 0 0 0 0 0", "    1 2 3", "  end actions", "end event", "begin event 1",
                                  "  begin triggers 0", "    4 0 0 0 0 0 0 0", "  end triggers", "end event"});
@@ -170,10 +221,10 @@ TYPED_TEST(MissionAsciiReader, TriggerAndActionCountsAreTheLinesTaken) {
     EXPECT_EQ(m.num_action_records, 1);
     ASSERT_EQ(m.triggers.size(), 4u);
     EXPECT_EQ(m.triggers[3].value[0], 4);  // the second event's trigger, not misaligned
-    EXPECT_NO_THROW(writeMissionBinary(m, "x.bms"));
+    EXPECT_NO_THROW(checkBinaryInvariants(m, "x.bms"));
 
     // 255 lines are the most one event can hold.
-    std::string text = "begin event 0\r\n  begin actions 1\r\n";
+    std::string text = "begin item 0\r\nend item\r\nbegin event 0\r\n  begin actions 1\r\n";
     for (int i = 0; i < 255; ++i) text += "    1 2 3 4 5 6 7 8\r\n";
     const auto full = missionFromText<V>(text + "  end actions\r\nend event\r\n");
     EXPECT_EQ(full.events.at(0).num_actions, 255);
@@ -189,7 +240,7 @@ TYPED_TEST(MissionAsciiReader, EachItemIsCountedOnceByItsFinalTypeId) {
     const auto& h = m.header;
     EXPECT_EQ((std::array{h.item_count_a, h.item_count_b, h.item_count_c, h.item_count_d}),
               (std::array<std::int32_t, 4>{0, 1, 1, 1}));
-    EXPECT_NO_THROW(writeMissionBinary(m, "x.bms"));
+    EXPECT_NO_THROW(checkBinaryInvariants(m, "x.bms"));
 }
 
 TYPED_TEST(MissionAsciiReader, LinesEndAtCrLfAtCrAloneAndAtLfAlone) {
@@ -225,11 +276,13 @@ TYPED_TEST_SUITE(MissionAsciiReaderBriefing, BriefingVersions, VersionNames);
 
 TYPED_TEST(MissionAsciiReaderBriefing, BriefLinesAreJoinedAndFittedTo256) {
     using V = TypeParam;
-    const auto m = readLines<V>({"begin briefing", "  brief \"abc\"", "", "x", "  brief \" def\"", "  brief",
+    const auto m = readLines<V>({"begin general_information", "end general_information", "begin briefing",
+                                 "  brief \"abc\"", "", "x", "  brief \" def\"", "  brief",
                                  "  brief ghi jkl", "endbriefing extra"});
     EXPECT_EQ(m.header.briefing.text(), "abc defghi");
     const std::string long300(300, 'q');
-    const auto cut = readLines<V>({"begin briefing", "  brief \"first\"", "endbriefing", "begin briefing",
+    const auto cut = readLines<V>({"begin item 0", "end item", "begin briefing", "  brief \"first\"",
+                                   "endbriefing", "begin briefing",
                                    "  brief \"" + long300 + "\"", "endbriefing"});
     EXPECT_EQ(cut.header.briefing.raw(), long300.substr(0, 256));  // the later block replaces the first
 }
@@ -257,7 +310,7 @@ TEST(MissionAsciiReaderDf1, SkipsBriefingsAndLinesItHasNoFieldFor) {
     EXPECT_EQ(m.header.name.text(), std::string(40, 'n'));
     EXPECT_EQ(m.header.signature, df1::kSignature);
     // A briefing block without its end is no fault here: its lines pass the top level.
-    EXPECT_NO_THROW(readLines<Df1>({"begin briefing", "  brief \"x\""}));
+    EXPECT_NO_THROW(readLines<Df1>({"begin briefing", "  brief \"x\"", "begin item 0", "end item"}));
 }
 
 TEST(MissionAsciiReaderDf3, LoadoutLineNumberedNFillsSlotNPlusOne) {

@@ -59,7 +59,11 @@ TYPED_TEST(MissionBinaryRoundTrip, EmptyMissionSizeSignatureAndSectionOffsets) {
     using V = TypeParam;
     const std::size_t emptySizes[] = {20376, 20628, 20652};  // DF1, DF2, Land Warrior
     EXPECT_EQ(V::emptyBytes, emptySizes[V::number - 1]);
-    EXPECT_EQ(binaryBytesOf<V>(typename V::Mission{}), std::string(V::emptyBytes, '\0'));
+    typename V::Mission empty;
+    empty.header.signature = V::signature;
+    std::string emptyBytes(V::emptyBytes, '\0');
+    putInt32(emptyBytes, 0, V::signature);
+    EXPECT_EQ(binaryBytesOf<V>(empty), emptyBytes);
 
     for (std::size_t items : {0u, 3u}) {
         SCOPED_TRACE(std::to_string(items) + " items");
@@ -212,6 +216,7 @@ TEST(MissionBinaryLayout, Df1HeaderFieldsSitAtTheirOffsets) {
 
 TEST(MissionBinaryLayout, EventRecordFieldsSitAtTheirOffsets) {
     Df2Mission m;
+    m.header.signature = df2::kSignature;
     EventRecord& e = m.events.emplace_back();
     e.attrib = 0x01020304;
     e.event_text.set("abcdefghij");

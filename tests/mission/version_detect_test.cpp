@@ -114,6 +114,15 @@ TEST(MissionMisVersionOf, TheFirstVersionToLeadByTenWins) {
         {"outside 16 bits counts for none", typeLines(65837, 20) + typeLines(-65235, 20), kUnknownVersion},
         {"lines ending in LF alone", repeated("type_id 301\n", 10), kDf3},
         {"lines ending in CR alone, the last unended", "    " + repeated("type_id 201\r", 9) + "type_id 201", kDf2},
+        // The comment line the ascii writers put first names the version, whatever the items.
+        {"the writers' first line",
+         "// Vok Tamber's RIRorORE Converter for Delta Force 2\r\n" + typeLines(301, 20), kDf2},
+        {"any letter case, trailing blanks",
+         "//CONVERTER FOR DELTA FORCE LAND WARRIOR \t \n" + typeLines(101, 20), kDf3},
+        {"the last line of the file", "// Converter for Delta Force 1", kDf1},
+        {"only as the first line", "\r\n// Converter for Delta Force 1\r\n", kUnknownVersion},
+        {"only as a comment", "# Converter for Delta Force 1\r\n" + typeLines(201, 10), kDf2},
+        {"only at the end of the line", "// Converter for Delta Force 1 (edited)\r\n", kUnknownVersion},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);

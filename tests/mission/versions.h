@@ -69,11 +69,12 @@ struct VersionNames {
     }
 };
 
-/// A valid mission with items of three categories and two events holding three triggers and three
-/// actions between them.
+/// A valid mission with its version's signature, items of three categories and two events holding
+/// three triggers and three actions between them.
 template <class M>
 M smallMission() {
     M m;
+    m.header.signature = M::HeaderType::fileSignature;
     for (std::int32_t type : {2001, 5001, 6013}) m.items.emplace_back().type_id = type;
     recountItems(m.header, m.items);
     m.events.resize(2);

@@ -41,14 +41,15 @@ public:
         QString defaultAnswer;
     };
     std::vector<Asked> asked;
-    std::deque<std::optional<QString>> answers;  ///< nullopt = Cancel (the empty text)
+    std::deque<std::optional<QString>> answers;  ///< nullopt = Cancel
 
-    QString ask(QWidget*, const QString&, const QString& prompt, const QString& defaultAnswer) override {
+    std::optional<QString> ask(QWidget*, const QString&, const QString& prompt,
+                               const QString& defaultAnswer) override {
         asked.push_back({prompt, defaultAnswer});
         if (answers.empty()) return defaultAnswer;  // OK on the default
         const auto answer = answers.front();
         answers.pop_front();
-        return answer.value_or(QString());
+        return answer;
     }
 };
 

@@ -65,6 +65,7 @@ M generateMission(std::uint32_t seed, const GeneratorOptions& options = {}) {
     Randomiser random(rng);
     M m;
     random.record(m.header);
+    m.header.signature = M::HeaderType::fileSignature;  // the binary writers take no other
     m.items.resize(options.maxItems == 0 ? 0 : rng() % (options.maxItems + 1));
     for (auto& item : m.items) {
         random.record(item);
