@@ -34,13 +34,13 @@ struct Printable : StoredFieldsOnly {
 
 /// The signature of the version, and for Land Warrior its environment file, so that the version
 /// tests recognise the binary file.
-inline void makeRecognisable(df1::MissionHeader& h) { h.signature = df1::kSignature; }
+inline void makeRecognisable(df1::MissionHeader& h) { h.signature = df1::MissionHeader::fileSignature; }
 inline void makeRecognisable(df2::MissionHeader& h) {
-    h.signature = df2::kSignature;
+    h.signature = df2::MissionHeader::fileSignature;
     h.header_levels.fill(128);  // where a Land Warrior header has its environment file
 }
 inline void makeRecognisable(df3::MissionHeader& h) {
-    h.signature = df3::kSignature;
+    h.signature = df3::MissionHeader::fileSignature;
     h.environment_file.set(df3::kDefaultEnvironment);
 }
 

@@ -68,7 +68,7 @@ struct Sample {
 
 template <class Format>
 std::string referenceName(bool ascii) {
-    return "DF" + std::to_string(Format::version) + (ascii ? "/memcpy_ascii" : "/memcpy_binary");
+    return "DF" + std::to_string(versionNumber(Format::version)) + (ascii ? "/memcpy_ascii" : "/memcpy_binary");
 }
 
 void memcpyBench(benchmark::State& state, const std::string& bytes) {
@@ -170,7 +170,7 @@ ListStore& benchLists() {
     static ListStore store = [] {
         std::mt19937 rng(7);
         ListStore lists(folder.path());
-        for (DfType v = kDf1; v <= kDf3; ++v) {
+        for (const DfType v : kAllVersions) {
             std::vector<ItemListEntry> items;
             for (std::int16_t id = 1000; id < 8000; ++id) {
                 if (rng() % 10 < 7) items.push_back({id, placeholderDescription(id)});
@@ -206,7 +206,7 @@ void Convert(benchmark::State& state) {
 
 template <class Format>
 void registerVersion() {
-    const std::string v = "DF" + std::to_string(Format::version) + "/";
+    const std::string v = "DF" + std::to_string(versionNumber(Format::version)) + "/";
     benchmark::RegisterBenchmark((v + "memcpy_binary").c_str(), MemcpyBinary<Format>);
     benchmark::RegisterBenchmark((v + "binary_read").c_str(), BinaryRead<Format>);
     benchmark::RegisterBenchmark((v + "binary_write").c_str(), BinaryWrite<Format>);
@@ -219,7 +219,7 @@ void registerVersion() {
 template <class From, class To>
 void registerConversion() {
     const std::string name =
-        "convert/DF" + std::to_string(From::version) + "_to_DF" + std::to_string(To::version);
+        "convert/DF" + std::to_string(versionNumber(From::version)) + "_to_DF" + std::to_string(versionNumber(To::version));
     benchmark::RegisterBenchmark(name.c_str(), Convert<From, To>);
 }
 
@@ -242,7 +242,7 @@ int main(int argc, char** argv) {
     auto describeSample = [](auto format) {
         using Format = decltype(format);
         const auto& s = Sample<Format>::get();
-        benchmark::AddCustomContext("DF" + std::to_string(Format::version) + "_sample",
+        benchmark::AddCustomContext("DF" + std::to_string(versionNumber(Format::version)) + "_sample",
                                     std::to_string(s.mission.items.size()) + " items, " +
                                         std::to_string(s.mission.events.size()) + " events, " +
                                         std::to_string(s.mission.triggers.size() + s.mission.actions.size()) +

@@ -58,13 +58,13 @@ MissionForm requireForm(const std::filesystem::path& path) {
 DfType missionVersion(Context& context, const std::filesystem::path& path, MissionForm form,
                       std::optional<DfType> given) {
     if (given) return *given;
-    DfType version = kUnknownVersion;
+    DfType version = DfType::NotRecognised;
     try {
         version = form == MissionForm::Binary ? BmsVersionOf(path) : MisVersionOf(path, context.lists());
     } catch (const Error& error) {
         context.fail(error);
     }
-    if (version == kUnknownVersion) {
+    if (version == DfType::NotRecognised) {
         context.fail(displayPath(path) + ": the game version could not be recognised; give it with --from df1|df2|df3");
     }
     return version;

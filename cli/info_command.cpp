@@ -11,14 +11,14 @@ namespace vok::cli {
 
 int detectCommand(Context& context, const std::filesystem::path& file) {
     const MissionForm form = requireForm(file);
-    DfType version = kUnknownVersion;
+    DfType version = DfType::NotRecognised;
     try {
         version = form == MissionForm::Binary ? BmsVersionOf(file) : MisVersionOf(file, context.lists());
     } catch (const Error& error) {
         context.fail(error);
     }
-    context.out << (version == kUnknownVersion ? "unknown" : versionKey(version)) << "\n";
-    return version == kUnknownVersion ? kFailed : kSuccess;
+    context.out << (version == DfType::NotRecognised ? "unknown" : versionKey(version)) << "\n";
+    return version == DfType::NotRecognised ? kFailed : kSuccess;
 }
 
 namespace {
@@ -31,7 +31,7 @@ std::string_view categoryName(std::int32_t typeId) {
 }
 
 struct Summary {
-    DfType version = 0;
+    DfType version = DfType::None;
     MissionForm form = MissionForm::Binary;
     std::string name, designer, terrain, briefing;
     std::size_t items = 0;
@@ -69,7 +69,10 @@ Summary summarise(const AnyMission& mission, MissionForm form) {
 
 std::string joined(const std::set<int>& numbers) {
     std::string text;
-    for (int n : numbers) text += (text.empty() ? "" : " ") + std::to_string(n);
+    for (int n : numbers) {
+        if (!text.empty()) text += ' ';
+        text += std::to_string(n);
+    }
     return text.empty() ? "none" : text;
 }
 

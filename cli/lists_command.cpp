@@ -11,7 +11,7 @@ namespace vok::cli {
 
 int listsShowCommand(Context& context, std::optional<DfType> version, bool replacements) {
     ListStore& lists = context.lists();
-    for (DfType v = kDf1; v <= kDf3; ++v) {
+    for (const DfType v : kAllVersions) {
         if (version && *version != v) continue;
         const int which = replacements ? replaceListOf(v) : itemListOf(v);
         if (!version) context.out << "# " << listFileName(which) << "\n";
@@ -19,7 +19,7 @@ int listsShowCommand(Context& context, std::optional<DfType> version, bool repla
             for (const auto& entry : lists.SavedReplacements(v)) {
                 if (entry.ObjectId == 0) continue;  // the placeholder that keeps a list loadable
                 context.out << versionLabel(v) << " " << entry.ObjectId << " -> "
-                            << (isVersion(entry.NewDfType) ? versionLabel(entry.NewDfType) : "DF?") << " "
+                            << (isVersion(dfTypeOf(entry.NewDfType)) ? versionLabel(dfTypeOf(entry.NewDfType)) : "DF?") << " "
                             << entry.ReplacementId << "\n";
             }
         } else {
@@ -71,13 +71,13 @@ int listsLearnCommand(Context& context, DfType version, const std::vector<std::f
         try {
             const MissionForm form = requireForm(file);
             if (form == MissionForm::Binary) {
-                DfType actual = kUnknownVersion;
+                DfType actual = DfType::NotRecognised;
                 try {
                     actual = BmsVersionOf(file);
                 } catch (const Error& error) {
                     context.fail(error);
                 }
-                if (actual != version && actual != kUnknownVersion) {
+                if (actual != version && actual != DfType::NotRecognised) {
                     context.fail(displayPath(file) + ": is a " + std::string(versionName(actual)) +
                                  " mission, not " + std::string(versionName(version)));
                 }

@@ -1,7 +1,5 @@
 #include "conversion/conversion_report.h"
 
-#include <algorithm>
-
 namespace vok {
 
 std::string_view reportKindLabel(ReportLine::Kind kind) {
@@ -17,21 +15,6 @@ std::string_view reportKindLabel(ReportLine::Kind kind) {
         case ReportLine::Kind::Lost: return "Not carried";
     }
     return "";
-}
-
-bool ConversionReport::has(ReportLine::Kind kind) const {
-    return std::any_of(lines.begin(), lines.end(), [kind](const ReportLine& line) { return line.kind == kind; });
-}
-
-std::string ConversionReport::toText() const {
-    std::string text;
-    for (const auto& line : lines) {
-        text += reportKindLabel(line.kind);
-        text += ": ";
-        text += line.text;
-        text += "\n";
-    }
-    return text;
 }
 
 }  // namespace vok

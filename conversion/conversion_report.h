@@ -27,15 +27,12 @@ struct ReportLine {
 };
 
 struct ConversionReport {
-    DfType from = 0;
-    DfType to = 0;
+    DfType from = DfType::None;
+    DfType to = DfType::None;
     std::vector<ReportLine> lines;
 
     bool empty() const { return lines.empty(); }
     void add(ReportLine::Kind kind, std::string text) { lines.push_back({kind, std::move(text)}); }
-    bool has(ReportLine::Kind kind) const;
-    /// "Dropped: briefing (120 characters)" and so on, one per line.
-    std::string toText() const;
 };
 
 std::string_view reportKindLabel(ReportLine::Kind kind);

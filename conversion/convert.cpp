@@ -15,16 +15,21 @@ concept HasEquipment = requires(H h) { h.default_equipment; };
 template <class H>
 concept HasLoadout = requires(H h) { h.loadout_value1; };
 
-std::string inQuotes(std::string_view text) { return "\"" + std::string(text) + "\""; }
+std::string inQuotes(std::string_view text) {
+    std::string quoted(1, '"');
+    quoted += text;
+    quoted += '"';
+    return quoted;
+}
 
 // ---------------------------------------------------------------------------------------------
 // Header.
 
 // Fields that only the target has: the signature and fixed defaults.
-void setTargetDefaults(df1::MissionHeader& h, ConversionReport*) { h.signature = df1::kSignature; }
+void setTargetDefaults(df1::MissionHeader& h, ConversionReport*) { h.signature = df1::MissionHeader::fileSignature; }
 
 void setTargetDefaults(df2::MissionHeader& h, ConversionReport* report) {
-    h.signature = df2::kSignature;
+    h.signature = df2::MissionHeader::fileSignature;
     df2::setFileDefaults(h);
     if (report != nullptr) {
         report->add(ReportLine::Kind::Set, "clouds_file \"clouds05.pcx\", sky_file \"skygrd04.tga\", header_number_a "
@@ -33,7 +38,7 @@ void setTargetDefaults(df2::MissionHeader& h, ConversionReport* report) {
 }
 
 void setTargetDefaults(df3::MissionHeader& h, ConversionReport* report) {
-    h.signature = df3::kSignature;
+    h.signature = df3::MissionHeader::fileSignature;
     h.environment_file.set(df3::kDefaultEnvironment);
     if (report != nullptr) report->add(ReportLine::Kind::Set, "environment_file \"day1.env\"");
 }
@@ -343,46 +348,37 @@ ToMission convert(const FromMission& s, DfType from, DfType to, ListStore& lists
 }  // namespace
 
 Df2Mission ConvertDF1ToDF2(const Df1Mission& s, ListStore& l, ReplacementChooser& c, ConversionReport* r) {
-    return convert<Df2Mission>(s, kDf1, kDf2, l, c, r);
+    return convert<Df2Mission>(s, DfType::Df1, DfType::Df2, l, c, r);
 }
 Df3Mission ConvertDF1ToDF3(const Df1Mission& s, ListStore& l, ReplacementChooser& c, ConversionReport* r) {
-    return convert<Df3Mission>(s, kDf1, kDf3, l, c, r);
+    return convert<Df3Mission>(s, DfType::Df1, DfType::Df3, l, c, r);
 }
 Df1Mission ConvertDF2ToDF1(const Df2Mission& s, ListStore& l, ReplacementChooser& c, ConversionReport* r) {
-    return convert<Df1Mission>(s, kDf2, kDf1, l, c, r);
+    return convert<Df1Mission>(s, DfType::Df2, DfType::Df1, l, c, r);
 }
 Df3Mission ConvertDF2ToDF3(const Df2Mission& s, ListStore& l, ReplacementChooser& c, ConversionReport* r) {
-    return convert<Df3Mission>(s, kDf2, kDf3, l, c, r);
+    return convert<Df3Mission>(s, DfType::Df2, DfType::Df3, l, c, r);
 }
 Df1Mission ConvertDF3ToDF1(const Df3Mission& s, ListStore& l, ReplacementChooser& c, ConversionReport* r) {
-    return convert<Df1Mission>(s, kDf3, kDf1, l, c, r);
+    return convert<Df1Mission>(s, DfType::Df3, DfType::Df1, l, c, r);
 }
 Df2Mission ConvertDF3ToDF2(const Df3Mission& s, ListStore& l, ReplacementChooser& c, ConversionReport* r) {
-    return convert<Df2Mission>(s, kDf3, kDf2, l, c, r);
+    return convert<Df2Mission>(s, DfType::Df3, DfType::Df2, l, c, r);
 }
 
 AnyMission convertMission(const AnyMission& source, DfType target, ListStore& lists, ReplacementChooser& chooser,
                           ConversionReport* report) {
     if (versionOf(source) == target) return source;
-    return std::visit(
-        [&](const auto& s) -> AnyMission {
-            using From = std::decay_t<decltype(s)>;
-            const DfType from = versionOf(source);
-            switch (target) {
-                case kDf1:
-                    if constexpr (!std::is_same_v<From, Df1Mission>) return convert<Df1Mission>(s, from, kDf1, lists, chooser, report);
-                    break;
-                case kDf2:
-                    if constexpr (!std::is_same_v<From, Df2Mission>) return convert<Df2Mission>(s, from, kDf2, lists, chooser, report);
-                    break;
-                case kDf3:
-                    if constexpr (!std::is_same_v<From, Df3Mission>) return convert<Df3Mission>(s, from, kDf3, lists, chooser, report);
-                    break;
-                default: break;
+    AnyMission result = emptyMission(target);
+    std::visit(
+        [&](const auto& s, auto& t) {
+            using To = std::decay_t<decltype(t)>;
+            if constexpr (!std::is_same_v<std::decay_t<decltype(s)>, To>) {
+                t = convert<To>(s, versionOf(source), target, lists, chooser, report);
             }
-            throw std::invalid_argument("no game version " + std::to_string(target));
         },
-        source);
+        source, result);
+    return result;
 }
 
 std::vector<MissingType> findMissingTypes(const AnyMission& source, DfType target, const ListStore& lists) {
@@ -408,7 +404,7 @@ std::vector<MissingType> findMissingTypes(const AnyMission& source, DfType targe
 
 std::string suggestedTerrain(const AnyMission& converted, DfType source) {
     std::string terrain = std::visit([](const auto& m) { return m.header.terrain.text(); }, converted);
-    if (versionOf(converted) == kDf3 && (source == kDf1 || source == kDf2)) {
+    if (versionOf(converted) == DfType::Df3 && (source == DfType::Df1 || source == DfType::Df2)) {
         terrain = std::string(versionLabel(source)) + terrain;
     }
     return terrain;

@@ -17,7 +17,7 @@
 #include <QVBoxLayout>
 #include <cerrno>
 
-#include "converter/look.h"
+#include "ui/look.h"
 #include "lists/codepage.h"
 
 namespace vok::converter {
@@ -58,7 +58,7 @@ frmReplace::frmReplace(const ListStore& lists, QString programFolder, ui::Launch
       refreshLists_(std::move(refreshLists)) {
     setObjectName(QStringLiteral("frmReplace"));
     setWindowTitle(kTitle);
-    paintWhiteOnBlack(*this);
+    ui::paintWhiteOnBlack(*this);
 
     fraNotFound_ = new QGroupBox(this);
     fraNotFound_->setObjectName(QStringLiteral("fraNotFound"));
@@ -157,8 +157,9 @@ std::int16_t frmReplace::ReplaceObject(std::int16_t iObjectId, DfType iOrgDfType
     iNewDfType_ = iNewDfType;
     remember_ = ReplacementAnswer::Remember::No;
 
-    fraNotFound_->setTitle(QStringLiteral("This DF%1 Item Does Not Exsist In DF%2").arg(iOrgDfType).arg(iNewDfType));
-    fraReplace_->setTitle(QStringLiteral("Please Select A Replacement (To Be Used In DF%1)").arg(iNewDfType));
+    fraNotFound_->setTitle(QStringLiteral("This DF%1 Item Does Not Exsist In DF%2").arg(versionNumber(iOrgDfType))
+                                 .arg(versionNumber(iNewDfType)));
+    fraReplace_->setTitle(QStringLiteral("Please Select A Replacement (To Be Used In DF%1)").arg(versionNumber(iNewDfType)));
     showMissingItem();
     FillReplaceLists(iObjectId, iNewDfType, true);
     selectFirstDescription();
@@ -219,13 +220,13 @@ void frmReplace::listsChangedOnDisk() {
     }
 }
 
-void frmReplace::FillReplaceLists(int blockStart, int version, bool preset) {
+void frmReplace::FillReplaceLists(int blockStart, DfType version, bool preset) {
     const int q = blockStart / 1000;
     shownBlock_ = blockStart;
     shownVersion_ = version;
     filling_ = true;
     if (preset) {
-        cboDfVersion_->setCurrentIndex(isVersion(version) ? version - 1 : -1);
+        cboDfVersion_->setCurrentIndex(isVersion(version) ? static_cast<int>(versionIndex(version)) : -1);
         // Blocks of 8000 and above have no category: none is shown, though the lists show the block.
         cboListType_->setCurrentIndex(q <= 0 ? 0 : q <= 7 ? q - 1 : -1);
     }
@@ -234,7 +235,7 @@ void frmReplace::FillReplaceLists(int blockStart, int version, bool preset) {
     if (isVersion(version)) {
         const int first = q * 1000;
         const int last = first + 999;
-        for (const ItemListEntry& entry : lists_.Entries(static_cast<DfType>(version))) {
+        for (const ItemListEntry& entry : lists_.Entries(version)) {
             if (entry.ItemId < first || entry.ItemId > last) continue;
             const QString id = fourDigits(entry.ItemId);
             addSorted(*lstID_, id);
@@ -249,7 +250,7 @@ void frmReplace::FillReplaceLists(int blockStart, int version, bool preset) {
 void frmReplace::browse() {
     if (filling_) return;
     const int category = cboListType_->currentIndex();
-    FillReplaceLists(category < 0 ? 1000 : (category + 1) * 1000, cboDfVersion_->currentIndex() + 1, false);
+    FillReplaceLists(category < 0 ? 1000 : (category + 1) * 1000, static_cast<DfType>(cboDfVersion_->currentIndex() + 1), false);
     selectFirstDescription();
 }
 

@@ -53,7 +53,7 @@ public:
 
     /// Fills the two lists with the types of `version` in the thousand-block of `blockStart`;
     /// `preset` also selects that version and the block's category in the drop-down lists.
-    void FillReplaceLists(int blockStart, int version, bool preset);
+    void FillReplaceLists(int blockStart, DfType version, bool preset);
 
     /// -1 while unanswered, -2 "Skip", -3 "Remove", -4 "Cancel Save", otherwise the chosen type.
     std::int16_t ReplaceAnswer = -1;
@@ -89,11 +89,11 @@ private:
     QTimer* refreshTimer_;  // a save of the list editor changes the folder several times
 
     std::int16_t iObjectId_ = 0;
-    DfType iOrgDfType_ = 0;
-    DfType iNewDfType_ = 0;
+    DfType iOrgDfType_ = DfType::None;
+    DfType iNewDfType_ = DfType::None;
     ReplacementAnswer::Remember remember_ = ReplacementAnswer::Remember::No;
     int shownBlock_ = 0;  // what the lists show, as FillReplaceLists was last asked
-    int shownVersion_ = 0;
+    DfType shownVersion_ = DfType::None;
     bool filling_ = false;  // the lists are being refilled or kept in step: no handlers
     bool syncing_ = false;
 

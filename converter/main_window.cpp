@@ -18,7 +18,7 @@
 #include "conversion/convert.h"
 #include "conversion/replace_dialog.h"
 #include "converter/click_label.h"
-#include "converter/look.h"
+#include "ui/look.h"
 #include "converter/remembered_paths.h"
 #include "converter/report_dialog.h"
 #include "converter/select_version_dialog.h"
@@ -62,8 +62,10 @@ QString saveToolTip(DfType target, MissionForm form) {
              binary ? QStringLiteral(".bms") : QStringLiteral(".mis"));
 }
 
+/// "DF1", "DF2", "DF:LW".
 QString versionCaption(DfType version) {
-    return version == kDf3 ? QStringLiteral("DF:LW") : QStringLiteral("DF%1").arg(version);
+    const std::string_view label = versionLabel(version);
+    return QString::fromLatin1(label.data(), static_cast<qsizetype>(label.size()));
 }
 
 }  // namespace
@@ -88,7 +90,7 @@ frmMain::frmMain(ui::Seams& seams, ListStore& lists, QString programFolder, Cloc
                                                           [this] { return refreshLists(); })) {
     setObjectName(QStringLiteral("frmMain"));
     setWindowTitle(kConverterTitle);
-    paintWhiteOnBlack(*this);
+    ui::paintWhiteOnBlack(*this);
     setAcceptDrops(true);
 
     // Open group, on top: the two open commands on their status panel.
@@ -124,17 +126,17 @@ frmMain::frmMain(ui::Seams& seams, ListStore& lists, QString programFolder, Cloc
     // The binary and the ascii command of a version share their mnemonic: it moves the focus
     // between the two, and Space presses the one that has it.
     const SaveCommand commands[] = {
-        {"cmdSaveFileBMS1", "As Binary Mission File For DF&1 (*.BMS)", kDf1, MissionForm::Binary},
-        {"cmdSaveFileBMS2", "As Binary Mission File For DF&2 (*.BMS)", kDf2, MissionForm::Binary},
-        {"cmdSaveFileBMS3", "As Binary Mission File For DF:&LW (*.BMS)", kDf3, MissionForm::Binary},
-        {"cmdSaveFileMIS1", "As Ascii Mission File  For DF&1 (*.MIS)", kDf1, MissionForm::Ascii},
-        {"cmdSaveFileMIS2", "As Ascii Mission File  For DF&2 (*.MIS)", kDf2, MissionForm::Ascii},
-        {"cmdSaveFileMIS3", "As Ascii Mission File  For DF:&LW (*.MIS)", kDf3, MissionForm::Ascii},
+        {"cmdSaveFileBMS1", "As Binary Mission File For DF&1 (*.BMS)", DfType::Df1, MissionForm::Binary},
+        {"cmdSaveFileBMS2", "As Binary Mission File For DF&2 (*.BMS)", DfType::Df2, MissionForm::Binary},
+        {"cmdSaveFileBMS3", "As Binary Mission File For DF:&LW (*.BMS)", DfType::Df3, MissionForm::Binary},
+        {"cmdSaveFileMIS1", "As Ascii Mission File  For DF&1 (*.MIS)", DfType::Df1, MissionForm::Ascii},
+        {"cmdSaveFileMIS2", "As Ascii Mission File  For DF&2 (*.MIS)", DfType::Df2, MissionForm::Ascii},
+        {"cmdSaveFileMIS3", "As Ascii Mission File  For DF:&LW (*.MIS)", DfType::Df3, MissionForm::Ascii},
     };
     for (const SaveCommand& command : commands) {
         const QString toolTip = saveToolTip(command.target, command.form);
         auto* button = commandButton(lblColor2_, command.name, command.caption, toolTip);
-        saveButtons->addWidget(button, command.target - 1, command.form == MissionForm::Binary ? 0 : 1);
+        saveButtons->addWidget(button, static_cast<int>(versionIndex(command.target)), command.form == MissionForm::Binary ? 0 : 1);
         connect(button, &QPushButton::clicked, this,
                 [this, target = command.target, form = command.form] { saveCommand(target, form); });
     }
@@ -153,7 +155,7 @@ frmMain::frmMain(ui::Seams& seams, ListStore& lists, QString programFolder, Cloc
         label->setAlignment(Qt::AlignCenter);
         label->setCursor(Qt::PointingHandCursor);
         label->setMargin(3);
-        paintCredits(*label);
+        ui::paintCredits(*label);
         aboutLayout->addWidget(label);
         connect(label, &ClickLabel::clicked, this, index == 0 ? &frmMain::showAbout : &frmMain::showMail);
     }
@@ -167,8 +169,8 @@ frmMain::frmMain(ui::Seams& seams, ListStore& lists, QString programFolder, Cloc
     connect(cmdOpenMIS, &QPushButton::clicked, this, [this] { openCommand(MissionForm::Ascii); });
 
     // Empty: nothing to save yet.
-    paintPanel(*lblColor_, kReady);
-    paintPanel(*lblColor2_, kNothing);
+    ui::paintPanel(*lblColor_, ui::kReady);
+    ui::paintPanel(*lblColor2_, ui::kNothing);
     fraSaveFile_->setEnabled(false);
 }
 
@@ -241,18 +243,18 @@ bool frmMain::openFlow(const QString& path, MissionForm form) {
     const Look before = currentLook();
     beginWork(lblColor_);
     const bool binary = form == MissionForm::Binary;
-    DfType version = kUnknownVersion;
+    DfType version = DfType::NotRecognised;
     try {
         version = binary ? BmsVersionOf(toPath(path)) : MisVersionOf(toPath(path), lists_);
         // A file that holds no mission is told before its version is asked for.
-        if (!binary && version == kUnknownVersion) requireAsciiMission(toPath(path));
+        if (!binary && version == DfType::NotRecognised) requireAsciiMission(toPath(path));
     } catch (const Error& error) {
         restoreLook(before);
         report(QString::fromStdString(fileErrorMessage(error)));
         return false;
     }
 
-    if (version == kUnknownVersion) {
+    if (version == DfType::NotRecognised) {
         showFailed();
         setEnabled(true);
         if (seams_.messages.askYesNo(this, kConverterTitle,
@@ -264,7 +266,7 @@ bool frmMain::openFlow(const QString& path, MissionForm form) {
             setEnabled(true);
             activateWindow();
         }
-        if (version == kUnknownVersion) {
+        if (version == DfType::NotRecognised) {
             showFailed();
             return true;
         }
@@ -290,8 +292,8 @@ bool frmMain::openFlow(const QString& path, MissionForm form) {
     heldFileTitle_ = fileTitleOf(path);
     fraOpenFile_->setTitle(QStringLiteral("Open File: ") + heldFileTitle_ + QStringLiteral(" (From: ") +
                            versionCaption(version) + QLatin1Char(')'));
-    paintPanel(*lblColor_, kReady);
-    paintPanel(*lblColor2_, kReady);
+    ui::paintPanel(*lblColor_, ui::kReady);
+    ui::paintPanel(*lblColor2_, ui::kReady);
     fraSaveFile_->setEnabled(true);
     setEnabled(true);
     showPassedOver(passedOver);
@@ -322,7 +324,7 @@ void frmMain::saveCommand(DfType target, MissionForm form) {
     if (converted && !convertInto(target)) return;
 
     const bool binary = form == MissionForm::Binary;
-    const QString key = QStringLiteral("LastSaveDF%1%2").arg(target).arg(binary ? "BMS" : "MIS");
+    const QString key = QStringLiteral("LastSaveDF%1%2").arg(versionNumber(target)).arg(binary ? "BMS" : "MIS");
     // The suggestion is the name of the file held up to its first period, with the command's
     // suffix: the file the last successful open read, however it was opened.
     SaveFileTitle = heldFileTitle_.section(QLatin1Char('.'), 0, 0) +
@@ -350,17 +352,17 @@ bool frmMain::convertInto(DfType target) {
     conversionReport_ = ConversionReport{};
     std::optional<AnyMission> converted;
     try {
-        converted = convertMission(modelOf(CurrentDfVersion), target, lists_, *chooser_, &conversionReport_);
+        converted = convertMission(model(CurrentDfVersion), target, lists_, *chooser_, &conversionReport_);
     } catch (const SaveCancelled&) {
         // "Cancel Save": the dialog is gone, nothing is written.
     } catch (const std::exception& error) {
         chooser_->conversionFinished();
-        paintPanel(*lblColor2_, kReady);
+        ui::paintPanel(*lblColor2_, ui::kReady);
         setEnabled(true);
         report(QStringLiteral("The Mission Could Not Be Converted!\r\n") + QString::fromLocal8Bit(error.what()));
         return false;
     }
-    paintPanel(*lblColor2_, kReady);
+    ui::paintPanel(*lblColor2_, ui::kReady);
     setEnabled(true);
     if (!converted) return false;
 
@@ -413,14 +415,14 @@ void frmMain::openDropped(const QString& path) {
 bool frmMain::writeModel(DfType target, MissionForm form) {
     beginWork(lblColor2_);
     try {
-        saveMission(toPath(SaveFilePath), modelOf(target), form, clock_(), fileSystem_);
+        saveMission(toPath(SaveFilePath), model(target), form, clock_(), fileSystem_);
     } catch (const Error& error) {
-        paintPanel(*lblColor2_, kReady);
+        ui::paintPanel(*lblColor2_, ui::kReady);
         setEnabled(true);
         report(QString::fromStdString(fileErrorMessage(error)));
         return false;
     }
-    paintPanel(*lblColor2_, kReady);
+    ui::paintPanel(*lblColor2_, ui::kReady);
     setEnabled(true);
     return true;
 }
@@ -432,7 +434,7 @@ void frmMain::showSaveReport(DfType target, MissionForm form, bool converted) {
     std::vector<ReportLine> lines;
     if (converted) lines = conversionReport_.lines;
     if (form == MissionForm::Ascii) {
-        for (ReportLine& line : asciiSaveLosses(modelOf(target))) lines.push_back(std::move(line));
+        for (ReportLine& line : asciiSaveLosses(model(target))) lines.push_back(std::move(line));
     }
     const bool losesSomething = std::any_of(lines.begin(), lines.end(),
                                             [](const ReportLine& line) { return line.kind != ReportLine::Kind::Set; });
@@ -466,55 +468,39 @@ void frmMain::showMail() { seams_.launcher.openUrl(QStringLiteral("mailto:") + k
 
 void frmMain::beginWork(QWidget* panel) {
     setEnabled(false);
-    paintPanel(*panel, kBusy);
+    ui::paintPanel(*panel, ui::kBusy);
     panel->repaint();
     QCoreApplication::processEvents();
 }
 
 void frmMain::showFailed() {
-    CurrentDfVersion = kUnknownVersion;
-    paintPanel(*lblColor_, kReady);
-    paintPanel(*lblColor2_, kNothing);
+    CurrentDfVersion = DfType::NotRecognised;
+    ui::paintPanel(*lblColor_, ui::kReady);
+    ui::paintPanel(*lblColor2_, ui::kNothing);
     fraSaveFile_->setEnabled(false);
 }
 
 frmMain::Look frmMain::currentLook() const {
-    return {CurrentDfVersion, fraOpenFile_->title(), panelColour(*lblColor_), panelColour(*lblColor2_),
+    return {CurrentDfVersion, fraOpenFile_->title(), ui::panelColour(*lblColor_), ui::panelColour(*lblColor2_),
             fraSaveFile_->isEnabledTo(this)};
 }
 
 void frmMain::restoreLook(const Look& look) {
     CurrentDfVersion = look.version;
     fraOpenFile_->setTitle(look.caption);
-    paintPanel(*lblColor_, look.open);
-    paintPanel(*lblColor2_, look.save);
+    ui::paintPanel(*lblColor_, look.open);
+    ui::paintPanel(*lblColor2_, look.save);
     fraSaveFile_->setEnabled(look.saveEnabled);
     setEnabled(true);
 }
 
 void frmMain::report(const QString& text) { seams_.messages.inform(this, kConverterTitle, text); }
 
-AnyMission frmMain::modelOf(DfType version) const {
-    switch (version) {
-        case kDf1: return df1_;
-        case kDf2: return df2_;
-        default: return df3_;
-    }
-}
+const AnyMission& frmMain::model(DfType version) const { return models_[versionIndex(version)]; }
 
 void frmMain::storeModel(AnyMission mission) {
-    std::visit(
-        [this](auto&& model) {
-            using M = std::decay_t<decltype(model)>;
-            if constexpr (std::is_same_v<M, Df1Mission>) {
-                df1_ = std::move(model);
-            } else if constexpr (std::is_same_v<M, Df2Mission>) {
-                df2_ = std::move(model);
-            } else {
-                df3_ = std::move(model);
-            }
-        },
-        std::move(mission));
+    const DfType version = versionOf(mission);
+    models_[versionIndex(version)] = std::move(mission);
 }
 
 }  // namespace vok::converter

@@ -11,6 +11,7 @@
 #include <QString>
 #include <QStringList>
 #include <QWidget>
+#include <array>
 #include <functional>
 #include <memory>
 
@@ -65,14 +66,13 @@ public:
     void OpenMISByPath(const QString& path);
 
     /// 0 nothing opened yet, -1 the last open failed or was abandoned, else the version held.
-    DfType CurrentDfVersion = 0;
+    DfType CurrentDfVersion = DfType::None;
     QString OpenFilePath;   ///< chosen in the open dialog; empty after a cancelled one
     QString SaveFilePath;   ///< chosen in the last save dialog; empty after a cancelled one
     QString SaveFileTitle;  ///< the name suggested to, then chosen in, the save dialog
 
-    const Df1Mission& df1Model() const { return df1_; }
-    const Df2Mission& df2Model() const { return df2_; }
-    const Df3Mission& df3Model() const { return df3_; }
+    /// The window's model of a version (1..3): the mission read, or the last conversion into it.
+    const AnyMission& model(DfType version) const;
 
 protected:
     void dragEnterEvent(QDragEnterEvent* event) override;
@@ -104,7 +104,6 @@ private:
     void restoreLook(const Look& look);
     void report(const QString& text);
 
-    AnyMission modelOf(DfType version) const;
     void storeModel(AnyMission mission);
 
     ui::Seams& seams_;
@@ -116,9 +115,9 @@ private:
     ConversionReport conversionReport_;  // of the last conversion
     frmReport* reportWindow_ = nullptr;  // made when first needed
 
-    Df1Mission df1_;
-    Df2Mission df2_;
-    Df3Mission df3_;
+    /// One model per version, in version order, each of its own version for the window's life.
+    std::array<AnyMission, 3> models_{emptyMission(DfType::Df1), emptyMission(DfType::Df2),
+                                      emptyMission(DfType::Df3)};
     QString heldFileTitle_;  // the file name of the mission held, for the suggested save name
 
     QGroupBox* fraOpenFile_;

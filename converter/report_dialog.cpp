@@ -7,7 +7,7 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-#include "converter/look.h"
+#include "ui/look.h"
 #include "converter/remembered_paths.h"
 
 namespace vok::converter {
@@ -17,7 +17,7 @@ frmReport::frmReport(ui::SettingsStore& settings, const QString& title, QWidget*
     setObjectName(QStringLiteral("frmReport"));
     setWindowTitle(title);
     setModal(false);
-    paintWhiteOnBlack(*this);
+    ui::paintWhiteOnBlack(*this);
 
     lblReport_ = new QLabel(this);
     lblReport_->setObjectName(QStringLiteral("lblReport"));

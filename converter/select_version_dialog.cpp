@@ -7,20 +7,21 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-#include "converter/look.h"
+#include "ui/look.h"
 
 namespace vok::converter {
 
 frmSelectVersion::frmSelectVersion(QWidget* parent) : QDialog(parent) {
     setObjectName(QStringLiteral("frmSelectVersion"));
     setWindowTitle(QStringLiteral("Select Delta Force Version:"));
-    paintWhiteOnBlack(*this);
+    ui::paintWhiteOnBlack(*this);
 
     cboSelectVersion_ = new QComboBox(this);
     cboSelectVersion_->setObjectName(QStringLiteral("cboSelectVersion"));
     cboSelectVersion_->setEditable(false);
-    cboSelectVersion_->addItems({QStringLiteral("Delta Force 1"), QStringLiteral("Delta Force 2"),
-                                 QStringLiteral("Delta Force Land Warrior")});
+    for (const VersionInfo& info : kVersions) {
+        cboSelectVersion_->addItem(QString::fromLatin1(info.name.data(), static_cast<qsizetype>(info.name.size())));
+    }
     cboSelectVersion_->setCurrentIndex(0);
 
     // The captions carry their mnemonics: the letter after '&' shows underlined.
@@ -44,7 +45,7 @@ frmSelectVersion::frmSelectVersion(QWidget* parent) : QDialog(parent) {
 
     connect(cmdOK_, &QPushButton::clicked, this,
             [this] { answer(static_cast<DfType>(cboSelectVersion_->currentIndex() + 1)); });
-    connect(cmdCancel_, &QPushButton::clicked, this, [this] { answer(-1); });
+    connect(cmdCancel_, &QPushButton::clicked, this, [this] { answer(DfType::NotRecognised); });
 }
 
 void frmSelectVersion::answer(DfType version) {
@@ -53,11 +54,11 @@ void frmSelectVersion::answer(DfType version) {
 }
 
 DfType frmSelectVersion::ask() {
-    DfVersion = 0;
+    DfVersion = DfType::None;
     setWindowModality(Qt::ApplicationModal);
     show();
     activateWindow();
-    if (DfVersion == 0) {
+    if (DfVersion == DfType::None) {
         QEventLoop loop;
         connect(this, &frmSelectVersion::answered, &loop, &QEventLoop::quit);
         loop.exec();
@@ -68,12 +69,12 @@ DfType frmSelectVersion::ask() {
 
 void frmSelectVersion::closeEvent(QCloseEvent* event) {
     // Closing the window through its frame declines, like Cancel.
-    if (DfVersion == 0) answer(-1);
+    if (DfVersion == DfType::None) answer(DfType::NotRecognised);
     event->accept();
 }
 
 void frmSelectVersion::reject() {
-    if (DfVersion == 0) answer(-1);
+    if (DfVersion == DfType::None) answer(DfType::NotRecognised);
 }
 
 }  // namespace vok::converter

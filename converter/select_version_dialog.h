@@ -19,7 +19,7 @@ public:
     explicit frmSelectVersion(QWidget* parent = nullptr);
 
     /// 0 while unanswered, 1..3 for the chosen version, -1 for Cancel (or a closed window).
-    DfType DfVersion = 0;
+    DfType DfVersion = DfType::None;
 
     /// Shows the dialog modally and waits for an answer; returns DfVersion.
     DfType ask();

@@ -123,7 +123,9 @@ int main(int argc, char** argv) {
                 std::string bytes(5, '\0');
                 for (int i = 0; i < 4; ++i) bytes[static_cast<std::size_t>(i)] = static_cast<char>(static_cast<std::uint32_t>(value) >> (8 * i));
                 bytes[4] = static_cast<char>(factor);
-                seeds.add("numbers", bytes + vok::formatScaled(value, 256));
+                std::string scaled = bytes;
+                vok::appendScaled(scaled, value, 256);
+                seeds.add("numbers", scaled);
             }
         }
         for (const char* word : {"1.5D3", "-2.5e-3x", "+.5", "1e400", "1E-400", "0000000000000000000000001", "12abc"}) {

@@ -267,11 +267,11 @@ void lists(std::string_view bytes) {
 // ---------------------------------------------------------------------------------------------
 // Version tests.
 
-bool isAnswer(DfType v) { return v == kUnknownVersion || v == kDf1 || v == kDf2 || v == kDf3; }
+bool isAnswer(DfType v) { return v == DfType::NotRecognised || v == DfType::Df1 || v == DfType::Df2 || v == DfType::Df3; }
 
 void bmsVersion(std::string_view bytes) {
     const DfType version = BmsVersionOfBytes(bytes);
-    require(isAnswer(version), "BmsVersionOfBytes answers " + std::to_string(version));
+    require(isAnswer(version), "BmsVersionOfBytes answers " + std::to_string(versionNumber(version)));
     // Missing bytes count as 0, and bytes after 255 are not looked at.
     std::string head(bytes.substr(0, 256));
     head.resize(256, '\0');
@@ -283,9 +283,9 @@ void bmsVersion(std::string_view bytes) {
     }
     require(BmsVersionOfBytes(other) == version, "the answer depends on bytes other than 3 and 224..255");
     const auto versionByte = static_cast<unsigned char>(head[3]);
-    require(version == (versionByte == 13 ? kDf1 : versionByte == 15 ? version : kUnknownVersion),
-            "version byte " + std::to_string(versionByte) + " gives " + std::to_string(version));
-    if (versionByte == 15) require(version == kDf2 || version == kDf3, "version byte 15 gives " + std::to_string(version));
+    require(version == (versionByte == 13 ? DfType::Df1 : versionByte == 15 ? version : DfType::NotRecognised),
+            "version byte " + std::to_string(versionByte) + " gives " + std::to_string(versionNumber(version)));
+    if (versionByte == 15) require(version == DfType::Df2 || version == DfType::Df3, "version byte 15 gives " + std::to_string(versionNumber(version)));
 }
 
 /// A catalog whose versions overlap: DF1 knows 1..1999, DF2 1500..3999, DF3 3500..5999 and 7000.
@@ -293,9 +293,9 @@ class FuzzCatalog : public ItemCatalog {
 public:
     bool ItemExists(DfType version, std::int16_t id) const override {
         switch (version) {
-            case kDf1: return id >= 1 && id <= 1999;
-            case kDf2: return id >= 1500 && id <= 3999;
-            case kDf3: return (id >= 3500 && id <= 5999) || id == 7000;
+            case DfType::Df1: return id >= 1 && id <= 1999;
+            case DfType::Df2: return id >= 1500 && id <= 3999;
+            case DfType::Df3: return (id >= 3500 && id <= 5999) || id == 7000;
             default: return false;
         }
     }
@@ -315,12 +315,12 @@ DfType recount(std::string_view text, const ItemCatalog& catalog) {
         if (line.size() > kMaxMisLineLength || !keywordIs(MisLineToken(line, 1), "type_id")) continue;
         const double id = std::nearbyint(MisValue(MisLineToken(line, 2)));
         if (!(id >= -32768 && id <= 32767)) continue;
-        for (DfType v = kDf1; v <= kDf3; ++v) c[v] += catalog.ItemExists(v, static_cast<std::int16_t>(id)) ? 1 : 0;
-        if (c[1] - (c[2] + c[3]) >= 10) return kDf1;
-        if (c[2] - (c[1] + c[3]) >= 10) return kDf2;
-        if (c[3] - (c[1] + c[2]) >= 10) return kDf3;
+        for (const DfType v : kAllVersions) c[versionNumber(v)] += catalog.ItemExists(v, static_cast<std::int16_t>(id)) ? 1 : 0;
+        if (c[1] - (c[2] + c[3]) >= 10) return DfType::Df1;
+        if (c[2] - (c[1] + c[3]) >= 10) return DfType::Df2;
+        if (c[3] - (c[1] + c[2]) >= 10) return DfType::Df3;
     }
-    return kUnknownVersion;
+    return DfType::NotRecognised;
 }
 
 std::string withLineFeedsOnly(std::string_view text) {
@@ -339,11 +339,11 @@ std::string withLineFeedsOnly(std::string_view text) {
 void misVersion(std::string_view text) {
     const FuzzCatalog catalog;
     const DfType version = MisVersionOfText(text, catalog);
-    require(isAnswer(version), "MisVersionOfText answers " + std::to_string(version));
-    require(version == recount(text, catalog), "MisVersionOfText answers " + std::to_string(version) +
-                                                   ", a plain count answers " + std::to_string(recount(text, catalog)));
+    require(isAnswer(version), "MisVersionOfText answers " + std::to_string(versionNumber(version)));
+    require(version == recount(text, catalog), "MisVersionOfText answers " + std::to_string(versionNumber(version)) +
+                                                   ", a plain count answers " + std::to_string(versionNumber(recount(text, catalog))));
     require(MisVersionOfText(withLineFeedsOnly(text), catalog) == version, "the answer depends on the line ends");
-    if (version != kUnknownVersion) {
+    if (version != DfType::NotRecognised) {
         std::string longer(text);
         longer += "\n  type_id 1\n  type_id 2000\n  type_id 4000\n";
         require(MisVersionOfText(longer, catalog) == version, "lines after the decision change the answer");
@@ -458,13 +458,14 @@ void numbers(std::string_view input) {
             (static_cast<std::uint32_t>(static_cast<unsigned char>(input[3])) << 24));
         static constexpr std::int32_t kFactors[] = {1, 50, 100, 256};
         const std::int32_t factor = kFactors[static_cast<unsigned char>(input[4]) % 4];
-        const std::string text = formatScaled(value, factor);
+        std::string text;
+        appendScaled(text, value, factor);
         const std::string_view body = std::string_view(text).substr(text.starts_with('-') ? 1 : 0);
         const std::size_t point = body.find('.');
         require(!body.empty() && body.find_first_not_of("0123456789.") == std::string_view::npos &&
                     (body.size() == 1 || body[0] != '0' || point == 1) &&
                     (point == std::string_view::npos || (point + 1 < body.size() && body.back() != '0')),
-                "formatScaled(" + std::to_string(value) + ", " + std::to_string(factor) + ") gives \"" + text + "\"");
+                "appendScaled(" + std::to_string(value) + ", " + std::to_string(factor) + ") gives \"" + text + "\"");
         std::string digits;
         for (char c : body) {
             if (c != '.' && (c != '0' || !digits.empty())) digits += c;

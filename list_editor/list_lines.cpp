@@ -59,20 +59,19 @@ QString itemLine(std::int16_t displayMode, const QString& description, int id) {
 
 QString replacementLine(std::int16_t displayMode, DfType source, const ReplaceEntry& entry, int position,
                         const ListStore& store) {
-    const auto side = [&](int version, std::int16_t id) {
-        const bool known = isVersion(version);
-        const auto v = static_cast<DfType>(version);
+    const auto side = [&](DfType v, std::int16_t id) {
+        const bool known = isVersion(v);
         const std::string description = known ? store.ItemDescription(v, id) : std::string();
         const QString text =
             description.empty() ? QStringLiteral("(not in list)") : descriptionText(description);
         const QString label =
-            known ? QString::fromLatin1(versionLabel(v)) : QStringLiteral("DF%1").arg(version);
+            known ? QString::fromLatin1(versionLabel(v)) : QStringLiteral("DF%1").arg(versionNumber(v));
         const QString both = displayMode == kIdentifierFirst ? paddedId(id) + QLatin1Char(' ') + text
                                                              : text + QLatin1Char(' ') + paddedId(id);
         return both + QStringLiteral(" (") + label + QLatin1Char(')');
     };
     return side(source, entry.ObjectId) + QStringLiteral(" -> ") +
-           side(entry.NewDfType, entry.ReplacementId) + EncodeIndexTag(position);
+           side(dfTypeOf(entry.NewDfType), entry.ReplacementId) + EncodeIndexTag(position);
 }
 
 double leadingNumber(const QString& text) {

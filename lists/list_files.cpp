@@ -103,13 +103,6 @@ std::string overlayListBytes(std::string_view old, std::string_view content) {
     return bytes;
 }
 
-void writeListFile(const std::filesystem::path& path, std::string_view content, FileSystem& fileSystem) {
-    std::string old;
-    std::error_code ec;
-    if (std::filesystem::exists(path, ec)) old = readFile(path);
-    writeFileAtomically(path, overlayListBytes(old, content), fileSystem);
-}
-
 std::string placeholderDescription(int itemId) {
     static constexpr std::string_view kKinds[] = {"Item",   "Decoration", "Vehicle", "Building",
                                                   "Object", "Person",     "Marker",  "Effect"};

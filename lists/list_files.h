@@ -37,8 +37,8 @@ constexpr bool isItemList(int which) { return which >= 1 && which <= 3; }
 constexpr bool isReplaceList(int which) { return which >= 4 && which <= 6; }
 /// The version a list belongs to (1..3).
 constexpr DfType versionOfList(int which) { return static_cast<DfType>(isItemList(which) ? which : which - 3); }
-constexpr int itemListOf(DfType version) { return version; }
-constexpr int replaceListOf(DfType version) { return version + 3; }
+constexpr int itemListOf(DfType version) { return versionNumber(version); }
+constexpr int replaceListOf(DfType version) { return versionNumber(version) + 3; }
 
 /// "DF1Items.vok" .. "DF3Replace.vok" for 1..6.
 std::string_view listFileName(int which);
@@ -58,10 +58,6 @@ std::string encodeReplaceList(const std::vector<ReplaceEntry>& entries);
 
 /// `content` written from offset 0 over `old`: where the old file was longer, its tail stays.
 std::string overlayListBytes(std::string_view old, std::string_view content);
-
-/// Writes list bytes over the file at `path` (keeping an old longer tail), atomically. It takes no
-/// lock: where other programs may share the folder, hold a ListFolderLock around it.
-void writeListFile(const std::filesystem::path& path, std::string_view content, FileSystem& fileSystem);
 
 /// A description naming the identifier by its category, for entries nobody has described yet:
 /// "Vehicle 2005", "Decoration 1040", "Item 12".

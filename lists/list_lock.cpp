@@ -132,7 +132,6 @@ ListFolderLock::ListFolderLock(fs::path folder, ListLockOptions options) : path_
 
         if (const auto state = stateOf(path_); state && olderThan(*state, options.staleAfter)) {
             if (takeOverStale(path_, *state, options.staleAfter)) {
-                tookOver_ = true;
                 continue;  // try again at once; another waiter may still be quicker
             }
         }
@@ -150,8 +149,7 @@ ListFolderLock::ListFolderLock(fs::path folder, ListLockOptions options) : path_
 ListFolderLock::ListFolderLock(ListFolderLock&& other) noexcept
     : path_(std::move(other.path_)),
       token_(std::move(other.token_)),
-      held_(std::exchange(other.held_, false)),
-      tookOver_(other.tookOver_) {}
+      held_(std::exchange(other.held_, false)) {}
 
 ListFolderLock::~ListFolderLock() {
     release();

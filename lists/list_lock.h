@@ -56,8 +56,6 @@ class ListFolderLock {
     void release() noexcept;
 
     const std::filesystem::path& path() const { return path_; }
-    /// True when a stale lock file had to be taken over to get this lock.
-    bool tookOverStaleLock() const { return tookOver_; }
 
     /// The lock file of a list folder.
     static std::filesystem::path pathIn(const std::filesystem::path& folder);
@@ -66,7 +64,6 @@ class ListFolderLock {
     std::filesystem::path path_;
     std::string token_;  ///< what this holder wrote into the lock file
     bool held_ = false;
-    bool tookOver_ = false;
 };
 
 /// The advice given when a list folder cannot be written (the programs installed system-wide):

@@ -37,11 +37,11 @@ ListStore::ListStore(std::filesystem::path folder, FileSystem& fileSystem)
 std::filesystem::path ListStore::pathOf(int which) const { return folder_ / std::string(listFileName(which)); }
 
 ListStore::VersionLists* ListStore::listsOf(DfType version) {
-    return isVersion(version) ? &lists_[static_cast<std::size_t>(version - 1)] : nullptr;
+    return isVersion(version) ? &lists_[versionIndex(version)] : nullptr;
 }
 
 const ListStore::VersionLists* ListStore::listsOf(DfType version) const {
-    return isVersion(version) ? &lists_[static_cast<std::size_t>(version - 1)] : nullptr;
+    return isVersion(version) ? &lists_[versionIndex(version)] : nullptr;
 }
 
 void ListStore::InitilizeItemLists() { load(false); }
@@ -60,15 +60,15 @@ void ListStore::load(bool keepRunReplacements) {
         stamps[static_cast<std::size_t>(which - 1)] = stampFor(bytes, modified);
         return bytes;
     };
-    for (DfType v = kDf1; v <= kDf3; ++v) {
+    for (const DfType v : kAllVersions) {
         const int which = itemListOf(v);
-        auto& lists = fresh[static_cast<std::size_t>(v - 1)];
+        auto& lists = fresh[versionIndex(v)];
         lists.entries = parseItemList(read(which), displayPath(pathOf(which)));
         buildDescriptions(lists);
     }
-    for (DfType v = kDf1; v <= kDf3; ++v) {
+    for (const DfType v : kAllVersions) {
         const int which = replaceListOf(v);
-        auto& lists = fresh[static_cast<std::size_t>(v - 1)];
+        auto& lists = fresh[versionIndex(v)];
         lists.saved = parseReplaceList(read(which), displayPath(pathOf(which)));
     }
     // Only now that all six files have been read may the store change: a failed load keeps it whole.
@@ -132,7 +132,7 @@ std::int16_t ListStore::LookupReplacement(DfType orgVersion, DfType newVersion, 
     if (lists == nullptr || !isVersion(newVersion)) return -1;
     for (const auto* list : {&lists->saved, &lists->run}) {
         for (const auto& entry : *list) {
-            if (entry.NewDfType == newVersion && entry.ObjectId == objectId) return entry.ReplacementId;
+            if (dfTypeOf(entry.NewDfType) == newVersion && entry.ObjectId == objectId) return entry.ReplacementId;
         }
     }
     return -1;
@@ -140,14 +140,14 @@ std::int16_t ListStore::LookupReplacement(DfType orgVersion, DfType newVersion, 
 
 void ListStore::RememberReplacement(DfType orgVersion, DfType newVersion, std::int16_t objectId,
                                     std::int16_t replacementId) {
-    if (auto* lists = listsOf(orgVersion)) lists->run.push_back({newVersion, objectId, replacementId});
+    if (auto* lists = listsOf(orgVersion)) lists->run.push_back({static_cast<std::int16_t>(versionNumber(newVersion)), objectId, replacementId});
 }
 
 void ListStore::RememberAndSaveReplacement(DfType orgVersion, DfType newVersion, std::int16_t objectId,
                                            std::int16_t replacementId) {
     auto* lists = listsOf(orgVersion);
     if (lists == nullptr) return;
-    const ReplaceEntry entry{newVersion, objectId, replacementId};
+    const ReplaceEntry entry{static_cast<std::int16_t>(versionNumber(newVersion)), objectId, replacementId};
     lists->run.push_back(entry);
     // Start from the file as it is now, so that entries another program (the list editor) saved
     // since this store was loaded are kept; the lock keeps anyone from writing in between.
@@ -170,7 +170,7 @@ std::vector<ReplaceEntry>& ListStore::editSavedReplacements(DfType version) { re
 
 ListStore::VersionLists& ListStore::editable(DfType version) {
     auto* lists = listsOf(version);
-    if (lists == nullptr) throw std::out_of_range("no game version " + std::to_string(version));
+    if (lists == nullptr) throw std::out_of_range("no game version " + std::to_string(versionNumber(version)));
     return *lists;
 }
 

@@ -60,7 +60,8 @@ void saveMission(const std::filesystem::path& path, const AnyMission& mission, M
 /// the version is known. Any other fault is left for the reading of the chosen version.
 void requireAsciiMission(const std::filesystem::path& path);
 
-/// Empty mission of a version.
+/// An empty mission of a version: the one way from a version number to its mission and Format
+/// types (visit the result). std::invalid_argument for a number that is no version.
 AnyMission emptyMission(DfType version);
 
 }  // namespace vok

@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "mission/core/file_io.h"
 #include "mission/core/mis_reader.h"
@@ -27,9 +28,10 @@ struct MissionFiles {
         writeFileAtomically(path, writeMissionBinary(mission, displayPath(path)), fileSystem);
     }
 
-    static Mission openAscii(const std::filesystem::path& path) {
+    /// `passedOver`, when given, receives what the reader read past (see mis_reader.h).
+    static Mission openAscii(const std::filesystem::path& path, std::vector<PassedOver>* passedOver = nullptr) {
         const std::string text = readFile(path);
-        return readMissionAscii<Format>(text, displayPath(path));
+        return readMissionAscii<Format>(text, displayPath(path), passedOver);
     }
 
     static void saveAscii(const std::filesystem::path& path, const Mission& mission, const Timestamp& createdOn,

@@ -81,10 +81,4 @@ void appendScaled(std::string& out, std::int64_t value, std::int32_t factor) {
     out += text;
 }
 
-std::string formatScaled(std::int64_t value, std::int32_t factor) {
-    std::string out;
-    appendScaled(out, value, factor);
-    return out;
-}
-
 }  // namespace vok

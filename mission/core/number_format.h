@@ -19,6 +19,4 @@ inline void appendInteger(std::string& out, std::int64_t value) {
 /// an exponent. 384 / 256 gives 1.5, -64 / 256 gives -0.25, 1 / 256 gives 0.00390625.
 void appendScaled(std::string& out, std::int64_t value, std::int32_t factor);
 
-std::string formatScaled(std::int64_t value, std::int32_t factor);
-
 }  // namespace vok

@@ -1,29 +1,61 @@
 #pragma once
-// Game versions. A version is a 16-bit number: 1 Delta Force 1, 2 Delta Force 2, 3 Delta Force
-// Land Warrior (DF:LW, "DF3" in file names). Version tests answer -1 for a file they do not
-// recognise.
+// Game versions, and the one table of what differs between them outside their record layouts.
+// A version is a 16-bit number: 1 Delta Force 1, 2 Delta Force 2, 3 Delta Force Land Warrior
+// (DF:LW, "DF3" in file names). Version tests answer NotRecognised (-1) for a file they do not
+// recognise; the converter holds None (0) before anything was opened.
 
+#include <array>
 #include <cstdint>
 #include <optional>
 #include <string_view>
 
 namespace vok {
 
-using DfType = std::int16_t;
+enum class DfType : std::int16_t { NotRecognised = -1, None = 0, Df1 = 1, Df2 = 2, Df3 = 3 };
 
-inline constexpr DfType kDf1 = 1;
-inline constexpr DfType kDf2 = 2;
-inline constexpr DfType kDf3 = 3;
-inline constexpr DfType kUnknownVersion = -1;
+/// The number of a version, as files, lists and captions write it.
+constexpr int versionNumber(DfType version) { return static_cast<int>(version); }
 
-constexpr bool isVersion(int value) { return value >= kDf1 && value <= kDf3; }
+/// A version number read from a file (a replacement entry's target): any 16-bit value.
+constexpr DfType dfTypeOf(std::int16_t value) { return static_cast<DfType>(value); }
 
-/// "df1", "df2", "df3" (the command-line spelling).
+constexpr bool isVersion(DfType version) { return version >= DfType::Df1 && version <= DfType::Df3; }
+
+/// What a version is called and what marks its files.
+struct VersionInfo {
+    DfType version;
+    std::string_view key;         ///< "df2": the command line's spelling
+    std::string_view label;       ///< "DF2", "DF:LW": the windows' spelling
+    std::string_view name;        ///< "Delta Force 2"
+    std::int32_t signature;       ///< the first 4 bytes of a binary file: "BMS" and 13 or 15, little-endian
+    std::string_view titleLine;   ///< the comment line an ascii file of this program starts with
+    std::string_view readerName;  ///< "OpenDF2MIS": the ascii reader, as its messages name it
+};
+
+inline constexpr std::array<VersionInfo, 3> kVersions{{
+    {DfType::Df1, "df1", "DF1", "Delta Force 1", 223563074,
+     "// Vok Tamber's RIRorORE Converter for Delta Force 1", "OpenDF1MIS"},
+    {DfType::Df2, "df2", "DF2", "Delta Force 2", 257117506,
+     "// Vok Tamber's RIRorORE Converter for Delta Force 2", "OpenDF2MIS"},
+    {DfType::Df3, "df3", "DF:LW", "Delta Force Land Warrior", 257117506,
+     "// Vok Tamber's RIRorORE Converter for Delta Force Land Warrior", "OpenDF3MIS"},
+}};
+
+inline constexpr std::array<DfType, 3> kAllVersions{DfType::Df1, DfType::Df2, DfType::Df3};
+
+/// The row of a version; `version` must be one (isVersion).
+constexpr const VersionInfo& versionInfo(DfType version) {
+    return kVersions[static_cast<std::size_t>(versionNumber(version) - 1)];
+}
+
+/// 0, 1, 2 for DF1, DF2, DF:LW: where a version's data stands in arrays of three.
+constexpr std::size_t versionIndex(DfType version) { return static_cast<std::size_t>(versionNumber(version) - 1); }
+
+/// versionInfo(...).key, label and name, with "unknown" for anything that is no version.
 std::string_view versionKey(DfType version);
-/// "DF1", "DF2", "DF:LW" (the windows' spelling).
 std::string_view versionLabel(DfType version);
-/// "Delta Force 1", "Delta Force 2", "Delta Force Land Warrior".
 std::string_view versionName(DfType version);
+
 /// Parses "df1".."df3" in any letter case.
 std::optional<DfType> parseVersionKey(std::string_view text);
 

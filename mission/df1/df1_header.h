@@ -6,16 +6,14 @@
 
 #include "mission/core/fields.h"
 #include "mission/df2/df2_header.h"
-#include "mission/df2/records.h"
+#include "mission/core/records.h"
+#include "mission/core/version.h"
 
 namespace vok::df1 {
 
-/// "BMS" and the version byte 13, as one little-endian 32-bit value.
-inline constexpr std::int32_t kSignature = 223563074;
-
 struct MissionHeader {
     /// The signature a binary file of this version starts with.
-    static constexpr std::int32_t fileSignature = kSignature;
+    static constexpr std::int32_t fileSignature = versionInfo(DfType::Df1).signature;
 
     std::int32_t signature = 0;
     FixedText<40> name{};

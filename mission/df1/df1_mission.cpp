@@ -6,7 +6,7 @@ namespace vok {
 
 void df1::Format::afterGeneralInformation(MissionHeader& h) {
     h.terrain_color = 0;
-    h.signature = kSignature;
+    h.signature = MissionHeader::fileSignature;
 }
 
 using Df1Files = MissionFiles<df1::Format>;

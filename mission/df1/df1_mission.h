@@ -8,7 +8,7 @@
 #include "mission/core/timestamp.h"
 #include "mission/core/version.h"
 #include "mission/df1/df1_header.h"
-#include "mission/df2/records.h"
+#include "mission/core/records.h"
 
 namespace vok {
 
@@ -17,9 +17,9 @@ using Df1Mission = Mission<df1::MissionHeader, ItemRecord>;
 namespace df1 {
 struct Format {
     using Mission = Df1Mission;
-    static constexpr DfType version = kDf1;
-    static constexpr std::string_view readerName = "OpenDF1MIS";
-    static constexpr std::string_view titleLine = "// Vok Tamber's RIRorORE Converter for Delta Force 1";
+    static constexpr DfType version = DfType::Df1;
+    static constexpr std::string_view readerName = versionInfo(version).readerName;
+    static constexpr std::string_view titleLine = versionInfo(version).titleLine;
     static void afterGeneralInformation(MissionHeader& h);
 };
 }  // namespace df1

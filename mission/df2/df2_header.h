@@ -5,19 +5,17 @@
 #include <cstdint>
 
 #include "mission/core/fields.h"
-#include "mission/df2/records.h"
+#include "mission/core/records.h"
+#include "mission/core/version.h"
 
 namespace vok::df2 {
-
-/// "BMS" and the version byte 15, as one little-endian 32-bit value.
-inline constexpr std::int32_t kSignature = 257117506;
 
 /// The order in which the ascii form lists default_equipment: [2], [3], [4], [1].
 inline constexpr std::array<std::uint8_t, 4> kEquipmentOrder{1, 2, 3, 0};
 
 struct MissionHeader {
     /// The signature a binary file of this version starts with.
-    static constexpr std::int32_t fileSignature = kSignature;
+    static constexpr std::int32_t fileSignature = versionInfo(DfType::Df2).signature;
 
     std::int32_t signature = 0;
     FixedText<32> name{};

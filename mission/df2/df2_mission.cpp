@@ -16,7 +16,7 @@ void setFileDefaults(MissionHeader& h) {
 
 void Format::afterGeneralInformation(MissionHeader& h) {
     setFileDefaults(h);
-    h.signature = kSignature;
+    h.signature = MissionHeader::fileSignature;
 }
 
 }  // namespace df2

@@ -8,7 +8,7 @@
 #include "mission/core/timestamp.h"
 #include "mission/core/version.h"
 #include "mission/df2/df2_header.h"
-#include "mission/df2/records.h"
+#include "mission/core/records.h"
 
 namespace vok {
 
@@ -17,9 +17,9 @@ using Df2Mission = Mission<df2::MissionHeader, ItemRecord>;
 namespace df2 {
 struct Format {
     using Mission = Df2Mission;
-    static constexpr DfType version = kDf2;
-    static constexpr std::string_view readerName = "OpenDF2MIS";
-    static constexpr std::string_view titleLine = "// Vok Tamber's RIRorORE Converter for Delta Force 2";
+    static constexpr DfType version = DfType::Df2;
+    static constexpr std::string_view readerName = versionInfo(version).readerName;
+    static constexpr std::string_view titleLine = versionInfo(version).titleLine;
     /// The ascii reader's values for what the ascii form does not carry, and the signature.
     static void afterGeneralInformation(MissionHeader& h);
 };

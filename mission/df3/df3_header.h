@@ -5,18 +5,16 @@
 #include <cstdint>
 
 #include "mission/core/fields.h"
-#include "mission/df2/records.h"
+#include "mission/core/records.h"
+#include "mission/core/version.h"
 
 namespace vok::df3 {
-
-/// "BMS" and the version byte 15, as one little-endian 32-bit value.
-inline constexpr std::int32_t kSignature = 257117506;
 
 using LoadoutTable = std::array<std::uint8_t, 5>;  ///< one value per loadout slot 1..5
 
 struct MissionHeader {
     /// The signature a binary file of this version starts with.
-    static constexpr std::int32_t fileSignature = kSignature;
+    static constexpr std::int32_t fileSignature = versionInfo(DfType::Df3).signature;
 
     std::int32_t signature = 0;
     FixedText<32> name{};

@@ -6,7 +6,7 @@ namespace vok {
 
 void df3::Format::afterGeneralInformation(MissionHeader& h) {
     h.environment_file.set(kDefaultEnvironment);
-    h.signature = kSignature;
+    h.signature = MissionHeader::fileSignature;
 }
 
 using Df3Files = MissionFiles<df3::Format>;

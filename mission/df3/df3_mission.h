@@ -8,7 +8,7 @@
 #include "mission/core/timestamp.h"
 #include "mission/core/version.h"
 #include "mission/df3/df3_header.h"
-#include "mission/df2/records.h"
+#include "mission/core/records.h"
 
 namespace vok {
 
@@ -17,9 +17,9 @@ using Df3Mission = Mission<df3::MissionHeader, df3::ItemRecord>;
 namespace df3 {
 struct Format {
     using Mission = Df3Mission;
-    static constexpr DfType version = kDf3;
-    static constexpr std::string_view readerName = "OpenDF3MIS";
-    static constexpr std::string_view titleLine = "// Vok Tamber's RIRorORE Converter for Delta Force Land Warrior";
+    static constexpr DfType version = DfType::Df3;
+    static constexpr std::string_view readerName = versionInfo(version).readerName;
+    static constexpr std::string_view titleLine = versionInfo(version).titleLine;
     static void afterGeneralInformation(MissionHeader& h);
 };
 }  // namespace df3

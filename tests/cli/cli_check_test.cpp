@@ -21,7 +21,7 @@ class Check : public testing::VokTest {
     /// waypoint text, as a binary file.
     std::string faultyMission() const {
         auto mission = std::get<Df1Mission>(
-            openMission(examplePath(kExamples[0], MissionForm::Binary), kDf1, MissionForm::Binary));
+            openMission(examplePath(kExamples[0], MissionForm::Binary), DfType::Df1, MissionForm::Binary));
         mission.items[0].type_id = 2999;
         mission.items[1].group_id = 70;
         mission.items[2].group_id = 70;
@@ -35,7 +35,7 @@ class Check : public testing::VokTest {
     /// triggers than the file holds.
     std::string otherToolsMission() const {
         const auto source = examplePath(kExamples[0], MissionForm::Binary);
-        const auto mission = std::get<Df1Mission>(openMission(source, kDf1, MissionForm::Binary));
+        const auto mission = std::get<Df1Mission>(openMission(source, DfType::Df1, MissionForm::Binary));
         std::string bytes = slurp(source);
         const std::size_t firstEvent = 268 + mission.items.size() * 96 + 128 * 136 + 2688 + 12;
         bytes[firstEvent + 21] = static_cast<char>(mission.events[0].num_triggers + 3);
@@ -128,7 +128,7 @@ TEST_F(Check, EventsWhoseTriggerCountsDoNotAddUpAreNamed) {
     const std::string file = otherToolsMission();
     bool readable = true;
     try {
-        openMission(file, kDf1, MissionForm::Binary);
+        openMission(file, DfType::Df1, MissionForm::Binary);
     } catch (const Error&) {
         readable = false;
     }
@@ -156,7 +156,7 @@ class AsciiReport : public testing::VokTest {
   protected:
     std::string lossyMission() const {
         auto mission = std::get<Df2Mission>(
-            openMission(examplePath(kExamples[1], MissionForm::Binary), kDf2, MissionForm::Binary));
+            openMission(examplePath(kExamples[1], MissionForm::Binary), DfType::Df2, MissionForm::Binary));
         mission.header.terrain.set("red sand");
         mission.waypoints[4].waypoint_text.set("x");
         saveMission(dir / "lossy.bms", mission, MissionForm::Binary, Timestamp{});

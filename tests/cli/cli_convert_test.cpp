@@ -78,7 +78,7 @@ TEST_F(Convert, AConversionReportsWhatItCouldNotCarryUnlessQuiet) {
 
 Df1Mission df1With(std::initializer_list<std::int32_t> types) {
     Df1Mission m;
-    m.header.signature = df1::kSignature;
+    m.header.signature = df1::MissionHeader::fileSignature;
     m.header.terrain.set("harbour");
     for (std::int32_t type : types) m.items.emplace_back().type_id = type;
     recountItems(m.header, m.items);
@@ -125,11 +125,11 @@ TEST_F(Convert, SkipKeepsMissingTypesAndRemoveSetsThemToZero) {
     const auto in = dir / "m.bms";
     SaveDF1BMS(in, df1With({5040, 1001, 2031, 1040}));
     ASSERT_EQ(vok({"convert", in.string(), path("skip.bms"), "--to", "df3", "--replace", "skip"}).code, 0);
-    EXPECT_EQ(typesIn(openMission(dir / "skip.bms", kDf3, MissionForm::Binary)),
+    EXPECT_EQ(typesIn(openMission(dir / "skip.bms", DfType::Df3, MissionForm::Binary)),
               (std::vector<std::int32_t>{5040, 1001, 2050, 1040}));
     const auto run = vok({"convert", in.string(), path("remove.mis"), "--to", "df3", "--replace", "REMOVE"});
     ASSERT_EQ(run.code, 0);
-    const AnyMission removed = openMission(dir / "remove.mis", kDf3, MissionForm::Ascii);
+    const AnyMission removed = openMission(dir / "remove.mis", DfType::Df3, MissionForm::Ascii);
     EXPECT_EQ(typesIn(removed), (std::vector<std::int32_t>{0, 1001, 2050, 0}));
     EXPECT_NE(run.err.find("Removed: 5040 \"Person 5040\""), std::string::npos) << run.err;
     EXPECT_NE(run.err.find("Replaced: 2031 \"Vehicle 2031\" by 2050 \"Vehicle 2050\" (1 item)"), std::string::npos);
@@ -173,7 +173,7 @@ TEST_F(Convert, ABatchConvertsEveryExampleIntoEachVersion) {
         {examplePath(kExamples[0], MissionForm::Ascii).string(), examplePath(kExamples[1], MissionForm::Binary).string(),
          examplePath(kExamples[2], MissionForm::Ascii).string()},
     };
-    for (DfType to : {kDf1, kDf2, kDf3}) {
+    for (DfType to : {DfType::Df1, DfType::Df2, DfType::Df3}) {
         for (MissionForm outForm : kForms) {
             for (const auto& inputs : batches) {
                 const auto outDir = dir / ("batch-" + std::string(versionKey(to)));

@@ -25,7 +25,7 @@ struct Example {
     DfType version;
     const char* stem;
 };
-inline constexpr Example kExamples[] = {{kDf1, "df1_harbour"}, {kDf2, "df2_night_raid"}, {kDf3, "df3_mountain_pass"}};
+inline constexpr Example kExamples[] = {{DfType::Df1, "df1_harbour"}, {DfType::Df2, "df2_night_raid"}, {DfType::Df3, "df3_mountain_pass"}};
 
 inline std::filesystem::path examplePath(const Example& example, MissionForm form) {
     return std::filesystem::path(VOK_EXAMPLES_DIR) / (std::string(example.stem) + (form == MissionForm::Binary ? ".bms" : ".mis"));

@@ -35,7 +35,7 @@ TEST_F(Vok, DetectNamesTheVersionOfEveryExampleAndOfEveryAsciiFileConvertedFromO
             const auto run = vok({"detect", in});
             EXPECT_EQ(run.code, 0) << run.err;
             EXPECT_EQ(run.out, std::string(versionKey(example.version)) + "\n");
-            for (DfType to : {kDf1, kDf2, kDf3}) {
+            for (DfType to : {DfType::Df1, DfType::Df2, DfType::Df3}) {
                 const std::string key(versionKey(to));
                 const std::string out = path(key + ".mis");
                 ASSERT_EQ(vok({"convert", in, out, "--to", key, "--replace", "skip", "--quiet"}).code, 0);
@@ -104,7 +104,7 @@ TEST_F(Vok, DetectOfAnAsciiFileUsesTheListsOfListsDir) {
 /// waypoints 1..128, groups 1..64 and area triggers (type 6013) by wpnumber 1..64.
 Df2Mission knownMission() {
     Df2Mission m;
-    m.header.signature = df2::kSignature;
+    m.header.signature = df2::MissionHeader::fileSignature;
     m.header.name.set("Night Raid");
     m.header.designer.set("Vok");
     m.header.terrain.set("desert");
@@ -244,7 +244,7 @@ TEST_F(Vok, ListsImportChecksEveryFileBeforeWritingAny) {
 TEST_F(Vok, ListsLearnAddsExactlyTheMissingTypesOnce) {
     const auto before = parseItemList(slurp(dir / "DF2Items.vok"), "x");
     Df2Mission mission;
-    mission.header.signature = df2::kSignature;
+    mission.header.signature = df2::MissionHeader::fileSignature;
     for (std::int32_t type : {2005, 2999, 1001, 2999, 4321, 70000, 0, 4321}) mission.items.emplace_back().type_id = type;
     recountItems(mission.header, mission.items);
     SaveDF2BMS(dir / "m.bms", mission);
@@ -279,7 +279,7 @@ TEST_F(Vok, ListsLearnFillsTheDescriptionInUseInsteadOfAddingAnEntry) {
     std::ofstream(dir / "DF1Items.vok", std::ios::binary)
         << encodeItemList({{1001, "Tree"}, {1500, "Bush"}, {1500, ""}, {1600, ""}, {1600, "Fern"}, {1700, ""}});
     Df1Mission mission;
-    mission.header.signature = df1::kSignature;
+    mission.header.signature = df1::MissionHeader::fileSignature;
     for (std::int32_t type : {1500, 1600, 1700}) mission.items.emplace_back().type_id = type;
     recountItems(mission.header, mission.items);
     SaveDF1BMS(dir / "m.bms", mission);

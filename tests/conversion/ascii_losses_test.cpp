@@ -22,12 +22,12 @@ namespace {
 /// The examples were written from what reading their ascii files gave: nothing to lose.
 AnyMission example(DfType version) {
     const char* stems[] = {"df1_harbour", "df2_night_raid", "df3_mountain_pass"};
-    return openMission(std::filesystem::path(VOK_EXAMPLES_DIR) / (std::string(stems[version - 1]) + ".bms"),
+    return openMission(std::filesystem::path(VOK_EXAMPLES_DIR) / (std::string(stems[versionIndex(version)]) + ".bms"),
                        version, MissionForm::Binary);
 }
 
 TEST(AsciiLosses, ExampleMissionsWrittenFromAsciiFilesLoseNothing) {
-    for (DfType version : {kDf1, kDf2, kDf3}) {
+    for (DfType version : {DfType::Df1, DfType::Df2, DfType::Df3}) {
         EXPECT_EQ(asciiSaveLosses(example(version)), std::vector<ReportLine>{}) << versionName(version);
     }
 }
@@ -50,7 +50,7 @@ std::function<void(AnyMission&)> on(void (*f)(M&)) {
     return [f](AnyMission& mission) { f(std::get<M>(mission)); };
 }
 
-const std::vector<DfType> kAll = {kDf1, kDf2, kDf3};
+const std::vector<DfType> kAll = {DfType::Df1, DfType::Df2, DfType::Df3};
 
 const LossCase kLossCases[] = {
     {"waypoint texts", kAll, onEach([](auto& m) {
@@ -71,13 +71,13 @@ const LossCase kLossCases[] = {
      "reset_value of 2 events (not a multiple of 50: the ascii form writes it divided by 50 and drops "
      "the remainder)"},
     {"item tails",
-     {kDf1, kDf2},
+     {DfType::Df1, DfType::Df2},
      onEach([](auto& m) {
          if constexpr (requires { m.items[0].item_tail; }) m.items[0].item_tail = m.items[2].item_tail = 9;
      }),
      "item_tail of 2 items (the ascii form has no line for it)"},
     {"item texts",
-     {kDf3},
+     {DfType::Df3},
      on<Df3Mission>([](Df3Mission& m) { m.items[4].item_text.set("guard"); }),
      "item_text of 1 item (the ascii form has no line for it)"},
     {"item numbers out of order", kAll, onEach([](auto& m) {
@@ -94,7 +94,7 @@ const LossCase kLossCases[] = {
     {"unquoted terrain with a double quote", kAll, onEach([](auto& m) { m.header.terrain.set("a\"b"); }),
      "terrain \"a\"b\" (a text holding a double quote, which the reader drops; it comes back as \"ab\")"},
     {"briefing with a double quote",
-     {kDf3},
+     {DfType::Df3},
      on<Df3Mission>([](Df3Mission& m) { m.header.briefing.set("Take the \"hill\""); }),
      "briefing \"Take the \"hill\"\" (a quoted text holding a double quote: the ascii form cannot hold "
      "one inside its quotes; it comes back as \"Take the hill\")"},
@@ -106,23 +106,23 @@ const LossCase kLossCases[] = {
      "terrain \"ab\\0cd\" (it holds NUL characters inside the text, which the ascii form drops; it comes "
      "back as \"abcd\")"},
     {"environment file",
-     {kDf3},
+     {DfType::Df3},
      on<Df3Mission>([](Df3Mission& m) { m.header.environment_file.set("night.env"); }),
      "environment_file \"night.env\" (the ascii form has no line for it; it comes back as \"day1.env\")"},
     {"DF2 cloud file",
-     {kDf2},
+     {DfType::Df2},
      on<Df2Mission>([](Df2Mission& m) { m.header.clouds_file.set("clouds01.pcx"); }),
      "clouds_file \"clouds01.pcx\" (the ascii form has no line for it; it comes back as \"clouds05.pcx\")"},
     {"DF2 terrain colour",
-     {kDf2},
+     {DfType::Df2},
      on<Df2Mission>([](Df2Mission& m) { m.header.terrain_color = 5; }),
      "terrain_color 5 (the ascii form writes it, but its reader does not take it back)"},
     {"DF1 cnv_file",
-     {kDf1},
+     {DfType::Df1},
      onEach([](auto& m) { m.header.cnv_file.set("harbour.cnv"); }),
      "cnv_file \"harbour.cnv\" (the ascii form writes it, but its reader does not take it back)"},
     {"DF1 header text",
-     {kDf1},
+     {DfType::Df1},
      on<Df1Mission>([](Df1Mission& m) { m.header.header_text52.set("notes\x01"); }),
      "header_text52 \"notes\\x01\" (the ascii form has no line for it)"},
     // The line names the counts, which differ per example: checked below.
@@ -153,7 +153,7 @@ TEST(AsciiLosses, EachKindOfLossIsNamedOnceWithItsCountAndCause) {
 }
 
 TEST(AsciiLosses, SeveralLossesAreListedHeaderFirstThenRecordsEachWithItsNumbers) {
-    AnyMission mission = example(kDf2);
+    AnyMission mission = example(DfType::Df2);
     auto& m = std::get<Df2Mission>(mission);
     m.header.designer.set("two\nlines");
     m.header.terrain.set("red sand");
@@ -173,7 +173,7 @@ TEST(AsciiLosses, SeveralLossesAreListedHeaderFirstThenRecordsEachWithItsNumbers
 }
 
 TEST(AsciiLosses, AModelTheWriterRefusesIsNotAnalysed) {
-    AnyMission mission = example(kDf3);
+    AnyMission mission = example(DfType::Df3);
     std::get<Df3Mission>(mission).events[0].num_triggers += 1;  // the events name one trigger too many
     const AsciiLossAnalysis analysis = analyseAsciiSave(mission);
     ASSERT_TRUE(analysis.refused);

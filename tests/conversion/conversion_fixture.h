@@ -20,6 +20,17 @@
 
 namespace vok::testing {
 
+inline bool hasKind(const ConversionReport& report, ReportLine::Kind kind) {
+    return std::any_of(report.lines.begin(), report.lines.end(), [kind](const ReportLine& l) { return l.kind == kind; });
+}
+
+/// The report as text, for failure messages.
+inline std::string textOf(const ConversionReport& report) {
+    std::string text;
+    for (const auto& line : report.lines) text += std::string(reportKindLabel(line.kind)) + ": " + line.text + "\n";
+    return text;
+}
+
 struct ListData {
     std::vector<ItemListEntry> items;
     std::vector<ReplaceEntry> replacements;
@@ -31,13 +42,13 @@ struct ListData {
 inline const std::map<DfType, ListData>& conversionLists() {
     // clang-format off
     static const std::map<DfType, ListData> lists = {
-        {kDf1, {{{1001, "Tree"}, {1040, "Crate"}, {2031, "Jeep"}, {3001, "Hut"}, {5001, "Soldier"},
+        {DfType::Df1, {{{1001, "Tree"}, {1040, "Crate"}, {2031, "Jeep"}, {3001, "Hut"}, {5001, "Soldier"},
                  {6013, "Area Trigger"}},
                 {{0, 0, 0}, {2, 2031, 2005}, {3, 2031, 2050}, {2, 1001, 2999}, {2, 1040, 9999}}}},
-        {kDf2, {{{1001, "Tree"}, {2005, "Humvee"}, {3001, "Hut"}, {5001, "Soldier"}, {6013, "Area Trigger"},
+        {DfType::Df2, {{{1001, "Tree"}, {2005, "Humvee"}, {3001, "Hut"}, {5001, "Soldier"}, {6013, "Area Trigger"},
                  {4000, ""}},
                 {{0, 0, 0}, {1, 2005, 2031}, {3, 2005, 2050}}}},
-        {kDf3, {{{1001, "Tree"}, {2050, "Truck"}, {3001, "Hut"}, {5001, "Soldier"}, {6013, "Area Trigger"},
+        {DfType::Df3, {{{1001, "Tree"}, {2050, "Truck"}, {3001, "Hut"}, {5001, "Soldier"}, {6013, "Area Trigger"},
                  {7001, "Smoke"}},
                 {{0, 0, 0}, {1, 2050, 2031}, {2, 2050, 2005}, {1, 7001, 4000}}}},
     };
@@ -75,7 +86,7 @@ inline bool knownIn(DfType version, std::int32_t type) {
 
 inline std::optional<std::int32_t> listedReplacement(DfType from, DfType to, std::int32_t type) {
     for (const auto& entry : conversionLists().at(from).replacements) {
-        if (entry.NewDfType == to && entry.ObjectId == type) return entry.ReplacementId;
+        if (dfTypeOf(entry.NewDfType) == to && entry.ObjectId == type) return entry.ReplacementId;
     }
     return std::nullopt;
 }

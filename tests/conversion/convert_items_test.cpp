@@ -38,8 +38,8 @@ TEST_F(ItemConversion, OkAsksForEveryItemOfTheMissingTypeAndOkAOnlyOncePerRun) {
     ScriptedChooser ok({Answer::replace(5001), Answer::replace(5001), Answer::replace(5002)});
     EXPECT_EQ(typesOf(ConvertDF1ToDF2(source, store, ok)),
               (std::vector<std::int32_t>{5001, 1001, 5001, 5002}));
-    EXPECT_EQ(ok.asked, std::vector<ScriptedChooser::Question>(3, {5040, kDf1, kDf2}));
-    EXPECT_EQ(store.LookupReplacement(kDf1, kDf2, 5040), -1);
+    EXPECT_EQ(ok.asked, std::vector<ScriptedChooser::Question>(3, {5040, DfType::Df1, DfType::Df2}));
+    EXPECT_EQ(store.LookupReplacement(DfType::Df1, DfType::Df2, 5040), -1);
 
     ScriptedChooser okA({Answer::replace(5001, Remember::ForRun)});
     EXPECT_EQ(typesOf(ConvertDF1ToDF2(source, store, okA)),
@@ -62,8 +62,8 @@ TEST_F(ItemConversion, OkSAsksOnceAndAppendsToTheSourceVersionsFile) {
               (std::vector<std::int32_t>{5001, 5001, 5001}));
     EXPECT_EQ(chooser.asked.size(), 1u);
     EXPECT_TRUE(chooser.notSaved.empty());
-    auto expected = testing::conversionLists().at(kDf1).replacements;
-    expected.push_back({kDf3, 5040, 5001});
+    auto expected = testing::conversionLists().at(DfType::Df1).replacements;
+    expected.push_back({3, 5040, 5001});
     EXPECT_EQ(parseReplaceList(df1ReplaceFile(), "x"), expected);
     EXPECT_EQ(testing::slurp(dir / "DF2Replace.vok"), df2Before);
 }
@@ -76,11 +76,11 @@ TEST_F(ItemConversion, CancelSaveForgetsTheOkAAnswersOfTheConversionButNotItsOkS
     const auto source = df1With({5040, 5041, 5040, 1042, 5040});
     EXPECT_THROW((void)ConvertDF1ToDF2(source, store, chooser), SaveCancelled);
     EXPECT_EQ(chooser.asked, (std::vector<ScriptedChooser::Question>{
-                                 {5040, kDf1, kDf2}, {5041, kDf1, kDf2}, {1042, kDf1, kDf2}}));
+                                 {5040, DfType::Df1, DfType::Df2}, {5041, DfType::Df1, DfType::Df2}, {1042, DfType::Df1, DfType::Df2}}));
     EXPECT_EQ(chooser.finished, 1);
-    EXPECT_EQ(store.LookupReplacement(kDf1, kDf2, 5040), -1);
-    EXPECT_EQ(store.LookupReplacement(kDf1, kDf2, 5041), 5002);
-    EXPECT_EQ(parseReplaceList(df1ReplaceFile(), "x").back(), (ReplaceEntry{kDf2, 5041, 5002}));
+    EXPECT_EQ(store.LookupReplacement(DfType::Df1, DfType::Df2, 5040), -1);
+    EXPECT_EQ(store.LookupReplacement(DfType::Df1, DfType::Df2, 5041), 5002);
+    EXPECT_EQ(parseReplaceList(df1ReplaceFile(), "x").back(), (ReplaceEntry{2, 5041, 5002}));
 }
 
 TEST_F(ItemConversion, AnOkSThatCannotBeSavedStillHoldsForTheRunAndIsReported) {
@@ -96,7 +96,7 @@ TEST_F(ItemConversion, AnOkSThatCannotBeSavedStillHoldsForTheRunAndIsReported) {
     EXPECT_EQ(chooser.asked.size(), 1u);
     ASSERT_EQ(chooser.notSaved.size(), 1u);
     EXPECT_NE(chooser.notSaved[0].find("DF1Replace.vok"), std::string::npos);
-    EXPECT_TRUE(report.has(ReportLine::Kind::Warning));
+    EXPECT_TRUE(testing::hasKind(report, ReportLine::Kind::Warning));
     EXPECT_EQ(df1ReplaceFile(), before);
 }
 
@@ -106,9 +106,9 @@ TEST_F(ItemConversion, ATypeOutsideSixteenBitsIsKeptAndNeverOffered) {
     // 65536 + 1001 would read as 1001 if it were cut to 16 bits.
     const auto target = ConvertDF1ToDF3(df1With({66537, -40000, 2147483647, 32767}), store, chooser, &report);
     EXPECT_EQ(typesOf(target), (std::vector<std::int32_t>{66537, -40000, 2147483647, 0}));
-    EXPECT_EQ(chooser.asked, (std::vector<ScriptedChooser::Question>{{32767, kDf1, kDf3}}));
-    EXPECT_TRUE(report.has(ReportLine::Kind::Kept));
-    EXPECT_NE(report.toText().find("66537"), std::string::npos);
+    EXPECT_EQ(chooser.asked, (std::vector<ScriptedChooser::Question>{{32767, DfType::Df1, DfType::Df3}}));
+    EXPECT_TRUE(testing::hasKind(report, ReportLine::Kind::Kept));
+    EXPECT_NE(testing::textOf(report).find("66537"), std::string::npos);
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -116,7 +116,7 @@ TEST_F(ItemConversion, ATypeOutsideSixteenBitsIsKeptAndNeverOffered) {
 TEST_F(ItemConversion, MissingTypesAreListedOnceInOrderOfFirstUse) {
     const AnyMission source = df1With({5040, 1001, 1040, 2031, 5041, 5040, 70000, 5040, 1042});
     // 1001 exists in DF2, 1040 and 2031 have replacements, 70000 cannot be looked up.
-    const auto missing = findMissingTypes(source, kDf2, store);
+    const auto missing = findMissingTypes(source, DfType::Df2, store);
     const std::vector<MissingType> expected = {{5040, "", 3}, {5041, "", 1}, {1042, "", 1}};
     EXPECT_EQ(missing, expected);
 
@@ -124,25 +124,25 @@ TEST_F(ItemConversion, MissingTypesAreListedOnceInOrderOfFirstUse) {
     Df3Mission df3;
     for (std::int32_t type : {7001, 2050, 7001}) df3.items.emplace_back().type_id = type;
     recountItems(df3.header, df3.items);
-    EXPECT_EQ(findMissingTypes(df3, kDf2, store), (std::vector<MissingType>{{7001, "Smoke", 2}}));
-    EXPECT_TRUE(findMissingTypes(df3, kDf1, store).empty());  // 7001 -> 4000, 2050 -> 2031
-    EXPECT_TRUE(findMissingTypes(df3, kDf3, store).empty());
+    EXPECT_EQ(findMissingTypes(df3, DfType::Df2, store), (std::vector<MissingType>{{7001, "Smoke", 2}}));
+    EXPECT_TRUE(findMissingTypes(df3, DfType::Df1, store).empty());  // 7001 -> 4000, 2050 -> 2031
+    EXPECT_TRUE(findMissingTypes(df3, DfType::Df3, store).empty());
 }
 
 TEST_F(ItemConversion, SuggestedTerrainIsPrefixedForLandWarriorFromDf1AndDf2) {
     const std::tuple<DfType, DfType, const char*, const char*> cases[] = {
-        {kDf2, kDf3, "desert", "DF2desert"},
-        {kDf1, kDf3, "harbour", "DF1harbour"},
-        {kDf3, kDf2, "alpine", "alpine"},
-        {kDf1, kDf2, "harbour", "harbour"},
-        {kDf2, kDf2, "desert", "desert"}};
+        {DfType::Df2, DfType::Df3, "desert", "DF2desert"},
+        {DfType::Df1, DfType::Df3, "harbour", "DF1harbour"},
+        {DfType::Df3, DfType::Df2, "alpine", "alpine"},
+        {DfType::Df1, DfType::Df2, "harbour", "harbour"},
+        {DfType::Df2, DfType::Df2, "desert", "desert"}};
     for (const auto& [from, to, terrain, expected] : cases) {
         AnyMission converted = emptyMission(to);
         setTerrain(converted, terrain);
-        EXPECT_EQ(suggestedTerrain(converted, from), expected) << from << " -> " << to;
+        EXPECT_EQ(suggestedTerrain(converted, from), expected) << versionKey(from) << " -> " << versionKey(to);
     }
     // The answer is fitted into the 16-byte field.
-    AnyMission df3 = emptyMission(kDf3);
+    AnyMission df3 = emptyMission(DfType::Df3);
     setTerrain(df3, "DF2" + std::string("abcdefghijklmnop"));
     EXPECT_EQ(std::get<Df3Mission>(df3).header.terrain.text(), "DF2abcdefghijklm");
     setTerrain(df3, "x");
@@ -177,12 +177,12 @@ TEST_F(ItemConversion, ReportNamesWhatDelta1CannotHold) {
     ScriptedChooser chooser;
     ConversionReport report;
     (void)ConvertDF3ToDF1(df3, store, chooser, &report);
-    EXPECT_EQ(report.from, kDf3);
-    EXPECT_EQ(report.to, kDf1);
+    EXPECT_EQ(report.from, DfType::Df3);
+    EXPECT_EQ(report.to, DfType::Df1);
     for (const char* words : {"briefing (14 characters", "tt_file \"alpine.tt\"", "water_level 40",
                               "fog_level 2", "fog_color 255", "teammate 2 3", "slots 2 to 5",
                               "environment_file \"night.env\"", "header_text22", "grenades"}) {
-        EXPECT_TRUE(reportHas(report, ReportLine::Kind::Dropped, words)) << words << "\n" << report.toText();
+        EXPECT_TRUE(reportHas(report, ReportLine::Kind::Dropped, words)) << words << "\n" << testing::textOf(report);
     }
     EXPECT_FALSE(reportHas(report, ReportLine::Kind::Set, ""));
 }
@@ -193,7 +193,7 @@ TEST_F(ItemConversion, ReportNamesTheDefaultsSetAndIsQuietAboutDefaultsItDrops) 
     ScriptedChooser chooser;
     ConversionReport toDf3;
     (void)ConvertDF2ToDF3(df2, store, chooser, &toDf3);
-    EXPECT_FALSE(toDf3.has(ReportLine::Kind::Dropped)) << toDf3.toText();
+    EXPECT_FALSE(testing::hasKind(toDf3, ReportLine::Kind::Dropped)) << testing::textOf(toDf3);
     EXPECT_TRUE(reportHas(toDf3, ReportLine::Kind::Set, "environment_file \"day1.env\""));
     EXPECT_FALSE(reportHas(toDf3, ReportLine::Kind::Set, "left empty"));
 
@@ -216,7 +216,7 @@ TEST_F(ItemConversion, ReportCountsTheItemsReplacedSkippedAndRemoved) {
     ScriptedChooser chooser({Answer::skip(), Answer::remove(), Answer::remove(), Answer::replace(1001)});
     ConversionReport report;
     (void)ConvertDF1ToDF2(source, store, chooser, &report);
-    const std::string text = report.toText();
+    const std::string text = testing::textOf(report);
     EXPECT_NE(text.find("Replaced: 2031 \"Jeep\" by 2005 \"Humvee\" (2 items)"), std::string::npos) << text;
     EXPECT_NE(text.find("Skipped: 5040 kept, though Delta Force 2 does not know it (1 item)"),
               std::string::npos)

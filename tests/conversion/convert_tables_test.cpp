@@ -24,12 +24,12 @@ struct Direction {
     static constexpr DfType to = To;
 };
 
-using Directions = ::testing::Types<Direction<Df1Mission, Df2Mission, &ConvertDF1ToDF2, kDf1, kDf2>,
-                                    Direction<Df1Mission, Df3Mission, &ConvertDF1ToDF3, kDf1, kDf3>,
-                                    Direction<Df2Mission, Df1Mission, &ConvertDF2ToDF1, kDf2, kDf1>,
-                                    Direction<Df2Mission, Df3Mission, &ConvertDF2ToDF3, kDf2, kDf3>,
-                                    Direction<Df3Mission, Df1Mission, &ConvertDF3ToDF1, kDf3, kDf1>,
-                                    Direction<Df3Mission, Df2Mission, &ConvertDF3ToDF2, kDf3, kDf2>>;
+using Directions = ::testing::Types<Direction<Df1Mission, Df2Mission, &ConvertDF1ToDF2, DfType::Df1, DfType::Df2>,
+                                    Direction<Df1Mission, Df3Mission, &ConvertDF1ToDF3, DfType::Df1, DfType::Df3>,
+                                    Direction<Df2Mission, Df1Mission, &ConvertDF2ToDF1, DfType::Df2, DfType::Df1>,
+                                    Direction<Df2Mission, Df3Mission, &ConvertDF2ToDF3, DfType::Df2, DfType::Df3>,
+                                    Direction<Df3Mission, Df1Mission, &ConvertDF3ToDF1, DfType::Df3, DfType::Df1>,
+                                    Direction<Df3Mission, Df2Mission, &ConvertDF3ToDF2, DfType::Df3, DfType::Df2>>;
 
 class DirectionNames {
   public:
@@ -126,7 +126,7 @@ TYPED_TEST(ConvertDirection, ConvertMissionGivesTheSameWhateverWasConvertedBefor
     EXPECT_EQ(std::get<typename D::Source>(convertMission(AnyMission(source), D::from, this->store, none)),
               source);
     EXPECT_TRUE(none.asked.empty());
-    EXPECT_THROW(convertMission(AnyMission(source), 4, this->store, none), std::invalid_argument);
+    EXPECT_THROW(convertMission(AnyMission(source), static_cast<DfType>(4), this->store, none), std::invalid_argument);
 }
 
 TYPED_TEST(ConvertDirection, NumEventsZeroGivesNoEventsTriggersOrActions) {
@@ -145,8 +145,8 @@ TYPED_TEST(ConvertDirection, NumEventsZeroGivesNoEventsTriggersOrActions) {
                        target.num_action_records),
               std::make_tuple(0, 0, 0, 0));
     EXPECT_TRUE(target.events.empty() && target.triggers.empty() && target.actions.empty());
-    EXPECT_TRUE(report.has(ReportLine::Kind::Dropped));
-    EXPECT_NE(report.toText().find("num_events is 0"), std::string::npos) << report.toText();
+    EXPECT_TRUE(testing::hasKind(report, ReportLine::Kind::Dropped));
+    EXPECT_NE(testing::textOf(report).find("num_events is 0"), std::string::npos) << testing::textOf(report);
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -187,11 +187,11 @@ TEST_F(ConversionLists, NamesAreCutTo32OrPaddedTo40) {
     EXPECT_EQ(df3.header.name.text(), forty.substr(0, 32));
     EXPECT_EQ(df3.header.designer.text(), "Someone");
     EXPECT_EQ(ConvertDF1ToDF2(df1, store, chooser).header.name.text(), forty.substr(0, 32));
-    ASSERT_TRUE(report.has(ReportLine::Kind::Cut));
-    EXPECT_NE(report.toText().find("name to 32 characters: \"" + forty.substr(0, 32) + "\" (was \"" + forty +
+    ASSERT_TRUE(testing::hasKind(report, ReportLine::Kind::Cut));
+    EXPECT_NE(testing::textOf(report).find("name to 32 characters: \"" + forty.substr(0, 32) + "\" (was \"" + forty +
                                    "\")"),
               std::string::npos)
-        << report.toText();
+        << testing::textOf(report);
 
     Df3Mission ten;
     ten.header.name.set("Ten chars!");

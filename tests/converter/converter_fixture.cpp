@@ -6,7 +6,7 @@
 #include <QGroupBox>
 #include <QKeySequence>
 
-#include "converter/look.h"
+#include "ui/look.h"
 #include "lists/list_files.h"
 
 namespace vok::testing {
@@ -120,25 +120,20 @@ void ConverterTest::openThroughDialog(const std::filesystem::path& path, const c
 }
 
 QString ConverterTest::openCaption() const { return find<QGroupBox>(*window, "fraOpenFile")->title(); }
-QColor ConverterTest::openPanel() const { return converter::panelColour(*find<QFrame>(*window, "lblColor")); }
-QColor ConverterTest::savePanel() const { return converter::panelColour(*find<QFrame>(*window, "lblColor2")); }
+QColor ConverterTest::openPanel() const { return ui::panelColour(*find<QFrame>(*window, "lblColor")); }
+QColor ConverterTest::savePanel() const { return ui::panelColour(*find<QFrame>(*window, "lblColor2")); }
 bool ConverterTest::saveEnabled() const { return find<QGroupBox>(*window, "fraSaveFile")->isEnabled(); }
 
 WindowState ConverterTest::state() const {
     return {window->CurrentDfVersion, openCaption(), openPanel(), savePanel(), saveEnabled(), window->isEnabled(),
-            window->df1Model(), window->df2Model(), window->df3Model()};
+            std::get<Df1Mission>(window->model(DfType::Df1)), std::get<Df2Mission>(window->model(DfType::Df2)),
+            std::get<Df3Mission>(window->model(DfType::Df3))};
 }
 
-AnyMission ConverterTest::heldModel() const {
-    switch (window->CurrentDfVersion) {
-        case kDf1: return window->df1Model();
-        case kDf2: return window->df2Model();
-        default: return window->df3Model();
-    }
-}
+AnyMission ConverterTest::heldModel() const { return window->model(window->CurrentDfVersion); }
 
 void PrintTo(const WindowState& s, std::ostream* out) {
-    *out << "version " << s.version << ", caption '" << s.caption.toStdString() << "', panels "
+    *out << "version " << versionNumber(s.version) << ", caption '" << s.caption.toStdString() << "', panels "
          << s.open.name().toStdString() << '/' << s.save.name().toStdString() << ", save "
          << (s.saveEnabled ? "on" : "off") << ", window " << (s.enabled ? "on" : "off");
 }

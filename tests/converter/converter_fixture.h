@@ -58,11 +58,11 @@ template <class M>
 M missionWithTypes(const std::vector<int>& types, std::string_view terrain, std::string_view name = "Test Mission") {
     M mission;
     if constexpr (std::is_same_v<M, Df1Mission>) {
-        mission.header.signature = df1::kSignature;
+        mission.header.signature = df1::MissionHeader::fileSignature;
     } else if constexpr (std::is_same_v<M, Df2Mission>) {
-        mission.header.signature = df2::kSignature;
+        mission.header.signature = df2::MissionHeader::fileSignature;
     } else {
-        mission.header.signature = df3::kSignature;
+        mission.header.signature = df3::MissionHeader::fileSignature;
         mission.header.environment_file.set("day1.env");
     }
     mission.header.name.set(name);

@@ -12,7 +12,7 @@
 #include <QUrl>
 
 #include "converter/converter_app.h"
-#include "converter/look.h"
+#include "ui/look.h"
 #include "lists/list_files.h"
 #include "tests/converter/converter_fixture.h"
 #include "tests/lists/read_only_folder.h"
@@ -65,7 +65,7 @@ std::filesystem::path writeUnrecognised(const std::filesystem::path& path) {
 // The window as it starts.
 
 TEST_F(ConverterTest, StartsEmptyWithItsControlsInPlaceAndHelpOnEveryButton) {
-    EXPECT_EQ(state(), (WindowState{0, "Open File", kGreen, kRed, false, true, {}, {}, {}}));
+    EXPECT_EQ(state(), (WindowState{DfType::None, "Open File", kGreen, kRed, false, true, {}, {}, {}}));
     expectHelpOnEveryButton(*window);
 
     // Open, Save and About from top to bottom; each binary save command left of its ascii partner.
@@ -133,14 +133,14 @@ TEST_F(ConverterTest, CommandLineAndDropOpenPathsEndingInBmsOrMisInAnyCase) {
             dropped ? drop(*window, {path}) : window->startUp(args);
             EXPECT_TRUE(window->OpenFilePath.isEmpty());
             if (!c.opens) {
-                EXPECT_EQ(state(), (WindowState{0, "Open File", kGreen, kRed, false, true, {}, {}, {}}));
+                EXPECT_EQ(state(), (WindowState{DfType::None, "Open File", kGreen, kRed, false, true, {}, {}, {}}));
                 EXPECT_EQ(fakes.messages.shown.size(), dropped ? 1u : 0u);
                 continue;
             }
             EXPECT_TRUE(fakes.messages.shown.empty());
             const Df2Mission read = ascii ? OpenDF2MIS(path) : OpenDF2BMS(path);
             const QString caption = QStringLiteral("Open File: %1 (From: DF2)").arg(QString::fromStdString(name));
-            EXPECT_EQ(state(), (WindowState{kDf2, caption, kGreen, kGreen, true, true, {}, read, {}}));
+            EXPECT_EQ(state(), (WindowState{DfType::Df2, caption, kGreen, kGreen, true, true, {}, read, {}}));
         }
     }
     EXPECT_TRUE(fakes.settings.values.empty()) << "the command line and a drop remember no folder";
@@ -158,7 +158,7 @@ TEST_F(ConverterTest, CommandLineAndDropOpenPathsEndingInBmsOrMisInAnyCase) {
     EXPECT_FALSE(fakes.messages.shown[0].yesNo);
     EXPECT_EQ(fakes.messages.shown[0].title, kTitle);
     EXPECT_TRUE(fakes.messages.shown[0].text.contains(qtPath(missing)));
-    EXPECT_EQ(state(), (WindowState{0, "Open File", kGreen, kRed, false, true, {}, {}, {}}));
+    EXPECT_EQ(state(), (WindowState{DfType::None, "Open File", kGreen, kRed, false, true, {}, {}, {}}));
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -191,13 +191,13 @@ TEST_F(ConverterTest, OpenReadsTheFileNamesItAndItsVersionAndEachFormRemembersIt
     EXPECT_TRUE(request.fileName.isEmpty());
     const QString folder = qtPath(data.path()) + '/';
     EXPECT_EQ(remembered("LastOpenBMS"), folder);
-    expectOpened(first, kDf2, "Open File: a01.bms (From: DF2)");
+    expectOpened(first, DfType::Df2, "Open File: a01.bms (From: DF2)");
 
     openThroughDialog(second);
     EXPECT_EQ(fakes.files.opened[1].initialFolder, folder);
     EXPECT_EQ(fakes.files.opened[1].fileName, "a01.bms") << "the name only: the dialog stays in its folder";
     EXPECT_EQ(remembered("LastOpenBMS"), folder + "sub/");
-    expectOpened(second, kDf3, "Open File: a01.bms (From: DF:LW)");
+    expectOpened(second, DfType::Df3, "Open File: a01.bms (From: DF:LW)");
 
     openThroughDialog(ascii);
     EXPECT_TRUE(fakes.files.opened[2].fileName.isEmpty()) << "no binary file's name in the ascii dialog";
@@ -205,7 +205,7 @@ TEST_F(ConverterTest, OpenReadsTheFileNamesItAndItsVersionAndEachFormRemembersIt
     EXPECT_EQ(fakes.files.opened[2].defaultExtension, "MIS");
     EXPECT_EQ(fakes.files.opened[2].initialFolder, ui::defaultFolder()) << "the binary command's folder is its own";
     EXPECT_EQ(remembered("LastOpenMIS"), folder);
-    expectOpened(ascii, kDf1, "Open File: m01.part2.mis (From: DF1)");
+    expectOpened(ascii, DfType::Df1, "Open File: m01.part2.mis (From: DF1)");
     EXPECT_TRUE(fakes.messages.shown.empty());
 
     // A cancelled open changes nothing but forgets the open path; it remembers no folder.
@@ -223,7 +223,7 @@ TEST_F(ConverterTest, UnrecognisedFileAsksForItsVersion) {
     const auto path = writeUnrecognised(writeBinary(missionWithTypes<Df2Mission>({3001, 2005, 5001}, "d"), "u01.bms"));
     openThroughDialog(known);
     WindowState failed = state();
-    failed.version = -1;
+    failed.version = DfType::NotRecognised;
     failed.save = kRed;
     failed.saveEnabled = false;
 
@@ -268,7 +268,7 @@ TEST_F(ConverterTest, UnrecognisedFileAsksForItsVersion) {
     openThroughDialog(path);
     EXPECT_TRUE(script.finished());
     EXPECT_TRUE(disabledWhileAsking);
-    EXPECT_EQ(state(), (WindowState{kDf2, "Open File: u01.bms (From: DF2)", kGreen, kGreen, true, true, {},
+    EXPECT_EQ(state(), (WindowState{DfType::Df2, "Open File: u01.bms (From: DF2)", kGreen, kGreen, true, true, {},
                                     OpenDF2BMS(path), {}}));
 }
 
@@ -314,10 +314,10 @@ TEST_F(ConverterTest, SaveForAnotherVersionConvertsAndOffersTheTerrain) {
         DfType target;
         const char* offered;
     } cases[] = {
-        {missionWithTypes<Df1Mission>({3001, 5001}, "harbour"), "cmdSaveFileMIS3", kDf3, "DF1harbour"},
-        {missionWithTypes<Df1Mission>({3001, 5001}, "harbour"), "cmdSaveFileBMS2", kDf2, "harbour"},
-        {missionWithTypes<Df2Mission>({3001, 5001}, "desert"), "cmdSaveFileBMS3", kDf3, "DF2desert"},
-        {missionWithTypes<Df3Mission>({3001, 5001}, "hills"), "cmdSaveFileMIS1", kDf1, "hills"},
+        {missionWithTypes<Df1Mission>({3001, 5001}, "harbour"), "cmdSaveFileMIS3", DfType::Df3, "DF1harbour"},
+        {missionWithTypes<Df1Mission>({3001, 5001}, "harbour"), "cmdSaveFileBMS2", DfType::Df2, "harbour"},
+        {missionWithTypes<Df2Mission>({3001, 5001}, "desert"), "cmdSaveFileBMS3", DfType::Df3, "DF2desert"},
+        {missionWithTypes<Df3Mission>({3001, 5001}, "hills"), "cmdSaveFileMIS1", DfType::Df1, "hills"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.command);
@@ -343,9 +343,7 @@ TEST_F(ConverterTest, SaveForAnotherVersionConvertsAndOffersTheTerrain) {
             EXPECT_EQ(m.header.terrain.text(), "TerrainFarTooLon");
             EXPECT_EQ(typesOf(m), std::vector<int>({3001, 5001}));
         }, saved);
-        const AnyMission converted = c.target == kDf1   ? AnyMission(window->df1Model())
-                                     : c.target == kDf2 ? AnyMission(window->df2Model())
-                                                        : AnyMission(window->df3Model());
+        const AnyMission& converted = window->model(c.target);
         if (!ascii) {
             EXPECT_EQ(saved, converted);
         }
@@ -369,8 +367,8 @@ TEST_F(ConverterTest, CancelledTerrainOrSaveDialogWritesNothing) {
     fakes.inputs.answers.push_back(QString());
     fakes.files.saveAnswers.push_back(std::nullopt);
     click(*window, "cmdSaveFileMIS2");
-    EXPECT_TRUE(window->df2Model().header.terrain.isEmpty());
-    EXPECT_EQ(window->df2Model().header.clouds_file.text(), "clouds05.pcx") << "the conversion stays in the model";
+    EXPECT_TRUE(std::get<Df2Mission>(window->model(DfType::Df2)).header.terrain.isEmpty());
+    EXPECT_EQ(std::get<Df2Mission>(window->model(DfType::Df2)).header.clouds_file.text(), "clouds05.pcx") << "the conversion stays in the model";
     EXPECT_TRUE(window->SaveFilePath.isEmpty());
     EXPECT_TRUE(window->SaveFileTitle.isEmpty());
     EXPECT_FALSE(fakes.settings.values.contains("Vok_Sorrel/Paths/LastSaveDF2MIS"));
@@ -465,7 +463,7 @@ TEST_F(ConverterTest, ReplacementDialogAnswersThroughTheConversionAndOkARemember
     EXPECT_TRUE(script.finished());
     EXPECT_TRUE(script.stray.isEmpty());
     EXPECT_TRUE(busyWhileAsking);
-    EXPECT_EQ(typesOf(window->df3Model()), std::vector<int>({2010, 2010, 0, 2010, 3001}));
+    EXPECT_EQ(typesOf(std::get<Df3Mission>(window->model(DfType::Df3))), std::vector<int>({2010, 2010, 0, 2010, 3001}));
     EXPECT_FALSE(anyReplaceDialogLeft()) << "the dialog is discarded when the conversion ends";
     EXPECT_EQ(OpenDF3MIS(data / "lw.mis").items.size(), 5u);
 
@@ -479,7 +477,7 @@ TEST_F(ConverterTest, ReplacementDialogAnswersThroughTheConversionAndOkARemember
     click(*window, "cmdSaveFileBMS3");
     EXPECT_TRUE(again.finished());
     EXPECT_TRUE(again.stray.isEmpty());
-    EXPECT_EQ(typesOf(window->df3Model()), std::vector<int>({2010, 2010, 600, 2010, 3001}));
+    EXPECT_EQ(typesOf(std::get<Df3Mission>(window->model(DfType::Df3))), std::vector<int>({2010, 2010, 600, 2010, 3001}));
     EXPECT_EQ(slurp(programFolder / "DF1Replace.vok"), encodeReplaceList({{2, 1040, 2005}})) << "OK-A saves nothing";
 }
 
@@ -518,7 +516,7 @@ TEST_F(ConverterTest, OkSSavesTheReplacementOrReportsWhyNotAndStillUsesIt) {
         click(*window, "cmdSaveFileBMS3");
         fileSystem.failAt = FailingFileSystem::FailAt::Nothing;
         EXPECT_TRUE(script.finished());
-        EXPECT_EQ(typesOf(window->df3Model()), std::vector<int>({c.chosen, c.chosen})) << "asked once, used";
+        EXPECT_EQ(typesOf(std::get<Df3Mission>(window->model(DfType::Df3))), std::vector<int>({c.chosen, c.chosen})) << "asked once, used";
         EXPECT_EQ(parseReplaceList(slurp(programFolder / "DF1Replace.vok"), "DF1Replace.vok"), saved);
         const bool failed = c.failAt != FailingFileSystem::FailAt::Nothing || c.readOnlyFolder;
         ASSERT_EQ(fakes.messages.shown.size(), failed ? 1u : 0u);
@@ -559,7 +557,7 @@ TEST_F(ConverterTest, CancelSaveWritesNothingAndForgetsTheOkAAnswersOfThatSave) 
     fakes.files.saveAnswers.push_back(std::nullopt);
     click(*window, "cmdSaveFileMIS3");
     EXPECT_TRUE(again.finished());
-    EXPECT_EQ(typesOf(window->df3Model()), std::vector<int>({2031, 0, 2031}));
+    EXPECT_EQ(typesOf(std::get<Df3Mission>(window->model(DfType::Df3))), std::vector<int>({2031, 0, 2031}));
 }
 
 // The lists on disk are the lists in use: read again at the start of a save, and while the
@@ -593,7 +591,7 @@ TEST_F(ConverterTest, ListsChangedOnDiskAreReadAgainAndOneThatCannotBeReadIsRepo
     click(*window, "cmdSaveFileBMS3");
     EXPECT_TRUE(script.finished());
     EXPECT_TRUE(reported);
-    EXPECT_EQ(typesOf(window->df3Model()), std::vector<int>({2031, 1150}));
+    EXPECT_EQ(typesOf(std::get<Df3Mission>(window->model(DfType::Df3))), std::vector<int>({2031, 1150}));
 }
 
 // ---------------------------------------------------------------------------------------------

@@ -49,7 +49,7 @@ protected:
 };
 
 TEST_F(ReplaceDialogTest, ShowsTheMissingItemAndTheTargetsTypesOfItsBlock) {
-    ask(2031, kDf1, kDf3, [](QWidget& d) {
+    ask(2031, DfType::Df1, DfType::Df3, [](QWidget& d) {
         EXPECT_EQ(d.windowTitle(), "Vok Tamber's Mission Converter");
         EXPECT_EQ(find<QGroupBox>(d, "fraNotFound")->title(), "This DF1 Item Does Not Exsist In DF3");
         EXPECT_EQ(find<QGroupBox>(d, "fraReplace")->title(), "Please Select A Replacement (To Be Used In DF3)");
@@ -87,11 +87,11 @@ TEST_F(ReplaceDialogTest, CategoryAndTypesOfTheMissingItemsBlock) {
         const char* notFound;
         int answer;  ///< of OK on the first line
     } cases[] = {
-        {600, kDf1, 0, {"0007", "0540"}, {"Rock ID:0007", "sandbag ID:0540"}, "#:600 Description: Crate", 7},
-        {8500, kDf2, -1, {"8001"}, {"Flag ID:8001"}, "#:8500 Description: ", 8001},  // DF2 does not know 8500
+        {600, DfType::Df1, 0, {"0007", "0540"}, {"Rock ID:0007", "sandbag ID:0540"}, "#:600 Description: Crate", 7},
+        {8500, DfType::Df2, -1, {"8001"}, {"Flag ID:8001"}, "#:8500 Description: ", 8001},  // DF2 does not know 8500
     };
     for (const auto& c : cases) {
-        ask(c.id, c.from, kDf3, [&c](QWidget& d) {
+        ask(c.id, c.from, DfType::Df3, [&c](QWidget& d) {
             EXPECT_EQ(find<QComboBox>(d, "cboListType")->currentIndex(), c.category);
             EXPECT_EQ(texts(*find<QListWidget>(d, "lstID")), c.ids);
             EXPECT_EQ(texts(*find<QListWidget>(d, "lstDescription")), c.descriptions);
@@ -124,7 +124,7 @@ TEST_F(ReplaceDialogTest, EachAnswerReturnsTheTypeTheItemGets) {
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.how);
-        const ReplacementAnswer answer = ask(2031, kDf1, kDf3, c.act);
+        const ReplacementAnswer answer = ask(2031, DfType::Df1, DfType::Df3, c.act);
         EXPECT_EQ(answer.kind, c.expected.kind);
         EXPECT_EQ(answer.remember, c.expected.remember);
         if (answer.kind == ReplacementAnswer::Kind::Replace) {
@@ -133,13 +133,13 @@ TEST_F(ReplaceDialogTest, EachAnswerReturnsTheTypeTheItemGets) {
 
         ModalScript script;
         script.then("frmReplace", c.act);
-        EXPECT_EQ(dialog.ReplaceObject(2031, kDf1, kDf3), c.returned);
+        EXPECT_EQ(dialog.ReplaceObject(2031, DfType::Df1, DfType::Df3), c.returned);
         EXPECT_TRUE(script.finished());
     }
 }
 
 TEST_F(ReplaceDialogTest, ListsStayInStepAndBrowsingAnotherVersionReturnsThatVersionsIdentifier) {
-    ask(2031, kDf1, kDf3, [](QWidget& d) {
+    ask(2031, DfType::Df1, DfType::Df3, [](QWidget& d) {
         auto* ids = find<QListWidget>(d, "lstID");
         auto* descriptions = find<QListWidget>(d, "lstDescription");
         ids->setCurrentRow(1);  // 2010
@@ -157,7 +157,7 @@ TEST_F(ReplaceDialogTest, ListsStayInStepAndBrowsingAnotherVersionReturnsThatVer
 }
 
 TEST_F(ReplaceDialogTest, RightClickOnOkSStartsTheListEditorAndAnswersNothing) {
-    const ReplacementAnswer answer = ask(2031, kDf1, kDf3, [this](QWidget& d) {
+    const ReplacementAnswer answer = ask(2031, DfType::Df1, DfType::Df3, [this](QWidget& d) {
         click(d, "cmdOkSave", Qt::RightButton);
         ASSERT_EQ(launcher.started.size(), 1u);
         EXPECT_EQ(launcher.started[0].program, dialog.listEditorPath());
@@ -195,8 +195,8 @@ TEST(SelectVersionDialog, OffersTheThreeVersionsAndAnswersTheFirstUntouched) {
         EXPECT_FALSE(versions->isEditable());
         click(d, "cmdOK");
     });
-    EXPECT_EQ(dialog.ask(), kDf1);
-    EXPECT_EQ(dialog.DfVersion, kDf1);
+    EXPECT_EQ(dialog.ask(), DfType::Df1);
+    EXPECT_EQ(dialog.DfVersion, DfType::Df1);
     EXPECT_TRUE(script.finished());
 }
 

@@ -159,8 +159,8 @@ struct StoreSnapshot {
     std::array<std::vector<ReplaceEntry>, 3> run;
 
     explicit StoreSnapshot(const ListStore& store) {
-        for (DfType v = kDf1; v <= kDf3; ++v) {
-            const auto i = static_cast<std::size_t>(v - 1);
+        for (const DfType v : kAllVersions) {
+            const auto i = versionIndex(v);
             entries[i] = store.Entries(v);
             saved[i] = store.SavedReplacements(v);
             run[i] = store.RunReplacements(v);
@@ -172,7 +172,7 @@ struct StoreSnapshot {
 /// The description of every identifier the lists can hold, per version.
 std::vector<std::string> descriptionsOf(const ListStore& store) {
     std::vector<std::string> descriptions;
-    for (DfType v = kDf1; v <= kDf3; ++v) {
+    for (const DfType v : kAllVersions) {
         for (std::int16_t id = 1; id < 10000; ++id) descriptions.push_back(store.ItemDescription(v, id));
     }
     return descriptions;
@@ -197,7 +197,7 @@ TEST(FailureInjection, SaveListFailingAtEveryByteLeavesTheFileAndTheStore) {
         if (isItemList(which)) {
             for (std::int16_t id = 9000; id < 9040; ++id) store.editEntries(version).push_back({id, placeholderDescription(id)});
         } else {
-            for (std::int16_t id = 1; id < 40; ++id) store.editSavedReplacements(version).push_back({version, id, static_cast<std::int16_t>(id + 1)});
+            for (std::int16_t id = 1; id < 40; ++id) store.editSavedReplacements(version).push_back({static_cast<std::int16_t>(versionNumber(version)), id, static_cast<std::int16_t>(id + 1)});
         }
         const StoreSnapshot before(store);
         const auto descriptionsBefore = descriptionsOf(store);
@@ -234,8 +234,8 @@ TEST(FailureInjection, SaveListFailingAtEveryByteLeavesTheFileAndTheStore) {
         store.SaveList(which);
         reloaded.reload();
         EXPECT_EQ(isItemList(which) ? reloaded.Entries(version).size() : reloaded.SavedReplacements(version).size(),
-                  isItemList(which) ? before.entries[static_cast<std::size_t>(version - 1)].size()
-                                    : before.saved[static_cast<std::size_t>(version - 1)].size());
+                  isItemList(which) ? before.entries[versionIndex(version)].size()
+                                    : before.saved[versionIndex(version)].size());
     }
 }
 
@@ -246,27 +246,27 @@ TEST(FailureInjection, RememberAndSaveFailingAtEveryByteKeepsTheSavedListAndTheF
     ListStore store(dir.path(), files);
     store.InitilizeItemLists();
     const auto filesBefore = listBytes(store);
-    const fs::path target = store.pathOf(replaceListOf(kDf1));
-    const std::vector<ReplaceEntry> savedBefore = store.SavedReplacements(kDf1);
-    std::vector<ReplaceEntry> runExpected = store.RunReplacements(kDf1);
-    const std::size_t size = filesBefore[static_cast<std::size_t>(replaceListOf(kDf1) - 1)].size() + 6;
+    const fs::path target = store.pathOf(replaceListOf(DfType::Df1));
+    const std::vector<ReplaceEntry> savedBefore = store.SavedReplacements(DfType::Df1);
+    std::vector<ReplaceEntry> runExpected = store.RunReplacements(DfType::Df1);
+    const std::size_t size = filesBefore[static_cast<std::size_t>(replaceListOf(DfType::Df1) - 1)].size() + 6;
 
     files.failAt = FailAt::Write;
     for (std::size_t n = 0; n < size; ++n) {
         files.bytesBeforeFailure = n;
         const std::string context = "a short write after " + std::to_string(n) + " bytes";
         const auto id = static_cast<std::int16_t>(1000 + n);
-        if (!failsNaming([&] { store.RememberAndSaveReplacement(kDf1, kDf2, id, 2005); }, target, context)) return;
-        runExpected.push_back({kDf2, id, 2005});
+        if (!failsNaming([&] { store.RememberAndSaveReplacement(DfType::Df1, DfType::Df2, id, 2005); }, target, context)) return;
+        runExpected.push_back({2, id, 2005});
         if (listBytes(store) != filesBefore) FAIL() << context << ": a list file was changed";
-        if (store.SavedReplacements(kDf1) != savedBefore) FAIL() << context << ": the saved list changed";
+        if (store.SavedReplacements(DfType::Df1) != savedBefore) FAIL() << context << ": the saved list changed";
         // The choice still holds for the rest of the run, as "OK-A" would.
-        if (store.RunReplacements(kDf1) != runExpected) FAIL() << context << ": the run list is not as expected";
-        if (store.LookupReplacement(kDf1, kDf2, id) != 2005) FAIL() << context << ": the choice is not remembered";
+        if (store.RunReplacements(DfType::Df1) != runExpected) FAIL() << context << ": the run list is not as expected";
+        if (store.LookupReplacement(DfType::Df1, DfType::Df2, id) != 2005) FAIL() << context << ": the choice is not remembered";
     }
     files.failAt = FailAt::Nothing;
-    store.RememberAndSaveReplacement(kDf1, kDf2, 999, 2006);
-    EXPECT_EQ(store.SavedReplacements(kDf1).size(), savedBefore.size() + 1);
+    store.RememberAndSaveReplacement(DfType::Df1, DfType::Df2, 999, 2006);
+    EXPECT_EQ(store.SavedReplacements(DfType::Df1).size(), savedBefore.size() + 1);
     EXPECT_EQ(filesIn(dir.path()).size(), static_cast<std::size_t>(kListCount));
 }
 
@@ -285,7 +285,7 @@ TEST(FailureInjection, ListsImportFailingAtAnyStepLeavesAllSixFiles) {
         auto items = store.Entries(v);
         auto replacements = store.SavedReplacements(v);
         items.push_back({9999, "Imported"});
-        replacements.push_back({kDf2, 9999, 7});
+        replacements.push_back({2, 9999, 7});
         dir.write((fs::path("text") / textFileName(which)).string(),
                   isItemList(which) ? itemListToText(items, which) : replaceListToText(replacements, which));
     }

@@ -140,9 +140,9 @@ class ListEditorTest : public ::testing::Test {
     std::vector<ItemListEntry> anotherProgramAdds(ItemListEntry entry) {
         ListStore other(dir.path());
         other.InitilizeItemLists();
-        EXPECT_EQ(other.changeAndSaveList(1, [&] { other.editEntries(1).push_back(entry); }),
+        EXPECT_EQ(other.changeAndSaveList(1, [&] { other.editEntries(DfType::Df1).push_back(entry); }),
                   ListChange::Saved);
-        return other.Entries(1);
+        return other.Entries(DfType::Df1);
     }
 
     std::vector<ItemListEntry> itemsOnDisk(int list) {
@@ -377,7 +377,7 @@ TEST_F(ListEditorTest, AddAcceptsUnusedIdentifiersFrom1To9999) {
         }
         EXPECT_FALSE(editing());
         EXPECT_EQ(itemsOnDisk(1), expected);
-        EXPECT_EQ(store->Entries(1), expected);
+        EXPECT_EQ(store->Entries(DfType::Df1), expected);
         EXPECT_EQ(list()->count(), static_cast<int>(expected.size()));
     }
 }
@@ -572,7 +572,7 @@ TEST_F(ListEditorTest, UndoIsRefusedWhenAnotherProgramChangedTheFileSince) {
     ASSERT_EQ(fake.messages.shown.size(), 1u);
     EXPECT_TRUE(lastMessage().contains(QStringLiteral("DF1Items.vok"))) << lastMessage().toStdString();
     EXPECT_EQ(itemsOnDisk(1), changed);
-    EXPECT_EQ(store->Entries(1), changed);
+    EXPECT_EQ(store->Entries(DfType::Df1), changed);
     EXPECT_FALSE(find<QPushButton>("cmdUndo")->isEnabled());
 }
 
@@ -593,8 +593,8 @@ TEST_F(ListEditorTest, TheOnlyEntryOfAListIsNotDeleted) {
         EXPECT_EQ(bytesOf(listNumber), before);
         EXPECT_EQ(list()->count(), 1);
     }
-    EXPECT_EQ(store->Entries(3).size(), 1u);
-    EXPECT_EQ(store->SavedReplacements(3).size(), 1u);
+    EXPECT_EQ(store->Entries(DfType::Df3).size(), 1u);
+    EXPECT_EQ(store->SavedReplacements(DfType::Df3).size(), 1u);
 }
 
 TEST_F(ListEditorTest, AFailedWriteIsReportedAndChangesNeitherTheFileNorTheWindow) {
@@ -625,7 +625,7 @@ TEST_F(ListEditorTest, AFailedWriteIsReportedAndChangesNeitherTheFileNorTheWindo
         click("cmdOK");
         expectReported(2, 2);
         EXPECT_TRUE(editing());  // what was typed stays; Cancel leaves
-        EXPECT_EQ(store->Entries(2), df2Items());
+        EXPECT_EQ(store->Entries(DfType::Df2), df2Items());
         click("cmdCancel");
         EXPECT_EQ(bytesOf(2), items);
     }
@@ -655,7 +655,7 @@ TEST_F(ListEditorTest, AFolderThatCannotBeWrittenIsNamedWithWhereToCopyTheListsA
         EXPECT_EQ(find<QLineEdit>("txtID")->text(), QStringLiteral("2006"));
         EXPECT_EQ(find<QLineEdit>("txtDescription")->text(), QStringLiteral("six"));
         EXPECT_EQ(bytesOf(2), before);
-        EXPECT_EQ(store->Entries(2), df2Items());
+        EXPECT_EQ(store->Entries(DfType::Df2), df2Items());
     }
     click("cmdOK");  // where the folder can be written again, the same entry is saved
     EXPECT_FALSE(editing());
@@ -695,14 +695,14 @@ TEST_F(ListEditorTest, AConverterSaveAfterTheEditorsChangesKeepsThem) {
     click("cmdDelete");
     ASSERT_TRUE(fake.messages.shown.empty());
 
-    converter.RememberAndSaveReplacement(1, 3, 1040, 2050);  // "OK-S"
+    converter.RememberAndSaveReplacement(DfType::Df1, DfType::Df3, 1040, 2050);  // "OK-S"
 
     const std::vector<ReplaceEntry> both = {
         {0, 0, 0}, {2, 2031, 2005}, {3, 2031, 2050}, {2, 2031, 2005}, {3, 1040, 2050}};
     EXPECT_EQ(replacementsOnDisk(4), both);
     EXPECT_EQ(itemsOnDisk(1).back(), (ItemListEntry{2222, "Tank"}));
-    EXPECT_EQ(converter.SavedReplacements(1), both);
-    EXPECT_EQ(converter.LookupReplacement(1, 2, 2032), -1);  // the editor's deletion holds there too
+    EXPECT_EQ(converter.SavedReplacements(DfType::Df1), both);
+    EXPECT_EQ(converter.LookupReplacement(DfType::Df1, DfType::Df2, 2032), -1);  // the editor's deletion holds there too
 }
 
 TEST_F(ListEditorTest, AnEditorDeleteAfterAConverterSaveReloadsFirstAndKeepsTheConvertersEntry) {
@@ -711,7 +711,7 @@ TEST_F(ListEditorTest, AnEditorDeleteAfterAConverterSaveReloadsFirstAndKeepsTheC
     chooseFile(4);
     rightClickList();
 
-    converter.RememberAndSaveReplacement(1, 3, 1040, 2050);  // "OK-S" while the editor is open
+    converter.RememberAndSaveReplacement(DfType::Df1, DfType::Df3, 1040, 2050);  // "OK-S" while the editor is open
     const std::string saved = bytesOf(4);
     select(QStringLiteral("2032 Jeep (DF1) -> 2005 five (DF2)"));
     click("cmdDelete");
@@ -761,14 +761,14 @@ TEST_F(ListEditorTest, AChangeAfterAnotherProgramsChangeIsRepeatedOnTheReloadedL
         }
         ListStore other(dir.path());  // vok lists learn, for instance
         other.InitilizeItemLists();
-        ASSERT_EQ(other.changeAndSaveList(1, [&] { c.otherProgram(other.editEntries(1)); }), ListChange::Saved);
+        ASSERT_EQ(other.changeAndSaveList(1, [&] { c.otherProgram(other.editEntries(DfType::Df1)); }), ListChange::Saved);
         auto expected = itemsOnDisk(1);
 
         click("cmdOK");
         ASSERT_EQ(fake.messages.shown.size(), 1u);
         EXPECT_TRUE(lastMessage().startsWith(kReloaded + QStringLiteral(" (DF1Items.vok)."))) << lastMessage().toStdString();
         EXPECT_EQ(itemsOnDisk(1), expected);
-        EXPECT_EQ(store->Entries(1), expected);
+        EXPECT_EQ(store->Entries(DfType::Df1), expected);
         EXPECT_EQ(editing(), c.panelStays);
         if (!c.panelStays) continue;
         EXPECT_EQ(find<QLineEdit>("txtID")->text(), c.add ? "3333" : "2005");
@@ -801,7 +801,7 @@ TEST_F(ListEditorTest, ALockedFolderIsReportedAndNothingIsWritten) {
     EXPECT_TRUE(text.contains(QStringLiteral("Vok_Sorrel"))) << text.toStdString();
     EXPECT_EQ(buttonsShown(), QStringList({"cmdExit", "cmdCancel", "cmdOK"}));  // still editing
     EXPECT_EQ(bytesOf(2), before);
-    EXPECT_EQ(store->Entries(2), df2Items());
+    EXPECT_EQ(store->Entries(DfType::Df2), df2Items());
 
     std::filesystem::remove(dir / kListLockFileName);  // the converter is done
     click("cmdOK");

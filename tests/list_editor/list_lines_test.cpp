@@ -71,15 +71,15 @@ TEST(ListEditorReplacementLines, ReadAsSentencesWithDescriptionsOfBothVersions) 
         const char* mode1;
         const char* mode2;
     } rows[] = {
-        {2,
+        {DfType::Df2,
          {3, 2005, 2050},
          "Humvee 2005 (DF2) -> Tank 2050 (DF:LW)",
          "2005 Humvee (DF2) -> 2050 Tank (DF:LW)"},
-        {1,
+        {DfType::Df1,
          {3, 77, 2005},
          "(not in list) 0077 (DF1) -> (not in list) 2005 (DF:LW)",
          "0077 (not in list) (DF1) -> 2005 (not in list) (DF:LW)"},
-        {1,
+        {DfType::Df1,
          {7, 1040, 2005},
          "Bush 1040 (DF1) -> (not in list) 2005 (DF7)",
          "1040 Bush (DF1) -> 2005 (not in list) (DF7)"},

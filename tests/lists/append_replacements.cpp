@@ -35,7 +35,7 @@ int main(int argc, char** argv) {
         }
         const int first = std::stoi(argv[3]);
         for (int i = 0; i < std::stoi(argv[4]); ++i) {
-            store.RememberAndSaveReplacement(static_cast<vok::DfType>(std::stoi(argv[2])), 1,
+            store.RememberAndSaveReplacement(static_cast<vok::DfType>(std::stoi(argv[2])), vok::DfType::Df1,
                                              static_cast<std::int16_t>(first + i),
                                              static_cast<std::int16_t>(i + 1));
         }

@@ -47,7 +47,7 @@ TEST(ListFiles, AShorterListWrittenOverALongerFileKeepsTheOldTail) {
     const auto path = dir.write("DF1Replace.vok", old);
 
     const std::vector<ReplaceEntry> three = {{2, 1, 2}, {3, 4, 5}, {1, 6, 7}};
-    writeListFile(path, encodeReplaceList(three), realFileSystem());
+    writeFileAtomically(path, overlayListBytes(old, encodeReplaceList(three)));
     const std::string now = testing::slurp(path);
     EXPECT_EQ(now, replaceListBytes({{2, 1, 2}, {3, 4, 5}, {1, 6, 7}}) + old.substr(22));
     EXPECT_EQ(parseReplaceList(now, "x"), three);

@@ -50,7 +50,6 @@ TEST_F(SharedFolder, TheLockIsAFileThatExistsOnlyWhileHeld) {
         ListFolderLock lock(dir.path(), quickLock("Vok_Tally"));
         EXPECT_EQ(lock.path(), lockFile());
         EXPECT_EQ(slurp(lockFile()).rfind("Vok_Tally ", 0), 0u);
-        EXPECT_FALSE(lock.tookOverStaleLock());
         // A second taker waits, then gives up naming the folder and the holder.
         try {
             ListFolderLock second(dir.path(), quickLock());
@@ -81,11 +80,9 @@ TEST_F(SharedFolder, AHeldLockTimesOutWritingNothingAndOnlyAStaleOneIsTakenOver)
         ListStore store = loaded();
         foreignLock(age);
         if (stale) {
-            store.RememberAndSaveReplacement(1, 3, 2031, 2050);
+            store.RememberAndSaveReplacement(DfType::Df1, DfType::Df3, 2031, 2050);
             EXPECT_EQ(parseReplaceList(slurp(file(4)), "x").back(), (ReplaceEntry{3, 2031, 2050}));
             EXPECT_EQ(namesInFolder(), theSixFiles());  // the leftover is gone, and so is our own lock
-            foreignLock(age);
-            EXPECT_TRUE(ListFolderLock(dir.path(), quickLock()).tookOverStaleLock());
             continue;
         }
         const auto files = snapshot();
@@ -99,15 +96,15 @@ TEST_F(SharedFolder, AHeldLockTimesOutWritingNothingAndOnlyAStaleOneIsTakenOver)
                 EXPECT_EQ(error.path(), displayPath(dir.path()));
             }
         };
-        expectLocked([&] { store.RememberAndSaveReplacement(1, 3, 2031, 2050); });
+        expectLocked([&] { store.RememberAndSaveReplacement(DfType::Df1, DfType::Df3, 2031, 2050); });
         expectLocked([&] { store.SaveList(0); });
         bool changed = false;
         expectLocked([&] { store.changeAndSaveList(2, [&] { changed = true; }); });
         EXPECT_FALSE(changed);
         EXPECT_EQ(snapshot(), files);
         EXPECT_EQ(slurp(lockFile()), leftover);  // a live holder keeps its lock
-        EXPECT_EQ(store.SavedReplacements(1), (std::vector<ReplaceEntry>{{0, 0, 0}, {2, 1041, 2005}}));
-        EXPECT_EQ(store.LookupReplacement(1, 3, 2031), 2050);  // the run keeps the choice
+        EXPECT_EQ(store.SavedReplacements(DfType::Df1), (std::vector<ReplaceEntry>{{0, 0, 0}, {2, 1041, 2005}}));
+        EXPECT_EQ(store.LookupReplacement(DfType::Df1, DfType::Df3, 2031), 2050);  // the run keeps the choice
         EXPECT_FALSE(store.changedOnDisk());
         std::filesystem::remove(lockFile());
     }
@@ -120,7 +117,7 @@ TEST_F(SharedFolder, AFolderThatCannotBeWrittenIsNamedWithAdviceWhereToCopyTheLi
     if (!readOnly.active()) GTEST_SKIP() << "the folder cannot be made read-only here";
     for (const int which : {0, 1, 4, 6}) {
         try {
-            isReplaceList(which) ? store.RememberAndSaveReplacement(versionOfList(which), 2, 1040, 2005)
+            isReplaceList(which) ? store.RememberAndSaveReplacement(versionOfList(which), DfType::Df2, 1040, 2005)
                                  : store.SaveList(which);
             FAIL() << "written";
         } catch (const Error& error) {
@@ -135,8 +132,8 @@ TEST_F(SharedFolder, AFolderThatCannotBeWrittenIsNamedWithAdviceWhereToCopyTheLi
         }
     }
     EXPECT_EQ(snapshot(), files);
-    EXPECT_EQ(store.SavedReplacements(1).size(), 2u);
-    EXPECT_EQ(store.LookupReplacement(1, 2, 1040), 2005);  // remembered for the run all the same
+    EXPECT_EQ(store.SavedReplacements(DfType::Df1).size(), 2u);
+    EXPECT_EQ(store.LookupReplacement(DfType::Df1, DfType::Df2, 1040), 2005);  // remembered for the run all the same
 }
 
 TEST_F(SharedFolder, AloneAProgramWritesTheSameBytesAsEverAndLeavesNoLockBehind) {
@@ -145,12 +142,12 @@ TEST_F(SharedFolder, AloneAProgramWritesTheSameBytesAsEverAndLeavesNoLockBehind)
     auto files = snapshot();
     ListStore store = loaded();
 
-    store.RememberAndSaveReplacement(1, 3, 2031, 2050);
-    store.editEntries(2).push_back({2006, "Tank"});
+    store.RememberAndSaveReplacement(DfType::Df1, DfType::Df3, 2031, 2050);
+    store.editEntries(DfType::Df2).push_back({2006, "Tank"});
     store.SaveList(2);
-    store.editSavedReplacements(3) = {{1, 2050, 1040}};
+    store.editSavedReplacements(DfType::Df3) = {{1, 2050, 1040}};
     store.SaveList(6);
-    ASSERT_EQ(store.changeAndSaveList(1, [&] { store.editEntries(1).pop_back(); }), ListChange::Saved);
+    ASSERT_EQ(store.changeAndSaveList(1, [&] { store.editEntries(DfType::Df1).pop_back(); }), ListChange::Saved);
 
     // Shorter lists keep the old tail of their file, as list files always did.
     const std::string df1Items = itemListBytes({{5, "Five"}, {2, "Two"}, {7, "Seven"}});
@@ -222,9 +219,9 @@ TEST_F(SharedFolder, AChangeThatCannotBeWrittenLeavesTheStoreAsItWas) {
     ListStore store(dir.path(), failing);
     store.InitilizeItemLists();
     const auto stamp = store.stampOf(2);
-    const auto entries = store.Entries(2);
-    EXPECT_THROW(store.changeAndSaveList(2, [&] { store.editEntries(2).push_back({2006, "Tank"}); }), Error);
-    EXPECT_EQ(store.Entries(2), entries);
+    const auto entries = store.Entries(DfType::Df2);
+    EXPECT_THROW(store.changeAndSaveList(2, [&] { store.editEntries(DfType::Df2).push_back({2006, "Tank"}); }), Error);
+    EXPECT_EQ(store.Entries(DfType::Df2), entries);
     EXPECT_EQ(store.stampOf(2), stamp);
     EXPECT_FALSE(store.changedOnDisk());
     EXPECT_EQ(namesInFolder(), theSixFiles());
@@ -237,16 +234,16 @@ TEST_F(SharedFolder, OkSKeepsWhatAnotherProgramSavedAndFindsIt) {
     ListStore editor = loaded();
     ASSERT_EQ(editor.changeAndSaveList(4,
                                        [&] {
-                                           editor.editSavedReplacements(1)[1] = {3, 1040, 2050};
+                                           editor.editSavedReplacements(DfType::Df1)[1] = {3, 1040, 2050};
                                        }),
               ListChange::Saved);
 
-    converter.RememberAndSaveReplacement(1, 2, 2031, 2005);
+    converter.RememberAndSaveReplacement(DfType::Df1, DfType::Df2, 2031, 2005);
     const std::vector<ReplaceEntry> both = {{0, 0, 0}, {3, 1040, 2050}, {2, 2031, 2005}};
     EXPECT_EQ(parseReplaceList(slurp(file(4)), "x"), both);
-    EXPECT_EQ(converter.SavedReplacements(1), both);
-    EXPECT_EQ(converter.LookupReplacement(1, 3, 1040), 2050);  // the editor's entry counts now
-    EXPECT_EQ(converter.LookupReplacement(1, 2, 1041), -1);    // and the one it changed is gone
+    EXPECT_EQ(converter.SavedReplacements(DfType::Df1), both);
+    EXPECT_EQ(converter.LookupReplacement(DfType::Df1, DfType::Df3, 1040), 2050);  // the editor's entry counts now
+    EXPECT_EQ(converter.LookupReplacement(DfType::Df1, DfType::Df2, 1041), -1);    // and the one it changed is gone
     // The editor sees the converter's write as a change by another program.
     EXPECT_EQ(editor.changedListsOnDisk(), std::vector<int>{4});
 }

@@ -30,7 +30,7 @@ TEST_F(ListStoreTest, DescriptionTableIsIndexedByIdentifierAndEntriesKeepFileOrd
     EXPECT_TRUE(store.loaded());
 
     std::vector<std::int16_t> order;
-    for (const auto& entry : store.Entries(kDf1)) order.push_back(entry.ItemId);
+    for (const auto& entry : store.Entries(DfType::Df1)) order.push_back(entry.ItemId);
     EXPECT_EQ(order, (std::vector<std::int16_t>{5, 2, 7, 1040}));
 
     // Identifiers 5, 2, 7: 1, 3, 4 and 6 have the empty description and do not exist; so do
@@ -39,94 +39,94 @@ TEST_F(ListStoreTest, DescriptionTableIsIndexedByIdentifierAndEntriesKeepFileOrd
         {1, ""}, {2, "Two"}, {3, ""},  {4, ""},      {5, "Five"}, {6, ""},    {7, "Seven"},
         {8, ""}, {0, ""},    {-1, ""}, {-32768, ""}, {1041, ""},  {32767, ""}};
     for (const auto& [id, description] : table) {
-        EXPECT_EQ(store.ItemDescription(kDf1, id), description) << id;
-        EXPECT_EQ(store.ItemExists(kDf1, id), *description != '\0') << id;
+        EXPECT_EQ(store.ItemDescription(DfType::Df1, id), description) << id;
+        EXPECT_EQ(store.ItemExists(DfType::Df1, id), *description != '\0') << id;
     }
     for (DfType version : {DfType{0}, DfType{4}, DfType{-1}}) {
         EXPECT_FALSE(store.ItemExists(version, 5));
         EXPECT_TRUE(store.Entries(version).empty());
-        EXPECT_EQ(store.LookupReplacement(version, kDf2, 1041), -1);
+        EXPECT_EQ(store.LookupReplacement(version, DfType::Df2, 1041), -1);
     }
 
     // A duplicate identifier keeps both entries and the later description wins; an entry with an
     // empty description does not make its item exist.
-    ASSERT_EQ(store.Entries(kDf2).size(), 4u);
-    EXPECT_EQ(store.Entries(kDf2)[0], (ItemListEntry{3001, "First"}));
-    EXPECT_EQ(store.ItemDescription(kDf2, 3001), "Second");
-    EXPECT_FALSE(store.ItemExists(kDf2, 4000));
+    ASSERT_EQ(store.Entries(DfType::Df2).size(), 4u);
+    EXPECT_EQ(store.Entries(DfType::Df2)[0], (ItemListEntry{3001, "First"}));
+    EXPECT_EQ(store.ItemDescription(DfType::Df2, 3001), "Second");
+    EXPECT_FALSE(store.ItemExists(DfType::Df2, 4000));
 }
 
 TEST_F(ListStoreTest, LookupTakesTheSavedListBeforeTheRunListAndTheEarliestEntry) {
-    EXPECT_EQ(store.LookupReplacement(kDf1, kDf2, 1041), 2005);
-    store.RememberReplacement(kDf1, kDf2, 1041, 2999);  // the saved entry still wins
-    EXPECT_EQ(store.LookupReplacement(kDf1, kDf2, 1041), 2005);
-    store.RememberReplacement(kDf1, kDf3, 1041, 2050);
-    store.RememberReplacement(kDf1, kDf3, 1041, 2051);  // a later run entry loses
-    EXPECT_EQ(store.LookupReplacement(kDf1, kDf3, 1041), 2050);
+    EXPECT_EQ(store.LookupReplacement(DfType::Df1, DfType::Df2, 1041), 2005);
+    store.RememberReplacement(DfType::Df1, DfType::Df2, 1041, 2999);  // the saved entry still wins
+    EXPECT_EQ(store.LookupReplacement(DfType::Df1, DfType::Df2, 1041), 2005);
+    store.RememberReplacement(DfType::Df1, DfType::Df3, 1041, 2050);
+    store.RememberReplacement(DfType::Df1, DfType::Df3, 1041, 2051);  // a later run entry loses
+    EXPECT_EQ(store.LookupReplacement(DfType::Df1, DfType::Df3, 1041), 2050);
 
     // The placeholder entries {0, 0, 0} never answer, and an entry holds for its own source only.
-    EXPECT_EQ(store.RunReplacements(kDf1).front(), (ReplaceEntry{0, 0, 0}));
-    EXPECT_EQ(store.LookupReplacement(kDf1, 0, 0), -1);
-    EXPECT_EQ(store.LookupReplacement(kDf3, 0, 0), -1);
-    EXPECT_EQ(store.LookupReplacement(kDf1, kDf2, 0), -1);
-    EXPECT_EQ(store.LookupReplacement(kDf2, kDf2, 1041), -1);
+    EXPECT_EQ(store.RunReplacements(DfType::Df1).front(), (ReplaceEntry{0, 0, 0}));
+    EXPECT_EQ(store.LookupReplacement(DfType::Df1, DfType::None, 0), -1);
+    EXPECT_EQ(store.LookupReplacement(DfType::Df3, DfType::None, 0), -1);
+    EXPECT_EQ(store.LookupReplacement(DfType::Df1, DfType::Df2, 0), -1);
+    EXPECT_EQ(store.LookupReplacement(DfType::Df2, DfType::Df2, 1041), -1);
 }
 
 TEST_F(ListStoreTest, OkARemembersForTheRunOnlyAndHoldsForOneTargetVersion) {
     const auto before = snapshot();
-    store.RememberReplacement(kDf1, kDf2, 1040, 2005);
-    store.RememberReplacement(4, kDf2, 1040, 1);  // a version that does not exist: nothing
-    store.RememberReplacement(0, kDf2, 1040, 1);
-    EXPECT_EQ(store.LookupReplacement(kDf1, kDf2, 1040), 2005);
-    EXPECT_EQ(store.LookupReplacement(kDf1, kDf3, 1040), -1);
-    EXPECT_EQ(store.LookupReplacement(4, kDf2, 1040), -1);
+    store.RememberReplacement(DfType::Df1, DfType::Df2, 1040, 2005);
+    store.RememberReplacement(static_cast<DfType>(4), DfType::Df2, 1040, 1);  // a version that does not exist: nothing
+    store.RememberReplacement(DfType::None, DfType::Df2, 1040, 1);
+    EXPECT_EQ(store.LookupReplacement(DfType::Df1, DfType::Df2, 1040), 2005);
+    EXPECT_EQ(store.LookupReplacement(DfType::Df1, DfType::Df3, 1040), -1);
+    EXPECT_EQ(store.LookupReplacement(static_cast<DfType>(4), DfType::Df2, 1040), -1);
     EXPECT_EQ(snapshot(), before);  // no file touched
-    EXPECT_EQ(store.RunReplacements(kDf1).size(), 2u);
+    EXPECT_EQ(store.RunReplacements(DfType::Df1).size(), 2u);
 
     // A new load starts the run again; reload (the list editor's) keeps it.
     store.reload();
-    EXPECT_EQ(store.LookupReplacement(kDf1, kDf2, 1040), 2005);
+    EXPECT_EQ(store.LookupReplacement(DfType::Df1, DfType::Df2, 1040), 2005);
     store.InitilizeItemLists();
-    EXPECT_EQ(store.RunReplacements(kDf1), (std::vector<ReplaceEntry>{{0, 0, 0}}));
+    EXPECT_EQ(store.RunReplacements(DfType::Df1), (std::vector<ReplaceEntry>{{0, 0, 0}}));
 }
 
 TEST_F(ListStoreTest, OkSAppendsToTheSourceVersionsFileAndGrowsItsCount) {
     auto files = snapshot();
-    store.RememberAndSaveReplacement(kDf1, kDf2, 1040, 2005);
+    store.RememberAndSaveReplacement(DfType::Df1, DfType::Df2, 1040, 2005);
     files[3] = replaceListBytes({{0, 0, 0}, {2, 1041, 2005}, {2, 1040, 2005}});
     EXPECT_EQ(snapshot(), files);  // and no other file touched
 
-    EXPECT_EQ(store.LookupReplacement(kDf1, kDf2, 1040), 2005);
-    EXPECT_EQ(store.LookupReplacement(kDf1, kDf3, 1040), -1);
-    EXPECT_EQ(store.SavedReplacements(kDf1).back(), (ReplaceEntry{2, 1040, 2005}));
-    EXPECT_EQ(store.RunReplacements(kDf1).back(), (ReplaceEntry{2, 1040, 2005}));
+    EXPECT_EQ(store.LookupReplacement(DfType::Df1, DfType::Df2, 1040), 2005);
+    EXPECT_EQ(store.LookupReplacement(DfType::Df1, DfType::Df3, 1040), -1);
+    EXPECT_EQ(store.SavedReplacements(DfType::Df1).back(), (ReplaceEntry{2, 1040, 2005}));
+    EXPECT_EQ(store.RunReplacements(DfType::Df1).back(), (ReplaceEntry{2, 1040, 2005}));
     ListStore next(dir.path());
     next.InitilizeItemLists();
-    EXPECT_EQ(next.LookupReplacement(kDf1, kDf2, 1040), 2005);
+    EXPECT_EQ(next.LookupReplacement(DfType::Df1, DfType::Df2, 1040), 2005);
 }
 
 TEST_F(ListStoreTest, AfterEachOfItsOwnChangesTheStoreAnswersAsAFreshLoadWould) {
     const auto answers = [](const ListStore& lists) {
         std::vector<std::string> all;
-        for (DfType v = kDf1; v <= kDf3; ++v) {
+        for (const DfType v : kAllVersions) {
             for (std::int16_t id = 1; id <= 9001; ++id) {
                 all.push_back(lists.ItemDescription(v, id) + (lists.ItemExists(v, id) ? "+" : "-"));
             }
             for (std::int16_t id : {2050, 2005, 1041}) {
-                for (DfType to = kDf1; to <= kDf3; ++to) all.push_back(std::to_string(lists.LookupReplacement(v, to, id)));
+                for (const DfType to : kAllVersions) all.push_back(std::to_string(lists.LookupReplacement(v, to, id)));
             }
         }
         return all;
     };
-    auto& df1 = store.editEntries(kDf1);
-    auto& df2 = store.editEntries(kDf2);
+    auto& df1 = store.editEntries(DfType::Df1);
+    auto& df2 = store.editEntries(DfType::Df2);
     const std::pair<const char*, std::function<void()>> changes[] = {
         {"add", [&] { store.changeAndSaveList(1, [&] { df1.push_back({9001, "New"}); }); }},
         {"edit", [&] { store.changeAndSaveList(1, [&] { df1[2].Description = "Changed"; }); }},
         {"delete", [&] { store.changeAndSaveList(1, [&] { df1.erase(df1.begin()); }); }},
         {"delete the duplicate in use", [&] { store.changeAndSaveList(2, [&] { df2.erase(df2.begin() + 2); }); }},
         {"describe an empty entry", [&] { store.changeAndSaveList(2, [&] { df2.back().Description = "Crate"; }); }},
-        {"OK-S", [&] { store.RememberAndSaveReplacement(kDf3, kDf1, 2050, 7); }},
+        {"OK-S", [&] { store.RememberAndSaveReplacement(DfType::Df3, DfType::Df1, 2050, 7); }},
     };
     for (const auto& [name, change] : changes) {
         const auto before = answers(store);
@@ -140,9 +140,9 @@ TEST_F(ListStoreTest, AfterEachOfItsOwnChangesTheStoreAnswersAsAFreshLoadWould) 
 
 TEST_F(ListStoreTest, OkSWhenTheFileHasGoneBadIsAnErrorAndKeepsTheSavedList) {
     dir.write("DF1Replace.vok", replaceListBytes({}, 0));
-    EXPECT_THROW(store.RememberAndSaveReplacement(kDf1, kDf2, 1040, 2005), Error);
+    EXPECT_THROW(store.RememberAndSaveReplacement(DfType::Df1, DfType::Df2, 1040, 2005), Error);
     EXPECT_EQ(slurp(file(4)), replaceListBytes({}, 0));
-    EXPECT_EQ(store.SavedReplacements(kDf1).size(), 2u);
+    EXPECT_EQ(store.SavedReplacements(DfType::Df1).size(), 2u);
 }
 
 TEST_F(ListStoreTest, ALoadFaultInAnyFileNamesItAndKeepsWhatTheStoreHeld) {
@@ -167,9 +167,9 @@ TEST_F(ListStoreTest, ALoadFaultInAnyFileNamesItAndKeepsWhatTheStoreHeld) {
             SCOPED_TRACE(std::string(name) + ", " + std::string(listFileName(which)));
             for (int w = 1; w <= kListCount; ++w) std::filesystem::remove_all(file(w));
             SetUp();
-            store.RememberReplacement(kDf1, kDf3, 1040, 2050);
-            const auto entries = store.Entries(kDf2);
-            const auto saved = store.SavedReplacements(kDf1);
+            store.RememberReplacement(DfType::Df1, DfType::Df3, 1040, 2050);
+            const auto entries = store.Entries(DfType::Df2);
+            const auto saved = store.SavedReplacements(DfType::Df1);
 
             spoil(file(which));
             for (bool keepRun : {false, true}) {
@@ -182,27 +182,27 @@ TEST_F(ListStoreTest, ALoadFaultInAnyFileNamesItAndKeepsWhatTheStoreHeld) {
                 }
             }
             EXPECT_TRUE(store.loaded());
-            EXPECT_EQ(store.Entries(kDf2), entries);
-            EXPECT_EQ(store.SavedReplacements(kDf1), saved);
-            EXPECT_EQ(store.ItemDescription(kDf1, 7), "Seven");
-            EXPECT_EQ(store.LookupReplacement(kDf1, kDf3, 1040), 2050);
+            EXPECT_EQ(store.Entries(DfType::Df2), entries);
+            EXPECT_EQ(store.SavedReplacements(DfType::Df1), saved);
+            EXPECT_EQ(store.ItemDescription(DfType::Df1, 7), "Seven");
+            EXPECT_EQ(store.LookupReplacement(DfType::Df1, DfType::Df3, 1040), 2050);
 
             ListStore fresh(dir.path());
             EXPECT_THROW(fresh.InitilizeItemLists(), Error);
             EXPECT_FALSE(fresh.loaded());
-            EXPECT_TRUE(fresh.Entries(kDf1).empty());
+            EXPECT_TRUE(fresh.Entries(DfType::Df1).empty());
         }
     }
 }
 
 TEST_F(ListStoreTest, SaveListWritesTheChosenListAndNothingElse) {
-    store.editEntries(kDf3).push_back({2051, "Tank \x80"});
-    store.editSavedReplacements(kDf3).push_back({1, 2051, 2031});
+    store.editEntries(DfType::Df3).push_back({2051, "Tank \x80"});
+    store.editSavedReplacements(DfType::Df3).push_back({1, 2051, 2031});
     auto files = snapshot();
     for (int ignored : {-1, 7, 100}) store.SaveList(ignored);
     EXPECT_EQ(snapshot(), files);
-    EXPECT_THROW(store.editEntries(4), std::out_of_range);
-    EXPECT_THROW(store.editSavedReplacements(0), std::out_of_range);
+    EXPECT_THROW(store.editEntries(static_cast<DfType>(4)), std::out_of_range);
+    EXPECT_THROW(store.editSavedReplacements(DfType::None), std::out_of_range);
 
     store.SaveList(3);
     files[2] = itemListBytes({{2050, "Truck"}, {2051, "Tank \x80"}});
@@ -214,8 +214,8 @@ TEST_F(ListStoreTest, SaveListWritesTheChosenListAndNothingElse) {
     files[5] = replaceListBytes({{0, 0, 0}, {1, 2051, 2031}});
     EXPECT_EQ(snapshot(), files);
     store.reload();
-    EXPECT_TRUE(store.ItemExists(kDf3, 2051));
-    EXPECT_EQ(store.LookupReplacement(kDf3, kDf1, 2051), 2031);
+    EXPECT_TRUE(store.ItemExists(DfType::Df3, 2051));
+    EXPECT_EQ(store.LookupReplacement(DfType::Df3, DfType::Df1, 2051), 2031);
 }
 
 }  // namespace

@@ -106,7 +106,7 @@ TYPED_TEST_SUITE(MissionAsciiReaderFaults, AllVersions, VersionNames);
 
 TYPED_TEST(MissionAsciiReaderFaults, EachFaultStopsTheReadAtItsLineWhateverTheLineEnds) {
     using V = TypeParam;
-    const unsigned self = 1u << (V::number - 1);
+    const unsigned self = 1u << (versionNumber(V::number) - 1);
     int checked = 0;
     for (const FaultRow& row : faultRows()) {
         if ((row.versions & self) == 0) continue;
@@ -156,7 +156,7 @@ TYPED_TEST(MissionAsciiReaderFaults, TheMessageNamesTheReaderTheFaultAndTheLine)
     using V = TypeParam;
     const Error error = errorOf([&] { missionFromText<V>(joinLines({"// x", "begin item 0", "  team 256", "end item"})); });
     const std::string message = asciiReaderMessage(asciiReaderName(V::number), error);
-    const std::string head = "Warning!: Error in OpenDF" + std::to_string(V::number) + "MIS\r\n";
+    const std::string head = "Warning!: Error in OpenDF" + std::to_string(versionNumber(V::number)) + "MIS\r\n";
     EXPECT_TRUE(message.starts_with(head)) << message;
     EXPECT_TRUE(message.ends_with("\r\nAt Line: 3")) << message;
     EXPECT_NE(message.find("out of range"), std::string::npos) << message;

@@ -67,7 +67,7 @@ TYPED_TEST(MissionAsciiReader, ValuesAreRoundedHalfToEvenAfterScaling) {
 
 TYPED_TEST(MissionAsciiReader, TextValuesAreWordTwoFittedToTheirField) {
     using V = TypeParam;
-    const std::size_t nameWidth = V::number == kDf1 ? 40 : 32;
+    const std::size_t nameWidth = V::number == DfType::Df1 ? 40 : 32;
     const std::string forty(40, 'n');
     const auto m = readLines<V>({"begin general_information", "  name \"A B\"", "  designer " + forty,
                                  "  terrain two words", "end general_information"});
@@ -308,7 +308,7 @@ TEST(MissionAsciiReaderDf1, SkipsBriefingsAndLinesItHasNoFieldFor) {
     EXPECT_EQ(m.header.terrain_color, 0);
     EXPECT_EQ(m.header.designer.text(), std::string(40, 'd'));
     EXPECT_EQ(m.header.name.text(), std::string(40, 'n'));
-    EXPECT_EQ(m.header.signature, df1::kSignature);
+    EXPECT_EQ(m.header.signature, df1::MissionHeader::fileSignature);
     // A briefing block without its end is no fault here: its lines pass the top level.
     EXPECT_NO_THROW(readLines<Df1>({"begin briefing", "  brief \"x\"", "begin item 0", "end item"}));
 }

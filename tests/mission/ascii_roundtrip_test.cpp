@@ -129,7 +129,7 @@ M asciiProjection(M m) {
 bool lineIsNotReadBack(DfType version, std::string_view line) {
     if (line.starts_with("  terrain_color ")) return true;
     if (line == "  reset_value 0" || line == "  delay_value 0") return true;
-    return version == kDf1 && line.starts_with("  cnv_file ");
+    return version == DfType::Df1 && line.starts_with("  cnv_file ");
 }
 
 template <class M>

@@ -17,9 +17,9 @@ TYPED_TEST_SUITE(MissionAsciiWriter, AllVersions, VersionNames);
 TYPED_TEST(MissionAsciiWriter, AllZeroModelGivesOnlyTheFixedLines) {
     using V = TypeParam;
     const char* const games[] = {"Delta Force 1", "Delta Force 2", "Delta Force Land Warrior"};
-    std::string expected = joinLines({"// Vok Tamber's RIRorORE Converter for " + std::string(games[V::number - 1]),
+    std::string expected = joinLines({"// Vok Tamber's RIRorORE Converter for " + std::string(games[versionIndex(V::number)]),
                                       kCreatedLine, "", "", "begin general_information"});
-    if constexpr (V::number == kDf3) {  // eleven lines in all
+    if constexpr (V::number == DfType::Df3) {  // eleven lines in all
         for (int slot = 0; slot < 5; ++slot) expected += "  default_loadout " + std::to_string(slot) + " 0 0 0 0 0\r\n";
     }
     EXPECT_EQ(asciiTextOf<V>(typename V::Mission{}), expected + "end general_information\r\n");
@@ -149,7 +149,7 @@ TYPED_TEST(MissionAsciiWriter, TextsAreWrittenWithoutTheirNulsAndUnquotedWhereTh
 TEST(MissionAsciiWriterWholeFile, Df2MissionWithEveryKindOfBlock) {
     Df2Mission m;
     auto& h = m.header;
-    h.signature = df2::kSignature; h.arty = 1; h.attrib = 2; h.cnv_file.set("c.cnv");
+    h.signature = df2::MissionHeader::fileSignature; h.arty = 1; h.attrib = 2; h.cnv_file.set("c.cnv");
     h.default_equipment = {1, 2, 3, 4}; h.designer.set("D D"); h.fog_color = 5; h.fog_level = 6; h.name.set("N N");
     h.notvisible_if = 7; h.subgoals_lose = {0, 0, 0, 9}; h.subgoals_win = {8, 0, 0, 0}; h.terrain.set("t");
     h.terrain_color = 10; h.tt_file.set("tt"); h.visible_if = 11; h.water_level = 12; h.weather_type = 13;

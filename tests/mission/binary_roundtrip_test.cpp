@@ -24,7 +24,7 @@ TYPED_TEST(MissionBinaryRoundTrip, GeneratedMissionsRoundTripInBothDirections) {
     using M = typename V::Mission;
     std::vector<M> missions;
     // 0 to 300 items and 0 to 40 events (up to 6 triggers and 6 actions each), and small ones.
-    for (std::uint32_t seed = 1; seed <= 10; ++seed) missions.push_back(generateMission<M>(seed * 7919u + V::number));
+    for (std::uint32_t seed = 1; seed <= 10; ++seed) missions.push_back(generateMission<M>(seed * 7919u + static_cast<std::uint32_t>(versionNumber(V::number))));
     for (std::uint32_t seed = 1; seed <= 4; ++seed) {
         missions.push_back(generateMission<M>(seed, GeneratorOptions{.maxItems = 1, .maxEvents = 1}));
     }
@@ -58,7 +58,7 @@ TYPED_TEST(MissionBinaryRoundTrip, GeneratedMissionsRoundTripInBothDirections) {
 TYPED_TEST(MissionBinaryRoundTrip, EmptyMissionSizeSignatureAndSectionOffsets) {
     using V = TypeParam;
     const std::size_t emptySizes[] = {20376, 20628, 20652};  // DF1, DF2, Land Warrior
-    EXPECT_EQ(V::emptyBytes, emptySizes[V::number - 1]);
+    EXPECT_EQ(V::emptyBytes, emptySizes[versionIndex(V::number)]);
     typename V::Mission empty;
     empty.header.signature = V::signature;
     std::string emptyBytes(V::emptyBytes, '\0');
@@ -98,8 +98,8 @@ TYPED_TEST(MissionBinaryRoundTrip, EmptyMissionSizeSignatureAndSectionOffsets) {
             EXPECT_EQ(bytes.substr(V::headerBytes, 4), std::string("\xC4\x09\0\0", 4));
         }
     }
-    EXPECT_EQ(df2::kSignature, 257117506);
-    EXPECT_EQ(df3::kSignature, 257117506);
+    EXPECT_EQ(df2::MissionHeader::fileSignature, 257117506);
+    EXPECT_EQ(df3::MissionHeader::fileSignature, 257117506);
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -216,7 +216,7 @@ TEST(MissionBinaryLayout, Df1HeaderFieldsSitAtTheirOffsets) {
 
 TEST(MissionBinaryLayout, EventRecordFieldsSitAtTheirOffsets) {
     Df2Mission m;
-    m.header.signature = df2::kSignature;
+    m.header.signature = df2::MissionHeader::fileSignature;
     EventRecord& e = m.events.emplace_back();
     e.attrib = 0x01020304;
     e.event_text.set("abcdefghij");

@@ -13,7 +13,7 @@ template <class V>
 class MissionCommittedExamples : public ::testing::Test {
 protected:
     static fs::path example(std::string_view extension) {
-        const char* name = V::number == kDf1 ? "df1_harbour" : V::number == kDf2 ? "df2_night_raid" : "df3_mountain_pass";
+        const char* name = V::number == DfType::Df1 ? "df1_harbour" : V::number == DfType::Df2 ? "df2_night_raid" : "df3_mountain_pass";
         return fs::path(VOK_EXAMPLES_DIR) / (std::string(name) + std::string(extension));
     }
 };

@@ -32,20 +32,20 @@ TEST(MissionBmsVersionOf, VersionByteAndEnvironmentName) {
     std::string noiseDf1(300, '\xAB');
     noiseDf1[3] = 13;
     const Case cases[] = {
-        {"byte 13 whatever else", noiseDf1, kDf1},
-        {"byte 13, no BMS letters", std::string("xyz\x0D", 4), kDf1},
-        {"byte 15 and DAY1.ENV", headerBytes(15, 224, "DAY1.ENV"), kDf3},
-        {"byte 15 and day1.en", headerBytes(15, 224, "day1.en"), kDf2},
-        {"byte 15, .env ending at 253", headerBytes(15, 250, ".env"), kDf3},
-        {"byte 15, .env running past 255", headerBytes(15, 253, ".env"), kDf2},
-        {"byte 15, .env before 224", headerBytes(15, 220, ".env"), kDf2},
-        {"byte 15, .ENV in the middle", headerBytes(15, 230, "rain.ENV.old"), kDf3},
-        {"byte 15, file ends at 240", headerBytes(15, 224, "x.env", 240), kDf3},
-        {"byte 15, file of 4 bytes", headerBytes(15, 0, {}, 4), kDf2},
-        {"three bytes", std::string("BMS"), kUnknownVersion},
-        {"empty", std::string(), kUnknownVersion},
-        {"byte 14", headerBytes(14), kUnknownVersion},
-        {"byte 143 (15 + 128)", headerBytes(143), kUnknownVersion},
+        {"byte 13 whatever else", noiseDf1, DfType::Df1},
+        {"byte 13, no BMS letters", std::string("xyz\x0D", 4), DfType::Df1},
+        {"byte 15 and DAY1.ENV", headerBytes(15, 224, "DAY1.ENV"), DfType::Df3},
+        {"byte 15 and day1.en", headerBytes(15, 224, "day1.en"), DfType::Df2},
+        {"byte 15, .env ending at 253", headerBytes(15, 250, ".env"), DfType::Df3},
+        {"byte 15, .env running past 255", headerBytes(15, 253, ".env"), DfType::Df2},
+        {"byte 15, .env before 224", headerBytes(15, 220, ".env"), DfType::Df2},
+        {"byte 15, .ENV in the middle", headerBytes(15, 230, "rain.ENV.old"), DfType::Df3},
+        {"byte 15, file ends at 240", headerBytes(15, 224, "x.env", 240), DfType::Df3},
+        {"byte 15, file of 4 bytes", headerBytes(15, 0, {}, 4), DfType::Df2},
+        {"three bytes", std::string("BMS"), DfType::NotRecognised},
+        {"empty", std::string(), DfType::NotRecognised},
+        {"byte 14", headerBytes(14), DfType::NotRecognised},
+        {"byte 143 (15 + 128)", headerBytes(143), DfType::NotRecognised},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -65,10 +65,10 @@ public:
     bool ItemExists(DfType version, std::int16_t id) const override {
         ++asked;
         if (id == 123) return true;
-        if (id >= 230 && id < 240) return version == kDf2 || version == kDf3;
-        if (id >= 100 && id < 400) return id / 100 == version;
-        if (id == 500) return version == kDf1;
-        if (id == 501) return version == kDf3;
+        if (id >= 230 && id < 240) return version == DfType::Df2 || version == DfType::Df3;
+        if (id >= 100 && id < 400) return id / 100 == versionNumber(version);
+        if (id == 500) return version == DfType::Df1;
+        if (id == 501) return version == DfType::Df3;
         return false;
     }
     mutable int asked = 0;
@@ -92,37 +92,37 @@ TEST(MissionMisVersionOf, TheFirstVersionToLeadByTenWins) {
         DfType version;
     };
     const Case cases[] = {
-        {"ten DF3-only identifiers", typeLines(301, 10), kDf3},
-        {"nine DF3-only identifiers", typeLines(301, 9), kUnknownVersion},
-        {"identifiers in DF2 and DF3 never lead", typeLines(231, 50), kUnknownVersion},
-        {"identifiers in all versions never lead", typeLines(123, 50), kUnknownVersion},
-        {"3 DF2 then 12 DF1 is a lead of 9", typeLines(201, 3) + typeLines(101, 12), kUnknownVersion},
-        {"3 DF2 then 13 DF1", typeLines(201, 3) + typeLines(101, 13), kDf1},
-        {"ten DF2-only identifiers", typeLines(250, 10), kDf2},
+        {"ten DF3-only identifiers", typeLines(301, 10), DfType::Df3},
+        {"nine DF3-only identifiers", typeLines(301, 9), DfType::NotRecognised},
+        {"identifiers in DF2 and DF3 never lead", typeLines(231, 50), DfType::NotRecognised},
+        {"identifiers in all versions never lead", typeLines(123, 50), DfType::NotRecognised},
+        {"3 DF2 then 12 DF1 is a lead of 9", typeLines(201, 3) + typeLines(101, 12), DfType::NotRecognised},
+        {"3 DF2 then 13 DF1", typeLines(201, 3) + typeLines(101, 13), DfType::Df1},
+        {"ten DF2-only identifiers", typeLines(250, 10), DfType::Df2},
         // The lead is tested after each line, so ten DF1 lines decide before the DF2 lines come.
-        {"ten DF1 then thirty DF2", typeLines(101, 10) + typeLines(201, 30), kDf1},
-        {"no type_id line", "begin item 0\r\n  team 1\r\nend item\r\n", kUnknownVersion},
-        {"unknown identifiers", typeLines(999, 40), kUnknownVersion},
+        {"ten DF1 then thirty DF2", typeLines(101, 10) + typeLines(201, 30), DfType::Df1},
+        {"no type_id line", "begin item 0\r\n  team 1\r\nend item\r\n", DfType::NotRecognised},
+        {"unknown identifiers", typeLines(999, 40), DfType::NotRecognised},
         {"any indentation, any case, other lines around",
          "// header\r\n" + typeLines(301, 4, "") + "noise type_id 301\r\n" + typeLines(301, 3, "      ") +
              "TYPE_ID 301\r\n  Type_Id 301 extra\r\n  type_id 301\r\n",
-         kDf3},
-        {"a tab is part of the first word", typeLines(301, 9) + "\ttype_id 301\r\n", kUnknownVersion},
-        {"the keyword must be the first word", "  xtype_id 301\r\n" + typeLines(301, 9), kUnknownVersion},
-        {"values rounded half to even", repeated("type_id 500.5\r\n", 10), kDf1},      // 500, not 501
-        {"a tie rounding up to the even neighbour", repeated("type_id 499.5\r\n", 10), kDf1},  // 500
-        {"outside 16 bits counts for none", typeLines(65837, 20) + typeLines(-65235, 20), kUnknownVersion},
-        {"lines ending in LF alone", repeated("type_id 301\n", 10), kDf3},
-        {"lines ending in CR alone, the last unended", "    " + repeated("type_id 201\r", 9) + "type_id 201", kDf2},
+         DfType::Df3},
+        {"a tab is part of the first word", typeLines(301, 9) + "\ttype_id 301\r\n", DfType::NotRecognised},
+        {"the keyword must be the first word", "  xtype_id 301\r\n" + typeLines(301, 9), DfType::NotRecognised},
+        {"values rounded half to even", repeated("type_id 500.5\r\n", 10), DfType::Df1},      // 500, not 501
+        {"a tie rounding up to the even neighbour", repeated("type_id 499.5\r\n", 10), DfType::Df1},  // 500
+        {"outside 16 bits counts for none", typeLines(65837, 20) + typeLines(-65235, 20), DfType::NotRecognised},
+        {"lines ending in LF alone", repeated("type_id 301\n", 10), DfType::Df3},
+        {"lines ending in CR alone, the last unended", "    " + repeated("type_id 201\r", 9) + "type_id 201", DfType::Df2},
         // The comment line the ascii writers put first names the version, whatever the items.
         {"the writers' first line",
-         "// Vok Tamber's RIRorORE Converter for Delta Force 2\r\n" + typeLines(301, 20), kDf2},
+         "// Vok Tamber's RIRorORE Converter for Delta Force 2\r\n" + typeLines(301, 20), DfType::Df2},
         {"any letter case, trailing blanks",
-         "//CONVERTER FOR DELTA FORCE LAND WARRIOR \t \n" + typeLines(101, 20), kDf3},
-        {"the last line of the file", "// Converter for Delta Force 1", kDf1},
-        {"only as the first line", "\r\n// Converter for Delta Force 1\r\n", kUnknownVersion},
-        {"only as a comment", "# Converter for Delta Force 1\r\n" + typeLines(201, 10), kDf2},
-        {"only at the end of the line", "// Converter for Delta Force 1 (edited)\r\n", kUnknownVersion},
+         "//CONVERTER FOR DELTA FORCE LAND WARRIOR \t \n" + typeLines(101, 20), DfType::Df3},
+        {"the last line of the file", "// Converter for Delta Force 1", DfType::Df1},
+        {"only as the first line", "\r\n// Converter for Delta Force 1\r\n", DfType::NotRecognised},
+        {"only as a comment", "# Converter for Delta Force 1\r\n" + typeLines(201, 10), DfType::Df2},
+        {"only at the end of the line", "// Converter for Delta Force 1 (edited)\r\n", DfType::NotRecognised},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -134,7 +134,7 @@ TEST(MissionMisVersionOf, TheFirstVersionToLeadByTenWins) {
 
 TEST(MissionMisVersionOf, ReadingStopsAtTheDecidingLine) {
     FakeCatalog catalog;
-    EXPECT_EQ(MisVersionOfText(typeLines(301, 10) + typeLines(101, 100), catalog), kDf3);
+    EXPECT_EQ(MisVersionOfText(typeLines(301, 10) + typeLines(101, 100), catalog), DfType::Df3);
     EXPECT_EQ(catalog.asked, 10 * 3) << "lines after the tenth were weighed";
 }
 

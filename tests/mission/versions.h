@@ -52,11 +52,11 @@ struct Version {
     }
 };
 
-struct Df1 : Version<Df1Mission, kDf1, 268, 96, 152, 13, df1::kSignature, OpenDF1BMS, SaveDF1BMS,
+struct Df1 : Version<Df1Mission, DfType::Df1, 268, 96, 152, 13, df1::MissionHeader::fileSignature, OpenDF1BMS, SaveDF1BMS,
                      OpenDF1MIS, SaveDF1MIS> {};
-struct Df2 : Version<Df2Mission, kDf2, 520, 96, 152, 15, df2::kSignature, OpenDF2BMS, SaveDF2BMS,
+struct Df2 : Version<Df2Mission, DfType::Df2, 520, 96, 152, 15, df2::MissionHeader::fileSignature, OpenDF2BMS, SaveDF2BMS,
                      OpenDF2MIS, SaveDF2MIS> {};
-struct Df3 : Version<Df3Mission, kDf3, 544, 164, 176, 15, df3::kSignature, OpenDF3BMS, SaveDF3BMS,
+struct Df3 : Version<Df3Mission, DfType::Df3, 544, 164, 176, 15, df3::MissionHeader::fileSignature, OpenDF3BMS, SaveDF3BMS,
                      OpenDF3MIS, SaveDF3MIS> {};
 
 using AllVersions = ::testing::Types<Df1, Df2, Df3>;
@@ -65,7 +65,7 @@ using BriefingVersions = ::testing::Types<Df2, Df3>;
 struct VersionNames {
     template <class V>
     static std::string GetName(int) {
-        return "Df" + std::to_string(V::number);
+        return "Df" + std::to_string(versionNumber(V::number));
     }
 };
 

@@ -5,7 +5,7 @@
 #include <QColor>
 #include <QWidget>
 
-namespace vok::converter {
+namespace vok::ui {
 
 inline const QColor kReady{0, 255, 0};    // green: ready
 inline const QColor kNothing{255, 0, 0};  // red: nothing that can be saved
@@ -18,4 +18,4 @@ void paintPanel(QWidget& panel, const QColor& colour);
 /// The colour a status panel shows.
 QColor panelColour(const QWidget& panel);
 
-}  // namespace vok::converter
+}  // namespace vok::ui

@@ -1,8 +1,8 @@
-#include "converter/look.h"
+#include "ui/look.h"
 
 #include <QPalette>
 
-namespace vok::converter {
+namespace vok::ui {
 
 namespace {
 void paint(QWidget& widget, const QColor& text, const QColor& background) {
@@ -27,4 +27,4 @@ void paintPanel(QWidget& panel, const QColor& colour) {
 
 QColor panelColour(const QWidget& panel) { return panel.palette().color(QPalette::Window); }
 
-}  // namespace vok::converter
+}  // namespace vok::ui
