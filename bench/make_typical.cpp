@@ -19,7 +19,8 @@ void writeBoth(const std::filesystem::path& folder, const char* stem) {
     const M random = vok::bench::missionOfItems<M>(300, 40);
     const std::filesystem::path ascii = folder / (std::string(stem) + ".mis");
     vok::saveMission(ascii, random, vok::MissionForm::Ascii, kCreatedOn);
-    const vok::AnyMission typical = vok::openMission(ascii, vok::versionOf(vok::AnyMission(random)), vok::MissionForm::Ascii);
+    const vok::AnyMission typical =
+        vok::openMission(ascii, vok::versionOf(vok::AnyMission(random)), vok::MissionForm::Ascii);
     vok::saveMission(ascii, typical, vok::MissionForm::Ascii, kCreatedOn);
     vok::saveMission(folder / (std::string(stem) + ".bms"), typical, vok::MissionForm::Binary, kCreatedOn);
     if constexpr (std::is_same_v<M, vok::Df2Mission>) {

@@ -37,8 +37,8 @@ class AllocationCounter {
 public:
     explicit AllocationCounter(benchmark::State& state) : state_(state), start_(bench::allocationCount()) {}
     ~AllocationCounter() {
-        state_.counters["allocs_per_iter"] =
-            benchmark::Counter(static_cast<double>(bench::allocationCount() - start_), benchmark::Counter::kAvgIterations);
+        state_.counters["allocs_per_iter"] = benchmark::Counter(static_cast<double>(bench::allocationCount() - start_),
+                                                                benchmark::Counter::kAvgIterations);
     }
 
 private:
@@ -177,7 +177,8 @@ ListStore& benchLists() {
             }
             std::vector<ReplaceEntry> replacements{{0, 0, 0}};
             for (int i = 0; i < 300; ++i) {
-                replacements.push_back({static_cast<std::int16_t>(1 + rng() % 3), static_cast<std::int16_t>(1000 + rng() % 7000),
+                replacements.push_back({static_cast<std::int16_t>(1 + rng() % 3),
+                                        static_cast<std::int16_t>(1000 + rng() % 7000),
                                         static_cast<std::int16_t>(1000 + rng() % 7000)});
             }
             writeFileAtomically(lists.pathOf(itemListOf(v)), encodeItemList(items));
@@ -218,8 +219,8 @@ void registerVersion() {
 
 template <class From, class To>
 void registerConversion() {
-    const std::string name =
-        "convert/DF" + std::to_string(versionNumber(From::version)) + "_to_DF" + std::to_string(versionNumber(To::version));
+    const std::string name = "convert/DF" + std::to_string(versionNumber(From::version)) + "_to_DF" +
+                             std::to_string(versionNumber(To::version));
     benchmark::RegisterBenchmark(name.c_str(), Convert<From, To>);
 }
 

@@ -73,17 +73,16 @@ std::optional<DfType> versionOption(const std::string& text) {
     return version;
 }
 
-CLI::Validator versionValidator() {
-    return CLI::IsMember({"df1", "df2", "df3"}, CLI::ignore_case);
-}
+CLI::Validator versionValidator() { return CLI::IsMember({"df1", "df2", "df3"}, CLI::ignore_case); }
 
 }  // namespace
 
 int run(const std::vector<std::string>& args, std::ostream& out, std::ostream& err, const Environment& environment) {
     Context context(out, err, environment);
-    CLI::App app{"vok: Delta Force mission files without a window: convert, recognise, summarise, check, and the item "
-                 "lists",
-                 "vok"};
+    CLI::App app{
+        "vok: Delta Force mission files without a window: convert, recognise, summarise, check, and the item "
+        "lists",
+        "vok"};
     app.set_version_flag("--version", kVersionText);
     // Options are spelt the same everywhere: on Windows too "/x" is a path (a folder at the root of
     // the drive), never an option.
@@ -104,9 +103,10 @@ int run(const std::vector<std::string>& args, std::ostream& out, std::ostream& e
     convertApp->add_option("--from", from, "Version of IN: df1, df2 or df3 (default: recognised from the file)")
         ->check(versionValidator());
     convertApp->add_option("--to", to, "Version of OUT (default: the version of IN)")->check(versionValidator());
-    convertApp->add_option("--replace", replace,
-                           "An item type the target lacks and no replacement covers: skip (keep it), remove (type 0) "
-                           "or fail (default; lists every such type)")
+    convertApp
+        ->add_option("--replace", replace,
+                     "An item type the target lacks and no replacement covers: skip (keep it), remove (type 0) "
+                     "or fail (default; lists every such type)")
         ->check(CLI::IsMember({"skip", "remove", "fail"}, CLI::ignore_case));
     auto* terrainOption = convertApp->add_option("--terrain", terrain, "Terrain name of OUT");
     convertApp->add_option("--form", form, "Batch: form of the outputs, bms or mis (default: that of each input)")
@@ -121,7 +121,8 @@ int run(const std::vector<std::string>& args, std::ostream& out, std::ostream& e
 
     // detect
     std::string detectFile;
-    auto* detectApp = app.add_subcommand("detect", "Print the game version of a mission file: df1, df2, df3 or unknown");
+    auto* detectApp =
+        app.add_subcommand("detect", "Print the game version of a mission file: df1, df2, df3 or unknown");
     detectApp->add_option("file", detectFile, "A .bms or .mis file")->required();
     detectApp->footer(
         "An ascii file whose first line is the comment line the ascii writers write (\"... Converter for\n"
@@ -144,7 +145,8 @@ int run(const std::vector<std::string>& args, std::ostream& out, std::ostream& e
         "check", "List what is wrong with a mission, and what saving it in the ascii form would not carry");
     checkApp->add_option("file", checkFile, "A .bms or .mis file")->required();
     checkApp->add_option("--from", checkFrom, "Version of the file (default: recognised)")->check(versionValidator());
-    checkApp->add_flag("--json", checkJson, "Print a JSON array: one object per finding (kind, record, number, message)");
+    checkApp->add_flag("--json", checkJson,
+                       "Print a JSON array: one object per finding (kind, record, number, message)");
     checkApp->add_flag("--strict", strict, "Exit with 1 when anything was found");
     checkApp->footer(
         "Findings: item types the version's item list lacks, group_id above 64, waypoint_id above 128, area\n"
@@ -152,7 +154,8 @@ int run(const std::vector<std::string>& args, std::ostream& out, std::ostream& e
         "each content the ascii form would not carry (texts, binary-only fields), and for an ascii file\n"
         "what its reader passed over (kind ignored, with the line number).\n"
         "Exit status: 0 when the file reads; 1 when it cannot (and, with --strict, when anything was found).\n"
-        "Examples:\n  vok check m01.bms\n  vok check m01.bms --json --strict\n  vok check m01.mis --from df3 --lists ~/lists");
+        "Examples:\n  vok check m01.bms\n  vok check m01.bms --json --strict\n  vok check m01.mis --from df3 --lists "
+        "~/lists");
 
     // lists
     auto* listsApp = app.add_subcommand("lists", "Work on the six item and replacement lists");
@@ -170,7 +173,8 @@ int run(const std::vector<std::string>& args, std::ostream& out, std::ostream& e
     std::string learnVersion;
     std::vector<std::string> learnMissions;
     auto* learnApp = listsApp->add_subcommand(
-        "learn", "Add every item type that the missions use and the version's list lacks, with a placeholder description");
+        "learn",
+        "Add every item type that the missions use and the version's list lacks, with a placeholder description");
     learnApp->add_option("version", learnVersion, "df1, df2 or df3")->required()->check(versionValidator());
     learnApp->add_option("missions", learnMissions, "Mission files of that version")->required();
     listsApp->footer(

@@ -28,7 +28,8 @@ Timestamp Context::createdOn() const {
 }
 
 void Context::fail(const Error& error, std::optional<DfType> asciiVersion) const {
-    const bool readerFault = asciiVersion && error.fault() != Fault::InvalidModel && error.fault() != Fault::CannotWrite;
+    const bool readerFault =
+        asciiVersion && error.fault() != Fault::InvalidModel && error.fault() != Fault::CannotWrite;
     if (readerFault) {
         // The window's message, with the line ends of a terminal.
         std::string message;
@@ -75,7 +76,7 @@ AnyMission readMission(Context& context, const std::filesystem::path& path, Miss
         return openMission(path, version, form);
     } catch (const Error& error) {
         context.fail(error, form == MissionForm::Ascii && error.fault() != Fault::CannotOpen ? std::optional(version)
-                                                                                              : std::nullopt);
+                                                                                             : std::nullopt);
     }
 }
 

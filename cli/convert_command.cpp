@@ -1,11 +1,10 @@
 // vok convert IN OUT [--from V] [--to V] [--replace skip|remove|fail] [--terrain TEXT]
 // vok convert IN... [--to V] [--form bms|mis] -o DIR
-#include "cli/commands.h"
-
 #include <map>
 #include <utility>
 #include <vector>
 
+#include "cli/commands.h"
 #include "conversion/ascii_losses.h"
 #include "conversion/convert.h"
 #include "mission/core/platform.h"
@@ -55,13 +54,15 @@ void convertOne(Context& context, const ConvertOptions& options, const std::file
             if (!missing.empty()) {
                 context.err << "vok: " << displayPath(in) << ": " << missing.size() << " item "
                             << (missing.size() == 1 ? "type is" : "types are") << " missing in " << versionName(to)
-                            << " and no replacement list entry covers "
-                            << (missing.size() == 1 ? "it" : "them") << ":\n";
+                            << " and no replacement list entry covers " << (missing.size() == 1 ? "it" : "them")
+                            << ":\n";
                 for (const auto& type : missing) {
-                    context.err << "  " << type.id << "  " << (type.description.empty() ? "(no description)" : utf8(type.description))
-                                << "  (" << type.count << (type.count == 1 ? " item" : " items") << ")\n";
+                    context.err << "  " << type.id << "  "
+                                << (type.description.empty() ? "(no description)" : utf8(type.description)) << "  ("
+                                << type.count << (type.count == 1 ? " item" : " items") << ")\n";
                 }
-                context.err << "vok: add replacements (Vok_Tally, or vok lists import), or choose --replace skip|remove\n";
+                context.err
+                    << "vok: add replacements (Vok_Tally, or vok lists import), or choose --replace skip|remove\n";
                 throw Failed();
             }
         }
@@ -136,8 +137,9 @@ int convertCommand(Context& context, const ConvertOptions& options) {
         if (!std::filesystem::exists(jobs[i].second, ec)) continue;
         for (const auto& job : jobs) {
             if (platform::sameFile(jobs[i].second, job.first)) {
-                context.err << "vok: " << displayPath(jobs[i].second) << ", the output of " << displayPath(jobs[i].first)
-                            << ", is the input " << displayPath(job.first) << " itself; nothing was written\n";
+                context.err << "vok: " << displayPath(jobs[i].second) << ", the output of "
+                            << displayPath(jobs[i].first) << ", is the input " << displayPath(job.first)
+                            << " itself; nothing was written\n";
                 return kFailed;
             }
         }

@@ -24,8 +24,8 @@ int detectCommand(Context& context, const std::filesystem::path& file) {
 namespace {
 
 std::string_view categoryName(std::int32_t typeId) {
-    static constexpr std::string_view kNames[] = {"Other",  "Decorations", "Vehicles", "Buildings",
-                                                  "Objects", "People",     "Markers",  "Effects"};
+    static constexpr std::string_view kNames[] = {"Other",   "Decorations", "Vehicles", "Buildings",
+                                                  "Objects", "People",      "Markers",  "Effects"};
     const std::int32_t block = typeId / 1000;
     return typeId >= 0 && block <= 7 ? kNames[block] : kNames[0];
 }

@@ -19,8 +19,8 @@ int listsShowCommand(Context& context, std::optional<DfType> version, bool repla
             for (const auto& entry : lists.SavedReplacements(v)) {
                 if (entry.ObjectId == 0) continue;  // the placeholder that keeps a list loadable
                 context.out << versionLabel(v) << " " << entry.ObjectId << " -> "
-                            << (isVersion(dfTypeOf(entry.NewDfType)) ? versionLabel(dfTypeOf(entry.NewDfType)) : "DF?") << " "
-                            << entry.ReplacementId << "\n";
+                            << (isVersion(dfTypeOf(entry.NewDfType)) ? versionLabel(dfTypeOf(entry.NewDfType)) : "DF?")
+                            << " " << entry.ReplacementId << "\n";
             }
         } else {
             // An identifier that stands more than once is marked on each of its lines by a third
@@ -55,7 +55,8 @@ int listsExportCommand(Context& context, const std::filesystem::path& folder) {
 
 int listsImportCommand(Context& context, const std::filesystem::path& folder) {
     try {
-        for (const auto& path : importListTexts(folder, context.listsFolder)) context.out << "wrote " << displayPath(path) << "\n";
+        for (const auto& path : importListTexts(folder, context.listsFolder))
+            context.out << "wrote " << displayPath(path) << "\n";
     } catch (const Error& error) {
         context.fail(error);
     }
@@ -78,8 +79,8 @@ int listsLearnCommand(Context& context, DfType version, const std::vector<std::f
                     context.fail(error);
                 }
                 if (actual != version && actual != DfType::NotRecognised) {
-                    context.fail(displayPath(file) + ": is a " + std::string(versionName(actual)) +
-                                 " mission, not " + std::string(versionName(version)));
+                    context.fail(displayPath(file) + ": is a " + std::string(versionName(actual)) + " mission, not " +
+                                 std::string(versionName(version)));
                 }
             }
             const AnyMission mission = readMission(context, file, form, version);

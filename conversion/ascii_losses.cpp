@@ -59,9 +59,7 @@ std::string shownText(std::string_view text) {
     return out;
 }
 
-bool holdsLineEnd(std::string_view text) {
-    return text.find_first_of("\r\n") != std::string_view::npos;
-}
+bool holdsLineEnd(std::string_view text) { return text.find_first_of("\r\n") != std::string_view::npos; }
 
 /// One stored field of a record: its name, how the ascii form treats it, its bytes (to compare),
 /// the text a text field holds, and its value as shown to the user.
@@ -110,13 +108,12 @@ struct LineEndRemover : StoredFieldsOnly {
         if constexpr (isText<T>) {
             const bool written = ascii.mode != Ascii::Mode::None || name == kBriefing;
             if (!written || !holdsLineEnd(heldText(value))) return;
-            losses.push_back(
-                {"header",
-                 std::string(name),
-                 {},
-                 std::string(name) + " " + shownText(heldText(value)) +
-                     " (a text holding a line end: the ascii file breaks the line there, and the rest "
-                     "is read as a line of its own)"});
+            losses.push_back({"header",
+                              std::string(name),
+                              {},
+                              std::string(name) + " " + shownText(heldText(value)) +
+                                  " (a text holding a line end: the ascii file breaks the line there, and the rest "
+                                  "is read as a line of its own)"});
             names.push_back(name);
             value.set("");
         }
@@ -131,9 +128,8 @@ std::string textCause(const FieldValue& f, bool quoted) {
         return "it holds NUL characters inside the text, which the ascii form drops";
     }
     if (held.find('"') != std::string_view::npos) {
-        return quoted
-                   ? "a quoted text holding a double quote: the ascii form cannot hold one inside its quotes"
-                   : "a text holding a double quote, which the reader drops";
+        return quoted ? "a quoted text holding a double quote: the ascii form cannot hold one inside its quotes"
+                      : "a text holding a double quote, which the reader drops";
     }
     if (!quoted && held.find(' ') != std::string_view::npos) {
         return "an unquoted text holding a blank: only its first word is read back";
@@ -151,8 +147,7 @@ std::string headerLossText(const FieldValue& before, const FieldValue& after) {
         text += "the ascii form writes it, but its reader does not take it back";
         if (!after.empty) text += "; it comes back as " + after.shown;
     } else {
-        const std::string cause =
-            before.text ? textCause(before, briefing || before.ascii.quoted) : std::string();
+        const std::string cause = before.text ? textCause(before, briefing || before.ascii.quoted) : std::string();
         if (!cause.empty()) text += cause + "; ";
         text += after.empty ? std::string("it comes back empty") : "it comes back as " + after.shown;
     }
@@ -188,8 +183,7 @@ void compareHeader(const std::vector<FieldValue>& before, const std::vector<Fiel
 std::string recordCause(const FieldValue& f) {
     if (f.name == "item_number") return "the ascii form numbers the items itself, from 1";
     if (f.ascii.mode == Ascii::Mode::None) return "the ascii form has no line for it";
-    if (f.ascii.mode == Ascii::Mode::WriteOnly)
-        return "the ascii form writes it, but its reader does not take it back";
+    if (f.ascii.mode == Ascii::Mode::WriteOnly) return "the ascii form writes it, but its reader does not take it back";
     if (f.ascii.scale.truncate) {
         const std::string factor = std::to_string(f.ascii.scale.factor);
         return "not a multiple of " + factor + ": the ascii form writes it divided by " + factor +
@@ -230,8 +224,7 @@ void compareRecords(const std::vector<R>& before, const std::vector<R>& after, s
     for (auto& [field, numbers] : differing) {
         const std::size_t count = numbers.size();
         std::string text = std::string(field.name) + " of " + std::to_string(count) + " " +
-                           (count == 1 ? std::string(record) : std::string(many)) + " (" +
-                           recordCause(field) + ")";
+                           (count == 1 ? std::string(record) : std::string(many)) + " (" + recordCause(field) + ")";
         losses.push_back({std::string(record), std::string(field.name), std::move(numbers), std::move(text)});
     }
 }

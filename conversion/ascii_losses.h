@@ -22,11 +22,10 @@ namespace vok {
 
 /// One field that the ascii form does not carry, in the header or in some records of one kind.
 struct AsciiLoss {
-    std::string record;  ///< "header", "mission", "item", "waypoint", "event", "trigger", "action"
-    std::string field;   ///< the field's keyword; "item_counts" for the header's four counts
-    std::vector<std::int64_t>
-        numbers;          ///< the records that lose it, from 1; empty for the header and the mission
-    std::string message;  ///< "waypoint_text of 3 waypoints (the ascii form has no line for it)"
+    std::string record;                 ///< "header", "mission", "item", "waypoint", "event", "trigger", "action"
+    std::string field;                  ///< the field's keyword; "item_counts" for the header's four counts
+    std::vector<std::int64_t> numbers;  ///< the records that lose it, from 1; empty for the header and the mission
+    std::string message;                ///< "waypoint_text of 3 waypoints (the ascii form has no line for it)"
     bool operator==(const AsciiLoss&) const = default;
 };
 

@@ -13,9 +13,9 @@ namespace vok {
 
 struct ReplacementAnswer {
     enum class Kind {
-        Replace,  ///< use `replacementId` ("OK", "OK-A", "OK-S")
-        Skip,     ///< keep the type the target does not know ("Skip")
-        Remove,   ///< set the type to 0; the item stays ("Remove")
+        Replace,     ///< use `replacementId` ("OK", "OK-A", "OK-S")
+        Skip,        ///< keep the type the target does not know ("Skip")
+        Remove,      ///< set the type to 0; the item stays ("Remove")
         CancelSave,  ///< stop: the save writes nothing ("Cancel Save")
     };
     enum class Remember {

@@ -11,9 +11,18 @@ namespace vok {
 namespace {
 
 template <class H>
-concept HasEquipment = requires(H h) { h.default_equipment; };
+concept HasEquipment = requires(H h) {
+    h.default_equipment;
+};
 template <class H>
-concept HasLoadout = requires(H h) { h.loadout_value1; };
+concept HasLoadout = requires(H h) {
+    h.loadout_value1;
+};
+/// DF2 and Land Warrior: the settings Delta Force 1 lacks (tt_file, water, fog, briefing).
+template <class H>
+concept HasTtFile = requires(H h) {
+    h.tt_file;
+};
 
 std::string inQuotes(std::string_view text) {
     std::string quoted(1, '"');
@@ -32,8 +41,9 @@ void setTargetDefaults(df2::MissionHeader& h, ConversionReport* report) {
     h.signature = df2::MissionHeader::fileSignature;
     df2::setFileDefaults(h);
     if (report != nullptr) {
-        report->add(ReportLine::Kind::Set, "clouds_file \"clouds05.pcx\", sky_file \"skygrd04.tga\", header_number_a "
-                                           "1236, header_number_b 65536, header_levels 128");
+        report->add(ReportLine::Kind::Set,
+                    "clouds_file \"clouds05.pcx\", sky_file \"skygrd04.tga\", header_number_a "
+                    "1236, header_number_b 65536, header_levels 128");
     }
 }
 
@@ -70,16 +80,17 @@ To convertHeader(const From& s, ConversionReport* report) {
     t.subgoals_lose = s.subgoals_lose;
     t.wind = s.wind;
     // Settings of DF2 and Land Warrior that Delta Force 1 lacks.
-    if constexpr (requires { t.tt_file; s.tt_file; }) {
+    if constexpr (HasTtFile<To> && HasTtFile<From>) {
         t.tt_file = s.tt_file;
         t.water_level = s.water_level;
         t.fog_level = s.fog_level;
         t.fog_color = s.fog_color;
         t.briefing = s.briefing;
-    } else if constexpr (requires { t.tt_file; }) {
+    } else if constexpr (HasTtFile<To>) {
         if (report != nullptr) {
-            report->add(ReportLine::Kind::Set, "tt_file, water_level, fog_level, fog_color and briefing left empty "
-                                               "(Delta Force 1 has none)");
+            report->add(ReportLine::Kind::Set,
+                        "tt_file, water_level, fog_level, fog_color and briefing left empty "
+                        "(Delta Force 1 has none)");
         }
     }
     // The equipment: DF1 and DF2 hold four values; Land Warrior holds them as the first four
@@ -107,7 +118,7 @@ void reportDroppedSettings(const From& s, ConversionReport& report) {
     auto text = [&](const char* name, const auto& field) {
         if (!field.isEmpty()) dropped(std::string(name) + " " + inQuotes(field.text()));
     };
-    if constexpr (requires { s.tt_file; } && !requires(To t) { t.tt_file; }) {
+    if constexpr (HasTtFile<From> && !HasTtFile<To>) {
         if (!s.briefing.isEmpty()) {
             dropped("briefing (" + std::to_string(s.briefing.text().size()) + " characters; Delta Force 1 has none)");
         }
@@ -132,8 +143,9 @@ void reportDroppedSettings(const From& s, ConversionReport& report) {
             otherSlots = otherSlots || std::any_of(table->begin() + 1, table->end(), [](auto v) { return v != 0; });
         }
         if (otherSlots) {
-            dropped("default_loadout slots 2 to 5 and the fifth value of slot 1 (only the first four values of "
-                    "slot 1 become default_equipment)");
+            dropped(
+                "default_loadout slots 2 to 5 and the fifth value of slot 1 (only the first four values of "
+                "slot 1 become default_equipment)");
         }
         if (s.teammate[0] != 0 || s.teammate[1] != 0) {
             dropped("teammate " + std::to_string(s.teammate[0]) + " " + std::to_string(s.teammate[1]));
@@ -213,17 +225,10 @@ std::int32_t convertType(std::int32_t type, DfType from, DfType to, ListStore& l
     }
     const ReplacementAnswer answer = chooser.choose(id, from, to);
     switch (answer.kind) {
-        case ReplacementAnswer::Kind::Skip:
-            ItemTallies::bump(tallies.skipped, type, type);
-            return type;
-        case ReplacementAnswer::Kind::Remove:
-            ItemTallies::bump(tallies.removed, type, 0);
-            return 0;
-        case ReplacementAnswer::Kind::CancelSave:
-            chooser.conversionFinished();
-            throw SaveCancelled();
-        case ReplacementAnswer::Kind::Replace:
-            break;
+        case ReplacementAnswer::Kind::Skip: ItemTallies::bump(tallies.skipped, type, type); return type;
+        case ReplacementAnswer::Kind::Remove: ItemTallies::bump(tallies.removed, type, 0); return 0;
+        case ReplacementAnswer::Kind::CancelSave: chooser.conversionFinished(); throw SaveCancelled();
+        case ReplacementAnswer::Kind::Replace: break;
     }
     if (answer.remember == ReplacementAnswer::Remember::ForRun) {
         pending.forRun.emplace_back(id, answer.replacementId);
@@ -264,8 +269,10 @@ void reportItems(const ItemTallies& tallies, DfType from, DfType to, const ListS
         report.add(ReportLine::Kind::Removed, describe(from, type) + " set to type 0 (" + items(change.count) + ")");
     }
     for (const auto& [type, change] : tallies.kept) {
-        report.add(ReportLine::Kind::Kept, std::to_string(type) + " kept as it is: it lies outside the 16-bit "
-                                               "identifiers that the lists hold (" + items(change.count) + ")");
+        report.add(ReportLine::Kind::Kept, std::to_string(type) +
+                                               " kept as it is: it lies outside the 16-bit "
+                                               "identifiers that the lists hold (" +
+                                               items(change.count) + ")");
     }
 }
 
@@ -285,8 +292,10 @@ void reportDroppedItemFields(const std::vector<From>& items, ConversionReport& r
             holding += !(bare == item);
         }
         if (holding != 0) {
-            report.add(ReportLine::Kind::Dropped, "the Land Warrior item fields (blink_*, grenades, wpgoal0-3, "
-                                                  "item_text) of " + std::to_string(holding) + " items");
+            report.add(ReportLine::Kind::Dropped,
+                       "the Land Warrior item fields (blink_*, grenades, wpgoal0-3, "
+                       "item_text) of " +
+                           std::to_string(holding) + " items");
         }
     }
 }
@@ -335,10 +344,11 @@ ToMission convert(const FromMission& s, DfType from, DfType to, ListStore& lists
         carry(s.num_trigger_records, s.triggers, t.triggers, t.num_trigger_records);
         carry(s.num_action_records, s.actions, t.actions, t.num_action_records);
     } else if (report != nullptr && (!s.events.empty() || !s.triggers.empty() || !s.actions.empty())) {
-        report->add(ReportLine::Kind::Dropped,
-                    std::to_string(s.events.size()) + " events, " + std::to_string(s.triggers.size()) + " triggers and " +
-                        std::to_string(s.actions.size()) + " actions: the header's num_events is 0, so the mission "
-                        "has no events");
+        report->add(ReportLine::Kind::Dropped, std::to_string(s.events.size()) + " events, " +
+                                                   std::to_string(s.triggers.size()) + " triggers and " +
+                                                   std::to_string(s.actions.size()) +
+                                                   " actions: the header's num_events is 0, so the mission "
+                                                   "has no events");
     }
     t.mission_text = s.mission_text;
     chooser.conversionFinished();
@@ -390,7 +400,8 @@ std::vector<MissingType> findMissingTypes(const AnyMission& source, DfType targe
                 if (!fits16(item.type_id)) continue;
                 const auto id = static_cast<std::int16_t>(item.type_id);
                 if (lists.ItemExists(target, id) || lists.LookupReplacement(from, target, id) != -1) continue;
-                auto it = std::find_if(missing.begin(), missing.end(), [id](const MissingType& m) { return m.id == id; });
+                auto it =
+                    std::find_if(missing.begin(), missing.end(), [id](const MissingType& m) { return m.id == id; });
                 if (it == missing.end()) {
                     missing.push_back({id, lists.ItemDescription(from, id), 1});
                 } else {

@@ -33,10 +33,9 @@ std::string whereText(std::string_view one, std::string_view many, const std::ve
 
 /// Records grouped by a value they share (a type, a group number ...), in order of first use.
 class Groups {
-  public:
+public:
     void add(std::int64_t value, std::int64_t record) {
-        auto it =
-            std::find_if(groups_.begin(), groups_.end(), [value](const auto& g) { return g.first == value; });
+        auto it = std::find_if(groups_.begin(), groups_.end(), [value](const auto& g) { return g.first == value; });
         if (it == groups_.end()) {
             groups_.push_back({value, {record}});
         } else {
@@ -45,7 +44,7 @@ class Groups {
     }
     const std::vector<std::pair<std::int64_t, std::vector<std::int64_t>>>& all() const { return groups_; }
 
-  private:
+private:
     std::vector<std::pair<std::int64_t, std::vector<std::int64_t>>> groups_;
 };
 
@@ -67,21 +66,19 @@ void checkItems(const M& m, DfType version, const ListStore* lists, std::vector<
             waypoints.add(item.waypoint_id, number);
         } else if (item.waypoint_id >= 1) {
             const auto& waypoint = m.waypoints[item.waypoint_id - 1u];
-            if (waypoint.attrib == 0 && waypoint.waypoint_text.isEmpty())
-                emptyWaypoints.add(item.waypoint_id, number);
+            if (waypoint.attrib == 0 && waypoint.waypoint_text.isEmpty()) emptyWaypoints.add(item.waypoint_id, number);
         }
         if (item.type_id == kAreaTriggerType && item.wpnumber > 64) areaTriggers.add(item.wpnumber, number);
     }
 
     const std::string listName(listFileName(itemListOf(version)));
     for (const auto& [type, items] : unknown.all()) {
-        const bool fits = type >= std::numeric_limits<std::int16_t>::min() &&
-                          type <= std::numeric_limits<std::int16_t>::max();
-        findings.push_back(
-            {"unknown-item-type", "item", items.front(),
-             "item type " + std::to_string(type) +
-                 (fits ? " is not in " + listName : " lies outside the range of the item lists") + " (" +
-                 whereText("item", "items", items) + ")"});
+        const bool fits =
+            type >= std::numeric_limits<std::int16_t>::min() && type <= std::numeric_limits<std::int16_t>::max();
+        findings.push_back({"unknown-item-type", "item", items.front(),
+                            "item type " + std::to_string(type) +
+                                (fits ? " is not in " + listName : " lies outside the range of the item lists") + " (" +
+                                whereText("item", "items", items) + ")"});
     }
     for (const auto& [group, items] : groups.all()) {
         findings.push_back({"group-out-of-range", "item", items.front(),
@@ -91,16 +88,14 @@ void checkItems(const M& m, DfType version, const ListStore* lists, std::vector<
     }
     for (const auto& [waypoint, items] : waypoints.all()) {
         findings.push_back({"waypoint-out-of-range", "item", items.front(),
-                            "waypoint_id " + std::to_string(waypoint) +
-                                " is above 128; there is no such waypoint (" +
+                            "waypoint_id " + std::to_string(waypoint) + " is above 128; there is no such waypoint (" +
                                 whereText("item", "items", items) + ")"});
     }
     for (const auto& [waypoint, items] : emptyWaypoints.all()) {
-        findings.push_back(
-            {"empty-waypoint", "waypoint", waypoint,
-             "waypoint " + std::to_string(waypoint) + " holds nothing (attrib 0, no text), yet " +
-                 (items.size() == 1 ? std::string("an item names") : std::string("items name")) + " it (" +
-                 whereText("item", "items", items) + ")"});
+        findings.push_back({"empty-waypoint", "waypoint", waypoint,
+                            "waypoint " + std::to_string(waypoint) + " holds nothing (attrib 0, no text), yet " +
+                                (items.size() == 1 ? std::string("an item names") : std::string("items name")) +
+                                " it (" + whereText("item", "items", items) + ")"});
     }
     for (const auto& [trigger, items] : areaTriggers.all()) {
         findings.push_back({"area-trigger-out-of-range", "item", items.front(),
@@ -122,8 +117,8 @@ void checkCounts(const M& m, std::vector<Finding>& findings) {
                    std::to_string(t[3]);
         };
         findings.push_back({"item-counts", "header", 0,
-                            "the item counts of the header are " + list(held) +
-                                " but the items' types give " + list(tally) +
+                            "the item counts of the header are " + list(held) + " but the items' types give " +
+                                list(tally) +
                                 " (item_count_a to item_count_d; the ascii form counts the items by "
                                 "their types)"});
     }
@@ -157,8 +152,8 @@ std::vector<Finding> checkMission(const AnyMission& mission, const ListStore* li
     const AsciiLossAnalysis analysis = analyseAsciiSave(mission);
     if (analysis.refused) {
         findings.push_back({"not-writable", "mission", 0,
-                            "the mission cannot be saved in either form until its counts agree (" +
-                                *analysis.refused + "); what the ascii form would not carry is not checked"});
+                            "the mission cannot be saved in either form until its counts agree (" + *analysis.refused +
+                                "); what the ascii form would not carry is not checked"});
     }
     for (const AsciiLoss& loss : analysis.losses) {
         if (loss.field == "item_counts") continue;  // the item-counts finding says it
@@ -168,8 +163,7 @@ std::vector<Finding> checkMission(const AnyMission& mission, const ListStore* li
                            ? ": " + loss.record + " " + std::to_string(loss.numbers[0])
                            : ": " + std::string(pluralOf(loss.record)) + " " + listText(loss.numbers);
         }
-        findings.push_back(
-            {"ascii-loss", loss.record, loss.numbers.empty() ? 0 : loss.numbers.front(), message});
+        findings.push_back({"ascii-loss", loss.record, loss.numbers.empty() ? 0 : loss.numbers.front(), message});
     }
     return findings;
 }

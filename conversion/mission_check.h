@@ -19,8 +19,7 @@ struct Finding {
     std::string kind;
     /// "header", "mission", "item", "waypoint", "event", "trigger", "action"; "line" for "ignored"
     std::string record;
-    std::int64_t
-        number;  ///< the record's number from 1 (the first of several); 0 for the header or the mission
+    std::int64_t number;  ///< the record's number from 1 (the first of several); 0 for the header or the mission
     std::string message;  ///< a readable sentence
     bool operator==(const Finding&) const = default;
 };

@@ -17,8 +17,8 @@
 #include <QVBoxLayout>
 #include <cerrno>
 
-#include "ui/look.h"
 #include "lists/codepage.h"
+#include "ui/look.h"
 
 namespace vok::converter {
 
@@ -49,8 +49,8 @@ QString toQt(const std::filesystem::path& path) { return QString::fromStdU16Stri
 
 QString fourDigits(int id) { return QStringLiteral("%1").arg(id, 4, 10, QLatin1Char('0')); }
 
-frmReplace::frmReplace(const ListStore& lists, QString programFolder, ui::Launcher& launcher,
-                       RefreshLists refreshLists, QWidget* parent)
+frmReplace::frmReplace(const ListStore& lists, QString programFolder, ui::Launcher& launcher, RefreshLists refreshLists,
+                       QWidget* parent)
     : QDialog(parent),
       lists_(lists),
       programFolder_(std::move(programFolder)),
@@ -70,8 +70,8 @@ frmReplace::frmReplace(const ListStore& lists, QString programFolder, ui::Launch
     fraReplace_->setObjectName(QStringLiteral("fraReplace"));
     cboDfVersion_ = new QComboBox(fraReplace_);
     cboDfVersion_->setObjectName(QStringLiteral("cboDfVersion"));
-    cboDfVersion_->addItems({QStringLiteral("Delta Force 1"), QStringLiteral("Delta Force 2"),
-                             QStringLiteral("Delta Force 3")});
+    cboDfVersion_->addItems(
+        {QStringLiteral("Delta Force 1"), QStringLiteral("Delta Force 2"), QStringLiteral("Delta Force 3")});
     cboDfVersion_->setCurrentIndex(-1);
     cboListType_ = new QComboBox(fraReplace_);
     cboListType_->setObjectName(QStringLiteral("cboListType"));
@@ -129,8 +129,7 @@ frmReplace::frmReplace(const ListStore& lists, QString programFolder, ui::Launch
             [this] { chooseWithSelectedType(ReplacementAnswer::Remember::AndSave); });
     connect(cmdSkip_, &QPushButton::clicked, this, [this] { answer(-2, ReplacementAnswer::Remember::No); });
     connect(cmdRemove_, &QPushButton::clicked, this, [this] { answer(-3, ReplacementAnswer::Remember::No); });
-    connect(cmdCancelSave_, &QPushButton::clicked, this,
-            [this] { answer(-4, ReplacementAnswer::Remember::No); });
+    connect(cmdCancelSave_, &QPushButton::clicked, this, [this] { answer(-4, ReplacementAnswer::Remember::No); });
     cmdOkSave_->installEventFilter(this);
     updateButtons();
 
@@ -157,9 +156,11 @@ std::int16_t frmReplace::ReplaceObject(std::int16_t iObjectId, DfType iOrgDfType
     iNewDfType_ = iNewDfType;
     remember_ = ReplacementAnswer::Remember::No;
 
-    fraNotFound_->setTitle(QStringLiteral("This DF%1 Item Does Not Exsist In DF%2").arg(versionNumber(iOrgDfType))
-                                 .arg(versionNumber(iNewDfType)));
-    fraReplace_->setTitle(QStringLiteral("Please Select A Replacement (To Be Used In DF%1)").arg(versionNumber(iNewDfType)));
+    fraNotFound_->setTitle(QStringLiteral("This DF%1 Item Does Not Exsist In DF%2")
+                               .arg(versionNumber(iOrgDfType))
+                               .arg(versionNumber(iNewDfType)));
+    fraReplace_->setTitle(
+        QStringLiteral("Please Select A Replacement (To Be Used In DF%1)").arg(versionNumber(iNewDfType)));
     showMissingItem();
     FillReplaceLists(iObjectId, iNewDfType, true);
     selectFirstDescription();
@@ -250,7 +251,8 @@ void frmReplace::FillReplaceLists(int blockStart, DfType version, bool preset) {
 void frmReplace::browse() {
     if (filling_) return;
     const int category = cboListType_->currentIndex();
-    FillReplaceLists(category < 0 ? 1000 : (category + 1) * 1000, static_cast<DfType>(cboDfVersion_->currentIndex() + 1), false);
+    FillReplaceLists(category < 0 ? 1000 : (category + 1) * 1000,
+                     static_cast<DfType>(cboDfVersion_->currentIndex() + 1), false);
     selectFirstDescription();
 }
 
@@ -362,13 +364,14 @@ void DialogReplacementChooser::replacementNotSaved(const Error& error) {
                    QStringLiteral("\r\nIt Is Remembered Until The Program Ends.");
     // A system-wide install: the lists beside the programs belong to the system.
     const std::string& detail = error.detail();
-    const bool refused = detail == systemErrorText(EACCES) || detail == systemErrorText(EPERM) ||
-                         detail == systemErrorText(EROFS);
+    const bool refused =
+        detail == systemErrorText(EACCES) || detail == systemErrorText(EPERM) || detail == systemErrorText(EROFS);
     if (refused || !QFileInfo(programFolder_).isWritable()) {
         text += QStringLiteral("\r\nThe Program Folder ") + programFolder_ +
-                QStringLiteral(" Cannot Be Written. To Keep Lists Of Your Own, Copy The Programs And The Six .vok "
-                               "Files To A Folder Of Your Own (For Example From The Portable Archive) And Start "
-                               "The Converter From There, Or Work On A Copy Of The Lists With: vok --lists DIR");
+                QStringLiteral(
+                    " Cannot Be Written. To Keep Lists Of Your Own, Copy The Programs And The Six .vok "
+                    "Files To A Folder Of Your Own (For Example From The Portable Archive) And Start "
+                    "The Converter From There, Or Work On A Copy Of The Lists With: vok --lists DIR");
     }
     seams_.messages.inform(dialog_.get(), title_, text);
 }

@@ -38,8 +38,8 @@ public:
     /// cannot be read itself and keeps the lists in use.
     using RefreshLists = std::function<bool()>;
 
-    frmReplace(const ListStore& lists, QString programFolder, ui::Launcher& launcher,
-               RefreshLists refreshLists = {}, QWidget* parent = nullptr);
+    frmReplace(const ListStore& lists, QString programFolder, ui::Launcher& launcher, RefreshLists refreshLists = {},
+               QWidget* parent = nullptr);
 
     /// Asks about one item and waits, processing window events, for the answer: the chosen type
     /// ("OK", "OK-A", "OK-S"), `iObjectId` itself ("Skip", or the window closed), -3 ("Remove") or

@@ -18,13 +18,13 @@
 #include "conversion/convert.h"
 #include "conversion/replace_dialog.h"
 #include "converter/click_label.h"
-#include "ui/look.h"
 #include "converter/remembered_paths.h"
 #include "converter/report_dialog.h"
 #include "converter/select_version_dialog.h"
 #include "lists/codepage.h"
 #include "mission/core/error.h"
 #include "mission/core/version_detect.h"
+#include "ui/look.h"
 
 #ifndef VOK_VERSION
 #define VOK_VERSION "0"
@@ -136,7 +136,8 @@ frmMain::frmMain(ui::Seams& seams, ListStore& lists, QString programFolder, Cloc
     for (const SaveCommand& command : commands) {
         const QString toolTip = saveToolTip(command.target, command.form);
         auto* button = commandButton(lblColor2_, command.name, command.caption, toolTip);
-        saveButtons->addWidget(button, static_cast<int>(versionIndex(command.target)), command.form == MissionForm::Binary ? 0 : 1);
+        saveButtons->addWidget(button, static_cast<int>(versionIndex(command.target)),
+                               command.form == MissionForm::Binary ? 0 : 1);
         connect(button, &QPushButton::clicked, this,
                 [this, target = command.target, form = command.form] { saveCommand(target, form); });
     }
@@ -278,8 +279,7 @@ bool frmMain::openFlow(const QString& path, MissionForm form) {
         storeModel(openMission(toPath(path), version, form, &passedOver));
     } catch (const Error& error) {
         restoreLook(before);
-        const bool readerFault =
-            !binary && error.fault() != Fault::CannotOpen && error.fault() != Fault::NoMission;
+        const bool readerFault = !binary && error.fault() != Fault::CannotOpen && error.fault() != Fault::NoMission;
         report(QString::fromStdString(readerFault ? asciiReaderMessage(asciiReaderName(version), error)
                                                   : fileErrorMessage(error)));
         return false;
@@ -327,8 +327,8 @@ void frmMain::saveCommand(DfType target, MissionForm form) {
     const QString key = QStringLiteral("LastSaveDF%1%2").arg(versionNumber(target)).arg(binary ? "BMS" : "MIS");
     // The suggestion is the name of the file held up to its first period, with the command's
     // suffix: the file the last successful open read, however it was opened.
-    SaveFileTitle = heldFileTitle_.section(QLatin1Char('.'), 0, 0) +
-                    (binary ? QStringLiteral(".bms") : QStringLiteral(".mis"));
+    SaveFileTitle =
+        heldFileTitle_.section(QLatin1Char('.'), 0, 0) + (binary ? QStringLiteral(".bms") : QStringLiteral(".mis"));
 
     ui::FileRequest request =
         missionFileRequest(seams_.settings, binary, key, QStringLiteral("Select File Name To Save As:"));
@@ -382,8 +382,7 @@ bool frmMain::refreshLists() {
         return true;
     } catch (const Error& error) {
         report(QStringLiteral("Warning!, The Lists Changed On Disk But Could Not Be Read Again:\r\n") +
-               QString::fromStdString(error.path()) + QStringLiteral(": ") +
-               QString::fromStdString(error.describe()) +
+               QString::fromStdString(error.path()) + QStringLiteral(": ") + QString::fromStdString(error.describe()) +
                QStringLiteral("\r\nThe Lists Read Before Stay In Use."));
         return false;
     }
@@ -400,13 +399,15 @@ void frmMain::dropEvent(QDropEvent* event) {
     const QString path = oneFile ? urls.front().toLocalFile() : QString();
     event->acceptProposedAction();
     // Opened once the drop has ended: the open may show dialogs of its own.
-    QMetaObject::invokeMethod(this, [this, path] { openDropped(path); }, Qt::QueuedConnection);
+    QMetaObject::invokeMethod(
+        this, [this, path] { openDropped(path); }, Qt::QueuedConnection);
 }
 
 void frmMain::openDropped(const QString& path) {
     if (path.isEmpty() || !formOfPath(toPath(path))) {
-        report(QStringLiteral("Only One Mission File Can Be Dropped Here: "
-                              "A Binary (*.BMS) Or An Ascii (*.MIS) File."));
+        report(
+            QStringLiteral("Only One Mission File Can Be Dropped Here: "
+                           "A Binary (*.BMS) Or An Ascii (*.MIS) File."));
         return;
     }
     openCommandLine(path);
@@ -450,9 +451,10 @@ void frmMain::showSaveReport(DfType target, MissionForm form, bool converted) {
                      fromBytes(line.text);
     }
     const QString heading =
-        converted ? SaveFileTitle + QStringLiteral(": Converted From ") + versionCaption(CurrentDfVersion) +
-                        QStringLiteral(" To ") + versionCaption(target)
-                  : SaveFileTitle + QStringLiteral(": Saved As ") + versionCaption(target) + QStringLiteral(" Ascii File");
+        converted
+            ? SaveFileTitle + QStringLiteral(": Converted From ") + versionCaption(CurrentDfVersion) +
+                  QStringLiteral(" To ") + versionCaption(target)
+            : SaveFileTitle + QStringLiteral(": Saved As ") + versionCaption(target) + QStringLiteral(" Ascii File");
     if (reportWindow_ == nullptr) reportWindow_ = new frmReport(seams_.settings, kConverterTitle, this);
     reportWindow_->showReport(heading, texts);
 }

@@ -116,8 +116,7 @@ private:
     frmReport* reportWindow_ = nullptr;  // made when first needed
 
     /// One model per version, in version order, each of its own version for the window's life.
-    std::array<AnyMission, 3> models_{emptyMission(DfType::Df1), emptyMission(DfType::Df2),
-                                      emptyMission(DfType::Df3)};
+    std::array<AnyMission, 3> models_{emptyMission(DfType::Df1), emptyMission(DfType::Df2), emptyMission(DfType::Df3)};
     QString heldFileTitle_;  // the file name of the mission held, for the suggested save name
 
     QGroupBox* fraOpenFile_;

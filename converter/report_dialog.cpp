@@ -7,8 +7,8 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-#include "ui/look.h"
 #include "converter/remembered_paths.h"
+#include "ui/look.h"
 
 namespace vok::converter {
 

@@ -24,7 +24,7 @@ inline const QString kDoNotShowKey = QStringLiteral("DoNotShow");
 class frmReport : public QDialog {
     Q_OBJECT
 
-  public:
+public:
     frmReport(ui::SettingsStore& settings, const QString& title, QWidget* parent = nullptr);
 
     /// True when the user asked not to see reports any more.
@@ -34,7 +34,7 @@ class frmReport : public QDialog {
     /// reports; returns whether it was shown.
     bool showReport(const QString& heading, const QStringList& lines);
 
-  private:
+private:
     ui::SettingsStore& settings_;
     QLabel* lblReport_;
     QListWidget* lstReport_;

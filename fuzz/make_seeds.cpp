@@ -91,7 +91,8 @@ int main(int argc, char** argv) {
                     seeds.add("words", line);
                     vok::WordSplitter words;
                     words.split(line);
-                    if (words.size() >= 2 && (++taken % 4) == 0) seeds.add("numbers", std::string(5, '\0') + std::string(words.word(words.size())));
+                    if (words.size() >= 2 && (++taken % 4) == 0)
+                        seeds.add("numbers", std::string(5, '\0') + std::string(words.word(words.size())));
                 }
                 seeds.add("words", bytes.substr(0, 400));
             }
@@ -104,7 +105,8 @@ int main(int argc, char** argv) {
         // for DF3: texts that come near a decision.
         for (int id : {1000, 1700, 2500, 3700, 4500}) {
             std::string text = "// seed\r\n";
-            for (int i = 0; i < 11; ++i) text += "begin item " + std::to_string(i) + "\r\n  type_id " + std::to_string(id) + "\r\nend item\r\n";
+            for (int i = 0; i < 11; ++i)
+                text += "begin item " + std::to_string(i) + "\r\n  type_id " + std::to_string(id) + "\r\nend item\r\n";
             seeds.add("mis_version", text);
         }
 
@@ -113,15 +115,18 @@ int main(int argc, char** argv) {
             if (fs::exists(path)) seeds.add("lists", slurp(path));
         }
         // A list written over a longer one keeps the old tail.
-        seeds.add("lists", vok::overlayListBytes(
-                               vok::encodeReplaceList({{1, 2, 3}, {0, 0, 0}, {2, 1040, 2005}, {3, 7, 9}}),
-                               vok::encodeReplaceList({{2, 4, 5}})));
-        seeds.add("lists", vok::encodeItemList({{1001, "Decoration 1001"}, {2005, std::string("\x80\xff\0x", 4)}, {7, ""}}));
+        seeds.add("lists",
+                  vok::overlayListBytes(vok::encodeReplaceList({{1, 2, 3}, {0, 0, 0}, {2, 1040, 2005}, {3, 7, 9}}),
+                                        vok::encodeReplaceList({{2, 4, 5}})));
+        seeds.add("lists",
+                  vok::encodeItemList({{1001, "Decoration 1001"}, {2005, std::string("\x80\xff\0x", 4)}, {7, ""}}));
 
         for (std::int32_t value : {0, 1, -1, 150, 384, -64, 2147483647, -2147483647 - 1, 12345678}) {
             for (unsigned char factor = 0; factor < 4; ++factor) {
                 std::string bytes(5, '\0');
-                for (int i = 0; i < 4; ++i) bytes[static_cast<std::size_t>(i)] = static_cast<char>(static_cast<std::uint32_t>(value) >> (8 * i));
+                for (int i = 0; i < 4; ++i)
+                    bytes[static_cast<std::size_t>(i)] =
+                        static_cast<char>(static_cast<std::uint32_t>(value) >> (8 * i));
                 bytes[4] = static_cast<char>(factor);
                 std::string scaled = bytes;
                 vok::appendScaled(scaled, value, 256);

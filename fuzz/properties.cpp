@@ -75,7 +75,8 @@ std::string recordsDifference(std::string_view what, const Records& a, const Rec
         return std::string(what) + ": " + std::to_string(a.size()) + " became " + std::to_string(b.size());
     }
     for (std::size_t i = 0; i < a.size(); ++i) {
-        if (!(a[i] == b[i])) return std::string(what) + " " + std::to_string(i + 1) + ": " + recordDifference(a[i], b[i]);
+        if (!(a[i] == b[i]))
+            return std::string(what) + " " + std::to_string(i + 1) + ": " + recordDifference(a[i], b[i]);
     }
     return {};
 }
@@ -134,11 +135,11 @@ void binaryMission(std::string_view bytes) {
                 std::string("the binary writer refuses what the binary reader read: ") + error.what());
         return;
     }
-    const std::size_t sections = missionSizeOf<M>(mission.items.size(), mission.events.size(),
-                                                  mission.triggers.size(), mission.actions.size());
+    const std::size_t sections =
+        missionSizeOf<M>(mission.items.size(), mission.events.size(), mission.triggers.size(), mission.actions.size());
     require(sections <= bytes.size(), "the reader took more sections than the file holds");
-    require(written.size() == sections, "the writer wrote " + std::to_string(written.size()) + " bytes, the sections hold " +
-                                            std::to_string(sections));
+    require(written.size() == sections, "the writer wrote " + std::to_string(written.size()) +
+                                            " bytes, the sections hold " + std::to_string(sections));
     if (written != bytes.substr(0, sections)) {
         std::size_t at = 0;
         while (written[at] == bytes[at]) ++at;
@@ -224,7 +225,8 @@ void asciiMission(std::string_view text) {
         written = writeMissionAscii<Format>(first, kCreatedOn, kPath);
         second = readMissionAscii<Format>(written, kPath);
     } catch (const Error& error) {
-        throw PropertyViolation(std::string("the ascii form written from a model read from ascii fails: ") + error.what());
+        throw PropertyViolation(std::string("the ascii form written from a model read from ascii fails: ") +
+                                error.what());
     }
     const M expected = carried<Format>(first);
     require(second == expected, "ascii read, write, read changes the model: " + missionDifference(expected, second));
@@ -232,7 +234,8 @@ void asciiMission(std::string_view text) {
     const std::string again = writeMissionAscii<Format>(second, kCreatedOn, kPath);
     const M third = readMissionAscii<Format>(again, kPath);
     require(third == second, "a second ascii round trip changes the model: " + missionDifference(second, third));
-    require(writeMissionAscii<Format>(third, kCreatedOn, kPath) == again, "a third ascii write differs from the second");
+    require(writeMissionAscii<Format>(third, kCreatedOn, kPath) == again,
+            "a third ascii write differs from the second");
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -249,7 +252,8 @@ void lists(std::string_view bytes) {
                                                        " entries saves to other bytes than it was read from");
         require(overlayListBytes(bytes, saved) == bytes, "saving an item list over its own file changes the file");
     } catch (const Error& error) {
-        require(error.fault() == Fault::BadList, std::string("an item list is refused with an unexpected fault: ") + error.what());
+        require(error.fault() == Fault::BadList,
+                std::string("an item list is refused with an unexpected fault: ") + error.what());
     }
     try {
         const auto entries = parseReplaceList(bytes, kPath);
@@ -257,7 +261,8 @@ void lists(std::string_view bytes) {
         require(counted <= bytes.size(), "the replacement list took more bytes than the file holds");
         const std::string saved = encodeReplaceList(entries);
         require(saved == bytes.substr(0, counted), "a replacement list saves to other bytes than it was read from");
-        require(overlayListBytes(bytes, saved) == bytes, "saving a replacement list over its own file changes the file");
+        require(overlayListBytes(bytes, saved) == bytes,
+                "saving a replacement list over its own file changes the file");
     } catch (const Error& error) {
         require(error.fault() == Fault::BadList,
                 std::string("a replacement list is refused with an unexpected fault: ") + error.what());
@@ -267,7 +272,9 @@ void lists(std::string_view bytes) {
 // ---------------------------------------------------------------------------------------------
 // Version tests.
 
-bool isAnswer(DfType v) { return v == DfType::NotRecognised || v == DfType::Df1 || v == DfType::Df2 || v == DfType::Df3; }
+bool isAnswer(DfType v) {
+    return v == DfType::NotRecognised || v == DfType::Df1 || v == DfType::Df2 || v == DfType::Df3;
+}
 
 void bmsVersion(std::string_view bytes) {
     const DfType version = BmsVersionOfBytes(bytes);
@@ -283,9 +290,13 @@ void bmsVersion(std::string_view bytes) {
     }
     require(BmsVersionOfBytes(other) == version, "the answer depends on bytes other than 3 and 224..255");
     const auto versionByte = static_cast<unsigned char>(head[3]);
-    require(version == (versionByte == 13 ? DfType::Df1 : versionByte == 15 ? version : DfType::NotRecognised),
+    require(version == (versionByte == 13   ? DfType::Df1
+                        : versionByte == 15 ? version
+                                            : DfType::NotRecognised),
             "version byte " + std::to_string(versionByte) + " gives " + std::to_string(versionNumber(version)));
-    if (versionByte == 15) require(version == DfType::Df2 || version == DfType::Df3, "version byte 15 gives " + std::to_string(versionNumber(version)));
+    if (versionByte == 15)
+        require(version == DfType::Df2 || version == DfType::Df3,
+                "version byte 15 gives " + std::to_string(versionNumber(version)));
 }
 
 /// A catalog whose versions overlap: DF1 knows 1..1999, DF2 1500..3999, DF3 3500..5999 and 7000.
@@ -303,6 +314,15 @@ public:
 
 /// The ascii version test done plainly: its own line splitting and the slow word helpers.
 DfType recount(std::string_view text, const ItemCatalog& catalog) {
+    // This program's own title line names the version.
+    std::string first(text.substr(0, text.find_first_of("\r\n")));
+    while (!first.empty() && (first.back() == ' ' || first.back() == '\t')) first.pop_back();
+    for (char& ch : first) ch = (ch >= 'A' && ch <= 'Z') ? static_cast<char>(ch - 'A' + 'a') : ch;
+    if (first.starts_with("//")) {
+        if (first.ends_with("converter for delta force 1")) return DfType::Df1;
+        if (first.ends_with("converter for delta force 2")) return DfType::Df2;
+        if (first.ends_with("converter for delta force land warrior")) return DfType::Df3;
+    }
     std::int64_t c[4] = {0, 0, 0, 0};
     std::size_t pos = 0;
     while (pos < text.size()) {
@@ -315,7 +335,8 @@ DfType recount(std::string_view text, const ItemCatalog& catalog) {
         if (line.size() > kMaxMisLineLength || !keywordIs(MisLineToken(line, 1), "type_id")) continue;
         const double id = std::nearbyint(MisValue(MisLineToken(line, 2)));
         if (!(id >= -32768 && id <= 32767)) continue;
-        for (const DfType v : kAllVersions) c[versionNumber(v)] += catalog.ItemExists(v, static_cast<std::int16_t>(id)) ? 1 : 0;
+        for (const DfType v : kAllVersions)
+            c[versionNumber(v)] += catalog.ItemExists(v, static_cast<std::int16_t>(id)) ? 1 : 0;
         if (c[1] - (c[2] + c[3]) >= 10) return DfType::Df1;
         if (c[2] - (c[1] + c[3]) >= 10) return DfType::Df2;
         if (c[3] - (c[1] + c[2]) >= 10) return DfType::Df3;
@@ -341,7 +362,8 @@ void misVersion(std::string_view text) {
     const DfType version = MisVersionOfText(text, catalog);
     require(isAnswer(version), "MisVersionOfText answers " + std::to_string(versionNumber(version)));
     require(version == recount(text, catalog), "MisVersionOfText answers " + std::to_string(versionNumber(version)) +
-                                                   ", a plain count answers " + std::to_string(versionNumber(recount(text, catalog))));
+                                                   ", a plain count answers " +
+                                                   std::to_string(versionNumber(recount(text, catalog))));
     require(MisVersionOfText(withLineFeedsOnly(text), catalog) == version, "the answer depends on the line ends");
     if (version != DfType::NotRecognised) {
         std::string longer(text);
@@ -451,11 +473,11 @@ void numbers(std::string_view input) {
     if (input.size() >= 5) {
         // A stored value and a scale: written as the ascii form writes it, read back as the
         // readers read it.
-        const auto value = static_cast<std::int32_t>(
-            static_cast<std::uint32_t>(static_cast<unsigned char>(input[0])) |
-            (static_cast<std::uint32_t>(static_cast<unsigned char>(input[1])) << 8) |
-            (static_cast<std::uint32_t>(static_cast<unsigned char>(input[2])) << 16) |
-            (static_cast<std::uint32_t>(static_cast<unsigned char>(input[3])) << 24));
+        const auto value =
+            static_cast<std::int32_t>(static_cast<std::uint32_t>(static_cast<unsigned char>(input[0])) |
+                                      (static_cast<std::uint32_t>(static_cast<unsigned char>(input[1])) << 8) |
+                                      (static_cast<std::uint32_t>(static_cast<unsigned char>(input[2])) << 16) |
+                                      (static_cast<std::uint32_t>(static_cast<unsigned char>(input[3])) << 24));
         static constexpr std::int32_t kFactors[] = {1, 50, 100, 256};
         const std::int32_t factor = kFactors[static_cast<unsigned char>(input[4]) % 4];
         std::string text;
@@ -479,8 +501,8 @@ void numbers(std::string_view input) {
         } catch (const Error& error) {
             throw PropertyViolation("\"" + text + "\" does not read back: " + error.what());
         }
-        require(back == value, "\"" + text + "\" x " + std::to_string(factor) + " reads back as " + std::to_string(back) +
-                                   ", not " + std::to_string(value));
+        require(back == value, "\"" + text + "\" x " + std::to_string(factor) + " reads back as " +
+                                   std::to_string(back) + ", not " + std::to_string(value));
         input.remove_prefix(5);
     }
 
@@ -489,7 +511,8 @@ void numbers(std::string_view input) {
     // The readers' quick paths for plain numbers store what the general parser gives.
     for (std::int32_t factor : {1, 256}) {
         const double expected = std::nearbyint(ours * factor);
-        const bool fits = expected >= std::numeric_limits<std::int32_t>::min() && expected <= std::numeric_limits<std::int32_t>::max();
+        const bool fits = expected >= std::numeric_limits<std::int32_t>::min() &&
+                          expected <= std::numeric_limits<std::int32_t>::max();
         std::int32_t stored = 0;
         try {
             stored = storeNumber<std::int32_t>(input, factor, LineContext{kPath, 1}, "value");
@@ -497,8 +520,9 @@ void numbers(std::string_view input) {
             require(!fits, "\"" + std::string(input) + "\" is refused though it fits");
             continue;
         }
-        require(fits && stored == static_cast<std::int32_t>(expected),
-                "\"" + std::string(input) + "\" x " + std::to_string(factor) + " is stored as " + std::to_string(stored));
+        require(
+            fits && stored == static_cast<std::int32_t>(expected),
+            "\"" + std::string(input) + "\" x " + std::to_string(factor) + " is stored as " + std::to_string(stored));
     }
     std::string extended(input);
     extended += 'x';
@@ -512,7 +536,8 @@ void numbers(std::string_view input) {
     if (std::isinf(reference)) {
         require(ours == reference, "\"" + prefix + "\" overflows in strtod but MisValue gives " + std::to_string(ours));
     } else if (std::fabs(reference) < DBL_MIN) {
-        require(ours == 0.0 || ours == reference, "\"" + prefix + "\" is tiny but MisValue gives " + std::to_string(ours));
+        require(ours == 0.0 || ours == reference,
+                "\"" + prefix + "\" is tiny but MisValue gives " + std::to_string(ours));
     } else {
         require(ours == reference, "MisValue(\"" + prefix + "\") differs from strtod");
     }
@@ -522,11 +547,16 @@ void numbers(std::string_view input) {
 
 const std::vector<NamedProperty>& allProperties() {
     static const std::vector<NamedProperty> properties = {
-        {"df1_bms", binaryMission<df1::Format>}, {"df2_bms", binaryMission<df2::Format>},
-        {"df3_bms", binaryMission<df3::Format>}, {"df1_mis", asciiMission<df1::Format>},
-        {"df2_mis", asciiMission<df2::Format>},  {"df3_mis", asciiMission<df3::Format>},
-        {"lists", lists},                        {"bms_version", bmsVersion},
-        {"mis_version", misVersion},             {"words", words},
+        {"df1_bms", binaryMission<df1::Format>},
+        {"df2_bms", binaryMission<df2::Format>},
+        {"df3_bms", binaryMission<df3::Format>},
+        {"df1_mis", asciiMission<df1::Format>},
+        {"df2_mis", asciiMission<df2::Format>},
+        {"df3_mis", asciiMission<df3::Format>},
+        {"lists", lists},
+        {"bms_version", bmsVersion},
+        {"mis_version", misVersion},
+        {"words", words},
         {"numbers", numbers},
     };
     return properties;

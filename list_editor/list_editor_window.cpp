@@ -53,7 +53,7 @@ const QString kStyle = QStringLiteral(
 
 // A line carries its entry's position in a tag at its end; only the text before it is drawn.
 class HiddenTagDelegate : public QStyledItemDelegate {
-  public:
+public:
     using QStyledItemDelegate::QStyledItemDelegate;
     QString displayText(const QVariant& value, const QLocale& locale) const override {
         return QStyledItemDelegate::displayText(visibleText(value.toString()), locale);
@@ -62,7 +62,7 @@ class HiddenTagDelegate : public QStyledItemDelegate {
 
 // A group box with one control kept at fixed distances from its edges as the box is resized.
 class HoldingGroup : public QGroupBox {
-  public:
+public:
     HoldingGroup(const QString& title, QWidget* parent) : QGroupBox(title, parent) {}
     void hold(QWidget* inner, int top, int bottom) {
         inner_ = inner;
@@ -74,16 +74,15 @@ class HoldingGroup : public QGroupBox {
         place();
     }
 
-  protected:
+protected:
     void resizeEvent(QResizeEvent* event) override {
         QGroupBox::resizeEvent(event);
         place();
     }
 
-  private:
+private:
     void place() {
-        if (inner_ != nullptr)
-            inner_->setGeometry(kMargin, top_, width() - 2 * kMargin, height() - top_ - bottom_);
+        if (inner_ != nullptr) inner_->setGeometry(kMargin, top_, width() - 2 * kMargin, height() - top_ - bottom_);
     }
     QWidget* inner_ = nullptr;
     int top_ = 0;
@@ -102,9 +101,7 @@ QString fileNameOf(int list) {
     return QString::fromLatin1(name.data(), static_cast<qsizetype>(name.size()));
 }
 
-QString textOf(std::string_view text) {
-    return QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size()));
-}
+QString textOf(std::string_view text) { return QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size())); }
 
 // The category (its place in kCategories) that holds an identifier, "All" left aside.
 int categoryOf(int id) {
@@ -255,9 +252,8 @@ void ListEditorWindow::buildControls() {
     resize(std::max(kWidth, opening.width()), opening.height());
 
     // Tab follows the controls from the top down and left to right; hidden ones are passed over.
-    QWidget* const order[] = {cboFile_,        cboListType_, txtFilter_, lstMain_,   txtID_,
-                              txtDescription_, cmdExit_,     cmdUndo_,   cmdDelete_, cmdEdit_,
-                              cmdCancel_,      cmdAdd_,      cmdOK_};
+    QWidget* const order[] = {cboFile_, cboListType_, txtFilter_, lstMain_,   txtID_,  txtDescription_, cmdExit_,
+                              cmdUndo_, cmdDelete_,   cmdEdit_,   cmdCancel_, cmdAdd_, cmdOK_};
     for (std::size_t i = 1; i < std::size(order); ++i) {
         setTabOrder(order[i - 1], order[i]);
     }
@@ -270,9 +266,7 @@ void ListEditorWindow::RefreshList() {
     const int list = state_.CurrentList;
     const DfType version = versionOfList(list);
     const QString filter = txtFilter_->text();
-    const auto matches = [&filter](const QString& text) {
-        return text.contains(filter, Qt::CaseInsensitive);
-    };
+    const auto matches = [&filter](const QString& text) { return text.contains(filter, Qt::CaseInsensitive); };
     QStringList lines;
     if (isItemList(list)) {
         const auto& entries = store_.Entries(version);
@@ -282,18 +276,15 @@ void ListEditorWindow::RefreshList() {
             // Each entry shows its own description, also where two entries share an identifier.
             const QString description = descriptionText(entry.Description);
             if (!matches(paddedId(entry.ItemId)) && !matches(description)) continue;
-            lines << itemLine(state_.DisplayMode, description, entry.ItemId) +
-                         EncodeIndexTag(static_cast<int>(i + 1));
+            lines << itemLine(state_.DisplayMode, description, entry.ItemId) + EncodeIndexTag(static_cast<int>(i + 1));
         }
     } else if (isReplaceList(list)) {
         const auto& entries = store_.SavedReplacements(version);
         for (std::size_t i = 0; i < entries.size(); ++i) {
             const auto& entry = entries[i];
             // ObjectId 0 is the placeholder that keeps an otherwise empty list loadable.
-            if (entry.ObjectId == 0 || entry.ObjectId < state_.MinId || entry.ObjectId > state_.MaxId)
-                continue;
-            const QString line =
-                replacementLine(state_.DisplayMode, version, entry, static_cast<int>(i + 1), store_);
+            if (entry.ObjectId == 0 || entry.ObjectId < state_.MinId || entry.ObjectId > state_.MaxId) continue;
+            const QString line = replacementLine(state_.DisplayMode, version, entry, static_cast<int>(i + 1), store_);
             if (matches(visibleText(line))) lines << line;
         }
     }
@@ -303,9 +294,7 @@ void ListEditorWindow::RefreshList() {
     lstMain_->clearSelection();
 }
 
-bool ListEditorWindow::ItemIdUsed(int list, int id) const {
-    return FindItemIndex(list, id) != 0;
-}
+bool ListEditorWindow::ItemIdUsed(int list, int id) const { return FindItemIndex(list, id) != 0; }
 
 int ListEditorWindow::FindItemIndex(int list, int id) const {
     if (!isItemList(list)) return 0;
@@ -395,13 +384,9 @@ void ListEditorWindow::setEditingLayout(bool editing) {
 
 void ListEditorWindow::updateButtons() {
     const bool items = isItemList(state_.CurrentList);
-    const std::pair<QWidget*, bool> controls[] = {{cmdDelete_, !editing_},
-                                                  {cmdEdit_, !editing_ && items},
-                                                  {cmdAdd_, !editing_ && items},
-                                                  {cmdUndo_, !editing_},
-                                                  {cmdOK_, editing_},
-                                                  {cmdCancel_, editing_},
-                                                  {fraEditI_, editing_}};
+    const std::pair<QWidget*, bool> controls[] = {
+        {cmdDelete_, !editing_}, {cmdEdit_, !editing_ && items}, {cmdAdd_, !editing_ && items}, {cmdUndo_, !editing_},
+        {cmdOK_, editing_},      {cmdCancel_, editing_},         {fraEditI_, editing_}};
     // Hidden first: a row that held the buttons of both layouts at once would widen the window.
     for (const auto& [control, shown] : controls) {
         if (!shown) control->hide();
@@ -416,9 +401,7 @@ bool ListEditorWindow::editHoldsUnsavedText() const {
     return txtID_->text() + QChar(0) + txtDescription_->text() != editOpenedWith_;
 }
 
-void ListEditorWindow::setStatus(const QString& text) {
-    lblStatus_->setText(text);
-}
+void ListEditorWindow::setStatus(const QString& text) { lblStatus_->setText(text); }
 
 void ListEditorWindow::showEntry(int position) {
     const int list = state_.CurrentList;
@@ -428,8 +411,7 @@ void ListEditorWindow::showEntry(int position) {
     int id = 0;
     if (isItemList(list) && position >= 1 && static_cast<std::size_t>(position) <= items.size()) {
         id = items[static_cast<std::size_t>(position - 1)].ItemId;
-    } else if (isReplaceList(list) && position >= 1 &&
-               static_cast<std::size_t>(position) <= replacements.size()) {
+    } else if (isReplaceList(list) && position >= 1 && static_cast<std::size_t>(position) <= replacements.size()) {
         id = replacements[static_cast<std::size_t>(position - 1)].ObjectId;
     }
     if (id == 0) return;  // the placeholder of a replacement list is never shown
@@ -451,9 +433,7 @@ void ListEditorWindow::showEntry(int position) {
     lstMain_->scrollToItem(lstMain_->item(row));
 }
 
-void ListEditorWindow::inform(const QString& text) {
-    seams_.messages.inform(this, kEditorTitle, text);
-}
+void ListEditorWindow::inform(const QString& text) { seams_.messages.inform(this, kEditorTitle, text); }
 
 ListEditorWindow::Outcome ListEditorWindow::applyChange(int which, const std::function<void()>& change) {
     setStatus({});
@@ -471,8 +451,8 @@ ListEditorWindow::Outcome ListEditorWindow::applyChange(int which, const std::fu
         }
         const QString path = fileError != nullptr ? QString::fromStdString(fileError->path())
                                                   : QString::fromStdString(displayPath(store_.pathOf(which)));
-        const QString fault = fileError != nullptr ? QString::fromStdString(fileError->describe())
-                                                   : QString::fromLocal8Bit(error.what());
+        const QString fault =
+            fileError != nullptr ? QString::fromStdString(fileError->describe()) : QString::fromLocal8Bit(error.what());
         inform(QStringLiteral("Warning!, The List Could Not Be Saved To '%1'\r\n%2\r\n"
                               "The file and the lists shown are unchanged.")
                    .arg(path, fault));
@@ -484,8 +464,9 @@ ListEditorWindow::Outcome ListEditorWindow::applyChange(int which, const std::fu
         if (!reloadOrEnd()) return Outcome::Ended;
         inform(QStringLiteral("The Lists Were Changed By Another Program And Have Been Reloaded%1.\r\n"
                               "Nothing Was Changed; Please Repeat Your Action On The Lists As They Are Now.")
-                   .arg(changed.isEmpty() ? QString() : QStringLiteral(" (") + changed.join(QStringLiteral(", ")) +
-                                                            QStringLiteral(")")));
+                   .arg(changed.isEmpty()
+                            ? QString()
+                            : QStringLiteral(" (") + changed.join(QStringLiteral(", ")) + QStringLiteral(")")));
         return Outcome::Reloaded;
     }
     return reloadOrEnd() ? Outcome::Saved : Outcome::Ended;
@@ -505,8 +486,7 @@ bool ListEditorWindow::reloadOrEnd() {
     return true;
 }
 
-ListEditorWindow::Outcome ListEditorWindow::applyUndoableChange(int which,
-                                                                const std::function<void()>& change,
+ListEditorWindow::Outcome ListEditorWindow::applyUndoableChange(int which, const std::function<void()>& change,
                                                                 const QString& what, int undoPosition) {
     UndoStep step{which, {}, {}, {}, what, undoPosition};
     if (isItemList(which)) {
@@ -570,8 +550,8 @@ QString ListEditorWindow::entryText(int list, int position) const {
         const auto& entry = store_.Entries(version).at(at);
         return itemLine(kIdentifierFirst, descriptionText(entry.Description), entry.ItemId);
     }
-    return visibleText(replacementLine(kIdentifierFirst, version, store_.SavedReplacements(version).at(at),
-                                       position, store_));
+    return visibleText(
+        replacementLine(kIdentifierFirst, version, store_.SavedReplacements(version).at(at), position, store_));
 }
 
 QString ListEditorWindow::selectedLineOrAsk() {
@@ -613,9 +593,9 @@ void ListEditorWindow::edit() {
 void ListEditorWindow::accept() {
     const double v = leadingNumber(txtID_->text());
     const long n = std::lround(v);
-    const bool valid = v >= 1 && v <= 9999 &&
-                       (!ItemIdUsed(state_.EditList, static_cast<int>(n)) ||
-                        v == static_cast<double>(state_.EditOriginalId));
+    const bool valid =
+        v >= 1 && v <= 9999 &&
+        (!ItemIdUsed(state_.EditList, static_cast<int>(n)) || v == static_cast<double>(state_.EditOriginalId));
     if (!valid) {
         if (!seams_.messages.askYesNo(this, kEditorTitle, kInvalidId)) setEditingLayout(false);
         return;
@@ -664,14 +644,11 @@ void ListEditorWindow::accept() {
             }
             break;
         case Outcome::Refused:  // the panel keeps what was typed; Cancel leaves
-        case Outcome::Ended:
-            break;
+        case Outcome::Ended: break;
     }
 }
 
-void ListEditorWindow::cancel() {
-    setEditingLayout(false);
-}
+void ListEditorWindow::cancel() { setEditingLayout(false); }
 
 void ListEditorWindow::remove() {
     const QString line = selectedLineOrAsk();
@@ -743,9 +720,8 @@ int runListEditor(ui::Seams& seams, ListStore& store) {
     if (option >= 0) {
         if (option + 1 >= arguments.size()) return 2;
         const QString path = arguments.at(option + 1);
-        QTimer::singleShot(0, window.get(), [w = window.get(), path] {
-            QCoreApplication::exit(w->grab().save(path) ? 0 : 3);
-        });
+        QTimer::singleShot(0, window.get(),
+                           [w = window.get(), path] { QCoreApplication::exit(w->grab().save(path) ? 0 : 3); });
     }
     return QApplication::exec();
 }

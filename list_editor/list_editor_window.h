@@ -53,7 +53,7 @@ inline constexpr int kListBoxEditingHeight = 277;
 class ListEditorWindow : public QWidget {
     Q_OBJECT
 
-  public:
+public:
     /// The store must be loaded (see startListEditor).
     ListEditorWindow(ui::Seams& seams, ListStore& store, QWidget* parent = nullptr);
 
@@ -66,17 +66,17 @@ class ListEditorWindow : public QWidget {
     /// Position (from 1) of the first entry of item list 1..3 with the identifier; 0 when none.
     int FindItemIndex(int list, int id) const;
 
-  signals:
+signals:
     /// The program must end with this status (Exit: 0; lists that cannot be reloaded: 1).
     void programEnded(int status);
 
-  protected:
+protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
     /// Closing the window (Exit too) asks before it drops what the edit panel holds unsaved.
     void closeEvent(QCloseEvent* event) override;
 
-  private:
+private:
     /// What a change left behind, to put its file back as it was before.
     struct UndoStep {
         int list = 0;
@@ -131,8 +131,7 @@ class ListEditorWindow : public QWidget {
     Outcome applyChange(int which, const std::function<void()>& change);
     /// applyChange of the user's own change, which Undo can take back; `what` names it in the
     /// status line, `undoPosition` is the entry to show once it is undone.
-    Outcome applyUndoableChange(int which, const std::function<void()>& change, const QString& what,
-                                int undoPosition);
+    Outcome applyUndoableChange(int which, const std::function<void()>& change, const QString& what, int undoPosition);
     /// Reloads all six lists and refreshes the list box; false when they no longer load (the
     /// user was told and the program ends).
     bool reloadOrEnd();

@@ -20,9 +20,7 @@ QString paddedId(int id) {
     return id < 0 ? QLatin1Char('-') + digits : digits;
 }
 
-QString descriptionText(std::string_view cp1252) {
-    return QString::fromStdString(cp1252ToUtf8(cp1252));
-}
+QString descriptionText(std::string_view cp1252) { return QString::fromStdString(cp1252ToUtf8(cp1252)); }
 
 QString EncodeIndexTag(int position) {
     QString tag(7, QLatin1Char('\t'));
@@ -62,8 +60,7 @@ QString replacementLine(std::int16_t displayMode, DfType source, const ReplaceEn
     const auto side = [&](DfType v, std::int16_t id) {
         const bool known = isVersion(v);
         const std::string description = known ? store.ItemDescription(v, id) : std::string();
-        const QString text =
-            description.empty() ? QStringLiteral("(not in list)") : descriptionText(description);
+        const QString text = description.empty() ? QStringLiteral("(not in list)") : descriptionText(description);
         const QString label =
             known ? QString::fromLatin1(versionLabel(v)) : QStringLiteral("DF%1").arg(versionNumber(v));
         const QString both = displayMode == kIdentifierFirst ? paddedId(id) + QLatin1Char(' ') + text

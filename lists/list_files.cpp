@@ -45,7 +45,8 @@ std::vector<ItemListEntry> parseItemList(std::string_view bytes, std::string_vie
             std::vector<ItemListEntry> entries(static_cast<std::size_t>(count));
             for (auto& entry : entries) {
                 in.get(entry.ItemId);
-                if (entry.ItemId <= 0) in.fail(Fault::BadList, "an entry has the identifier " + std::to_string(entry.ItemId));
+                if (entry.ItemId <= 0)
+                    in.fail(Fault::BadList, "an entry has the identifier " + std::to_string(entry.ItemId));
                 entry.Description = in.countedText();
                 // A longer one could not be saved as it was read.
                 if (entry.Description.size() > kMaxDescriptionBytes) {

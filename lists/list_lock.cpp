@@ -2,8 +2,6 @@
 
 #include <cerrno>
 #include <cstdio>
-#include <fstream>
-#include <iterator>
 #include <optional>
 #include <random>
 #include <sstream>
@@ -44,11 +42,11 @@ std::string newToken(const std::string& owner) {
 
 /// The lock file's text, or nullopt when it cannot be read (gone already, for instance).
 std::optional<std::string> contentOf(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) return std::nullopt;
-    std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    if (in.bad()) return std::nullopt;
-    return text;
+    try {
+        return readFile(path);  // leaves the holder free to remove the file meanwhile, on Windows too
+    } catch (const Error&) {
+        return std::nullopt;
+    }
 }
 
 /// Who holds the lock, as its file says ("Vok_Tally"); empty when it does not say.
@@ -95,9 +93,7 @@ bool takeOverStale(const fs::path& path, const LockFileState& seen, std::chrono:
 
 }  // namespace
 
-fs::path ListFolderLock::pathIn(const fs::path& folder) {
-    return folder / std::string(kListLockFileName);
-}
+fs::path ListFolderLock::pathIn(const fs::path& folder) { return folder / std::string(kListLockFileName); }
 
 ListFolderLock::ListFolderLock(fs::path folder, ListLockOptions options) : path_(pathIn(folder)) {
     const std::string token = newToken(options.owner);
@@ -139,21 +135,17 @@ ListFolderLock::ListFolderLock(fs::path folder, ListLockOptions options) : path_
             const std::string holder = holderOf(path_);
             throw Error(Fault::Locked, displayPath(folder),
                         (holder.empty() ? std::string("another program") : holder) + " holds " +
-                            std::string(kListLockFileName) + " (waited " +
-                            std::to_string(options.wait.count()) + " ms); try again in a moment");
+                            std::string(kListLockFileName) + " (waited " + std::to_string(options.wait.count()) +
+                            " ms); try again in a moment");
         }
         std::this_thread::sleep_for(options.retry + std::chrono::milliseconds(jitter(randomSource())));
     }
 }
 
 ListFolderLock::ListFolderLock(ListFolderLock&& other) noexcept
-    : path_(std::move(other.path_)),
-      token_(std::move(other.token_)),
-      held_(std::exchange(other.held_, false)) {}
+    : path_(std::move(other.path_)), token_(std::move(other.token_)), held_(std::exchange(other.held_, false)) {}
 
-ListFolderLock::~ListFolderLock() {
-    release();
-}
+ListFolderLock::~ListFolderLock() { release(); }
 
 void ListFolderLock::release() noexcept {
     if (!held_) return;
@@ -171,9 +163,7 @@ void ListFolderLock::release() noexcept {
     }
 }
 
-bool isNotWritableError(int errnoValue) {
-    return errnoValue == EACCES || errnoValue == EPERM || errnoValue == EROFS;
-}
+bool isNotWritableError(int errnoValue) { return errnoValue == EACCES || errnoValue == EPERM || errnoValue == EROFS; }
 
 std::string unwritableListFolderAdvice(const fs::path& folder) {
     return "the folder " + displayPath(folder) +

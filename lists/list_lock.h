@@ -38,7 +38,7 @@ struct ListLockOptions {
 };
 
 class ListFolderLock {
-  public:
+public:
     /// Takes the lock of `folder`. Throws Error(Locked) naming the folder when another program
     /// holds it for longer than `options.wait`, and Error(CannotWrite) naming the lock file when
     /// the lock file cannot be created at all (a folder that cannot be written, for instance).
@@ -60,7 +60,7 @@ class ListFolderLock {
     /// The lock file of a list folder.
     static std::filesystem::path pathIn(const std::filesystem::path& folder);
 
-  private:
+private:
     std::filesystem::path path_;
     std::string token_;  ///< what this holder wrote into the lock file
     bool held_ = false;

@@ -106,14 +106,15 @@ std::string ListStore::ItemDescription(DfType version, std::int16_t itemId) cons
     if (lists == nullptr || itemId < 1) return {};
     const auto& descriptions = descriptionsOf(*lists);
     return static_cast<std::size_t>(itemId) < descriptions.size() ? descriptions[static_cast<std::size_t>(itemId)]
-                                                                   : std::string();
+                                                                  : std::string();
 }
 
 bool ListStore::ItemExists(DfType version, std::int16_t itemId) const {
     const auto* lists = listsOf(version);
     if (lists == nullptr || itemId < 1) return false;
     const auto& descriptions = descriptionsOf(*lists);
-    return static_cast<std::size_t>(itemId) < descriptions.size() && !descriptions[static_cast<std::size_t>(itemId)].empty();
+    return static_cast<std::size_t>(itemId) < descriptions.size() &&
+           !descriptions[static_cast<std::size_t>(itemId)].empty();
 }
 
 const std::vector<ReplaceEntry>& ListStore::SavedReplacements(DfType version) const {
@@ -140,7 +141,8 @@ std::int16_t ListStore::LookupReplacement(DfType orgVersion, DfType newVersion, 
 
 void ListStore::RememberReplacement(DfType orgVersion, DfType newVersion, std::int16_t objectId,
                                     std::int16_t replacementId) {
-    if (auto* lists = listsOf(orgVersion)) lists->run.push_back({static_cast<std::int16_t>(versionNumber(newVersion)), objectId, replacementId});
+    if (auto* lists = listsOf(orgVersion))
+        lists->run.push_back({static_cast<std::int16_t>(versionNumber(newVersion)), objectId, replacementId});
 }
 
 void ListStore::RememberAndSaveReplacement(DfType orgVersion, DfType newVersion, std::int16_t objectId,

@@ -61,7 +61,8 @@ std::string unescape(std::string_view text, std::string_view path, std::int64_t 
             case 'x': {
                 unsigned value = 0;
                 const auto* first = text.data() + i + 1;
-                const auto result = std::from_chars(first, first + std::min<std::size_t>(2, text.size() - i - 1), value, 16);
+                const auto result =
+                    std::from_chars(first, first + std::min<std::size_t>(2, text.size() - i - 1), value, 16);
                 if (result.ptr != first + 2) badLine(path, line, "\\x needs two hexadecimal digits");
                 out.push_back(static_cast<char>(value));
                 i += 2;
@@ -151,15 +152,17 @@ std::vector<ItemListEntry> itemListFromText(std::string_view text, std::string_v
         entry.ItemId = vok::number<std::int16_t>(fields[0], path, number, "the identifier");
         if (entry.ItemId <= 0) badLine(path, number, "identifiers start at 1");
         if (const auto [first, added] = lineOf.emplace(entry.ItemId, number); !added) {
-            badLine(path, number, "the identifier " + std::to_string(entry.ItemId) + " stands on line " +
-                                      std::to_string(first->second) + " and again on line " + std::to_string(number) +
-                                      " (each identifier may stand once)");
+            badLine(path, number,
+                    "the identifier " + std::to_string(entry.ItemId) + " stands on line " +
+                        std::to_string(first->second) + " and again on line " + std::to_string(number) +
+                        " (each identifier may stand once)");
         }
         std::string bad;
         auto bytes = utf8ToCp1252(unescape(fields[1], path, number), &bad);
         if (!bytes) {
-            badLine(path, number, decodeUtf8(bad).valid ? "\"" + bad + "\" has no Windows-1252 character"
-                                                        : "malformed UTF-8 (bytes " + hexBytes(bad) + ")");
+            badLine(path, number,
+                    decodeUtf8(bad).valid ? "\"" + bad + "\" has no Windows-1252 character"
+                                          : "malformed UTF-8 (bytes " + hexBytes(bad) + ")");
         }
         if (bytes->size() > kMaxDescriptionBytes) badLine(path, number, "the description is too long");
         entry.Description = std::move(*bytes);
@@ -196,7 +199,8 @@ std::vector<std::filesystem::path> importListTexts(const std::filesystem::path& 
             if (!entries.empty()) content = encodeReplaceList(entries);
         }
         if (content.empty()) {
-            throw Error(Fault::BadList, displayPath(path), "a list needs at least one entry (the programs reject an empty list)");
+            throw Error(Fault::BadList, displayPath(path),
+                        "a list needs at least one entry (the programs reject an empty list)");
         }
         writes.push_back({listsFolder / std::string(listFileName(which)), std::move(content)});
     }
@@ -205,7 +209,8 @@ std::vector<std::filesystem::path> importListTexts(const std::filesystem::path& 
     const ListFolderLock lock(listsFolder);  // the programs may be working on these lists
     std::vector<std::filesystem::path> written;
     for (auto& write : writes) {
-        if (std::filesystem::exists(write.target, ec)) write.bytes = overlayListBytes(readFile(write.target), write.bytes);
+        if (std::filesystem::exists(write.target, ec))
+            write.bytes = overlayListBytes(readFile(write.target), write.bytes);
         written.push_back(write.target);
     }
     writeFilesAtomically(writes, fileSystem);

@@ -22,7 +22,8 @@ AnyMission emptyMission(DfType version) {
     if (!isVersion(version)) throw std::invalid_argument("no game version " + std::to_string(versionNumber(version)));
     static constexpr auto kMakers = []<std::size_t... I>(std::index_sequence<I...>) {
         return std::array<AnyMission (*)(), sizeof...(I)>{[] { return AnyMission(std::in_place_index<I>); }...};
-    }(std::make_index_sequence<std::variant_size_v<AnyMission>>{});
+    }
+    (std::make_index_sequence<std::variant_size_v<AnyMission>>{});
     return kMakers[versionIndex(version)]();
 }
 

@@ -9,6 +9,7 @@ packages=(
   libcli11-dev nlohmann-json3-dev  # vok's command line and its --json output
   libgtest-dev libgmock-dev libbenchmark-dev
   clang libclang-rt-14-dev      # libFuzzer targets
+  clang-format                  # the code style check
   xvfb xauth                    # running the windows under a virtual X server
   desktop-file-utils shared-mime-info  # checking the desktop entries and mime types
   dpkg-dev fakeroot file        # building the .deb package

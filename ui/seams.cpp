@@ -54,8 +54,12 @@ QString caseInsensitive(const QString& pattern) {
 
 class QtFileDialogs : public FileDialogs {
 public:
-    std::optional<QString> open(QWidget* parent, const FileRequest& request) override { return run(parent, request, true); }
-    std::optional<QString> save(QWidget* parent, const FileRequest& request) override { return run(parent, request, false); }
+    std::optional<QString> open(QWidget* parent, const FileRequest& request) override {
+        return run(parent, request, true);
+    }
+    std::optional<QString> save(QWidget* parent, const FileRequest& request) override {
+        return run(parent, request, false);
+    }
 
 private:
     static std::optional<QString> run(QWidget* parent, const FileRequest& request, bool opening) {

@@ -36,11 +36,11 @@ public:
 struct FileRequest {
     QString title;
     QString filter;
-    int filterIndex = 1;     ///< from 1
+    int filterIndex = 1;  ///< from 1
     QString initialFolder;
-    QString defaultExtension;  ///< added to a typed name without one ("BMS")
-    QString fileName;          ///< pre-fills the name box
-    bool mustExist = false;    ///< open: only existing files
+    QString defaultExtension;      ///< added to a typed name without one ("BMS")
+    QString fileName;              ///< pre-fills the name box
+    bool mustExist = false;        ///< open: only existing files
     bool overwritePrompt = false;  ///< save: ask before replacing a file
 };
 

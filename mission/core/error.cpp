@@ -67,8 +67,6 @@ std::string fileErrorMessage(const Error& error) {
     return text;
 }
 
-std::string systemErrorText(int errnoValue) {
-    return std::generic_category().message(errnoValue);
-}
+std::string systemErrorText(int errnoValue) { return std::generic_category().message(errnoValue); }
 
 }  // namespace vok

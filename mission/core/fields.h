@@ -44,9 +44,9 @@ struct Ascii {
     };
     Mode mode = Mode::ReadWrite;
     Scale scale{};
-    bool quoted = false;                       ///< text values in double quotes
-    std::string_view unscaledAlias{};          ///< a second reader keyword taking the stored value as is
-    std::span<const std::uint8_t> order{};     ///< order of an array's values on the line (0-based)
+    bool quoted = false;                    ///< text values in double quotes
+    std::string_view unscaledAlias{};       ///< a second reader keyword taking the stored value as is
+    std::span<const std::uint8_t> order{};  ///< order of an array's values on the line (0-based)
 };
 
 inline constexpr Ascii kBinaryOnly{.mode = Ascii::Mode::None};

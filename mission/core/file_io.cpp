@@ -38,7 +38,8 @@ std::string readFile(const fs::path& path, std::size_t limit) {
     if (!sizeError) bytes.reserve(static_cast<std::size_t>(std::min<std::uintmax_t>(size, limit)));
     char chunk[1 << 16];
     std::size_t got = 0;
-    while (bytes.size() < limit && (got = std::fread(chunk, 1, std::min(sizeof chunk, limit - bytes.size()), file)) > 0) {
+    while (bytes.size() < limit &&
+           (got = std::fread(chunk, 1, std::min(sizeof chunk, limit - bytes.size()), file)) > 0) {
         bytes.append(chunk, got);
     }
     const bool failed = std::ferror(file) != 0;
@@ -124,8 +125,8 @@ fs::path sidePathFor(const fs::path& file, std::string_view mark) {
 
 /// What a save needs to know of its target before it writes anything.
 struct SaveTarget {
-    fs::path named;  ///< as the caller gave it; messages name this
-    fs::path file;   ///< the file to replace, every link followed
+    fs::path named;                  ///< as the caller gave it; messages name this
+    fs::path file;                   ///< the file to replace, every link followed
     std::optional<fs::perms> perms;  ///< of the file replaced; none for a new file
 };
 
@@ -160,9 +161,8 @@ void removeStaleTemporaries(const fs::path& file, FileSystem& fileSystem) {
     for (fs::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec)) {
         const fs::path::string_type name = it->path().filename().native();
         if (name.size() != prefix.size() + kSuffixDigits || name.compare(0, prefix.size(), prefix) != 0) continue;
-        const bool hex = std::all_of(name.begin() + static_cast<std::ptrdiff_t>(prefix.size()), name.end(), [](auto c) {
-            return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f');
-        });
+        const bool hex = std::all_of(name.begin() + static_cast<std::ptrdiff_t>(prefix.size()), name.end(),
+                                     [](auto c) { return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f'); });
         std::error_code timeError;
         const auto modified = fs::last_write_time(it->path(), timeError);
         if (hex && !timeError && now - modified > kStaleTemporaryAge) fileSystem.remove(it->path());

@@ -39,7 +39,8 @@ bool isWholeNumber(std::string_view word) {
 }
 
 KeywordTable::KeywordTable(std::vector<KeywordRow> rows) : rows_(std::move(rows)) {
-    std::sort(rows_.begin(), rows_.end(), [](const KeywordRow& a, const KeywordRow& b) { return a.keyword < b.keyword; });
+    std::sort(rows_.begin(), rows_.end(),
+              [](const KeywordRow& a, const KeywordRow& b) { return a.keyword < b.keyword; });
     // A table at most a quarter full, so that a lookup rarely probes more than one slot.
     std::size_t size = 16;
     while (size < 4 * rows_.size()) size *= 2;

@@ -114,8 +114,9 @@ T storeNumber(std::string_view word, std::int32_t factor, const LineContext& con
         detail += " ";
         detail += word;
         if (factor != 1) detail += " (x" + std::to_string(factor) + ")";
-        detail += sizeof(T) == 1 ? " is outside 0..255" : sizeof(T) == 2 ? " is outside -32768..32767"
-                                                                         : " is outside the 32-bit range";
+        detail += sizeof(T) == 1   ? " is outside 0..255"
+                  : sizeof(T) == 2 ? " is outside -32768..32767"
+                                   : " is outside the 32-bit range";
         lineFault(context, Fault::OutOfRange, std::move(detail));
     }
     return static_cast<T>(scaled);
@@ -181,8 +182,7 @@ template <class T, std::size_t N>
 void readValue(std::array<T, N>& values, const WordSplitter& words, std::size_t first, std::int32_t factor,
                const Ascii& ascii, const LineContext& context, std::string_view name) {
     for (std::size_t i = 0; i < N; ++i) {
-        values[ascii.order.empty() ? i : ascii.order[i]] =
-            storeNumber<T>(words.word(first + i), factor, context, name);
+        values[ascii.order.empty() ? i : ascii.order[i]] = storeNumber<T>(words.word(first + i), factor, context, name);
     }
 }
 template <std::size_t N>
@@ -371,7 +371,7 @@ public:
     }
 
 private:
-    std::vector<KeywordRow> rows_;  // sorted by keyword
+    std::vector<KeywordRow> rows_;     // sorted by keyword
     std::vector<std::int16_t> slots_;  // row index or -1
 };
 
@@ -390,8 +390,8 @@ struct KeywordTableBuilder {
     void field(std::string_view name, std::size_t, const T& value, const Ascii& ascii = {}) {
         if (ascii.mode == Ascii::Mode::ReadWrite) {
             const auto words = static_cast<std::uint8_t>(1 + valueCount<T>);
-            const auto memberOffset = static_cast<std::size_t>(reinterpret_cast<const char*>(&value) -
-                                                               static_cast<const char*>(record));
+            const auto memberOffset =
+                static_cast<std::size_t>(reinterpret_cast<const char*>(&value) - static_cast<const char*>(record));
             rows.push_back({name, name, ordinal, words, ascii.scale.factor, ascii.order, &setField<T>, memberOffset});
             if (!ascii.unscaledAlias.empty()) {
                 rows.push_back({ascii.unscaledAlias, name, ordinal, words, 1, ascii.order, &setField<T>, memberOffset});

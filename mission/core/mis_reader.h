@@ -35,7 +35,9 @@
 namespace vok {
 
 template <class Header>
-concept HasBriefing = requires(Header h) { h.briefing; };
+concept HasBriefing = requires(Header h) {
+    h.briefing;
+};
 
 /// Reads lines and splits them into words, counting lines for fault messages.
 class MisLineSource {
@@ -83,8 +85,8 @@ private:
 
 /// What a block's keywords are measured against when noting what the reader passed over.
 struct BlockKeywords {
-    std::string_view block;                       ///< "item", for messages
-    std::span<const std::string_view> written;    ///< written by the ascii writers, not read
+    std::string_view block;                     ///< "item", for messages
+    std::span<const std::string_view> written;  ///< written by the ascii writers, not read
 };
 
 template <class Format>
@@ -113,8 +115,7 @@ public:
                     const std::string version(versionName(Format::version));
                     passOverBlock("a briefing block (" + version + " has none)", "endbriefing");
                 }
-            } else if (keywordIs(block, "waypoint") || keywordIs(block, "event") ||
-                       keywordIs(block, "item")) {
+            } else if (keywordIs(block, "waypoint") || keywordIs(block, "event") || keywordIs(block, "item")) {
                 if (in_.wordCount() < 3) {
                     const std::string what = "\"begin " + std::string(block) + "\" without its number";
                     passOverBlock(what + ", with its block", "end");
@@ -206,8 +207,7 @@ private:
     void generalInformation() {
         static constexpr std::string_view kWritten[] = {"num_items"};
         skipping_ = false;
-        in_.readBlock("general_information",
-                      [this] { fieldLine(mission_.header, {"general_information", kWritten}); });
+        in_.readBlock("general_information", [this] { fieldLine(mission_.header, {"general_information", kWritten}); });
         Format::afterGeneralInformation(mission_.header);
         generalInformationRead_ = true;
     }
@@ -225,8 +225,7 @@ private:
                 const std::string_view word = in_.word(1);
                 in_.passOver(keywordIs(word, "brief")
                                  ? std::string("brief needs 1 value, the line holds 0")
-                                 : "unknown keyword \"" + std::string(word.substr(0, 40)) +
-                                       "\" in the briefing block");
+                                 : "unknown keyword \"" + std::string(word.substr(0, 40)) + "\" in the briefing block");
             }
         }
         mission_.header.briefing.set(text);
@@ -246,8 +245,8 @@ private:
             return;
         }
         if (in_.noting() && !isWholeNumber(in_.word(3))) {
-            in_.passOver("waypoint \"" + std::string(in_.word(3).substr(0, 40)) +
-                         "\" is not a number, read as " + std::to_string(static_cast<int>(number) - 1));
+            in_.passOver("waypoint \"" + std::string(in_.word(3).substr(0, 40)) + "\" is not a number, read as " +
+                         std::to_string(static_cast<int>(number) - 1));
         }
         skipping_ = false;
         auto& record = mission_.waypoints[static_cast<std::size_t>(number) - 1];
@@ -267,8 +266,7 @@ private:
                 } else if (keywordIs(in_.word(2), "actions")) {
                     record.num_actions = valueList(mission_.actions, "actions", actions);
                 } else if (in_.noting()) {
-                    in_.passOver("unknown list \"" + std::string(in_.word(2).substr(0, 40)) +
-                                 "\" in the event block");
+                    in_.passOver("unknown list \"" + std::string(in_.word(2).substr(0, 40)) + "\" in the event block");
                 }
                 return;
             }
@@ -285,8 +283,7 @@ private:
             if (in_.wordCount() < bareValueCount<Record>()) {
                 if (in_.noting() && !in_.isClosing(name)) {
                     in_.passOver("a line of " + std::to_string(in_.wordCount()) + " values in the " +
-                                 std::string(name) + " (" + std::to_string(bareValueCount<Record>()) +
-                                 " needed)");
+                                 std::string(name) + " (" + std::to_string(bareValueCount<Record>()) + " needed)");
                 }
                 return;
             }

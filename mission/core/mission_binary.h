@@ -36,8 +36,7 @@ using ActionOf = typename decltype(std::declval<M&>().actions)::value_type;
 
 /// Bytes of a binary mission file with the given numbers of records.
 template <class M>
-constexpr std::size_t missionSizeOf(std::size_t items, std::size_t events, std::size_t triggers,
-                                    std::size_t actions) {
+constexpr std::size_t missionSizeOf(std::size_t items, std::size_t events, std::size_t triggers, std::size_t actions) {
     constexpr std::size_t waypoints = std::tuple_size_v<decltype(std::declval<M&>().waypoints)>;
     constexpr std::size_t missionText = std::remove_cvref_t<decltype(std::declval<M&>().mission_text)>::width;
     return recordSize<typename M::HeaderType>() + items * recordSize<typename M::ItemType>() +
@@ -137,7 +136,9 @@ std::vector<std::string> eventCountBreaches(const M& m) {
 /// trigger and action counts add up to the trigger and action records.
 template <class M>
 void checkBinaryInvariants(const M& m, std::string_view path) {
-    auto refuse = [path](std::string detail) { throw Error(Fault::InvalidModel, std::string(path), std::move(detail)); };
+    auto refuse = [path](std::string detail) {
+        throw Error(Fault::InvalidModel, std::string(path), std::move(detail));
+    };
     const auto& h = m.header;
     if (h.item_count_a < 0 || h.item_count_b < 0 || h.item_count_c < 0 || h.item_count_d < 0) {
         refuse("an item count is negative");
@@ -164,12 +165,11 @@ template <class M>
 std::string writeMissionBinary(const M& m, std::string_view path) {
     constexpr std::int32_t signature = M::HeaderType::fileSignature;
     if (m.header.signature != signature) {
-        throw Error(Fault::NoSignature, std::string(path),
-                    "signature " + std::to_string(m.header.signature) + " where the version's files have " +
-                        std::to_string(signature) +
-                        (m.header.signature == 0
-                             ? "; an ascii file without a general_information block gives none"
-                             : ""));
+        throw Error(
+            Fault::NoSignature, std::string(path),
+            "signature " + std::to_string(m.header.signature) + " where the version's files have " +
+                std::to_string(signature) +
+                (m.header.signature == 0 ? "; an ascii file without a general_information block gives none" : ""));
     }
     checkBinaryInvariants(m, path);
     // The file's size is known, so it is made once and every section encoded in place.

@@ -94,8 +94,8 @@ int replaceFile(const fs::path& from, const fs::path& to) {
 }
 
 std::FILE* createNewFile(const fs::path& path) {
-    const int fd = ::_wopen(path.c_str(), _O_WRONLY | _O_CREAT | _O_EXCL | _O_BINARY | _O_NOINHERIT,
-                            _S_IREAD | _S_IWRITE);
+    const int fd =
+        ::_wopen(path.c_str(), _O_WRONLY | _O_CREAT | _O_EXCL | _O_BINARY | _O_NOINHERIT, _S_IREAD | _S_IWRITE);
     if (fd < 0) return nullptr;
     std::FILE* file = ::_fdopen(fd, "wb");
     if (file == nullptr) {
@@ -203,7 +203,8 @@ fs::path::string_type pathKey(const fs::path& path) {
     if (ec) normal = absolute.lexically_normal();
     fs::path::string_type text = normal.native();
 #if defined(_WIN32)
-    std::transform(text.begin(), text.end(), text.begin(), [](wchar_t c) { return static_cast<wchar_t>(std::towlower(c)); });
+    std::transform(text.begin(), text.end(), text.begin(),
+                   [](wchar_t c) { return static_cast<wchar_t>(std::towlower(c)); });
 #endif
     return text;
 }

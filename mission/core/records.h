@@ -30,11 +30,13 @@ struct WaypointRecord {
     bool operator==(const WaypointRecord&) const = default;
 };
 
+// clang-format off
 template <class V, RecordOf<WaypointRecord> R>
 constexpr void describe(V& v, R& r) {
     v.field("attrib",          0, r.attrib);
     v.field("waypoint_text",   1, r.waypoint_text, kBinaryOnly);
 }
+// clang-format on
 
 inline constexpr int kWaypointCount = 128;
 inline constexpr std::size_t kMissionTextWidth = 2688;
@@ -54,6 +56,7 @@ struct EventRecord {
     bool operator==(const EventRecord&) const = default;
 };
 
+// clang-format off
 template <class V, RecordOf<EventRecord> R>
 constexpr void describe(V& v, R& r) {
     v.field("attrib",          0, r.attrib);
@@ -66,6 +69,7 @@ constexpr void describe(V& v, R& r) {
     v.field("num_actions",    22, r.num_actions,  kBinaryOnly);  // the count on "begin actions"
     v.field("event_flag",     23, r.event_flag,   kBinaryOnly);
 }
+// clang-format on
 
 // ---------------------------------------------------------------------------------------------
 // Trigger and action (32 bytes each): eight 32-bit values. An ascii trigger line lists them in
@@ -82,15 +86,19 @@ struct ActionRecord {
 
 inline constexpr std::array<std::uint8_t, 8> kActionValueOrder{0, 1, 3, 4, 5, 6, 2, 7};
 
+// clang-format off
 template <class V, RecordOf<TriggerRecord> R>
 constexpr void describe(V& v, R& r) {
     v.field("value",           0, r.value);
 }
+// clang-format on
 
+// clang-format off
 template <class V, RecordOf<ActionRecord> R>
 constexpr void describe(V& v, R& r) {
     v.field("value",           0, r.value, {.order = kActionValueOrder});
 }
+// clang-format on
 
 // ---------------------------------------------------------------------------------------------
 // The first 92 bytes of every item record, the same in all versions.
@@ -128,6 +136,7 @@ struct ItemCommon {
     bool operator==(const ItemCommon&) const = default;
 };
 
+// clang-format off
 template <class V, RecordWith<ItemCommon> R>
 constexpr void describeItemCommon(V& v, R& r) {
     v.field("type_id",          0, r.type_id);
@@ -161,6 +170,7 @@ constexpr void describeItemCommon(V& v, R& r) {
     v.field("advancetimer",    84, r.advancetimer);
     v.field("ttoolindex",      88, r.ttoolindex);
 }
+// clang-format on
 
 /// Item record of Delta Force 1 and Delta Force 2 (96 bytes).
 struct ItemRecord : ItemCommon {
@@ -168,11 +178,13 @@ struct ItemRecord : ItemCommon {
     bool operator==(const ItemRecord&) const = default;
 };
 
+// clang-format off
 template <class V, RecordOf<ItemRecord> R>
 constexpr void describe(V& v, R& r) {
     describeItemCommon(v, r);
     v.field("item_tail",       92, r.item_tail,     kBinaryOnly);
 }
+// clang-format on
 
 // ---------------------------------------------------------------------------------------------
 /// One mission: header, items, the 128 waypoints, the mission text, the three record counts and

@@ -1,7 +1,7 @@
 #include "mission/core/text.h"
 
-#include <charconv>
 #include <algorithm>
+#include <charconv>
 #include <cmath>
 #include <cstring>
 #include <filesystem>
@@ -87,8 +87,8 @@ bool overflowsUpward(std::string_view number) {
     const std::size_t point = mantissa.find('.');
     const std::size_t first = mantissa.find_first_of("123456789");
     if (first == std::string_view::npos) return false;
-    const long long pointAt = point == std::string_view::npos ? static_cast<long long>(mantissa.size())
-                                                              : static_cast<long long>(point);
+    const long long pointAt =
+        point == std::string_view::npos ? static_cast<long long>(mantissa.size()) : static_cast<long long>(point);
     const long long firstAt = static_cast<long long>(first);
     const long long leadExponent = firstAt < pointAt ? pointAt - firstAt - 1 : pointAt - firstAt;
     return leadExponent + exponent > 0;
@@ -180,8 +180,8 @@ std::string FolderOf(std::string_view path) {
     const bool hasSlash = path.find('/') != std::string_view::npos;
     const bool hasBackslash = path.find('\\') != std::string_view::npos;
     const char separator = hasSlash && !hasBackslash ? '/'
-                           : hasBackslash        ? '\\'
-                                                 : static_cast<char>(std::filesystem::path::preferred_separator);
+                           : hasBackslash            ? '\\'
+                                                     : static_cast<char>(std::filesystem::path::preferred_separator);
     auto withSeparator = [separator](std::string_view folder) {
         std::string result(folder);
         if (result.empty() || !isSeparator(result.back())) result.push_back(separator);

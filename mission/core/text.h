@@ -60,7 +60,9 @@ public:
 
     std::size_t size() const { return words_.size(); }
     /// Word n counted from 1; the empty word when there is none.
-    std::string_view word(std::size_t n) const { return n >= 1 && n <= words_.size() ? words_[n - 1] : std::string_view(); }
+    std::string_view word(std::size_t n) const {
+        return n >= 1 && n <= words_.size() ? words_[n - 1] : std::string_view();
+    }
 
 private:
     std::string buffer_;

@@ -32,6 +32,7 @@ struct VersionInfo {
     std::string_view readerName;  ///< "OpenDF2MIS": the ascii reader, as its messages name it
 };
 
+// clang-format off
 inline constexpr std::array<VersionInfo, 3> kVersions{{
     {DfType::Df1, "df1", "DF1", "Delta Force 1", 223563074,
      "// Vok Tamber's RIRorORE Converter for Delta Force 1", "OpenDF1MIS"},
@@ -40,6 +41,7 @@ inline constexpr std::array<VersionInfo, 3> kVersions{{
     {DfType::Df3, "df3", "DF:LW", "Delta Force Land Warrior", 257117506,
      "// Vok Tamber's RIRorORE Converter for Delta Force Land Warrior", "OpenDF3MIS"},
 }};
+// clang-format on
 
 inline constexpr std::array<DfType, 3> kAllVersions{DfType::Df1, DfType::Df2, DfType::Df3};
 

@@ -15,8 +15,7 @@ DfType BmsVersionOfBytes(std::string_view bytes) {
     if (versionByte != 15) return DfType::NotRecognised;
     char lowered[32];
     for (std::size_t i = 0; i < sizeof lowered; ++i) lowered[i] = lowerAscii(byteAt(224 + i));
-    return std::string_view(lowered, sizeof lowered).find(".env") != std::string_view::npos ? DfType::Df3
-                                                                                            : DfType::Df2;
+    return std::string_view(lowered, sizeof lowered).find(".env") != std::string_view::npos ? DfType::Df3 : DfType::Df2;
 }
 
 namespace {

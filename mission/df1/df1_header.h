@@ -5,9 +5,9 @@
 #include <cstdint>
 
 #include "mission/core/fields.h"
-#include "mission/df2/df2_header.h"
 #include "mission/core/records.h"
 #include "mission/core/version.h"
+#include "mission/df2/df2_header.h"
 
 namespace vok::df1 {
 
@@ -42,6 +42,7 @@ struct MissionHeader {
     bool operator==(const MissionHeader&) const = default;
 };
 
+// clang-format off
 template <class V, RecordOf<MissionHeader> R>
 constexpr void describe(V& v, R& h) {
     v.field("signature",          0, h.signature,         kBinaryOnly);
@@ -69,6 +70,7 @@ constexpr void describe(V& v, R& h) {
     v.field("wind",             236, h.wind);
     v.field("header_text24",    244, h.header_text24,     kBinaryOnly);
 }
+// clang-format on
 
 static_assert(recordSize<MissionHeader>() == 268);
 

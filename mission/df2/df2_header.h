@@ -53,6 +53,7 @@ struct MissionHeader {
     bool operator==(const MissionHeader&) const = default;
 };
 
+// clang-format off
 template <class V, RecordOf<MissionHeader> R>
 constexpr void describe(V& v, R& h) {
     v.field("signature",          0, h.signature,         kBinaryOnly);
@@ -89,6 +90,7 @@ constexpr void describe(V& v, R& h) {
     v.field("header_text24",    240, h.header_text24,     kBinaryOnly);
     v.field("briefing",         264, h.briefing,          kBinaryOnly);  // the briefing block
 }
+// clang-format on
 
 static_assert(recordSize<MissionHeader>() == 520);
 

@@ -5,10 +5,10 @@
 #include <string_view>
 
 #include "mission/core/file_io.h"
+#include "mission/core/records.h"
 #include "mission/core/timestamp.h"
 #include "mission/core/version.h"
 #include "mission/df2/df2_header.h"
-#include "mission/core/records.h"
 
 namespace vok {
 

@@ -54,6 +54,7 @@ struct MissionHeader {
     bool operator==(const MissionHeader&) const = default;
 };
 
+// clang-format off
 template <class V, RecordOf<MissionHeader> R>
 constexpr void describe(V& v, R& h) {
     v.field("signature",          0, h.signature,         kBinaryOnly);
@@ -95,6 +96,7 @@ constexpr void describe(V& v, R& h) {
     v.field("header_text22",    266, h.header_text22,     kBinaryOnly);
     v.field("briefing",         288, h.briefing,          kBinaryOnly);  // the briefing block
 }
+// clang-format on
 
 static_assert(recordSize<MissionHeader>() == 544);
 
@@ -114,6 +116,7 @@ struct ItemRecord : ItemCommon {
     bool operator==(const ItemRecord&) const = default;
 };
 
+// clang-format off
 template <class V, RecordOf<ItemRecord> R>
 constexpr void describe(V& v, R& r) {
     describeItemCommon(v, r);
@@ -128,6 +131,7 @@ constexpr void describe(V& v, R& r) {
     v.field("wpgoal3",        100, r.wpgoal3);
     v.field("item_text",      101, r.item_text,     kBinaryOnly);
 }
+// clang-format on
 
 static_assert(recordSize<ItemRecord>() == 164);
 
