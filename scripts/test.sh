@@ -9,6 +9,9 @@ scripts/install-deps.sh
 export QT_QPA_PLATFORM=offscreen
 jobs=$(nproc)
 
+echo "== style: every C++ file as .clang-format has it"
+git ls-files '*.cpp' '*.h' | xargs clang-format --dry-run --Werror
+
 for preset in release asan; do
   echo "== $preset: build"
   cmake --preset "$preset"
@@ -36,6 +39,6 @@ fi
 if [ -f fuzz/CMakeLists.txt ] && grep -q add_executable fuzz/CMakeLists.txt; then
   echo "== fuzz: build and a short run of every target"
   cmake --preset fuzz
-  cmake --build --preset fuzz -j "$jobs"
-  ctest --preset fuzz -L fuzz
+  cmake --build --preset fuzz -j "$jobs" --target fuzz_all
+  ctest --preset fuzz -L fuzz -j "$jobs"
 fi
