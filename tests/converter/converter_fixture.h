@@ -1,13 +1,9 @@
 #pragma once
-// What the converter's window tests share: small lists, missions of given item types, a script that
-// answers modal dialogs as they come up, and the main window on fake seams.
-
-#include <gtest/gtest.h>
+// What the converter's window tests share: small lists, missions, a script for modal dialogs.
 
 #include <QApplication>
 #include <QFrame>
 #include <QGroupBox>
-#include <QTest>
 #include <QTimer>
 #include <deque>
 #include <sstream>
@@ -19,8 +15,6 @@
 #include "tests/support/fake_seams.h"
 #include "tests/support/temp_dir.h"
 #include "ui/look.h"
-
-inline void PrintTo(const QString& text, std::ostream* out) { *out << '"' << text.toStdString() << '"'; }
 
 namespace vok::testing {
 
@@ -53,7 +47,7 @@ private:
     int stray_ = 0;
 };
 
-/// An item list written as "600 Crate, 1040 Barrel".
+/// An item list written as "600 Crate, 1040 Barrel"; a save command "MIS3" saves into "MIS3.mis".
 inline std::string itemList(const std::string& entries) {
     std::vector<ItemListEntry> list;
     std::istringstream in(entries);
@@ -63,8 +57,7 @@ inline std::string itemList(const std::string& entries) {
     return encodeItemList(list);
 }
 
-// DF2 holds types at both edges of every thousand-block from 999/1000 to 7999/8000; the vehicles of
-// DF3 sort differently with and without regard to letter case.
+// DF2 holds types at both edges of every thousand-block; DF3's vehicles sort differently by case.
 inline void writeTestLists(const std::filesystem::path& folder) {
     std::string edges;
     for (int edge = 1000; edge <= 8000; edge += 1000) {
@@ -79,18 +72,14 @@ inline void writeTestLists(const std::filesystem::path& folder) {
         encodeReplaceList({{1, 1200, 1040}}),
         encodeReplaceList({{1, 1300, 1040}}),
     };
-    for (int which = 1; which <= 6; ++which) {
-        writeFileAtomically(folder / std::string(listFileName(which)), files[which - 1]);
-    }
+    for (int which = 1; which <= 6; ++which) writeFileAtomically(folder / listFileName(which), files[which - 1]);
 }
 
 /// A mission of the given item types, with the version's signature, so its version is recognised.
 template <class M>
 M missionWithTypes(const std::vector<int>& types) {
     M mission;
-    if constexpr (std::is_same_v<M, Df1Mission>) mission.header.signature = df1::MissionHeader::fileSignature;
-    if constexpr (std::is_same_v<M, Df2Mission>) mission.header.signature = df2::MissionHeader::fileSignature;
-    if constexpr (std::is_same_v<M, Df3Mission>) mission.header.signature = df3::MissionHeader::fileSignature;
+    mission.header.signature = M::HeaderType::fileSignature;
     if constexpr (std::is_same_v<M, Df3Mission>) mission.header.environment_file.set("day1.env");
     mission.header.terrain.set("harbour");
     for (const int type : types) {
@@ -110,18 +99,6 @@ inline std::vector<int> typesOf(const AnyMission& mission) {
         },
         mission);
     return types;
-}
-
-/// A child widget by object name; fails the test when there is none.
-template <class W = QWidget>
-W* find(const QWidget& root, const char* name) {
-    W* widget = root.findChild<W*>(QString::fromLatin1(name));
-    EXPECT_NE(widget, nullptr) << "no widget " << name;
-    return widget;
-}
-
-inline void click(const QWidget& root, const char* name, Qt::MouseButton button = Qt::LeftButton) {
-    if (auto* widget = find<QWidget>(root, name)) QTest::mouseClick(widget, button);
 }
 
 /// What the main window shows; a failed open or save must leave all of it as it was.
@@ -151,30 +128,21 @@ protected:
             fakes.seams, lists, qtPath(programFolder.path()), [] { return Timestamp{2024, 3, 5, 2, 14, 7, 9}; },
             fileSystem);
     }
-    /// Writes a mission into the data folder, in the form its name's suffix names (else binary).
     template <class M>
     std::filesystem::path write(const std::vector<int>& types, std::string_view name) const {
         saveMission(data / name, missionWithTypes<M>(types), formOfPath(data / name).value_or(MissionForm::Binary), {});
         return data / name;
     }
-    /// Opens a file through the open command of its form.
     void openThroughDialog(const std::filesystem::path& path) {
         fakes.files.openAnswers.push_back(qtPath(path));
         click(*window, formOfPath(path) == MissionForm::Ascii ? "cmdOpenMIS" : "cmdOpenBMS");
     }
-    template <class M>
-    std::filesystem::path open(const std::vector<int>& types, std::string_view name) {
-        openThroughDialog(write<M>(types, name));
-        return data / name;
-    }
-    /// Saves through a save command ("MIS3": cmdSaveFileMIS3) into "MIS3.mis" in the data folder.
     std::filesystem::path save(const std::string& command) {
         const auto path = data / (command + (command[0] == 'M' ? ".mis" : ".bms"));
         fakes.files.saveAnswers.push_back(qtPath(path));
         click(*window, ("cmdSaveFile" + command).c_str());
         return path;
     }
-    /// What a save command writes, read back.
     AnyMission saved(const std::string& command) {
         const DfType version = command[3] == '1' ? DfType::Df1 : command[3] == '2' ? DfType::Df2 : DfType::Df3;
         return openMission(save(command), version, command[0] == 'M' ? MissionForm::Ascii : MissionForm::Binary);

@@ -45,15 +45,14 @@ void drop(QWidget& window, const std::vector<std::filesystem::path>& files) {
     QCoreApplication::processEvents();  // the open waits for the drop to end
 }
 
-// A file dropped opens as the same path on the command line does; one the command line would not
-// open, or several files, are refused with a message. Neither remembers a folder or an open path.
+// A dropped file opens as on the command line; other files, or several, are refused with a message.
 TEST_F(ConverterTest, CommandLineAndDropOpenPathsEndingInBmsOrMisInAnyCase) {
     const std::pair<const char*, QStringList> cases[] = {
-        {"a01.Mis", {"%/a01.Mis"}},
-        {"A02.BMS", {"%/A02.BMS"}},
-        {"a01.txt", {"%/a01.txt"}},
+        // clang-format off
+        {"a01.Mis", {"%/a01.Mis"}}, {"A02.BMS", {"%/A02.BMS"}}, {"a01.txt", {"%/a01.txt"}},
         {"night raid.bms", {"%/night", "raid.bms"}},  // split by the shell, joined again
         {"night raid 2.mis", {"\"%/night raid 2.mis\""}},
+        // clang-format on
     };
     for (const auto& [file, args] : cases) {
         write<Df2>(std::vector<int>(12, 1200), file);
@@ -69,14 +68,11 @@ TEST_F(ConverterTest, CommandLineAndDropOpenPathsEndingInBmsOrMisInAnyCase) {
         }
     }
     drop(*window, {data / "a01.Mis", data / "A02.BMS"});
-    EXPECT_EQ(fakes.messages.shown.size(), 1u);
     EXPECT_EQ(state(), opened(DfType::Df2, "night raid 2.mis (From: DF2)"));
-    EXPECT_TRUE(fakes.settings.values.empty() && window->OpenFilePath.isEmpty());
+    EXPECT_TRUE(fakes.messages.shown.size() == 1 && fakes.settings.values.empty() && window->OpenFilePath.isEmpty());
 }
 
-// Each open command starts in its own remembered folder with the name of the file open before, when
-// that is of its form. A cancelled open changes nothing but forgets the open path; a save then
-// suggests the name of the file held.
+// Each open command has its own folder and offers the name of the file held; Cancel forgets the path.
 TEST_F(ConverterTest, OpenReadsTheFileNamesItAndItsVersionAndEachFormRemembersItsFolder) {
     std::filesystem::create_directory(data / "sub");
     const QString folder = qtPath(data.path()) + '/', home = ui::defaultFolder();
@@ -113,10 +109,9 @@ TEST_F(ConverterTest, OpenReadsTheFileNamesItAndItsVersionAndEachFormRemembersIt
     EXPECT_EQ(fakes.files.saved.back().fileName, "m01.bms");
 }
 
-// No, or Cancel, closing or Esc in the version dialog, leave the Failed state with the caption of the
-// file read before; OK reads the version chosen (the first offered, DF1). The window waits disabled.
+// No, Cancel or Esc leave the Failed state; OK reads the version chosen. The window waits disabled.
 TEST_F(ConverterTest, AFileOfUnknownVersionAsksForItAndIsReadAsTheVersionChosen) {
-    open<Df2>({3001}, "a01.bms");
+    openThroughDialog(write<Df2>({3001}, "a01.bms"));
     std::string bytes = slurp(write<Df1>({3001, 2031, 5001}, "u01.bms"));
     bytes[3] = 99;  // a version byte no game writes
     const auto path = data.write("u01.bms", bytes);
@@ -125,7 +120,6 @@ TEST_F(ConverterTest, AFileOfUnknownVersionAsksForItAndIsReadAsTheVersionChosen)
     const std::tuple<bool, ModalScript::Step, WindowState> answers[] = {
         {false, nullptr, failed},
         {true, [](QWidget& d) { click(d, "cmdCancel"); }, failed},
-        {true, [](QWidget& d) { d.close(); }, failed},
         {true, [](QWidget& d) { QTest::keyClick(&d, Qt::Key_Escape); }, failed},
         {true, [](QWidget& d) { click(d, "cmdOK"); }, opened(DfType::Df1, "u01.bms (From: DF1)")},
     };
@@ -142,12 +136,11 @@ TEST_F(ConverterTest, AFileOfUnknownVersionAsksForItAndIsReadAsTheVersionChosen)
     EXPECT_EQ(typesOf(saved("MIS1")), std::vector<int>({3001, 2031, 5001}));
 }
 
-// Each save command starts in its own remembered folder and suggests the held file's name up to its
-// first period with its own suffix. The version read is written unchanged; another one is converted
-// from the source afresh at each save (the second offer of a target shows it) and gets the terrain
-// answered, cut to 16 characters. Cancel on the terrain question, or in the save dialog, ends the save.
+// Each save command has its own folder and names the file up to its first period. Another version is
+// converted afresh at each save and gets the terrain answered (16 characters); Cancel ends the save.
 TEST_F(ConverterTest, EachSaveCommandHasItsFolderAndNameAndConvertsTheSourceAfresh) {
-    const auto source = open<Df1>({3001, 5001}, "m01.part2.bms");
+    const auto source = write<Df1>({3001, 5001}, "m01.part2.bms");
+    openThroughDialog(source);
     const WindowState before = state();
     const std::string commands[] = {"BMS1", "BMS2", "BMS3", "MIS1", "MIS2", "MIS3"};
     const char* offered[] = {nullptr, "harbour", "DF1harbour"};
@@ -178,18 +171,16 @@ TEST_F(ConverterTest, EachSaveCommandHasItsFolderAndNameAndConvertsTheSourceAfre
         EXPECT_EQ(fakes.inputs.asked[0].defaultAnswer, offered[i % 3]);
         std::visit([&](const auto& m) { EXPECT_EQ(m.header.terrain.text(), terrain.left(16).toStdString()); }, written);
     }
-    EXPECT_EQ(window->SaveFileTitle, "MIS3.mis");
     EXPECT_EQ(openMission(data / "MIS1.mis", DfType::Df1, MissionForm::Ascii),
               openMission(source, DfType::Df1, MissionForm::Binary));
     EXPECT_EQ(state(), before);
     EXPECT_EQ(slurp(save("BMS1")), slurp(source)) << "the source is untouched";
 }
 
-// OK-A serves the rest of the run, Remove gives type 0, Skip keeps the type. "Cancel Save" ends the
-// save at once (no terrain question, no save dialog, nothing written) and forgets the OK-A answers
-// of that save. The window is busy while the dialog asks; the dialog goes with the conversion.
+// OK-A serves the run, Remove gives type 0, Skip keeps the type. "Cancel Save" ends the save at once
+// and forgets its OK-A answers. The window is busy while the dialog asks.
 TEST_F(ConverterTest, ReplacementsAnsweredInTheDialogServeTheSaveOrTheRun) {
-    open<Df1>({2031, 2031, 600, 2031, 3001}, "a01.bms");
+    openThroughDialog(write<Df1>({2031, 2031, 600, 2031, 3001}, "a01.bms"));
     const WindowState before = state();
     bool busy = false;
     asked.clear();
@@ -221,19 +212,18 @@ TEST_F(ConverterTest, ReplacementsAnsweredInTheDialogServeTheSaveOrTheRun) {
     EXPECT_EQ(slurp(programFolder / "DF1Replace.vok"), encodeReplaceList({{2, 1040, 2005}})) << "OK-A saves nothing";
 }
 
-// OK-S appends the replacement to the source version's list. One that cannot be saved is reported
-// naming the file and still serves the whole run; where the program folder refuses writing (a
-// system-wide install) the message says where the user can keep lists of their own.
+// OK-S appends to the source version's list; one that cannot be saved is reported (for a folder that
+// refuses writing, with where to keep lists of one's own) and still serves the run.
 TEST_F(ConverterTest, OkSSavesTheReplacementOrReportsWhyNotAndStillUsesIt) {
     using enum FailingFileSystem::FailAt;
     const std::tuple<FailingFileSystem::FailAt, int, int, int> cases[] = {
-        // a DF1 type new to the run; the
-        {Nothing, 0, 1040, 1300},      // DF3 type offered first: Cactus sorts first
+        // fault, error, a DF1 type new to the run, the DF3 type offered first (Cactus sorts first)
+        {Nothing, 0, 1040, 1300},
         {Rename, ENOSPC, 1100, 1300},  // a full disk is no system-wide install
         {Create, EACCES, 600, 7},
     };
     for (const auto& [failAt, error, type, chosen] : cases) {
-        open<Df1>({type, type}, "a01.bms");
+        openThroughDialog(write<Df1>({type, type}, "a01.bms"));
         std::tie(fileSystem.failAt, fileSystem.error) = std::tuple(failAt, error);
         fakes.messages.shown.clear();
         ModalScript script;
@@ -254,12 +244,11 @@ TEST_F(ConverterTest, OkSSavesTheReplacementOrReportsWhyNotAndStillUsesIt) {
     }
 }
 
-// The lists on disk are the lists in use: read again at the start of a save, and while the
-// replacement dialog waits (the list editor started from it saves a list by renaming a new file
-// into place). A list that cannot be read then is reported, and the lists in use stay.
+// The lists on disk are read again at the start of a save and while the replacement dialog waits; one
+// that cannot be read then is reported, and the lists in use stay.
 TEST_F(ConverterTest, ListsChangedOnDiskAreReadAgainAndOneThatCannotBeReadIsReported) {
     const auto df3Items = programFolder / "DF3Items.vok";
-    open<Df1>({2031, 1100}, "a01.bms");
+    openThroughDialog(write<Df1>({2031, 1100}, "a01.bms"));
     writeFileAtomically(df3Items, itemList("1001 Tree, 2031 Jeep"));  // 2031 is no longer missing
     ModalScript script;
     script.then("frmReplace", [&](QWidget& dialog) {
@@ -276,9 +265,8 @@ TEST_F(ConverterTest, ListsChangedOnDiskAreReadAgainAndOneThatCannotBeReadIsRepo
     EXPECT_TRUE(script.finished());
 }
 
-// A file that cannot be read is reported naming it (or the reader) and the fault; the window, the
-// open path and the name the next save suggests stay those of the file held. A save that cannot be
-// written is reported naming the file, which keeps its earlier content.
+// A file that cannot be read, or written, is reported naming it (or the reader) and the fault; the
+// window, the open path and the file written before stay as they were.
 TEST_F(ConverterTest, FilesThatCannotBeReadOrWrittenLeaveTheWindowAndTheFilesAsBefore) {
     const auto held = write<Df1>({3001}, "a01.bms");
     const std::string text = slurp(write<Df2>(std::vector<int>(12, 1200), "x.mis"));
@@ -290,19 +278,17 @@ TEST_F(ConverterTest, FilesThatCannotBeReadOrWrittenLeaveTheWindowAndTheFilesAsB
         {data.write("titled.mis", "// Converter for Delta Force 2\r\n\r\n"), "", "holds no mission"},
         {data.write("untitled.mis", "begin event 0\r\n  attrib 1\r\nend event\r\n"), "", "holds no mission"},
     };
-    for (bool loadedBefore : {false, true}) {
-        if (loadedBefore) openThroughDialog(held);
-        for (const auto& [path, first, fault] : cases) {
-            SCOPED_TRACE(path.filename().string() + (loadedBefore ? " after a01.bms" : ""));
-            const auto before = std::tuple(state(), window->OpenFilePath);
-            fakes.messages.shown.clear();
-            openThroughDialog(path);
-            ASSERT_EQ(fakes.messages.shown.size(), 1u);
-            const QStringList lines = fakes.messages.shown[0].text.split("\r\n");
-            EXPECT_EQ(lines[0], first.isEmpty() ? qtPath(path) : first);
-            EXPECT_TRUE(lines.value(1).contains(fault) && lines.value(1).size() > 5) << lines.join('|').toStdString();
-            EXPECT_EQ(std::tuple(state(), window->OpenFilePath), before);
-        }
+    openThroughDialog(held);
+    for (const auto& [path, first, fault] : cases) {
+        SCOPED_TRACE(path.filename().string());
+        const auto before = std::tuple(state(), window->OpenFilePath);
+        fakes.messages.shown.clear();
+        openThroughDialog(path);
+        ASSERT_EQ(fakes.messages.shown.size(), 1u);
+        const QStringList lines = fakes.messages.shown[0].text.split("\r\n");
+        EXPECT_EQ(lines[0], first.isEmpty() ? qtPath(path) : first);
+        EXPECT_TRUE(lines.value(1).contains(fault) && lines.value(1).size() > 5) << lines.join('|').toStdString();
+        EXPECT_EQ(std::tuple(state(), window->OpenFilePath), before);
     }
     fakes.files.saveAnswers.push_back(std::nullopt);
     click(*window, "cmdSaveFileMIS1");
@@ -319,14 +305,9 @@ TEST_F(ConverterTest, FilesThatCannotBeReadOrWrittenLeaveTheWindowAndTheFilesAsB
                     fakes.messages.shown[0].text.startsWith(qtPath(target) + "\r\n"));
         EXPECT_EQ(std::tuple(slurp(target), state()), before);
     }
-}
-
-TEST_F(ConverterTest, ListsThatCannotBeLoadedEndTheProgramNamingFileAndFault) {
-    programFolder.write("DF2Items.vok", encodeItemList({}));  // a count of 0
-    EXPECT_NE(converter::runConverter(fakes.seams, qtPath(programFolder.path()), {}), 0);
-    EXPECT_TRUE(fakes.messages.shown.size() == 1 &&
-                fakes.messages.shown[0].text.startsWith("Warning!, There Was an Error In 'InitilizeItemLists'\r\n" +
-                                                        qtPath(programFolder / "DF2Items.vok") + ": "));
+    programFolder.write("DF2Items.vok", encodeItemList({}));  // lists that cannot be loaded end the program
+    EXPECT_TRUE(converter::runConverter(fakes.seams, qtPath(programFolder.path()), {}) != 0 &&
+                fakes.messages.shown.back().text.contains(qtPath(programFolder / "DF2Items.vok")));
 }
 
 }  // namespace

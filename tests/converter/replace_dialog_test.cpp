@@ -1,5 +1,4 @@
-// The replacement dialog on its own: the category and the types it preselects at every block edge,
-// its two sorted lists while the user browses, the list editor started from it, and its answers.
+// The replacement dialog on its own: what it preselects and lists, and its answers.
 
 #include "conversion/replace_dialog.h"
 
@@ -44,15 +43,13 @@ protected:
 // Decorations as block 1 does, blocks from 8000 show none. DF2 holds a type at every block edge.
 TEST_F(ReplaceDialogTest, CategoryAndTypesPreselectedAtBothEdgesOfEveryBlock) {
     const std::tuple<std::int16_t, std::int16_t, int, QStringList> blocks[] = {
-        {999, 999, 0, {"0999"}},
-        {1000, 1999, 0, {"1000", "1200", "1999"}},
-        {2000, 2999, 1, {"2000", "2005", "2999"}},
-        {3000, 3999, 2, {"3000", "3001", "3999"}},
-        {4000, 4999, 3, {"4000", "4999"}},
-        {5000, 5999, 4, {"5000", "5001", "5999"}},
-        {6000, 6999, 5, {"6000", "6999"}},
-        {7000, 7999, 6, {"7000", "7999"}},
+        // clang-format off
+        // first and last type of a block, the category shown (-1: none), the types listed
+        {999, 999, 0, {"0999"}}, {1000, 1999, 0, {"1000", "1200", "1999"}}, {2000, 2999, 1, {"2000", "2005", "2999"}},
+        {3000, 3999, 2, {"3000", "3001", "3999"}}, {4000, 4999, 3, {"4000", "4999"}},
+        {5000, 5999, 4, {"5000", "5001", "5999"}}, {6000, 6999, 5, {"6000", "6999"}}, {7000, 7999, 6, {"7000", "7999"}},
         {8000, 8000, -1, {"8000"}},
+        // clang-format on
     };
     for (const auto& [first, last, category, ids] : blocks) {
         for (const std::int16_t id : {first, last}) {
@@ -64,10 +61,8 @@ TEST_F(ReplaceDialogTest, CategoryAndTypesPreselectedAtBothEdgesOfEveryBlock) {
     }
 }
 
-// The two lists sort differently (descriptions without regard to letter case) and stay in step;
-// browsing keeps the category across versions, and a category chosen shows the block after its
-// number (Decorations the types from 1000). An empty category leaves only Skip and Remove. The
-// right button on OK-S starts the list editor whatever the category, and answers nothing.
+// The lists sort differently (descriptions ignore letter case) and stay in step; browsing keeps the
+// category; an empty one leaves Skip and Remove; a right click on OK-S starts the list editor.
 TEST_F(ReplaceDialogTest, ListsStayInStepWhileBrowsingAndOkSStartsTheListEditor) {
     ask(2031, DfType::Df1, DfType::Df3, [this](QWidget& d) {
         EXPECT_EQ(texts(d, "lstID"), QStringList({"2001", "2010", "2050", "2051"}));
@@ -84,15 +79,12 @@ TEST_F(ReplaceDialogTest, ListsStayInStepWhileBrowsingAndOkSStartsTheListEditor)
         choose(d, "cboDfVersion", 1);
         choose(d, "cboListType", 0);
         EXPECT_EQ(texts(d, "lstID"), QStringList({"1000", "1200", "1999"}));
-        choose(d, "cboListType", 6);
-        EXPECT_EQ(texts(d, "lstID"), QStringList({"7000", "7999"}));
 
         choose(d, "cboDfVersion", 0);
         choose(d, "cboListType", 3);  // Objects: DF1 has none
         for (const char* name : {"cmdOk", "cmdOkAll", "cmdOkSave", "cmdSkip", "cmdRemove"}) {
             EXPECT_EQ(find<QPushButton>(d, name)->isEnabled(), !std::string_view(name).starts_with("cmdOk")) << name;
         }
-        click(d, "cmdOk");               // no effect
         fakes.launcher.succeed = false;  // a missing editor is not reported
         click(d, "cmdOkSave", Qt::RightButton);
         ASSERT_EQ(fakes.launcher.started.size(), 1u);
@@ -106,7 +98,7 @@ TEST_F(ReplaceDialogTest, ListsStayInStepWhileBrowsingAndOkSStartsTheListEditor)
               std::tuple(3001, ReplacementAnswer::Remember::No));
 }
 
-// Closing the dialog or Esc skip the item; the buttons' answers show in the main window's conversions.
+// Closing the dialog or Esc skip the item (the buttons' answers show in the main window's tests).
 TEST_F(ReplaceDialogTest, ClosingOrEscSkipTheItem) {
     EXPECT_EQ(ask(2031, DfType::Df1, DfType::Df3, [](QWidget& d) { d.close(); }).kind, ReplacementAnswer::Kind::Skip);
     EXPECT_EQ(ask(2031, DfType::Df1, DfType::Df3, [](QWidget& d) { QTest::keyClick(&d, Qt::Key_Escape); }).kind,
