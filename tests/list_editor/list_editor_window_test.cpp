@@ -242,24 +242,25 @@ TEST_F(ListEditorTest, ButtonsKeysAndDoubleClick) {
 // Identifiers from 1 to 9999 that no other entry uses are taken (what the text starts with); an
 // edit may keep its own. The entry is selected in its category.
 TEST_F(ListEditorTest, AddAndEditTakeUnusedIdentifiersFrom1To9999) {
+    const char* kHumvee = "Humvee = 2005";
     const struct {
         const char* typed;
         std::int16_t taken;  ///< 0: refused
-        bool edit;           ///< of "Humvee = 2005", else Add
+        const char* edit;    ///< the line of the entry edited, else Add
         QString category = "";
     } cases[] = {
         // clang-format off
-        {"2005", 0, false}, {"0", 0, false}, {"", 0, false}, {"abc", 0, false}, {"-5", 0, false},
-        {"1e4", 0, false}, {"20061", 0, false}, {"2001", 0, true}, {"10000", 0, true},
-        {"1", 1, false, "Decorations"}, {"9999", 9999, false, "Effects"}, {"42x", 42, false, "Decorations"},
-        {"2005", 2005, true, "All"}, {"2222", 2222, true, "All"}, {"1999", 1999, true, "All"},
+        {"2005", 0, nullptr}, {"0", 0, nullptr}, {"", 0, nullptr}, {"abc", 0, nullptr}, {"-5", 0, nullptr},
+        {"1e4", 0, nullptr}, {"20061", 0, nullptr}, {"2001", 0, kHumvee}, {"10000", 0, "Big Flash = 10000"},
+        {"1", 1, nullptr, "Decorations"}, {"9999", 9999, nullptr, "Effects"}, {"42x", 42, nullptr, "Decorations"},
+        {"2005", 2005, kHumvee, "All"}, {"2222", 2222, kHumvee, "All"}, {"1999", 1999, kHumvee, "All"},
         // clang-format on
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(std::string(c.typed) + (c.edit ? " edit" : " add"));
         reset();
         chooseCategory(c.edit ? "All" : "Buildings");
-        if (c.edit) select("Humvee = 2005");
+        if (c.edit) select(c.edit);
         click(c.edit ? "cmdEdit" : "cmdAdd");
         typeEntry(c.typed, "Café €");  // stored in the lists' code page
         auto expected = df1Items();
