@@ -73,8 +73,8 @@ TEST_F(Commands, CheckAndInfoAtTheEdgesOfEveryRange) {
         {{1999, 64, 128}, {2000, 65, 129}, {6013, 0, 0, 64}, {6013, 0, 0, 65}, {999, 1, 1}, {1000}, {2999},
          {3000},          {3999},          {4000},           {4999},           {5000},      {5999}, {6000},
          {7000},          {7999},          {8000},           {32767},          {32768},     {0},    {2031},
-         {6013, 0, 0, 1}});
-    setItemCounts(m.header, {5, 6, 9, 2});
+         {6013, 0, 0, 1}, {6013}});
+    setItemCounts(m.header, {5, 6, 10, 2});
     m.waypoints[0].attrib = m.waypoints[127].attrib = 1;
     m.header.name.set("Night Raid");
     m.header.designer.set("Vok");
@@ -104,14 +104,14 @@ TEST_F(Commands, CheckAndInfoAtTheEdgesOfEveryRange) {
     EXPECT_EQ(nlohmann::json::parse(json.out),
               nlohmann::json::parse(R"({"file": )" + nlohmann::json(path("edges.bms")).dump() + R"(,
         "version": "df2", "form": "binary", "name": "Night Raid", "designer": "Vok", "terrain": "desert",
-        "briefing": "Hold the pass", "items": 22, "categories": {"Decorations": 2, "Vehicles": 3, "Buildings": 2,
-        "Objects": 2, "People": 2, "Markers": 4, "Effects": 2, "Other": 5}, "events": 0, "triggers": 0,
+        "briefing": "Hold the pass", "items": 23, "categories": {"Decorations": 2, "Vehicles": 3, "Buildings": 2,
+        "Objects": 2, "People": 2, "Markers": 5, "Effects": 2, "Other": 5}, "events": 0, "triggers": 0,
         "actions": 0, "waypoints": [1, 128], "groups": [1, 64], "area_triggers": [1, 64]})"));
     EXPECT_EQ(vok({"info", path("edges.bms")}).out,
               "File:          " + path("edges.bms") +
                   "\nVersion:       Delta Force 2 (df2), binary\n"
                   "Name:          Night Raid\nDesigner:      Vok\nTerrain:       desert\nBriefing:      Hold the pass\n"
-                  "Items:         22\n  Buildings: 2\n  Decorations: 2\n  Effects: 2\n  Markers: 4\n  Objects: 2\n"
+                  "Items:         23\n  Buildings: 2\n  Decorations: 2\n  Effects: 2\n  Markers: 5\n  Objects: 2\n"
                   "  Other: 5\n  People: 2\n  Vehicles: 3\nEvents:        0 (0 triggers, 0 actions)\n"
                   "Waypoints:     1 128\nGroups:        1 64\nArea triggers: 1 64\n");
 }
