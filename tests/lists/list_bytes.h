@@ -1,8 +1,9 @@
 #pragma once
-// Hand-made list file bytes, written out field by field so that the tests check the layout
-// independently of the code that encodes it.
+// List file bytes written out by hand, field by field, so that the tests check the layout apart
+// from the code that encodes it: a 32-bit count (by default the number of entries), then per entry
+// a 16-bit identifier and a counted description, or three 16-bit values. All little-endian.
 
-#include <cstdint>
+#include <array>
 #include <optional>
 #include <string>
 #include <utility>
@@ -10,40 +11,24 @@
 
 namespace vok::testing {
 
-inline void appendLe(std::string& bytes, std::uint32_t value, int width) {
-    for (int i = 0; i < width; ++i) bytes.push_back(static_cast<char>((value >> (8 * i)) & 0xFF));
-}
-
-/// An item list: the count (by default the number of entries), then per entry the identifier,
-/// the description length and its bytes.
-inline std::string itemListBytes(const std::vector<std::pair<int, std::string>>& entries,
-                                 std::optional<std::int32_t> count = std::nullopt) {
+inline std::string le(long long value, int width) {
     std::string bytes;
-    appendLe(bytes, static_cast<std::uint32_t>(count.value_or(static_cast<std::int32_t>(entries.size()))), 4);
-    for (const auto& [id, description] : entries) {
-        appendLe(bytes, static_cast<std::uint32_t>(id), 2);
-        appendLe(bytes, static_cast<std::uint32_t>(description.size()), 2);
-        bytes += description;
-    }
+    for (int i = 0; i < width; ++i) bytes.push_back(static_cast<char>((value >> (8 * i)) & 0xFF));
     return bytes;
 }
 
-struct Replacement {
-    int target;
-    int object;
-    int replacement;
-};
+inline std::string itemListBytes(const std::vector<std::pair<int, std::string>>& entries,
+                                 std::optional<int> count = {}) {
+    std::string bytes = le(count.value_or(static_cast<int>(entries.size())), 4);
+    for (const auto& [id, text] : entries)
+        bytes += le(id, 2) + le(static_cast<long long>(text.size()), 2) + text;
+    return bytes;
+}
 
-/// A replacement list: the count, then per entry target version, identifier, replacement.
-inline std::string replaceListBytes(const std::vector<Replacement>& entries,
-                                    std::optional<std::int32_t> count = std::nullopt) {
-    std::string bytes;
-    appendLe(bytes, static_cast<std::uint32_t>(count.value_or(static_cast<std::int32_t>(entries.size()))), 4);
-    for (const auto& entry : entries) {
-        for (int value : {entry.target, entry.object, entry.replacement}) {
-            appendLe(bytes, static_cast<std::uint32_t>(value), 2);
-        }
-    }
+inline std::string replaceListBytes(const std::vector<std::array<int, 3>>& entries,
+                                    std::optional<int> count = {}) {
+    std::string bytes = le(count.value_or(static_cast<int>(entries.size())), 4);
+    for (const auto& [to, id, replacement] : entries) bytes += le(to, 2) + le(id, 2) + le(replacement, 2);
     return bytes;
 }
 

@@ -1,23 +1,23 @@
 #include "tests/support/child_process.h"
 
-#include <algorithm>
+#include "tests/support/temp_dir.h"
 
 #if defined(_WIN32)
 #include <windows.h>
+
+#include <map>
+#include <optional>
 #else
 #include <fcntl.h>
-#include <spawn.h>
 #include <sys/wait.h>
+#include <unistd.h>
 
-#include <cstring>
-
-extern char** environ;
+#include <cstdlib>
 #endif
 
 namespace vok::testing {
 
 namespace {
-
 #if defined(_WIN32)
 std::wstring wide(const std::string& utf8) {
     return std::filesystem::path(std::u8string(utf8.begin(), utf8.end())).native();
@@ -38,8 +38,7 @@ std::wstring quoted(const std::wstring& arg) {
         backslashes = 0;
         text += c;
     }
-    text.append(2 * backslashes, L'\\');
-    return text + L"\"";
+    return text.append(2 * backslashes, L'\\') + L"\"";
 }
 
 HANDLE inheritableFile(const std::filesystem::path& path) {
@@ -47,126 +46,90 @@ HANDLE inheritableFile(const std::filesystem::path& path) {
     return CreateFileW(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, &inherit,
                        CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
 }
-#endif
 
 std::string withoutCarriageReturns(std::string text) {
-#if defined(_WIN32)
-    std::size_t at = 0;
-    while ((at = text.find("\r\n", at)) != std::string::npos) text.erase(at, 1);
-#endif
+    for (std::size_t at = 0; (at = text.find("\r\n", at)) != std::string::npos;) text.erase(at, 1);
     return text;
 }
-
+#else
+std::string withoutCarriageReturns(std::string text) {
+    return text;
+}
+#endif
 }  // namespace
 
-ChildProcess::ChildProcess(const std::filesystem::path& program, const std::vector<std::string>& args,
-                           const std::vector<std::string>& environment,
-                           const std::filesystem::path& workingFolder) {
+ProgramOutput runProgram(const std::filesystem::path& program, const std::vector<std::string>& args,
+                         const std::vector<std::string>& environment,
+                         const std::filesystem::path& workingFolder) {
+    const TempDir capture;
+    const auto out = capture / "stdout", err = capture / "stderr";
+    ProgramOutput output;
 #if defined(_WIN32)
     std::wstring commandLine = quoted(program.native());
     for (const auto& arg : args) commandLine += L" " + quoted(wide(arg));
-    // This process's environment, with the given variables replacing any of the same name.
-    std::vector<std::wstring> variables;
-    if (wchar_t* block = GetEnvironmentStringsW()) {
-        for (const wchar_t* entry = block; *entry != L'\0'; entry += wcslen(entry) + 1) {
-            variables.push_back(entry);
-        }
-        FreeEnvironmentStringsW(block);
-    }
+    // The child inherits this process's environment: set the variables for it, then put them back.
+    std::map<std::wstring, std::optional<std::wstring>> earlier;
     for (const auto& setting : environment) {
-        const std::wstring entry = wide(setting);
-        const std::wstring name = entry.substr(0, entry.find(L'=') + 1);
-        std::erase_if(variables, [&](const std::wstring& v) {
-            return _wcsnicmp(v.c_str(), name.c_str(), name.size()) == 0;
-        });
-        variables.push_back(entry);
+        const std::wstring entry = wide(setting), name = entry.substr(0, entry.find(L'='));
+        wchar_t value[32767];
+        const DWORD length = GetEnvironmentVariableW(name.c_str(), value, 32767);
+        earlier.try_emplace(name, length > 0 ? std::optional<std::wstring>(value) : std::nullopt);
+        SetEnvironmentVariableW(name.c_str(), entry.substr(name.size() + 1).c_str());
     }
-    std::wstring block;
-    for (const auto& v : variables) block += v + L'\0';
-    block += L'\0';
-
     STARTUPINFOW startup{};
     startup.cb = sizeof startup;
     startup.dwFlags = STARTF_USESTDHANDLES;
     startup.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
-    startup.hStdOutput = inheritableFile(capture_ / "stdout");
-    startup.hStdError = inheritableFile(capture_ / "stderr");
+    startup.hStdOutput = inheritableFile(out);
+    startup.hStdError = inheritableFile(err);
     PROCESS_INFORMATION process{};
     const bool started =
-        CreateProcessW(program.c_str(), commandLine.data(), nullptr, nullptr, TRUE,
-                       CREATE_UNICODE_ENVIRONMENT | CREATE_NO_WINDOW, block.data(),
+        CreateProcessW(program.c_str(), commandLine.data(), nullptr, nullptr, TRUE, CREATE_NO_WINDOW, nullptr,
                        workingFolder.empty() ? nullptr : workingFolder.c_str(), &startup, &process);
     const DWORD startFailure = GetLastError();
     CloseHandle(startup.hStdOutput);
     CloseHandle(startup.hStdError);
+    for (const auto& [name, value] : earlier)
+        SetEnvironmentVariableW(name.c_str(), value ? value->c_str() : nullptr);
     if (!started) {
-        startError_ = "cannot start " + program.string() + ": error " + std::to_string(startFailure);
-        return;
-    }
-    CloseHandle(process.hThread);
-    handle_ = reinterpret_cast<std::intptr_t>(process.hProcess);
-#else
-    std::vector<std::string> argvText = {program.string()};
-    argvText.insert(argvText.end(), args.begin(), args.end());
-    std::vector<char*> argv;
-    for (auto& arg : argvText) argv.push_back(arg.data());
-    argv.push_back(nullptr);
-    std::vector<std::string> envText;
-    for (char** entry = environ; *entry != nullptr; ++entry) {
-        const std::string_view text(*entry);
-        const bool replaced =
-            std::any_of(environment.begin(), environment.end(), [&](const std::string& setting) {
-                return text.substr(0, text.find('=') + 1) == setting.substr(0, setting.find('=') + 1);
-            });
-        if (!replaced) envText.emplace_back(text);
-    }
-    envText.insert(envText.end(), environment.begin(), environment.end());
-    std::vector<char*> envp;
-    for (auto& entry : envText) envp.push_back(entry.data());
-    envp.push_back(nullptr);
-
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    const std::string out = (capture_ / "stdout").string(), err = (capture_ / "stderr").string();
-    posix_spawn_file_actions_addopen(&actions, 1, out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-    posix_spawn_file_actions_addopen(&actions, 2, err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-    if (!workingFolder.empty()) posix_spawn_file_actions_addchdir_np(&actions, workingFolder.c_str());
-    pid_t pid = -1;
-    const int result = posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), envp.data());
-    posix_spawn_file_actions_destroy(&actions);
-    if (result != 0) {
-        startError_ = "cannot start " + program.string() + ": " + std::strerror(result);
-        return;
-    }
-    handle_ = pid;
-#endif
-}
-
-ChildProcess::~ChildProcess() {
-    if (handle_ != -1) wait();
-}
-
-ProgramOutput ChildProcess::wait() {
-    ProgramOutput output;
-    if (handle_ == -1) {
-        output.err = startError_;
+        output.err = "cannot start " + program.string() + ": error " + std::to_string(startFailure);
         return output;
     }
-#if defined(_WIN32)
-    const HANDLE process = reinterpret_cast<HANDLE>(handle_);
-    WaitForSingleObject(process, INFINITE);
+    WaitForSingleObject(process.hProcess, INFINITE);
     DWORD code = 0;
-    if (GetExitCodeProcess(process, &code)) output.code = static_cast<int>(code);
-    CloseHandle(process);
+    if (GetExitCodeProcess(process.hProcess, &code)) output.code = static_cast<int>(code);
+    CloseHandle(process.hProcess);
+    CloseHandle(process.hThread);
 #else
-    int status = 0;
-    if (waitpid(static_cast<pid_t>(handle_), &status, 0) == handle_ && WIFEXITED(status)) {
-        output.code = WEXITSTATUS(status);
+    const pid_t child = fork();
+    if (child < 0) return {-1, "", "cannot start " + program.string() + ": no process"};
+    if (child == 0) {
+        for (const auto& setting : environment) {
+            const auto equals = setting.find('=');
+            setenv(setting.substr(0, equals).c_str(), setting.substr(equals + 1).c_str(), 1);
+        }
+        const int outFd = open(out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        const int errFd = open(err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        if (outFd < 0 || errFd < 0 || dup2(outFd, 1) < 0 || dup2(errFd, 2) < 0) _exit(127);
+        if (!workingFolder.empty() && chdir(workingFolder.c_str()) != 0) {
+            perror("cannot enter the working folder");
+            _exit(127);
+        }
+        std::vector<std::string> argvText = {program.string()};
+        argvText.insert(argvText.end(), args.begin(), args.end());
+        std::vector<char*> argv;
+        for (auto& arg : argvText) argv.push_back(arg.data());
+        argv.push_back(nullptr);
+        execv(argv[0], argv.data());
+        perror(("cannot start " + program.string()).c_str());
+        _exit(127);
     }
+    int status = 0;
+    if (waitpid(child, &status, 0) == child && WIFEXITED(status)) output.code = WEXITSTATUS(status);
+    if (output.code == 127) output.code = -1;
 #endif
-    handle_ = -1;
-    output.out = withoutCarriageReturns(slurp(capture_ / "stdout"));
-    output.err = withoutCarriageReturns(slurp(capture_ / "stderr"));
+    output.out = withoutCarriageReturns(slurp(out));
+    output.err = withoutCarriageReturns(slurp(err));
     return output;
 }
 

@@ -1,10 +1,11 @@
 #pragma once
-// A file system that fails on purpose: after a number of bytes written, on flush, on the flush to
-// the disk, on close, on setting the permission bits, on a rename or on flushing the folder.
-// Everything else goes to the real file system.
+// A file system that fails on purpose: a short write after a number of bytes, or an error on
+// creating, setting the permission bits, flushing, flushing to the disk, closing, renaming or
+// flushing the folder. Everything else goes to the real file system.
 
 #include <cerrno>
 #include <cstddef>
+#include <functional>
 #include <limits>
 #include <memory>
 
@@ -13,7 +14,7 @@
 namespace vok::testing {
 
 class FailingFileSystem : public FileSystem {
-public:
+  public:
     enum class FailAt { Nothing, Create, Write, Flush, Sync, Close, Permissions, Rename, SyncFolder };
 
     FailAt failAt = FailAt::Nothing;
@@ -23,16 +24,74 @@ public:
     std::size_t renamesBeforeFailure = 0;
     std::size_t renamesToFail = std::numeric_limits<std::size_t>::max();
     int error = ENOSPC;
-
-    std::unique_ptr<OutFile> createNew(const std::filesystem::path& path, int& err) override;
-    int setPermissions(const std::filesystem::path& path, std::filesystem::perms perms) override;
-    int replace(const std::filesystem::path& from, const std::filesystem::path& to) override;
-    int syncFolder(const std::filesystem::path& folder) override;
-    void remove(const std::filesystem::path& path) noexcept override;
+    /// Called where the failure strikes, before it is reported (a test may end the process there).
+    std::function<void()> atFailure = [] {};
 
     std::size_t created = 0;  ///< temporary files created
     std::size_t removed = 0;  ///< files removed
-    std::size_t renames = 0;  ///< renames tried
+
+    std::unique_ptr<OutFile> createNew(const std::filesystem::path& path, int& err) override {
+        if (failAt == FailAt::Create) {
+            err = fail();
+            return nullptr;
+        }
+        auto real = realFileSystem().createNew(path, err);
+        created += real != nullptr;
+        return real ? std::make_unique<File>(std::move(real), *this) : nullptr;
+    }
+    int setPermissions(const std::filesystem::path& path, std::filesystem::perms perms) override {
+        return failAt == FailAt::Permissions ? fail() : realFileSystem().setPermissions(path, perms);
+    }
+    int replace(const std::filesystem::path& from, const std::filesystem::path& to) override {
+        const std::size_t number = renames_++;
+        const bool fails = failAt == FailAt::Rename && number >= renamesBeforeFailure &&
+                           number - renamesBeforeFailure < renamesToFail;
+        return fails ? fail() : realFileSystem().replace(from, to);
+    }
+    int syncFolder(const std::filesystem::path& folder) override {
+        const int result = realFileSystem().syncFolder(folder);
+        return failAt == FailAt::SyncFolder ? fail() : result;
+    }
+    void remove(const std::filesystem::path& path) noexcept override {
+        ++removed;
+        realFileSystem().remove(path);
+    }
+
+  private:
+    int fail() {
+        atFailure();
+        return error;
+    }
+
+    class File : public OutFile {
+      public:
+        File(std::unique_ptr<OutFile> real, FailingFileSystem& owner)
+            : real_(std::move(real)), owner_(owner) {}
+        int write(std::string_view bytes) override {
+            const std::size_t room =
+                owner_.bytesBeforeFailure > written_ ? owner_.bytesBeforeFailure - written_ : 0;
+            if (owner_.failAt == FailAt::Write && bytes.size() > room) {
+                real_->write(bytes.substr(0, room));  // a short write, then the error
+                written_ += room;
+                return owner_.fail();
+            }
+            written_ += bytes.size();
+            return real_->write(bytes);
+        }
+        // The real step is taken either way; its result, or the injected error.
+        int flush() override { return after(real_->flush(), FailAt::Flush); }
+        int sync() override { return after(real_->sync(), FailAt::Sync); }
+        int close() override { return after(real_->close(), FailAt::Close); }
+
+      private:
+        int after(int result, FailAt step) { return owner_.failAt == step ? owner_.fail() : result; }
+
+        std::unique_ptr<OutFile> real_;
+        FailingFileSystem& owner_;
+        std::size_t written_ = 0;
+    };
+
+    std::size_t renames_ = 0;
 };
 
 }  // namespace vok::testing
