@@ -35,32 +35,31 @@ namespace {
 
 constexpr std::int32_t kHuge = std::numeric_limits<std::int32_t>::max();
 
-void put32(std::string& bytes, std::size_t offset, std::int32_t value) {
+std::string with32(std::string bytes, std::size_t offset, std::int32_t value, std::size_t size = 0) {
     for (std::size_t i = 0; i < 4; ++i)
         bytes[offset + i] = static_cast<char>(static_cast<std::uint32_t>(value) >> (8 * i));
+    bytes.resize(std::max(size, bytes.size()), '\0');
+    return bytes;
 }
 
-struct HugeCount {
-    std::string name;
-    std::function<bool()> refused;  ///< true when the input was refused with the right fault
-};
+/// A case: its name and whether it is refused with the right fault, naming the file.
+using HugeCount = std::pair<std::string, std::function<bool()>>;
 
-/// Whether `read` refuses `bytes` with `fault`, naming the file.
 template <class Read>
-std::function<bool()> refusedWith(std::string bytes, Fault fault, Read read) {
-    return [=] {
-        try {
-            read(bytes);
-            return false;
-        } catch (const Error& error) {
-            return error.fault() == fault && !error.path().empty();
-        }
-    };
+HugeCount refused(std::string name, std::string bytes, Fault fault, Read read) {
+    return {std::move(name), [=] {
+                try {
+                    read(bytes);
+                    return false;
+                } catch (const Error& error) {
+                    return error.fault() == fault && !error.path().empty();
+                }
+            }};
 }
 
-/// Cases of a mission without items or events, its counts changed. The four item counts stand
-/// where a mission with one item counted first differs from it; the three record counts are its
-/// last 12 bytes. The first case is written to VERSION_huge.bms as well.
+/// A mission without items or events, its counts changed. The four item counts stand where a
+/// mission with one item counted first differs from it; the three record counts are its last 12
+/// bytes. The first case is written to VERSION_huge.bms as well.
 template <class M>
 void addMissionCases(std::vector<HugeCount>& cases, const std::string& version, const testing::TempDir& dir) {
     M empty{};
@@ -68,69 +67,27 @@ void addMissionCases(std::vector<HugeCount>& cases, const std::string& version, 
     M one = empty;
     one.items.emplace_back().type_id = 2001;
     one.header.item_count_a = 1;
-    const std::string bytes = writeMissionBinary(empty, "x");
-    const std::string withItem = writeMissionBinary(one, "x");
-    const auto firstCount = static_cast<std::size_t>(
-        std::mismatch(bytes.begin(), bytes.end(), withItem.begin()).first - bytes.begin());
+    const std::string bytes = writeMissionBinary(empty, "x"), withItem = writeMissionBinary(one, "x");
+    const std::size_t first = std::mismatch(bytes.begin(), bytes.end(), withItem.begin()).first - bytes.begin();
     const auto read = [](std::string_view b) { (void)readMissionBinary<M>(b, "huge.bms"); };
-    const auto changed = [&](std::size_t size, const std::function<void(std::string&)>& change) {
-        std::string b = bytes;
-        change(b);
-        b.resize(size, '\0');
-        return b;
-    };
-    const std::string hugeItemCount = changed(600, [&](std::string& b) { put32(b, firstCount, kHuge); });
+    std::string sum = bytes;
+    for (std::size_t i = 0; i < 4; ++i) sum = with32(sum, first + 4 * i, kHuge, 600);
+    const std::string hugeItemCount = with32(bytes, first, kHuge, 600);
     dir.write(version + "_huge.bms", hugeItemCount);
-    cases.push_back({version + ": an item count 2147483647 in 600 bytes",
-                     refusedWith(hugeItemCount, Fault::TooShort, read)});
-    cases.push_back({version + ": item counts whose sum overflows",
-                     refusedWith(changed(600,
-                                         [&](std::string& b) {
-                                             for (std::size_t i = 0; i < 4; ++i)
-                                                 put32(b, firstCount + 4 * i, kHuge);
-                                         }),
-                                 Fault::CorruptCounts, read)});
+    cases.push_back(refused(version + ": an item count 2147483647 in 600 bytes", hugeItemCount, Fault::TooShort, read));
+    cases.push_back(refused(version + ": item counts whose sum overflows", sum, Fault::CorruptCounts, read));
     for (std::size_t which = 0; which < 3; ++which) {
-        cases.push_back(
-            {version + ": record count " + std::to_string(which) + " 2147483647, 600 bytes after",
-             refusedWith(changed(bytes.size() + 600,
-                                 [&](std::string& b) { put32(b, bytes.size() - 12 + 4 * which, kHuge); }),
-                         Fault::TooShort, read)});
+        cases.push_back(refused(version + ": record count " + std::to_string(which) + " 2147483647, 600 bytes after",
+                                with32(bytes, bytes.size() - 12 + 4 * which, kHuge, bytes.size() + 600),
+                                Fault::TooShort, read));
     }
-}
-
-std::vector<HugeCount> hugeCounts(const testing::TempDir& dir) {
-    std::vector<HugeCount> cases;
-    addMissionCases<Df1Mission>(cases, "DF1", dir);
-    addMissionCases<Df2Mission>(cases, "DF2", dir);
-    addMissionCases<Df3Mission>(cases, "DF3", dir);
-    std::string list(600, 'x');
-    put32(list, 0, kHuge);
-    const auto items = [](std::string_view b) { (void)parseItemList(b, "DF2Items.vok"); };
-    cases.push_back({"item list: count 2147483647", refusedWith(list, Fault::BadList, items)});
-    cases.push_back(
-        {"replacement list: count 2147483647",
-         refusedWith(list, Fault::BadList, [](std::string_view b) { (void)parseReplaceList(b, "R.vok"); })});
-    put32(list, 0, 1);
-    put32(list, 4, static_cast<std::int32_t>(0xFFFF0001u));  // identifier 1, a description of 65535 bytes
-    cases.push_back(
-        {"item list: a description of 65535 bytes in 600", refusedWith(list, Fault::BadList, items)});
-    // vok as a whole, from reading the file to the message.
-    const std::string file = (dir / "DF2_huge.bms").string();
-    cases.push_back({"vok info DF2_huge.bms", [file] {
-                         const auto run = testing::runProgram(std::string(VOK_PROGRAM_DIR) + "/vok",
-                                                              {"info", file, "--from", "df2"});
-                         return run.code == 1 && run.err.find("DF2_huge.bms") != std::string::npos &&
-                                run.err.find("too short") != std::string::npos;
-                     }});
-    return cases;
 }
 
 /// 0: refused as it should be, 1: accepted or refused with another fault, 2: out of memory.
 int checkInSmallAddressSpace(const HugeCount& c) {
     const auto check = [&] {
         try {
-            return c.refused() ? 0 : 1;
+            return c.second() ? 0 : 1;
         } catch (const std::bad_alloc&) {
             return 2;
         }
@@ -140,9 +97,8 @@ int checkInSmallAddressSpace(const HugeCount& c) {
 #else
     const pid_t child = fork();
     if (child == 0) {
-        std::ifstream statm("/proc/self/statm");
         std::size_t pages = 0;
-        statm >> pages;
+        std::ifstream("/proc/self/statm") >> pages;
         const rlim_t limit = pages * static_cast<rlim_t>(sysconf(_SC_PAGESIZE)) + (rlim_t{256} << 20);
         const rlimit rl{limit, limit};
         _exit(setrlimit(RLIMIT_AS, &rl) != 0 ? 4 : check());
@@ -155,9 +111,29 @@ int checkInSmallAddressSpace(const HugeCount& c) {
 
 TEST(HugeCounts, AreRefusedWithTheirFaultWithoutALargeAllocation) {
     testing::TempDir dir;
-    for (const HugeCount& c : hugeCounts(dir)) {
+    std::vector<HugeCount> cases;
+    addMissionCases<Df1Mission>(cases, "DF1", dir);
+    addMissionCases<Df2Mission>(cases, "DF2", dir);
+    addMissionCases<Df3Mission>(cases, "DF3", dir);
+    const std::string list = with32(std::string(600, 'x'), 0, kHuge);
+    const auto items = [](std::string_view b) { (void)parseItemList(b, "DF2Items.vok"); };
+    cases.push_back(refused("item list: count 2147483647", list, Fault::BadList, items));
+    cases.push_back(refused("replacement list: count 2147483647", list, Fault::BadList,
+                            [](std::string_view b) { (void)parseReplaceList(b, "R.vok"); }));
+    // Identifier 1, a description of 65535 bytes.
+    cases.push_back(refused("item list: a description of 65535 bytes in 600",
+                            with32(with32(list, 0, 1), 4, static_cast<std::int32_t>(0xFFFF0001u)), Fault::BadList,
+                            items));
+    // vok as a whole, from reading the file to the message.
+    const std::string file = (dir / "DF2_huge.bms").string();
+    cases.emplace_back("vok info DF2_huge.bms", [file] {
+        const auto run = testing::runProgram(std::string(VOK_PROGRAM_DIR) + "/vok", {"info", file, "--from", "df2"});
+        return run.code == 1 && run.err.find("DF2_huge.bms") != std::string::npos &&
+               run.err.find("too short") != std::string::npos;
+    });
+    for (const HugeCount& c : cases) {
         const int result = checkInSmallAddressSpace(c);
-        EXPECT_EQ(result, 0) << c.name
+        EXPECT_EQ(result, 0) << c.first
                              << (result == 1   ? ": accepted, or refused with another fault"
                                  : result == 2 ? ": the reader tried to allocate for the announced records"
                                                : ": the child failed");

@@ -30,37 +30,30 @@ std::wstring quoted(const std::wstring& arg) {
     std::wstring text = L"\"";
     std::size_t backslashes = 0;
     for (const wchar_t c : arg) {
-        if (c == L'\\') {
-            ++backslashes;
-            continue;
-        }
-        text.append(c == L'"' ? 2 * backslashes + 1 : backslashes, L'\\');
-        backslashes = 0;
+        if (c == L'"') text.append(backslashes + 1, L'\\');  // the backslashes before it doubled, it escaped
+        backslashes = c == L'\\' ? backslashes + 1 : 0;
         text += c;
     }
-    return text.append(2 * backslashes, L'\\') + L"\"";
+    return text.append(backslashes, L'\\') + L"\"";
 }
 
 HANDLE inheritableFile(const std::filesystem::path& path) {
     SECURITY_ATTRIBUTES inherit{sizeof(SECURITY_ATTRIBUTES), nullptr, TRUE};
-    return CreateFileW(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, &inherit,
-                       CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-}
-
-std::string withoutCarriageReturns(std::string text) {
-    for (std::size_t at = 0; (at = text.find("\r\n", at)) != std::string::npos;) text.erase(at, 1);
-    return text;
-}
-#else
-std::string withoutCarriageReturns(std::string text) {
-    return text;
+    return CreateFileW(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, &inherit, CREATE_ALWAYS,
+                       FILE_ATTRIBUTE_NORMAL, nullptr);
 }
 #endif
+
+std::string withoutCarriageReturns(std::string text) {
+#if defined(_WIN32)  // Windows programs write CR LF in text mode
+    for (std::size_t at = 0; (at = text.find("\r\n", at)) != std::string::npos;) text.erase(at, 1);
+#endif
+    return text;
+}
 }  // namespace
 
 ProgramOutput runProgram(const std::filesystem::path& program, const std::vector<std::string>& args,
-                         const std::vector<std::string>& environment,
-                         const std::filesystem::path& workingFolder) {
+                         const std::vector<std::string>& environment, const std::filesystem::path& workingFolder) {
     const TempDir capture;
     const auto out = capture / "stdout", err = capture / "stderr";
     ProgramOutput output;
@@ -89,12 +82,8 @@ ProgramOutput runProgram(const std::filesystem::path& program, const std::vector
     const DWORD startFailure = GetLastError();
     CloseHandle(startup.hStdOutput);
     CloseHandle(startup.hStdError);
-    for (const auto& [name, value] : earlier)
-        SetEnvironmentVariableW(name.c_str(), value ? value->c_str() : nullptr);
-    if (!started) {
-        output.err = "cannot start " + program.string() + ": error " + std::to_string(startFailure);
-        return output;
-    }
+    for (const auto& [name, value] : earlier) SetEnvironmentVariableW(name.c_str(), value ? value->c_str() : nullptr);
+    if (!started) return {-1, "", "cannot start " + program.string() + ": error " + std::to_string(startFailure)};
     WaitForSingleObject(process.hProcess, INFINITE);
     DWORD code = 0;
     if (GetExitCodeProcess(process.hProcess, &code)) output.code = static_cast<int>(code);
@@ -111,22 +100,22 @@ ProgramOutput runProgram(const std::filesystem::path& program, const std::vector
         const int outFd = open(out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
         const int errFd = open(err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
         if (outFd < 0 || errFd < 0 || dup2(outFd, 1) < 0 || dup2(errFd, 2) < 0) _exit(127);
-        if (!workingFolder.empty() && chdir(workingFolder.c_str()) != 0) {
-            perror("cannot enter the working folder");
-            _exit(127);
-        }
         std::vector<std::string> argvText = {program.string()};
         argvText.insert(argvText.end(), args.begin(), args.end());
         std::vector<char*> argv;
         for (auto& arg : argvText) argv.push_back(arg.data());
         argv.push_back(nullptr);
-        execv(argv[0], argv.data());
-        perror(("cannot start " + program.string()).c_str());
+        if (!workingFolder.empty() && chdir(workingFolder.c_str()) != 0) {
+            perror("cannot enter the working folder");
+        } else {
+            execv(argv[0], argv.data());
+            perror(("cannot start " + program.string()).c_str());
+        }
         _exit(127);
     }
     int status = 0;
-    if (waitpid(child, &status, 0) == child && WIFEXITED(status)) output.code = WEXITSTATUS(status);
-    if (output.code == 127) output.code = -1;
+    if (waitpid(child, &status, 0) == child && WIFEXITED(status) && WEXITSTATUS(status) != 127)
+        output.code = WEXITSTATUS(status);
 #endif
     output.out = withoutCarriageReturns(slurp(out));
     output.err = withoutCarriageReturns(slurp(err));

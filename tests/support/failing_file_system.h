@@ -14,28 +14,21 @@
 namespace vok::testing {
 
 class FailingFileSystem : public FileSystem {
-  public:
+public:
     enum class FailAt { Nothing, Create, Write, Flush, Sync, Close, Permissions, Rename, SyncFolder };
 
     FailAt failAt = FailAt::Nothing;
     std::size_t bytesBeforeFailure = 0;  ///< with FailAt::Write: a short write after this many bytes
     /// With FailAt::Rename: this many renames succeed first, then the next `renamesToFail` fail
     /// (all of them by default) and any after those succeed again.
-    std::size_t renamesBeforeFailure = 0;
-    std::size_t renamesToFail = std::numeric_limits<std::size_t>::max();
+    std::size_t renamesBeforeFailure = 0, renamesToFail = std::numeric_limits<std::size_t>::max();
     int error = ENOSPC;
     /// Called where the failure strikes, before it is reported (a test may end the process there).
     std::function<void()> atFailure = [] {};
-
-    std::size_t created = 0;  ///< temporary files created
-    std::size_t removed = 0;  ///< files removed
+    std::size_t created = 0, removed = 0;  ///< temporary files created, files removed
 
     std::unique_ptr<OutFile> createNew(const std::filesystem::path& path, int& err) override {
-        if (failAt == FailAt::Create) {
-            err = fail();
-            return nullptr;
-        }
-        auto real = realFileSystem().createNew(path, err);
+        auto real = failAt == FailAt::Create ? (err = fail(), nullptr) : realFileSystem().createNew(path, err);
         created += real != nullptr;
         return real ? std::make_unique<File>(std::move(real), *this) : nullptr;
     }
@@ -44,48 +37,41 @@ class FailingFileSystem : public FileSystem {
     }
     int replace(const std::filesystem::path& from, const std::filesystem::path& to) override {
         const std::size_t number = renames_++;
-        const bool fails = failAt == FailAt::Rename && number >= renamesBeforeFailure &&
-                           number - renamesBeforeFailure < renamesToFail;
+        const bool fails =
+            failAt == FailAt::Rename && number >= renamesBeforeFailure && number - renamesBeforeFailure < renamesToFail;
         return fails ? fail() : realFileSystem().replace(from, to);
     }
     int syncFolder(const std::filesystem::path& folder) override {
-        const int result = realFileSystem().syncFolder(folder);
-        return failAt == FailAt::SyncFolder ? fail() : result;
+        return after(realFileSystem().syncFolder(folder), FailAt::SyncFolder);
     }
     void remove(const std::filesystem::path& path) noexcept override {
         ++removed;
         realFileSystem().remove(path);
     }
 
-  private:
+private:
     int fail() {
         atFailure();
         return error;
     }
+    /// The real step is taken either way; its result, or the injected error.
+    int after(int result, FailAt step) { return failAt == step ? fail() : result; }
 
     class File : public OutFile {
-      public:
-        File(std::unique_ptr<OutFile> real, FailingFileSystem& owner)
-            : real_(std::move(real)), owner_(owner) {}
+    public:
+        File(std::unique_ptr<OutFile> real, FailingFileSystem& owner) : real_(std::move(real)), owner_(owner) {}
         int write(std::string_view bytes) override {
-            const std::size_t room =
-                owner_.bytesBeforeFailure > written_ ? owner_.bytesBeforeFailure - written_ : 0;
-            if (owner_.failAt == FailAt::Write && bytes.size() > room) {
-                real_->write(bytes.substr(0, room));  // a short write, then the error
-                written_ += room;
-                return owner_.fail();
-            }
-            written_ += bytes.size();
-            return real_->write(bytes);
+            const std::size_t room = owner_.bytesBeforeFailure > written_ ? owner_.bytesBeforeFailure - written_ : 0;
+            const bool fails = owner_.failAt == FailAt::Write && bytes.size() > room;
+            written_ += fails ? room : bytes.size();
+            const int result = real_->write(fails ? bytes.substr(0, room) : bytes);  // a short write, then the error
+            return fails ? owner_.fail() : result;
         }
-        // The real step is taken either way; its result, or the injected error.
-        int flush() override { return after(real_->flush(), FailAt::Flush); }
-        int sync() override { return after(real_->sync(), FailAt::Sync); }
-        int close() override { return after(real_->close(), FailAt::Close); }
+        int flush() override { return owner_.after(real_->flush(), FailAt::Flush); }
+        int sync() override { return owner_.after(real_->sync(), FailAt::Sync); }
+        int close() override { return owner_.after(real_->close(), FailAt::Close); }
 
-      private:
-        int after(int result, FailAt step) { return owner_.failAt == step ? owner_.fail() : result; }
-
+    private:
         std::unique_ptr<OutFile> real_;
         FailingFileSystem& owner_;
         std::size_t written_ = 0;
