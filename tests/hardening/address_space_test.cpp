@@ -1,8 +1,6 @@
-// Counts that announce gigabytes in a file of a few hundred bytes are refused at once, before
-// anything is allocated. Shown in a child process whose address space may grow by 256 MB at most:
-// an attempt to allocate for the announced records would fail there with std::bad_alloc instead of
-// the Error the readers give. (AddressSanitizer reserves terabytes of shadow memory, so under it
-// the address space is not limited and only the faults are checked.)
+// Counts that announce gigabytes in a few hundred bytes are refused before anything is allocated:
+// in a child whose address space may grow by 256 MB at most, allocating for them would throw
+// std::bad_alloc. (Under AddressSanitizer, with its terabytes of shadow, only the faults are checked.)
 
 #include <gtest/gtest.h>
 #include <sys/resource.h>
@@ -19,8 +17,6 @@
 #include "mission/core/error.h"
 #include "mission/core/mission_binary.h"
 #include "mission/mission_file.h"
-#include "tests/support/child_process.h"
-#include "tests/support/temp_dir.h"
 
 #if defined(__SANITIZE_ADDRESS__)
 #define VOK_UNDER_ASAN 1
@@ -57,11 +53,10 @@ HugeCount refused(std::string name, std::string bytes, Fault fault, Read read) {
             }};
 }
 
-/// A mission without items or events, its counts changed. The four item counts stand where a
-/// mission with one item counted first differs from it; the three record counts are its last 12
-/// bytes. The first case is written to VERSION_huge.bms as well.
+/// An empty mission, its counts changed: the four item counts stand where a mission with one item
+/// counted first differs from it; the three record counts are its last 12 bytes.
 template <class M>
-void addMissionCases(std::vector<HugeCount>& cases, const std::string& version, const testing::TempDir& dir) {
+void addMissionCases(std::vector<HugeCount>& cases, const std::string& version) {
     M empty{};
     empty.header.signature = M::HeaderType::fileSignature;
     M one = empty;
@@ -72,15 +67,13 @@ void addMissionCases(std::vector<HugeCount>& cases, const std::string& version, 
     const auto read = [](std::string_view b) { (void)readMissionBinary<M>(b, "huge.bms"); };
     std::string sum = bytes;
     for (std::size_t i = 0; i < 4; ++i) sum = with32(sum, first + 4 * i, kHuge, 600);
-    const std::string hugeItemCount = with32(bytes, first, kHuge, 600);
-    dir.write(version + "_huge.bms", hugeItemCount);
-    cases.push_back(refused(version + ": an item count 2147483647 in 600 bytes", hugeItemCount, Fault::TooShort, read));
+    cases.push_back(refused(version + ": an item count 2147483647 in 600 bytes", with32(bytes, first, kHuge, 600),
+                            Fault::TooShort, read));
     cases.push_back(refused(version + ": item counts whose sum overflows", sum, Fault::CorruptCounts, read));
-    for (std::size_t which = 0; which < 3; ++which) {
+    for (std::size_t which = 0; which < 3; ++which)
         cases.push_back(refused(version + ": record count " + std::to_string(which) + " 2147483647, 600 bytes after",
                                 with32(bytes, bytes.size() - 12 + 4 * which, kHuge, bytes.size() + 600),
                                 Fault::TooShort, read));
-    }
 }
 
 /// 0: refused as it should be, 1: accepted or refused with another fault, 2: out of memory.
@@ -110,33 +103,20 @@ int checkInSmallAddressSpace(const HugeCount& c) {
 }
 
 TEST(HugeCounts, AreRefusedWithTheirFaultWithoutALargeAllocation) {
-    testing::TempDir dir;
     std::vector<HugeCount> cases;
-    addMissionCases<Df1Mission>(cases, "DF1", dir);
-    addMissionCases<Df2Mission>(cases, "DF2", dir);
-    addMissionCases<Df3Mission>(cases, "DF3", dir);
+    addMissionCases<Df1Mission>(cases, "DF1");
+    addMissionCases<Df2Mission>(cases, "DF2");
+    addMissionCases<Df3Mission>(cases, "DF3");
     const std::string list = with32(std::string(600, 'x'), 0, kHuge);
     const auto items = [](std::string_view b) { (void)parseItemList(b, "DF2Items.vok"); };
     cases.push_back(refused("item list: count 2147483647", list, Fault::BadList, items));
     cases.push_back(refused("replacement list: count 2147483647", list, Fault::BadList,
                             [](std::string_view b) { (void)parseReplaceList(b, "R.vok"); }));
-    // Identifier 1, a description of 65535 bytes.
-    cases.push_back(refused("item list: a description of 65535 bytes in 600",
+    cases.push_back(refused("item list: identifier 1, a description of 65535 bytes in 600",
                             with32(with32(list, 0, 1), 4, static_cast<std::int32_t>(0xFFFF0001u)), Fault::BadList,
                             items));
-    // vok as a whole, from reading the file to the message.
-    const std::string file = (dir / "DF2_huge.bms").string();
-    cases.emplace_back("vok info DF2_huge.bms", [file] {
-        const auto run = testing::runProgram(std::string(VOK_PROGRAM_DIR) + "/vok", {"info", file, "--from", "df2"});
-        return run.code == 1 && run.err.find("DF2_huge.bms") != std::string::npos &&
-               run.err.find("too short") != std::string::npos;
-    });
     for (const HugeCount& c : cases) {
-        const int result = checkInSmallAddressSpace(c);
-        EXPECT_EQ(result, 0) << c.first
-                             << (result == 1   ? ": accepted, or refused with another fault"
-                                 : result == 2 ? ": the reader tried to allocate for the announced records"
-                                               : ": the child failed");
+        EXPECT_EQ(checkInSmallAddressSpace(c), 0) << c.first << " (1: accepted or another fault, 2: allocated)";
     }
 }
 

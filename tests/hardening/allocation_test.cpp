@@ -1,8 +1,6 @@
-// The ascii reader and writer allocate nothing per line or per word: twice the lines cost at most
-// the few more allocations of the growing record arrays (and of the text). The binary reader
-// takes a file in one go: a file ten times larger costs no more allocations.
-//
-// Counted with the operator new of bench/allocation_counter.cpp, linked into this program only.
+// The ascii reader and writer allocate nothing per line: twice the lines cost at most a few more
+// allocations of the growing arrays; the binary reader takes a file in one go. Counted with the
+// operator new of bench/allocation_counter.cpp, linked into this program only.
 
 #include <gtest/gtest.h>
 
@@ -22,8 +20,7 @@ namespace {
 
 const Timestamp kCreatedOn{2024, 5, 17, 5, 14, 3, 9};
 
-/// The first `items` items and `events` events of a large mission (with their triggers and
-/// actions), so that two sizes differ in their number of records only.
+/// The first `items` items and `events` events (with their triggers and actions) of a large mission.
 template <class M>
 M cut(const M& large, std::size_t items, std::size_t events) {
     M m = large;
@@ -55,8 +52,8 @@ void asciiHotLoopsDoNotAllocate() {
     const M twice = cut(large, 2000, 200);
     const std::string smallText = writeMissionAscii<Format>(small, kCreatedOn, "m.mis");
     const std::string twiceText = writeMissionAscii<Format>(twice, kCreatedOn, "m.mis");
-    const auto moreLines = std::count(twiceText.begin(), twiceText.end(), '\n') -
-                           std::count(smallText.begin(), smallText.end(), '\n');
+    const auto moreLines =
+        std::count(twiceText.begin(), twiceText.end(), '\n') - std::count(smallText.begin(), smallText.end(), '\n');
     ASSERT_GT(moreLines, 30000);
 
     // Reading: four arrays that grow by doubling; twice the records is one more step of each. The
@@ -71,10 +68,8 @@ void asciiHotLoopsDoNotAllocate() {
     EXPECT_LE(readSmall, 100u);
 
     // Writing: the text is sized for the mission up front.
-    const std::size_t writeSmall =
-        allocationsOf([&] { (void)writeMissionAscii<Format>(small, kCreatedOn, "m.mis"); });
-    const std::size_t writeTwice =
-        allocationsOf([&] { (void)writeMissionAscii<Format>(twice, kCreatedOn, "m.mis"); });
+    const std::size_t writeSmall = allocationsOf([&] { (void)writeMissionAscii<Format>(small, kCreatedOn, "m.mis"); });
+    const std::size_t writeTwice = allocationsOf([&] { (void)writeMissionAscii<Format>(twice, kCreatedOn, "m.mis"); });
     EXPECT_LE(writeTwice, writeSmall + 2) << moreLines << " more lines written";
     EXPECT_LE(writeSmall, 40u);
 }

@@ -1,8 +1,6 @@
-// A save that fails at any point (a short write after every number of bytes, an error on creating,
-// setting the permission bits, flushing, flushing to the disk, closing or renaming) leaves every
-// earlier file byte for byte as it was and no temporary file beside it, and reports an Error that
-// names the file. The list store in memory stays as it was too, and an import of all six lists
-// fails as a whole.
+// A save that fails at any point leaves every earlier file as it was and no temporary file beside
+// it, and reports an Error naming the file; the list store in memory stays as it was too, and an
+// import of all six lists fails as a whole.
 
 #include <gtest/gtest.h>
 
@@ -28,9 +26,8 @@ using FailAt = FailingFileSystem::FailAt;
 
 std::map<std::string, std::string> filesIn(const fs::path& folder) {
     std::map<std::string, std::string> files;
-    for (const auto& entry : fs::directory_iterator(folder)) {
+    for (const auto& entry : fs::directory_iterator(folder))
         files[entry.path().filename().string()] = testing::slurp(entry.path());
-    }
     return files;
 }
 
@@ -63,12 +60,12 @@ void expectEveryFailureLeavesAll(const Save& save, FailingFileSystem& files, std
             }
         }
         // Reported once: a file changed or left at one point would repeat at the next thousands.
-        std::string fault;
-        if (filesIn(save.target.parent_path()) != before)
-            fault = "a file changed, or a temporary file was left";
-        if (fault.empty() && save.held() != held) fault = "what the program holds changed";
-        if (!fault.empty()) ADD_FAILURE() << context << ": " << fault;
-        return fault.empty();
+        const char* fault = filesIn(save.target.parent_path()) != before
+                                ? "a file changed, or a temporary file was left"
+                            : save.held() != held ? "what the program holds changed"
+                                                  : nullptr;
+        if (fault) ADD_FAILURE() << context << ": " << fault;
+        return fault == nullptr;
     };
     files.failAt = FailAt::Write;
     for (std::size_t n = 0; n < save.bytes; n += (n < 256 || n + 256 >= save.bytes) ? 1 : stride) {
@@ -78,14 +75,12 @@ void expectEveryFailureLeavesAll(const Save& save, FailingFileSystem& files, std
         if (!failsLeavingAll(context, "")) return;
     }
     EXPECT_EQ(files.removed, files.created) << "every temporary file is removed";
+    // clang-format off
     const std::tuple<const char*, FailAt, int, const char*> failures[] = {
-        {"create", FailAt::Create, EACCES, "Permission denied"},
-        {"permissions", FailAt::Permissions, EPERM, "Operation not permitted"},
-        {"flush", FailAt::Flush, EIO, "Input/output error"},
-        {"flush to the disk", FailAt::Sync, EIO, "Input/output error"},
-        {"close", FailAt::Close, ENOSPC, "No space left on device"},
-        {"rename", FailAt::Rename, EXDEV, "Invalid cross-device link"},
-    };
+        {"create", FailAt::Create, EACCES, "Permission denied"}, {"permissions", FailAt::Permissions, EPERM, "Operation not permitted"},
+        {"flush", FailAt::Flush, EIO, "Input/output error"}, {"flush to the disk", FailAt::Sync, EIO, "Input/output error"},
+        {"close", FailAt::Close, ENOSPC, "No space left on device"}, {"rename", FailAt::Rename, EXDEV, "Invalid cross-device link"}};
+    // clang-format on
     for (const auto& [name, at, error, reason] : failures) {
         files.failAt = at;
         files.error = error;
@@ -108,19 +103,16 @@ TEST(FailureInjection, AMissionSaveFailingAnywhereLeavesTheEarlierFile) {
     for (const AnyMission& mission : missions) {
         for (MissionForm form : {MissionForm::Binary, MissionForm::Ascii}) {
             testing::TempDir dir;
-            const fs::path target =
-                dir.write(form == MissionForm::Binary ? "m.bms" : "m.mis",
-                          std::string("an earlier mission\0\r\n", 21) + std::string(3000, '\x7f'));
+            const fs::path target = dir.write(form == MissionForm::Binary ? "m.bms" : "m.mis",
+                                              std::string("an earlier mission\0\r\n", 21) + std::string(3000, '\x7f'));
             saveMission(dir / "size", mission, form, createdOn);
             const std::size_t size = fs::file_size(dir / "size");
-            fs::remove(dir / "size");
             ASSERT_GT(size, 1000u);
             FailingFileSystem files;
             const auto save = [&] { saveMission(target, mission, form, createdOn, files); };
             // Every byte of the first, the first and last 256 and every 13th of the others.
             expectEveryFailureLeavesAll(
-                {"DF" + std::to_string(mission.index() + 1) + " " + target.extension().string(), target, size,
-                 save},
+                {"DF" + std::to_string(mission.index() + 1) + " " + target.extension().string(), target, size, save},
                 files, &mission == missions && form == MissionForm::Binary ? 1 : 13);
         }
     }
@@ -146,17 +138,15 @@ TEST(FailureInjection, AListChangeFailingAnywhereLeavesTheFilesAndTheStore) {
         const std::size_t size = isItemList(which) ? encodeItemList(grown.Entries(v)).size()
                                                    : encodeReplaceList(grown.SavedReplacements(v)).size();
         const auto held = [&] {
-            std::string all =
-                store.ItemDescription(v, 9000) + (store.changedOnDisk() ? "changed on disk" : "");
-            for (DfType x : kAllVersions) {
+            std::string all = store.ItemDescription(v, 9000) + (store.changedOnDisk() ? "changed on disk" : "");
+            for (DfType x : kAllVersions)
                 all += encodeItemList(store.Entries(x)) + encodeReplaceList(store.SavedReplacements(x)) +
                        encodeReplaceList(store.RunReplacements(x));
-            }
             return all;
         };
         const auto change = [&] { store.changeAndSaveList(which, [&] { grow(store); }); };
-        expectEveryFailureLeavesAll(
-            {std::string(listFileName(which)), store.pathOf(which), size, change, held}, files, 1);
+        expectEveryFailureLeavesAll({std::string(listFileName(which)), store.pathOf(which), size, change, held}, files,
+                                    1);
     }
 }
 
@@ -214,8 +204,7 @@ TEST(FailureInjection, ListsImportFailingAnywhereLeavesAllSixFiles) {
     freshLists();
     FailingFileSystem files;
     const auto import = [&] { importListTexts(text, lists, files); };
-    expectEveryFailureLeavesAll({"import", store.pathOf(1), fs::file_size(store.pathOf(1)), import}, files,
-                                1);
+    expectEveryFailureLeavesAll({"import", store.pathOf(1), fs::file_size(store.pathOf(1)), import}, files, 1);
 }
 
 }  // namespace

@@ -35,17 +35,14 @@ std::map<std::string, std::pair<std::string, fs::perms>> stateOf(const fs::path&
     std::map<std::string, std::pair<std::string, fs::perms>> state;
     for (const auto& entry : fs::recursive_directory_iterator(folder)) {
         const std::string name = entry.path().lexically_relative(folder).string();
-        if (entry.is_symlink())
-            state[name] = {"-> " + fs::read_symlink(entry.path()).string(), fs::perms::none};
-        if (!entry.is_symlink() && entry.is_regular_file()) {
+        if (entry.is_symlink()) state[name] = {"-> " + fs::read_symlink(entry.path()).string(), fs::perms::none};
+        if (!entry.is_symlink() && entry.is_regular_file())
             state[name] = {testing::slurp(entry.path()), entry.status().permissions()};
-        }
     }
     return state;
 }
 
-fs::path writeFile(const fs::path& path, std::string_view bytes, fs::perms perms,
-                   std::chrono::seconds age = 0s) {
+fs::path writeFile(const fs::path& path, std::string_view bytes, fs::perms perms, std::chrono::seconds age = 0s) {
     fs::create_directories(path.parent_path());
     std::ofstream(path, std::ios::binary) << bytes;
     fs::permissions(path, perms);
@@ -73,31 +70,28 @@ TEST(SaveTarget, ASaveKeepsWhatItsTargetWas) {
         fs::create_symlink(perms == kShared ? fs::path("real") / "m.bms" : d / "real" / "m.bms", d / "m.bms");
         return d / "m.bms";
     };
+    const auto file = [](fs::perms perms) {
+        return [perms](const fs::path& d) { return writeFile(d / "m.bms", kOld, perms); };
+    };
+    // clang-format off
     const Case cases[] = {
         {"a symbolic link", [&](const fs::path& d) { return link(d, kShared); }, "real/m.bms"},
-        {"a link to a file not there yet", [&](const fs::path& d) { return link(d, fs::perms::none); },
-         "real/m.bms"},
-        {"mode 0600", [](const fs::path& d) { return writeFile(d / "m.bms", kOld, kPrivate); }, "m.bms"},
+        {"a link to a file not there yet", [&](const fs::path& d) { return link(d, fs::perms::none); }, "real/m.bms"},
+        {"mode 0600", file(kPrivate), "m.bms"},
         {"a new file", [](const fs::path& d) { return d / "m.bms"; }, "m.bms"},
-        {"read-only", [](const fs::path& d) { return writeFile(d / "m.bms", kOld, kReadOnly); }, nullptr},
+        {"read-only", file(kReadOnly), nullptr},
         {"a link to a read-only file", [&](const fs::path& d) { return link(d, kReadOnly); }, nullptr},
-        {"stale temporaries",
-         [](const fs::path& d) {
+        {"stale temporaries", [&](const fs::path& d) {
              writeFile(d / ".m.bms.tmp-0000abcd", "killed", kShared, 70s);
              writeFile(d / ".m.bms.tmp-1111abcd", "still being written", kShared, 50s);
              writeFile(d / ".x.bms.tmp-2222abcd", "another file's", kShared, 2min);
              writeFile(d / ".m.bms.tmp-old", "not a name a save gives", kShared, 2min);
-             return writeFile(d / "m.bms", kOld, kShared);
-         },
-         "m.bms",
-         {".m.bms.tmp-0000abcd"}},
+             return file(kShared)(d);
+         }, "m.bms", {".m.bms.tmp-0000abcd"}},
         // The new file is in place and whole either way: the save stands.
-        {"a folder that cannot be flushed",
-         [](const fs::path& d) { return writeFile(d / "m.bms", kOld, kShared); },
-         "m.bms",
-         {},
-         FailAt::SyncFolder},
+        {"a folder that cannot be flushed", file(kShared), "m.bms", {}, FailAt::SyncFolder},
     };
+    // clang-format on
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         testing::TempDir dir;
@@ -131,16 +125,12 @@ TEST(SaveTarget, ASaveKeepsWhatItsTargetWas) {
 // is the earlier file until the new one has taken its place.
 TEST(SaveTarget, ASaveKilledAtAnyStepLeavesTheEarlierFileOrTheWholeNewOne) {
     const std::string large(100000, 'n');
-    const std::pair<FailAt, std::size_t> steps[] = {{FailAt::Create, 0},
-                                                    {FailAt::Permissions, 0},
-                                                    {FailAt::Write, 0},
-                                                    {FailAt::Write, 65536},
-                                                    {FailAt::Write, large.size() - 1},
-                                                    {FailAt::Flush, 0},
-                                                    {FailAt::Sync, 0},
-                                                    {FailAt::Close, 0},
-                                                    {FailAt::Rename, 0},
-                                                    {FailAt::SyncFolder, 0}};
+    // clang-format off
+    const std::pair<FailAt, std::size_t> steps[] = {
+        {FailAt::Create, 0}, {FailAt::Permissions, 0}, {FailAt::Write, 0}, {FailAt::Write, 65536},
+        {FailAt::Write, large.size() - 1}, {FailAt::Flush, 0}, {FailAt::Sync, 0}, {FailAt::Close, 0},
+        {FailAt::Rename, 0}, {FailAt::SyncFolder, 0}};
+    // clang-format on
     testing::TempDir dir;
     const fs::path target = writeFile(dir / "m.bms", kOld, fs::perms::owner_read | fs::perms::owner_write);
     for (const auto& [at, bytes] : steps) {
@@ -158,10 +148,8 @@ TEST(SaveTarget, ASaveKilledAtAnyStepLeavesTheEarlierFileOrTheWholeNewOne) {
         }
         int status = 0;
         ASSERT_EQ(waitpid(child, &status, 0), child);
-        ASSERT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGKILL)
-            << "the save was not killed: " << status;
-        EXPECT_TRUE(testing::slurp(target) == (at == FailAt::SyncFolder ? large : kOld))
-            << static_cast<int>(at);
+        ASSERT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGKILL) << "the save was not killed: " << status;
+        EXPECT_TRUE(testing::slurp(target) == (at == FailAt::SyncFolder ? large : kOld)) << static_cast<int>(at);
         // A later save succeeds whatever the kill left (a temporary file, until it is stale).
         writeFileAtomically(target, kOld);
         EXPECT_EQ(testing::slurp(target), kOld);

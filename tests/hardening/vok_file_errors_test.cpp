@@ -1,11 +1,7 @@
-// vok meets paths it cannot use: a read-only folder, a missing folder, a folder where a file
-// should be, a file it may not read, a file that is not there. Each gives its own message naming
-// the path and the reason, exit status 1 (the work failed), never 2 (a usage error), and no
-// output file.
-//
-// Permission bits do not stop root. When the tests run as root, vok runs as the user "nobody"
-// (uid 65534, through setpriv) in a folder given to that user; where that is not possible, the cases that need
-// permissions are skipped and say so.
+// vok meets paths it cannot use: each gives its own message naming the path and the reason, exit
+// status 1 (the work failed), never 2 (a usage error), and no output file. Permission bits do not
+// stop root: as root, vok runs as "nobody" (through setpriv) in a folder given to that user, or the
+// cases that need permissions are skipped, saying so.
 
 #include <gtest/gtest.h>
 #include <unistd.h>
@@ -47,9 +43,8 @@ TEST(VokFileErrors, EachUnusablePathGivesItsOwnMessageAndExitOne) {
     own(input, fs::perms::owner_read | fs::perms::owner_write);
     own(unreadable, fs::perms::none);
     const fs::path readOnly = folder("read-only", fs::perms::owner_read | fs::perms::owner_exec);
-    const fs::path folderIn = folder("folder.bms", fs::perms::owner_all);
-    const fs::path folderOut = folder("folder.mis", fs::perms::owner_all);
-    const fs::path out = folder("out", fs::perms::owner_all);
+    const fs::path folderIn = folder("folder.bms", fs::perms::owner_all),
+                   folderOut = folder("folder.mis", fs::perms::owner_all), out = folder("out", fs::perms::owner_all);
     const bool asNobody = root && runVok({"detect", input.string()}, true).code == 0;
 
     const std::string in = input.string(), isFolder = "it is a folder, not a file";
@@ -79,10 +74,8 @@ TEST(VokFileErrors, EachUnusablePathGivesItsOwnMessageAndExitOne) {
     std::size_t skipped = 0;
     for (const auto& c : cases) {
         SCOPED_TRACE(c.args[0] + " " + c.named.string());
-        if (root && !asNobody && c.needsPermissions) {
-            ++skipped;
-            continue;
-        }
+        skipped += root && !asNobody && c.needsPermissions;
+        if (root && !asNobody && c.needsPermissions) continue;
         const auto [status, stdOut, err] = runVok(c.args, asNobody);
         EXPECT_EQ(status, 1) << err;
         EXPECT_NE(err.find(c.named.string()), std::string::npos) << err;
@@ -94,10 +87,8 @@ TEST(VokFileErrors, EachUnusablePathGivesItsOwnMessageAndExitOne) {
     EXPECT_TRUE(fs::is_empty(readOnly) && fs::is_empty(out));
     EXPECT_EQ(runVok({"convert", in, (out / "fine.mis").string()}, asNobody).code, 0);
     EXPECT_TRUE(fs::exists(out / "fine.mis"));
-    if (skipped > 0) {
-        GTEST_SKIP() << "running as root without a way to become \"nobody\": permission bits do not stop root, so the "
-                     << skipped << " cases that need them were not run";
-    }
+    if (skipped > 0)
+        GTEST_SKIP() << "as root, not as \"nobody\": the " << skipped << " cases that need permissions did not run";
 }
 
 }  // namespace
