@@ -1,7 +1,6 @@
 #pragma once
-// A file system that fails on purpose: a short write after a number of bytes, or an error on
-// creating, setting the permission bits, flushing, flushing to the disk, closing, renaming or
-// flushing the folder. Everything else goes to the real file system.
+// A file system that fails on purpose at one step of a save (a short write after a number of bytes);
+// everything else goes to the real file system.
 
 #include <cerrno>
 #include <cstddef>
@@ -19,8 +18,7 @@ public:
 
     FailAt failAt = FailAt::Nothing;
     std::size_t bytesBeforeFailure = 0;  ///< with FailAt::Write: a short write after this many bytes
-    /// With FailAt::Rename: this many renames succeed first, then the next `renamesToFail` fail
-    /// (all of them by default) and any after those succeed again.
+    /// With FailAt::Rename: this many succeed, then `renamesToFail` fail (all by default), then the rest succeed.
     std::size_t renamesBeforeFailure = 0, renamesToFail = std::numeric_limits<std::size_t>::max();
     int error = ENOSPC;
     /// Called where the failure strikes, before it is reported (a test may end the process there).

@@ -1,8 +1,6 @@
 #pragma once
-// Random missions for round-trip tests, fuzz seeds and benchmarks. Every stored field gets a
-// random value (signed fields negative too, text fields arbitrary bytes including NULs), while the
-// counts keep the model's invariants: item counts by type_id, num_events and the record counts
-// matching the records, and the events' trigger and action counts adding up.
+// Random missions for round-trip tests, fuzz seeds and benchmarks: every stored field random (text
+// any bytes), the counts keeping the model's invariants (item counts, record counts, events' counts).
 
 #include <cstdint>
 #include <random>
@@ -66,7 +64,6 @@ M generateMission(std::uint32_t seed, const GeneratorOptions& options = {}) {
     m.items.resize(options.maxItems == 0 ? 0 : rng() % (options.maxItems + 1));
     for (auto& item : m.items) {
         random.record(item);
-        // Identifiers mostly in the thousand-blocks the games use.
         item.type_id = rng() % 8 == 0 ? static_cast<std::int32_t>(rng()) : static_cast<std::int32_t>(rng() % 8000);
     }
     recountItems(m.header, m.items);

@@ -1,5 +1,10 @@
-#include "tests/support/child_process.h"
+// The support library: temporary folders and other programs run by a test.
+#include <fstream>
+#include <random>
+#include <sstream>
+#include <stdexcept>
 
+#include "tests/support/child_process.h"
 #include "tests/support/temp_dir.h"
 
 #if defined(_WIN32)
@@ -17,14 +22,54 @@
 
 namespace vok::testing {
 
+namespace fs = std::filesystem;
+
+TempDir::TempDir() {
+    std::random_device device;
+    for (int attempt = 0; attempt < 100 && path_.empty(); ++attempt) {
+        const auto candidate = fs::temp_directory_path() / ("vok-test-" + std::to_string(device()));
+        if (fs::create_directory(candidate)) path_ = candidate;
+    }
+    if (path_.empty()) throw std::runtime_error("cannot create a temporary folder");
+}
+
+TempDir::~TempDir() {
+    std::error_code ec;  // permissions a test took away are restored, so that the folder can be removed
+    for (auto it = fs::recursive_directory_iterator(path_, ec); !ec && it != fs::recursive_directory_iterator();
+         it.increment(ec))
+        fs::permissions(it->path(), fs::perms::owner_all, fs::perm_options::add, ec);
+    fs::permissions(path_, fs::perms::owner_all, fs::perm_options::add, ec);
+    fs::remove_all(path_, ec);
+}
+
+fs::path TempDir::write(std::string_view name, std::string_view bytes) const {
+    std::ofstream out(path_ / name, std::ios::binary);
+    if (!out.write(bytes.data(), static_cast<std::streamsize>(bytes.size())))
+        throw std::runtime_error("cannot write " + (path_ / name).string());
+    return path_ / name;
+}
+
+std::string slurp(const fs::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    if (!in) throw std::runtime_error("cannot read " + path.string());
+    std::ostringstream bytes;
+    bytes << in.rdbuf();
+    return bytes.str();
+}
+
+void copyStarterLists(const fs::path& folder) {
+    for (const char* name :
+         {"DF1Items.vok", "DF2Items.vok", "DF3Items.vok", "DF1Replace.vok", "DF2Replace.vok", "DF3Replace.vok"})
+        fs::copy_file(fs::path(VOK_PROGRAM_DIR) / name, folder / name, fs::copy_options::overwrite_existing);
+}
+
 namespace {
 #if defined(_WIN32)
 std::wstring wide(const std::string& utf8) {
     return std::filesystem::path(std::u8string(utf8.begin(), utf8.end())).native();
 }
 
-/// One argument as the C runtime splits it from the command line again; quoted only where needed,
-/// so that a wildcard reaches the program as a shell would hand it over.
+/// One argument as the C runtime splits it again; quoted only where needed (a wildcard stays one).
 std::wstring quoted(const std::wstring& arg) {
     if (!arg.empty() && arg.find_first_of(L" \t\"") == std::wstring::npos) return arg;
     std::wstring text = L"\"";
