@@ -1,9 +1,13 @@
 #pragma once
 // Scripted seams for the window tests: each records what the program showed or asked and answers
-// from a queue set by the test. A question with no answer queued fails the test loudly.
+// from a queue set by the test. A question with no answer queued fails the test loudly. Also the
+// ways the tests find and click a window's controls.
+
+#include <gtest/gtest.h>
 
 #include <QString>
 #include <QStringList>
+#include <QTest>
 #include <deque>
 #include <map>
 #include <optional>
@@ -12,7 +16,21 @@
 
 #include "ui/seams.h"
 
+inline void PrintTo(const QString& text, std::ostream* out) { *out << '"' << text.toStdString() << '"'; }
+
 namespace vok::testing {
+
+/// A child widget by object name; fails the test when there is none.
+template <class W = QWidget>
+W* find(const QWidget& root, const char* name) {
+    W* widget = root.findChild<W*>(QString::fromLatin1(name));
+    EXPECT_NE(widget, nullptr) << "no widget " << name;
+    return widget;
+}
+
+inline void click(const QWidget& root, const char* name, Qt::MouseButton button = Qt::LeftButton) {
+    if (auto* widget = find<QWidget>(root, name)) QTest::mouseClick(widget, button);
+}
 
 class FakeMessageBoxes : public ui::MessageBoxes {
 public:
@@ -27,7 +45,8 @@ public:
     void inform(QWidget*, const QString& title, const QString& text) override { shown.push_back({title, text, false}); }
     bool askYesNo(QWidget*, const QString& title, const QString& text) override {
         shown.push_back({title, text, true});
-        if (answers.empty()) throw std::logic_error("a Yes/No box was shown with no answer queued: " + text.toStdString());
+        if (answers.empty())
+            throw std::logic_error("a Yes/No box was shown with no answer queued: " + text.toStdString());
         const bool answer = answers.front();
         answers.pop_front();
         return answer;
@@ -43,8 +62,7 @@ public:
     std::vector<Asked> asked;
     std::deque<std::optional<QString>> answers;  ///< nullopt = Cancel
 
-    std::optional<QString> ask(QWidget*, const QString&, const QString& prompt,
-                               const QString& defaultAnswer) override {
+    std::optional<QString> ask(QWidget*, const QString&, const QString& prompt, const QString& defaultAnswer) override {
         asked.push_back({prompt, defaultAnswer});
         if (answers.empty()) return defaultAnswer;  // OK on the default
         const auto answer = answers.front();
@@ -69,7 +87,8 @@ public:
 
 private:
     static std::optional<QString> next(std::deque<std::optional<QString>>& answers, const char* which) {
-        if (answers.empty()) throw std::logic_error(std::string("a ") + which + " dialog was shown with no answer queued");
+        if (answers.empty())
+            throw std::logic_error(std::string("a ") + which + " dialog was shown with no answer queued");
         const auto answer = answers.front();
         answers.pop_front();
         return answer;
