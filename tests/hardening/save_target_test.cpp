@@ -1,10 +1,13 @@
 // A save keeps what its target was: a symbolic link stays a link and the file it names is
 // replaced, the permission bits stay, a file its owner may not write is refused (by the bits, so
 // root gets the same answer), and the temporary files of saves killed long ago are cleared away.
+// A save killed at any step leaves the earlier file or the whole new one, never a mixture.
 
 #include <gtest/gtest.h>
-
+#include <signal.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <chrono>
 #include <fstream>
@@ -20,37 +23,26 @@ namespace vok {
 namespace {
 
 namespace fs = std::filesystem;
+using namespace std::chrono_literals;
 using testing::FailingFileSystem;
 using FailAt = FailingFileSystem::FailAt;
 
 const std::string kOld("old\0bytes\r\n", 11);
 const std::string kNew = "the new file";
 
-struct Entry {
-    std::string content;  ///< the bytes, or "-> target" for a link
-    fs::perms perms = fs::perms::none;
-    bool operator==(const Entry&) const = default;
-    friend std::ostream& operator<<(std::ostream& out, const Entry& entry) {
-        return out << '"' << entry.content << "\" " << std::oct << static_cast<unsigned>(entry.perms) << std::dec;
-    }
-};
-
-/// Everything of a folder a save could change: names, bytes, link targets, permission bits.
-std::map<std::string, Entry> stateOf(const fs::path& folder) {
-    std::map<std::string, Entry> state;
+/// Every file of a folder a save could change: its bytes (or "-> target" for a link) and bits.
+std::map<std::string, std::pair<std::string, fs::perms>> stateOf(const fs::path& folder) {
+    std::map<std::string, std::pair<std::string, fs::perms>> state;
     for (const auto& entry : fs::recursive_directory_iterator(folder)) {
         const std::string name = entry.path().lexically_relative(folder).string();
-        if (entry.is_symlink()) {
-            state[name] = {"-> " + fs::read_symlink(entry.path()).string()};
-        } else if (entry.is_regular_file()) {
+        if (entry.is_symlink()) state[name] = {"-> " + fs::read_symlink(entry.path()).string(), fs::perms::none};
+        if (!entry.is_symlink() && entry.is_regular_file())
             state[name] = {testing::slurp(entry.path()), entry.status().permissions()};
-        }
     }
     return state;
 }
 
-fs::path writeFile(const fs::path& path, std::string_view bytes, fs::perms perms,
-                   std::chrono::seconds age = std::chrono::seconds(0)) {
+fs::path writeFile(const fs::path& path, std::string_view bytes, fs::perms perms, std::chrono::seconds age = 0s) {
     fs::create_directories(path.parent_path());
     std::ofstream(path, std::ios::binary) << bytes;
     fs::permissions(path, perms);
@@ -58,55 +50,48 @@ fs::path writeFile(const fs::path& path, std::string_view bytes, fs::perms perms
     return path;
 }
 
-fs::perms newFilePerms() {
-    const mode_t mask = ::umask(0);
-    ::umask(mask);
-    return static_cast<fs::perms>(0666 & ~mask);
-}
-
 TEST(SaveTarget, ASaveKeepsWhatItsTargetWas) {
-    using namespace std::chrono_literals;
     constexpr auto kPrivate = fs::perms::owner_read | fs::perms::owner_write;
     constexpr auto kShared = kPrivate | fs::perms::group_read | fs::perms::others_read;
     constexpr auto kReadOnly = fs::perms::owner_read | fs::perms::group_read;
+    const mode_t mask = ::umask(0);
+    ::umask(mask);
+    const auto newFilePerms = static_cast<fs::perms>(0666 & ~mask);
     struct Case {
         const char* name;
-        /// Prepares the folder and answers the path the save is given.
-        std::function<fs::path(const fs::path&)> arrange;
+        std::function<fs::path(const fs::path&)> arrange;  ///< prepares the folder; the path saved to
         const char* file;  ///< the file the save replaces or creates, within the folder; null: refused
         std::set<std::string> cleared = {};  ///< files the save removes
         FailAt failAt = FailAt::Nothing;
     };
+    const auto link = [&](const fs::path& d, fs::perms perms) {
+        if (perms != fs::perms::none) writeFile(d / "real" / "m.bms", kOld, perms);
+        fs::create_directories(d / "real");
+        fs::create_symlink(perms == kShared ? fs::path("real") / "m.bms" : d / "real" / "m.bms", d / "m.bms");
+        return d / "m.bms";
+    };
+    const auto file = [](fs::perms perms) {
+        return [perms](const fs::path& d) { return writeFile(d / "m.bms", kOld, perms); };
+    };
+    // clang-format off
     const Case cases[] = {
-        {"a symbolic link", [](const fs::path& d) {
-             writeFile(d / "real" / "m.bms", kOld, kShared);
-             fs::create_symlink(fs::path("real") / "m.bms", d / "m.bms");
-             return d / "m.bms";
-         }, "real/m.bms"},
-        {"a link to a file not there yet", [](const fs::path& d) {
-             fs::create_directory(d / "real");
-             fs::create_symlink(d / "real" / "m.bms", d / "m.bms");
-             return d / "m.bms";
-         }, "real/m.bms"},
-        {"mode 0600", [](const fs::path& d) { return writeFile(d / "m.bms", kOld, kPrivate); }, "m.bms"},
+        {"a symbolic link", [&](const fs::path& d) { return link(d, kShared); }, "real/m.bms"},
+        {"a link to a file not there yet", [&](const fs::path& d) { return link(d, fs::perms::none); }, "real/m.bms"},
+        {"mode 0600", file(kPrivate), "m.bms"},
         {"a new file", [](const fs::path& d) { return d / "m.bms"; }, "m.bms"},
-        {"read-only", [](const fs::path& d) { return writeFile(d / "m.bms", kOld, kReadOnly); }, nullptr},
-        {"a link to a read-only file", [](const fs::path& d) {
-             writeFile(d / "real" / "m.bms", kOld, kReadOnly);
-             fs::create_symlink(d / "real" / "m.bms", d / "m.bms");
-             return d / "m.bms";
-         }, nullptr},
-        {"stale temporaries", [](const fs::path& d) {
-             writeFile(d / ".m.bms.tmp-0000abcd", "killed", kShared, 2min);
-             writeFile(d / ".m.bms.tmp-1111abcd", "still being written", kShared, 10s);
+        {"read-only", file(kReadOnly), nullptr},
+        {"a link to a read-only file", [&](const fs::path& d) { return link(d, kReadOnly); }, nullptr},
+        {"stale temporaries", [&](const fs::path& d) {
+             writeFile(d / ".m.bms.tmp-0000abcd", "killed", kShared, 70s);
+             writeFile(d / ".m.bms.tmp-1111abcd", "still being written", kShared, 50s);
              writeFile(d / ".x.bms.tmp-2222abcd", "another file's", kShared, 2min);
              writeFile(d / ".m.bms.tmp-old", "not a name a save gives", kShared, 2min);
-             return writeFile(d / "m.bms", kOld, kShared);
+             return file(kShared)(d);
          }, "m.bms", {".m.bms.tmp-0000abcd"}},
         // The new file is in place and whole either way: the save stands.
-        {"a folder that cannot be flushed", [](const fs::path& d) { return writeFile(d / "m.bms", kOld, kShared); },
-         "m.bms", {}, FailAt::SyncFolder},
+        {"a folder that cannot be flushed", file(kShared), "m.bms", {}, FailAt::SyncFolder},
     };
+    // clang-format on
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         testing::TempDir dir;
@@ -128,11 +113,46 @@ TEST(SaveTarget, ASaveKeepsWhatItsTargetWas) {
         auto expected = before;
         if (c.file != nullptr) {
             const auto earlier = before.find(c.file);
-            expected[c.file] = {kNew, earlier != before.end() ? earlier->second.perms : newFilePerms()};
+            expected[c.file] = {kNew, earlier != before.end() ? earlier->second.second : newFilePerms};
         }
         for (const auto& name : c.cleared) expected.erase(name);
         EXPECT_EQ(stateOf(dir.path()), expected);
         EXPECT_EQ(files.created, c.file != nullptr ? 1u : 0u);
+    }
+}
+
+// Killed (SIGKILL, so nothing of the program runs after it) at each step of the save, the target
+// is the earlier file until the new one has taken its place.
+TEST(SaveTarget, ASaveKilledAtAnyStepLeavesTheEarlierFileOrTheWholeNewOne) {
+    const std::string large(100000, 'n');
+    // clang-format off
+    const std::pair<FailAt, std::size_t> steps[] = {
+        {FailAt::Create, 0}, {FailAt::Permissions, 0}, {FailAt::Write, 0}, {FailAt::Write, 65536},
+        {FailAt::Write, large.size() - 1}, {FailAt::Flush, 0}, {FailAt::Sync, 0}, {FailAt::Close, 0},
+        {FailAt::Rename, 0}, {FailAt::SyncFolder, 0}};
+    // clang-format on
+    testing::TempDir dir;
+    const fs::path target = writeFile(dir / "m.bms", kOld, fs::perms::owner_read | fs::perms::owner_write);
+    for (const auto& [at, bytes] : steps) {
+        const pid_t child = fork();
+        if (child == 0) {
+            FailingFileSystem files;
+            files.failAt = at;
+            files.bytesBeforeFailure = bytes;
+            files.atFailure = [] { ::kill(::getpid(), SIGKILL); };
+            try {
+                writeFileAtomically(target, large, files);
+            } catch (...) {
+            }
+            _exit(3);
+        }
+        int status = 0;
+        ASSERT_EQ(waitpid(child, &status, 0), child);
+        ASSERT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGKILL) << "the save was not killed: " << status;
+        EXPECT_TRUE(testing::slurp(target) == (at == FailAt::SyncFolder ? large : kOld)) << static_cast<int>(at);
+        // A later save succeeds whatever the kill left (a temporary file, until it is stale).
+        writeFileAtomically(target, kOld);
+        EXPECT_EQ(testing::slurp(target), kOld);
     }
 }
 

@@ -1,8 +1,6 @@
 #pragma once
-// Random missions for round-trip tests, fuzz seeds and benchmarks. Every stored field gets a
-// random value (signed fields negative too, text fields arbitrary bytes including NULs), while the
-// counts keep the model's invariants: item counts by type_id, num_events and the record counts
-// matching the records, and the events' trigger and action counts adding up.
+// Random missions for round-trip tests, fuzz seeds and benchmarks: every stored field random (text
+// any bytes), the counts keeping the model's invariants (item counts, record counts, events' counts).
 
 #include <cstdint>
 #include <random>
@@ -28,16 +26,18 @@ public:
     void field(std::string_view, std::size_t, T& value, const Ascii& = {}) {
         fill(value);
     }
+    template <class R>
+    void record(R& r) {
+        describe(*this, r);
+    }
 
     void fill(std::uint8_t& v) { v = static_cast<std::uint8_t>(rng_()); }
     void fill(std::int16_t& v) { v = static_cast<std::int16_t>(rng_()); }
-    void fill(std::int32_t& v) {
-        // Mostly small numbers, sometimes the extremes.
-        switch (rng_() % 4) {
-            case 0: v = static_cast<std::int32_t>(rng_()); break;
-            case 1: v = 0; break;
-            default: v = static_cast<std::int32_t>(rng_() % 20001) - 10000; break;
-        }
+    void fill(std::int32_t& v) {  // mostly small numbers, sometimes the extremes
+        const auto kind = rng_() % 4;
+        v = kind == 0   ? static_cast<std::int32_t>(rng_())
+            : kind == 1 ? 0
+                        : static_cast<std::int32_t>(rng_() % 20001) - 10000;
     }
     template <class T, std::size_t N>
     void fill(std::array<T, N>& values) {
@@ -48,11 +48,6 @@ public:
         text.bytes.fill('\0');
         const std::size_t length = rng_() % 3 == 0 ? 0 : rng_() % (N + 1);
         for (std::size_t i = 0; i < length; ++i) text.bytes[i] = static_cast<char>(rng_());
-    }
-
-    template <class R>
-    void record(R& r) {
-        describe(*this, r);
     }
 
 private:
@@ -69,7 +64,6 @@ M generateMission(std::uint32_t seed, const GeneratorOptions& options = {}) {
     m.items.resize(options.maxItems == 0 ? 0 : rng() % (options.maxItems + 1));
     for (auto& item : m.items) {
         random.record(item);
-        // Identifiers mostly in the thousand-blocks the games use.
         item.type_id = rng() % 8 == 0 ? static_cast<std::int32_t>(rng()) : static_cast<std::int32_t>(rng() % 8000);
     }
     recountItems(m.header, m.items);
@@ -83,8 +77,7 @@ M generateMission(std::uint32_t seed, const GeneratorOptions& options = {}) {
         for (int i = 0; i < event.num_triggers; ++i) random.record(m.triggers.emplace_back());
         for (int i = 0; i < event.num_actions; ++i) random.record(m.actions.emplace_back());
     }
-    m.header.num_events = static_cast<std::int32_t>(m.events.size());
-    m.num_event_records = static_cast<std::int32_t>(m.events.size());
+    m.header.num_events = m.num_event_records = static_cast<std::int32_t>(m.events.size());
     m.num_trigger_records = static_cast<std::int32_t>(m.triggers.size());
     m.num_action_records = static_cast<std::int32_t>(m.actions.size());
     return m;

@@ -17,14 +17,13 @@ public:
     const std::filesystem::path& path() const { return path_; }
     std::filesystem::path operator/(std::string_view name) const { return path_ / name; }
 
-    /// Writes a file in the folder and returns its path.
     std::filesystem::path write(std::string_view name, std::string_view bytes) const;
 
 private:
     std::filesystem::path path_;
 };
 
-/// Reads a whole file (test helper; fails the test when it cannot).
+/// Reads a whole file (throws when it cannot).
 std::string slurp(const std::filesystem::path& path);
 
 /// Copies the six starter lists (built beside the programs) into `folder`.
