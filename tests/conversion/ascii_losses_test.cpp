@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <functional>
 
 #include "mission/core/mis_reader.h"
@@ -24,12 +25,6 @@ AnyMission example(DfType version) {
     const char* stems[] = {"df1_harbour", "df2_night_raid", "df3_mountain_pass"};
     return openMission(std::filesystem::path(VOK_EXAMPLES_DIR) / (std::string(stems[versionIndex(version)]) + ".bms"),
                        version, MissionForm::Binary);
-}
-
-TEST(AsciiLosses, ExampleMissionsWrittenFromAsciiFilesLoseNothing) {
-    for (DfType version : {DfType::Df1, DfType::Df2, DfType::Df3}) {
-        EXPECT_EQ(asciiSaveLosses(example(version)), std::vector<ReportLine>{}) << versionName(version);
-    }
 }
 
 // One change to an example per row, and the one line that names it.
@@ -53,29 +48,19 @@ std::function<void(AnyMission&)> on(void (*f)(M&)) {
 const std::vector<DfType> kAll = {DfType::Df1, DfType::Df2, DfType::Df3};
 
 const LossCase kLossCases[] = {
+    {"nothing changed", kAll, [](AnyMission&) {}, ""},
     {"waypoint texts", kAll, onEach([](auto& m) {
          for (int w : {3, 40, 128}) m.waypoints[w - 1].waypoint_text.set("path");
      }),
      "waypoint_text of 3 waypoints (the ascii form has no line for it)"},
     {"mission text", kAll, onEach([](auto& m) { m.mission_text.set("notes"); }),
      "mission_text holds 5 characters (the ascii form has no place for it)"},
-    {"event words", kAll, onEach([](auto& m) {
-         m.events[0].event_word = 7;
-         m.events[1].event_word = 8;
-     }),
-     "event_word of 2 events (the ascii form has no line for it)"},
     {"reset values", kAll, onEach([](auto& m) {
          m.events[0].reset_value = 75;
          m.events[1].reset_value = -20;
      }),
      "reset_value of 2 events (not a multiple of 50: the ascii form writes it divided by 50 and drops "
      "the remainder)"},
-    {"item tails",
-     {DfType::Df1, DfType::Df2},
-     onEach([](auto& m) {
-         if constexpr (requires { m.items[0].item_tail; }) m.items[0].item_tail = m.items[2].item_tail = 9;
-     }),
-     "item_tail of 2 items (the ascii form has no line for it)"},
     {"item texts",
      {DfType::Df3},
      on<Df3Mission>([](Df3Mission& m) { m.items[4].item_text.set("guard"); }),
@@ -109,14 +94,6 @@ const LossCase kLossCases[] = {
      {DfType::Df3},
      on<Df3Mission>([](Df3Mission& m) { m.header.environment_file.set("night.env"); }),
      "environment_file \"night.env\" (the ascii form has no line for it; it comes back as \"day1.env\")"},
-    {"DF2 cloud file",
-     {DfType::Df2},
-     on<Df2Mission>([](Df2Mission& m) { m.header.clouds_file.set("clouds01.pcx"); }),
-     "clouds_file \"clouds01.pcx\" (the ascii form has no line for it; it comes back as \"clouds05.pcx\")"},
-    {"DF2 terrain colour",
-     {DfType::Df2},
-     on<Df2Mission>([](Df2Mission& m) { m.header.terrain_color = 5; }),
-     "terrain_color 5 (the ascii form writes it, but its reader does not take it back)"},
     {"DF1 cnv_file",
      {DfType::Df1},
      onEach([](auto& m) { m.header.cnv_file.set("harbour.cnv"); }),
@@ -125,12 +102,12 @@ const LossCase kLossCases[] = {
      {DfType::Df1},
      on<Df1Mission>([](Df1Mission& m) { m.header.header_text52.set("notes\x01"); }),
      "header_text52 \"notes\\x01\" (the ascii form has no line for it)"},
-    // The line names the counts, which differ per example: checked below.
+    // The line names the counts, which differ per example.
     {"item counts that do not follow the types", kAll, onEach([](auto& m) {
          ++m.header.item_count_d;
          --m.header.item_count_b;
      }),
-     ""},
+     "the item counts of the header, "},
 };
 
 TEST(AsciiLosses, EachKindOfLossIsNamedOnceWithItsCountAndCause) {
@@ -140,14 +117,13 @@ TEST(AsciiLosses, EachKindOfLossIsNamedOnceWithItsCountAndCause) {
             AnyMission mission = example(version);
             c.change(mission);
             const auto lines = asciiSaveLosses(mission);
-            if (!c.line.empty()) {
-                EXPECT_EQ(lines, (std::vector<ReportLine>{{ReportLine::Kind::Lost, c.line}}));
-                continue;
+            if (c.line.empty()) {
+                EXPECT_EQ(lines, std::vector<ReportLine>{});
+            } else {
+                ASSERT_EQ(lines.size(), 1u);
+                EXPECT_EQ(lines[0].kind, ReportLine::Kind::Lost);
+                EXPECT_TRUE(lines[0].text.starts_with(c.line)) << lines[0].text;
             }
-            ASSERT_EQ(lines.size(), 1u);
-            EXPECT_TRUE(lines[0].text.starts_with("the item counts of the header, ")) << lines[0].text;
-            EXPECT_TRUE(lines[0].text.ends_with(" (the ascii form counts the items by their types)"))
-                << lines[0].text;
         }
     }
 }
@@ -184,9 +160,20 @@ TEST(AsciiLosses, AModelTheWriterRefusesIsNotAnalysed) {
 }
 
 // ---------------------------------------------------------------------------------------------
-// Generated missions: whatever they hold, a save reports something exactly when the ascii form
-// changes the mission, and once a mission has come through the ascii form (and through a binary
-// file written from it) nothing is reported.
+// Generated missions (their items numbered from 1, which the ascii form gives back): whatever
+// they hold, a save reports something exactly when the ascii form changes the mission, and once a
+// mission has come through the ascii form (and a binary file written from it) nothing is reported.
+
+/// Replaces the line ends in a record's texts.
+struct NoLineEnds : StoredFieldsOnly {
+    template <class T>
+    void field(std::string_view, std::size_t, T& value, const Ascii& = {}) {
+        if constexpr (requires { value.bytes; }) {
+            std::replace(value.bytes.begin(), value.bytes.end(), '\r', 'x');
+            std::replace(value.bytes.begin(), value.bytes.end(), '\n', 'x');
+        }
+    }
+};
 
 template <class M>
 class GeneratedLosses : public ::testing::Test {};
@@ -200,53 +187,29 @@ TYPED_TEST(GeneratedLosses, ReportedExactlyWhenTheAsciiFormChangesTheMission) {
     for (std::uint32_t seed = 1; seed <= 40; ++seed) {
         SCOPED_TRACE(seed);
         M m = testing::generateMission<M>(seed, {.maxItems = 20, .maxEvents = 6, .maxPerEvent = 3});
-        if (seed % 2 == 0) {
-            // Half of them without the texts that break lines, so that they always read back.
-            auto clean = [](auto& text) {
-                for (char& c : text.bytes) {
-                    if (c == '\r' || c == '\n') c = 'x';
-                }
-            };
-            clean(m.header.name);
-            clean(m.header.designer);
-            clean(m.header.terrain);
-            clean(m.header.cnv_file);
-            if constexpr (requires { m.header.tt_file; }) clean(m.header.tt_file);
-            if constexpr (requires { m.header.briefing; }) clean(m.header.briefing);
+        for (std::size_t i = 0; i < m.items.size(); ++i) m.items[i].item_number = static_cast<std::int32_t>(i + 1);
+        if (seed % 2 == 0) {  // half of them without line ends in their texts, so that they read back
+            NoLineEnds noLineEnds;
+            describe(noLineEnds, m.header);
         }
         const auto lines = asciiSaveLosses(AnyMission(m));
         // Read back from the file as saved (dated, as vok saves it), the analysis finds the same.
-        const std::string saved =
-            writeMissionAscii<Format>(m, utcFromEpochSeconds(1700000000 + seed), "saved.mis");
+        const std::string saved = writeMissionAscii<Format>(m, utcFromEpochSeconds(1700000000 + seed), "saved.mis");
         EXPECT_EQ(asciiSaveLosses(AnyMission(m), saved), lines);
         M back;
         try {
-            back = readMissionAscii<Format>(writeMissionAscii<Format>(m, Timestamp{}, ""), "");
+            back = readMissionAscii<Format>(saved, "");
         } catch (const Error&) {
             EXPECT_FALSE(lines.empty()) << "a mission whose ascii file does not read back loses something";
             continue;
         }
         ++throughAscii;
-        // Item numbers that only count the items are numbered again by the reader; other numbers are lost.
-        M expected = m;
-        auto numberedFrom = [&m](std::int32_t first) {
-            for (std::size_t i = 0; i < m.items.size(); ++i) {
-                if (m.items[i].item_number != first + static_cast<std::int32_t>(i)) return false;
-            }
-            return true;
-        };
-        if (numberedFrom(0) || numberedFrom(1)) {
-            for (std::size_t i = 0; i < expected.items.size(); ++i)
-                expected.items[i].item_number = static_cast<std::int32_t>(i + 1);
-        }
-        EXPECT_EQ(lines.empty(), back == expected);
-
+        EXPECT_EQ(lines.empty(), back == m);
         EXPECT_EQ(asciiSaveLosses(AnyMission(back)), std::vector<ReportLine>{});
         const M binary = readMissionBinary<M>(writeMissionBinary(back, ""), "");
         EXPECT_EQ(asciiSaveLosses(AnyMission(binary)), std::vector<ReportLine>{});
         // Numbered from 0, as a conversion numbers them: still nothing.
-        for (std::size_t i = 0; i < back.items.size(); ++i)
-            back.items[i].item_number = static_cast<std::int32_t>(i);
+        for (std::size_t i = 0; i < back.items.size(); ++i) back.items[i].item_number = static_cast<std::int32_t>(i);
         EXPECT_EQ(asciiSaveLosses(AnyMission(back)), std::vector<ReportLine>{});
     }
     EXPECT_GE(throughAscii, 20);
