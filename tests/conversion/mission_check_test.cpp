@@ -1,15 +1,18 @@
-// The findings of checkMission: one per kind and value, each naming its records, on a clean
-// Delta Force 2 mission changed one way per row; both edges of every limit.
+// The findings of checkMission, the ascii save's losses among them, on a clean DF2 mission changed
+// one way per row: both edges of every limit, and every cause the ascii form has to lose a value.
 #include "conversion/mission_check.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <functional>
 
+#include "conversion/ascii_losses.h"
 #include "mission/core/item_counts.h"
 #include "mission/core/mis_reader.h"
 #include "mission/core/mis_writer.h"
-#include "tests/conversion/conversion_fixture.h"
+#include "tests/support/mission_generator.h"
+#include "tests/support/temp_dir.h"
 
 namespace vok {
 
@@ -19,7 +22,7 @@ void PrintTo(const Finding& f, std::ostream* out) {
 
 namespace {
 
-/// Five items of types the DF2 test list knows, a group, a waypoint with an attrib, an area
+/// Five items of types the DF2 starter list knows, a group, a waypoint with an attrib, an area
 /// trigger and one event, as reading an ascii file gives them.
 Df2Mission cleanMission() {
     Df2Mission m;
@@ -41,111 +44,125 @@ std::string notWritable(const std::string& why) {
            "); what the ascii form would not carry is not checked";
 }
 
+Finding lost(std::string record, std::int64_t number, std::string message) {
+    return {"ascii-loss", std::move(record), number, std::move(message)};
+}
+
 struct CheckCase {
     const char* name;
     std::function<void(Df2Mission&)> change;
     std::vector<Finding> findings;
 };
 
+// clang-format off
 const CheckCase kCases[] = {
     {"nothing changed", [](Df2Mission&) {}, {}},
-    {"types the list lacks, grouped by type",
+    {"types the list lacks, grouped by type; the edges of the 16-bit types; type 0 is not checked",
      [](Df2Mission& m) {
-         m.items[0].type_id = 70000;
-         m.items[1].type_id = m.items[2].type_id = 2031;
-         recountItems(m.header, m.items);
-     },
-     {{"unknown-item-type", "item", 1, "item type 70000 lies outside the range of the item lists (item 1)"},
-      {"unknown-item-type", "item", 2, "item type 2031 is not in DF2Items.vok (2 items: 2 and 3)"}}},
-    {"the edges of the 16-bit types; type 0 is not checked",
-     [](Df2Mission& m) {
-         for (std::size_t i = 0; i < 5; ++i) m.items[i].type_id = std::array{0, 32767, 32768, -32768, -32769}[i];
+         m.items.resize(7);
+         for (std::size_t i = 0; i < 7; ++i) {
+             m.items[i].type_id = std::array{0, 32767, 32768, -32768, -32769, 2031, 2031}[i];
+             m.items[i].item_number = static_cast<std::int32_t>(i + 1);
+         }
          recountItems(m.header, m.items);
      },
      {{"unknown-item-type", "item", 2, "item type 32767 is not in DF2Items.vok (item 2)"},
       {"unknown-item-type", "item", 3, "item type 32768 lies outside the range of the item lists (item 3)"},
       {"unknown-item-type", "item", 4, "item type -32768 is not in DF2Items.vok (item 4)"},
-      {"unknown-item-type", "item", 5, "item type -32769 lies outside the range of the item lists (item 5)"}}},
-    {"group ids: 64 is the last",
+      {"unknown-item-type", "item", 5, "item type -32769 lies outside the range of the item lists (item 5)"},
+      {"unknown-item-type", "item", 6, "item type 2031 is not in DF2Items.vok (2 items: 6 and 7)"}}},
+    {"group 64, waypoint 128 and area trigger 64 are the last; a wpnumber of another type is none; five records "
+     "are listed, more are counted",
      [](Df2Mission& m) {
-         m.items[0].group_id = 64;
-         m.items[1].group_id = m.items[3].group_id = 70;
-         m.items[2].group_id = 65;
-     },
-     {{"group-out-of-range", "item", 2,
-       "group_id 70 is above 64; the ascii form has no group block for it (2 items: 2 and 4)"},
-      {"group-out-of-range", "item", 3,
-       "group_id 65 is above 64; the ascii form has no group block for it (item 3)"}}},
-    {"waypoint ids: 128 is the last",
-     [](Df2Mission& m) {
+         m.items.resize(11, m.items[0]);
+         for (std::size_t i = 0; i < 11; ++i) m.items[i].item_number = static_cast<std::int32_t>(i + 1);
+         for (std::size_t i = 0; i < 6; ++i) m.items[i].group_id = 65;
+         m.items[6].group_id = 64;
          m.waypoints[127].attrib = 1;
-         m.items[0].waypoint_id = 128;
-         m.items[1].waypoint_id = 129;
+         std::tie(m.items[7].waypoint_id, m.items[8].waypoint_id) = std::tuple(128, 129);
+         m.items[9].type_id = m.items[10].type_id = 6013;
+         std::tie(m.items[0].wpnumber, m.items[9].wpnumber, m.items[10].wpnumber) = std::tuple(70, 64, 65);
+         recountItems(m.header, m.items);
      },
-     {{"waypoint-out-of-range", "item", 2, "waypoint_id 129 is above 128; there is no such waypoint (item 2)"}}},
-    {"waypoints that hold nothing, from the first; one that holds only text",
+     {{"group-out-of-range", "item", 1,
+       "group_id 65 is above 64; the ascii form has no group block for it (6 items: 1, 2, 3, 4, 5 and 1 more)"},
+      {"waypoint-out-of-range", "item", 9, "waypoint_id 129 is above 128; there is no such waypoint (item 9)"},
+      {"area-trigger-out-of-range", "item", 11,
+       "area trigger 65 is above 64; the ascii form has no area trigger block for it (item 11)"}}},
+    {"waypoints that hold nothing, from the first; some that hold only text",
      [](Df2Mission& m) {
          m.items[0].waypoint_id = m.items[2].waypoint_id = 7;
          m.items[4].waypoint_id = 1;
          m.items[1].waypoint_id = 9;
          m.waypoints[8].waypoint_text.set("route");
+         m.waypoints[3].waypoint_text.set("x");
      },
-     {{"empty-waypoint", "waypoint", 7,
-       "waypoint 7 holds nothing (attrib 0, no text), yet items name it (2 items: 1 and 3)"},
+     {{"empty-waypoint", "waypoint", 7, "waypoint 7 holds nothing (attrib 0, no text), yet items name it (2 items: 1 and 3)"},
       {"empty-waypoint", "waypoint", 1, "waypoint 1 holds nothing (attrib 0, no text), yet an item names it (item 5)"},
-      {"ascii-loss", "waypoint", 9,
-       "waypoint_text of 1 waypoint (the ascii form has no line for it): waypoint 9"}}},
-    {"area triggers: 64 is the last; a wpnumber of another type is none",
-     [](Df2Mission& m) {
-         m.items[1].type_id = 6013;
-         m.items[1].wpnumber = 64;
-         m.items[4].wpnumber = 65;
-         m.items[0].wpnumber = 70;
-         recountItems(m.header, m.items);
-     },
-     {{"area-trigger-out-of-range", "item", 5,
-       "area trigger 65 is above 64; the ascii form has no area trigger block for it (item 5)"}}},
-    {"five records are listed, more are counted",
-     [](Df2Mission& m) {
-         m.items.resize(11, m.items[0]);
-         for (std::size_t i = 0; i < 11; ++i) {
-             m.items[i].item_number = static_cast<std::int32_t>(i + 1);
-             m.items[i].group_id = i < 5 ? 99 : 98;
-         }
-         recountItems(m.header, m.items);
-     },
-     {{"group-out-of-range", "item", 1,
-       "group_id 99 is above 64; the ascii form has no group block for it (5 items: 1, 2, 3, 4 and 5)"},
-      {"group-out-of-range", "item", 6,
-       "group_id 98 is above 64; the ascii form has no group block for it (6 items: 6, 7, 8, 9, 10 and 1 more)"}}},
-    {"item counts that do not follow the types",
-     [](Df2Mission& m) {
-         ++m.header.item_count_a;
-         --m.header.item_count_b;
-     },
-     {{"item-counts", "header", 0,
-       "the item counts of the header are 2 1 1 1 but the items' types give 1 2 1 1 (item_count_a to "
-       "item_count_d; the ascii form counts the items by their types)"}}},
+      lost("waypoint", 4, "waypoint_text of 2 waypoints (the ascii form has no line for it): waypoints 4 and 9")}},
+    {"item counts that do not follow the types", [](Df2Mission& m) { ++m.header.item_count_a; --m.header.item_count_b; },
+     {{"item-counts", "header", 0, "the item counts of the header are 2 1 1 1 but the items' types give 1 2 1 1 "
+                                   "(item_count_a to item_count_d; the ascii form counts the items by their types)"}}},
     {"num_events out of step", [](Df2Mission& m) { m.header.num_events = 2; },
      {{"event-counts", "header", 0, "num_events is 2 but the mission holds 1 event record"},
       {"not-writable", "mission", 0, notWritable("num_events is 2 but the mission holds 1 event record")}}},
     {"an event naming fewer actions than there are", [](Df2Mission& m) { m.events[0].num_actions = 0; },
      {{"event-counts", "mission", 0, "the events name 0 actions but the mission holds 1"},
       {"not-writable", "mission", 0, notWritable("the events name 0 actions but the mission holds 1")}}},
-    {"what the ascii form does not carry",
+    // A line end would end the designer's line and read "arty 9" as a setting of its own.
+    {"header values the ascii form changes",
      [](Df2Mission& m) {
-         m.header.terrain.set("red sand");
-         m.events[0].event_text.set("e");
-         m.mission_text.set("abc");
+         auto& h = m.header;
+         h.name.set("say \"hi\"");
+         h.designer.set("Vok\r\n  arty 9");
+         h.terrain.set(std::string("ab\0cd", 5));
+         h.cnv_file.set("a\"b");
+         h.tt_file.set("red sand");
+         h.terrain_color = 5;
+         h.clouds_file.set("clouds01.pcx");
+         h.header_text24.set("notes\x01");
+         h.briefing.set("Take the \"hill\"");
      },
-     {{"ascii-loss", "header", 0,
-       "terrain \"red sand\" (an unquoted text holding a blank: only its first word is read back; it "
-       "comes back as \"red\")"},
-      {"ascii-loss", "mission", 0, "mission_text holds 3 characters (the ascii form has no place for it)"},
-      {"ascii-loss", "event", 1, "event_text of 1 event (the ascii form has no line for it): event 1"}}},
+     {lost("header", 0, "designer \"Vok\\r\\n  arty 9\" (a text holding a line end: the ascii file breaks the line "
+                        "there, and the rest is read as a line of its own)"),
+      lost("header", 0, "name \"say \"hi\"\" (a quoted text holding a double quote: the ascii form cannot hold one "
+                        "inside its quotes; it comes back as \"say hi\")"),
+      lost("header", 0, "terrain \"ab\\0cd\" (it holds NUL characters inside the text, which the ascii form drops; "
+                        "it comes back as \"abcd\")"),
+      lost("header", 0, "cnv_file \"a\"b\" (a text holding a double quote, which the reader drops; it comes back as \"ab\")"),
+      lost("header", 0, "tt_file \"red sand\" (an unquoted text holding a blank: only its first word is read back; "
+                        "it comes back as \"red\")"),
+      lost("header", 0, "terrain_color 5 (the ascii form writes it, but its reader does not take it back)"),
+      lost("header", 0, "clouds_file \"clouds01.pcx\" (the ascii form has no line for it; it comes back as \"clouds05.pcx\")"),
+      lost("header", 0, "header_text24 \"notes\\x01\" (the ascii form has no line for it)"),
+      lost("header", 0, "briefing \"Take the \"hill\"\" (a quoted text holding a double quote: the ascii form cannot "
+                        "hold one inside its quotes; it comes back as \"Take the hill\")")}},
+    {"records the ascii form changes",
+     [](Df2Mission& m) {
+         m.mission_text.set("abc");
+         m.items[1].item_number = 70;
+         m.items[0].item_tail = m.items[2].item_tail = 9;
+         m.events[0].event_text.set("e");
+         m.events[0].reset_value = 75;
+     },
+     {lost("mission", 0, "mission_text holds 3 characters (the ascii form has no place for it)"),
+      lost("item", 1, "item_tail of 2 items (the ascii form has no line for it): items 1 and 3"),
+      lost("item", 2, "item_number of 1 item (the ascii form numbers the items itself, from 1): item 2"),
+      lost("event", 1, "event_text of 1 event (the ascii form has no line for it): event 1"),
+      lost("event", 1, "reset_value of 1 event (not a multiple of 50: the ascii form writes it divided by 50 and "
+                       "drops the remainder): event 1")}},
 };
+// clang-format on
 
-class MissionCheck : public testing::ConversionLists {};
+class MissionCheck : public ::testing::Test {
+protected:
+    void SetUp() override {
+        testing::copyStarterLists(dir.path());
+        store.InitilizeItemLists();
+    }
+    testing::TempDir dir;
+    ListStore store{dir.path()};
+};
 
 TEST_F(MissionCheck, EachFindingNamesItsKindWhereAndWhat) {
     for (const CheckCase& c : kCases) {
@@ -156,21 +173,74 @@ TEST_F(MissionCheck, EachFindingNamesItsKindWhereAndWhat) {
     }
 }
 
-// Each item is counted in one of the four counts by its type: both edges of every block. Without
-// lists no item type is checked.
+// Each item is counted in one of the four counts by its type, at both edges of every block.
+// Without lists no item type is checked.
 TEST_F(MissionCheck, EachTypeIsCountedInItsSlot) {
-    const std::pair<std::int32_t, std::size_t> kSlots[] = {  // 0 item_count_a, 1 b, 2 c, 3 d
-        {-1, 1},   {1999, 1}, {2000, 0}, {2999, 0}, {3000, 1}, {3999, 1},
-        {4000, 0}, {4999, 0}, {5000, 3}, {5999, 3}, {6000, 2}, {70000, 2}};
-    for (const auto& [type, slot] : kSlots) {
-        Df2Mission m = cleanMission();
-        m.items.resize(1);
-        m.items[0].type_id = type;
-        ItemTally counts{};
-        counts[slot] = 1;
-        setItemCounts(m.header, counts);
-        EXPECT_EQ(checkMission(m, nullptr), std::vector<Finding>{}) << type;
+    Df2Mission m = cleanMission();
+    m.items.resize(12);
+    const std::int32_t types[] = {-1, 1999, 2000, 2999, 3000, 3999, 4000, 4999, 5000, 5999, 6000, 70000};
+    for (std::size_t i = 0; i < 12; ++i) {
+        m.items[i].type_id = types[i];
+        m.items[i].item_number = static_cast<std::int32_t>(i + 1);
     }
+    setItemCounts(m.header, {4, 4, 2, 2});  // a: 2000-2999, 4000-4999; b: the rest below 5000
+    EXPECT_EQ(checkMission(m, nullptr), std::vector<Finding>{});
+}
+
+// ---------------------------------------------------------------------------------------------
+// Generated missions (their items numbered from 1, which the ascii form gives back): a save
+// reports something exactly when the ascii form changes the mission, and once a mission has come
+// through the ascii form (and a binary file written from it) nothing is reported.
+
+/// Replaces the line ends in a record's texts.
+struct NoLineEnds : StoredFieldsOnly {
+    template <class T>
+    void field(std::string_view, std::size_t, T& value, const Ascii& = {}) {
+        if constexpr (requires { value.bytes; }) {
+            std::replace(value.bytes.begin(), value.bytes.end(), '\r', 'x');
+            std::replace(value.bytes.begin(), value.bytes.end(), '\n', 'x');
+        }
+    }
+};
+
+template <class M>
+class GeneratedLosses : public ::testing::Test {};
+using MissionTypes = ::testing::Types<Df1Mission, Df2Mission, Df3Mission>;
+TYPED_TEST_SUITE(GeneratedLosses, MissionTypes);
+
+TYPED_TEST(GeneratedLosses, ReportedExactlyWhenTheAsciiFormChangesTheMission) {
+    using M = TypeParam;
+    using Format = FormatOfT<M>;
+    int throughAscii = 0;
+    for (std::uint32_t seed = 1; seed <= 40; ++seed) {
+        SCOPED_TRACE(seed);
+        M m = testing::generateMission<M>(seed, {.maxItems = 20, .maxEvents = 6, .maxPerEvent = 3});
+        for (std::size_t i = 0; i < m.items.size(); ++i) m.items[i].item_number = static_cast<std::int32_t>(i + 1);
+        if (seed % 2 == 0) {  // half of them without line ends in their texts, so that they read back
+            NoLineEnds noLineEnds;
+            describe(noLineEnds, m.header);
+        }
+        const auto lines = asciiSaveLosses(AnyMission(m));
+        // Read back from the file as saved (dated, as vok saves it), the analysis finds the same.
+        const std::string saved = writeMissionAscii<Format>(m, utcFromEpochSeconds(1700000000 + seed), "saved.mis");
+        EXPECT_EQ(asciiSaveLosses(AnyMission(m), saved), lines);
+        M back;
+        try {
+            back = readMissionAscii<Format>(saved, "");
+        } catch (const Error&) {
+            EXPECT_FALSE(lines.empty()) << "a mission whose ascii file does not read back loses something";
+            continue;
+        }
+        ++throughAscii;
+        EXPECT_EQ(lines.empty(), back == m);
+        EXPECT_TRUE(std::all_of(lines.begin(), lines.end(), [](auto& l) { return l.kind == ReportLine::Kind::Lost; }));
+        const M binary = readMissionBinary<M>(writeMissionBinary(back, ""), "");
+        // Numbered from 0, as a conversion numbers them: still nothing.
+        for (std::size_t i = 0; i < back.items.size(); ++i) back.items[i].item_number = static_cast<std::int32_t>(i);
+        EXPECT_EQ(asciiSaveLosses(AnyMission(binary)), std::vector<ReportLine>{});
+        EXPECT_EQ(asciiSaveLosses(AnyMission(back)), std::vector<ReportLine>{});
+    }
+    EXPECT_GE(throughAscii, 20);
 }
 
 }  // namespace
