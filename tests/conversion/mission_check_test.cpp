@@ -19,8 +19,7 @@ void PrintTo(const Finding& f, std::ostream* out) {
 
 namespace {
 
-/// Five items of types the DF2 starter list knows, a group, a waypoint with an attrib, an area
-/// trigger and one event, as reading an ascii file gives them.
+/// Known item types, a group, a waypoint, an area trigger and an event, as an ascii file gives them.
 Df2Mission cleanMission() {
     Df2Mission m;
     for (int type : {1001, 2005, 1001, 5001, 6013}) m.items.emplace_back().type_id = type;
@@ -34,11 +33,6 @@ Df2Mission cleanMission() {
     m.actions = {ActionRecord{{3, 0, 0, 0, 0, 0, 0, 1}}};
     m.header.num_events = m.num_event_records = m.num_trigger_records = m.num_action_records = 1;
     return readMissionAscii<df2::Format>(writeMissionAscii<df2::Format>(m, Timestamp{}, ""), "");
-}
-
-std::string notWritable(const std::string& why) {
-    return "the mission cannot be saved in either form until its counts agree (" + why +
-           "); what the ascii form would not carry is not checked";
 }
 
 Finding lost(std::string record, std::int64_t number, std::string message) {
@@ -103,7 +97,9 @@ const CheckCase kCases[] = {
      [](Df2Mission& m) { m.header.num_events = 2, m.events[0].num_actions = 0; },
      {{"event-counts", "header", 0, "num_events is 2 but the mission holds 1 event record"},
       {"event-counts", "mission", 0, "the events name 0 actions but the mission holds 1"},
-      {"not-writable", "mission", 0, notWritable("num_events is 2 but the mission holds 1 event record")}}},
+      {"not-writable", "mission", 0,
+       "the mission cannot be saved in either form until its counts agree (num_events is 2 but the mission holds 1 "
+       "event record); what the ascii form would not carry is not checked"}}},
     // A line end would end the designer's line and read "arty 9" as a setting of its own.
     {"header values the ascii form changes",
      [](Df2Mission& m) {
@@ -162,11 +158,9 @@ TEST(MissionCheck, EachFindingNamesItsKindWhereAndWhat) {
 // Without lists no item type is checked.
 TEST(MissionCheck, EachTypeIsCountedInItsSlot) {
     Df2Mission m = cleanMission();
-    m.items.resize(12);
-    const std::int32_t types[] = {-1, 1999, 2000, 2999, 3000, 3999, 4000, 4999, 5000, 5999, 6000, 70000};
-    for (std::size_t i = 0; i < 12; ++i) {
-        m.items[i].type_id = types[i];
-        m.items[i].item_number = static_cast<std::int32_t>(i + 1);
+    m.items.clear();
+    for (std::int32_t type : {-1, 1999, 2000, 2999, 3000, 3999, 4000, 4999, 5000, 5999, 6000, 70000}) {
+        m.items.push_back({{.type_id = type, .item_number = static_cast<std::int32_t>(m.items.size() + 1)}});
     }
     setItemCounts(m.header, {4, 4, 2, 2});  // a: 2000-2999, 4000-4999; b: the rest below 5000
     EXPECT_EQ(checkMission(m, nullptr), std::vector<Finding>{});
