@@ -33,6 +33,12 @@ public:
     void replacementNotSaved(const Error& error) override { notSaved.push_back(error.what()); }
     void conversionFinished() override { ++finished; }
 
+    std::vector<std::int16_t> askedIds() const {
+        std::vector<std::int16_t> ids;
+        for (const auto& question : asked) ids.push_back(question.objectId);
+        return ids;
+    }
+
     std::vector<Question> asked;
     std::vector<std::string> notSaved;
     int finished = 0;
