@@ -13,6 +13,7 @@
 #include "mission/core/item_counts.h"
 #include "mission/mission_file.h"
 #include "tests/support/child_process.h"
+#include "tests/support/temp_dir.h"
 
 namespace vok::testing {
 

@@ -20,12 +20,11 @@ std::size_t entriesIn(const fs::path& folder) {
 TEST(WindowsProgram, VokExpandsWildcardsItself) {
     testing::TempDir dir;
     for (const char* stem : {"df1_harbour", "df2_night_raid", "df3_mountain_pass"}) {
-        fs::copy_file(fs::path(VOK_EXAMPLES_DIR) / (std::string(stem) + ".bms"),
-                      dir / (std::string(stem) + ".bms"));
+        fs::copy_file(fs::path(VOK_EXAMPLES_DIR) / (std::string(stem) + ".bms"), dir / (std::string(stem) + ".bms"));
     }
     fs::create_directory(dir / "out");
-    const auto result = runProgram(
-        VOK_PROGRAM, {"convert", (dir / "*.bms").string(), "--form", "mis", "-o", (dir / "out").string()});
+    const auto result =
+        runProgram(VOK_PROGRAM, {"convert", (dir / "*.bms").string(), "--form", "mis", "-o", (dir / "out").string()});
     EXPECT_EQ(result.code, 0) << result.err;
     for (const char* name : {"df1_harbour.mis", "df2_night_raid.mis", "df3_mountain_pass.mis"}) {
         EXPECT_TRUE(fs::exists(dir / "out" / name)) << name;
@@ -40,15 +39,14 @@ TEST(WindowsProgram, ATargetHeldOpenElsewhereIsKeptAndTheMessageSaysSo) {
         SCOPED_TRACE(name);
         const fs::path target = dir.write(name, "the old file");
         // Opened as most programs open a file they read: others may read and write it, not delete it.
-        const HANDLE held = CreateFileW(target.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                                        nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+        const HANDLE held = CreateFileW(target.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                        OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
         ASSERT_NE(held, INVALID_HANDLE_VALUE);
         const auto refused = runProgram(VOK_PROGRAM, {"convert", in, target.string()});
         CloseHandle(held);
         EXPECT_EQ(refused.code, 1);
-        EXPECT_NE(
-            refused.err.find(target.string() + ": The file cannot be written: it is open in another program"),
-            std::string::npos)
+        EXPECT_NE(refused.err.find(target.string() + ": The file cannot be written: it is open in another program"),
+                  std::string::npos)
             << refused.err;
         EXPECT_EQ(slurp(target), "the old file");
         EXPECT_EQ(entriesIn(dir.path()), 1u) << "a temporary file stayed behind";
