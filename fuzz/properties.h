@@ -1,6 +1,6 @@
 #pragma once
 // What must hold for any input, checked by the fuzz targets on every input they try and by the
-// regression test that replays fuzz/regressions/ in every build.
+// fuzz_regressions_<name> tests that replay fuzz/regressions/.
 //
 // A property returns normally when it holds, including when the input is rejected with a
 // vok::Error (the right answer to bad input). It throws PropertyViolation when it does not hold;
