@@ -278,7 +278,8 @@ TEST_F(Convert, TheChoosersAnswersHoldForTheItemTheRunOrForGood) {
         }
         EXPECT_EQ(converted, c.converted);
         EXPECT_EQ(chooser.askedIds(), c.asked);
-        EXPECT_EQ(std::pair(chooser.finished, chooser.notSaved.size()), std::pair(1, c.failingSave ? 1ul : 0ul));
+        EXPECT_EQ(std::pair(chooser.finished, chooser.notSaved.size()),
+                  std::pair(1, std::size_t{c.failingSave ? 1u : 0u}));
         std::erase_if(report.lines, [](const ReportLine& line) { return line.kind == ReportLine::Kind::Set; });
         for (auto& line : report.lines) {  // a Warning without the error's text
             if (line.kind == ReportLine::Kind::Warning) line.text.resize(line.text.find(": "));
