@@ -1,5 +1,6 @@
 #include "mission/core/version_detect.h"
 
+#include <algorithm>
 #include <array>
 #include <cmath>
 
@@ -26,7 +27,10 @@ DfType versionOfTitleLine(std::string_view line) {
     while (!line.empty() && (line.back() == ' ' || line.back() == '\t')) line.remove_suffix(1);
     for (const VersionInfo& info : kVersions) {
         const std::string_view ending = info.titleLine.substr(info.titleLine.find("Converter for"));
-        if (line.size() >= ending.size() && keywordIs(line.substr(line.size() - ending.size()), ending)) {
+        if (line.size() < ending.size()) continue;
+        const std::string_view end = line.substr(line.size() - ending.size());
+        if (std::equal(end.begin(), end.end(), ending.begin(),
+                       [](char a, char b) { return lowerAscii(a) == lowerAscii(b); })) {
             return info.version;
         }
     }

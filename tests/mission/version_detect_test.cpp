@@ -86,7 +86,7 @@ TEST(MissionVersionOf, AsciiFilesByTheTitleLineOrALeadOfTen) {
          DfType::Df2},
         {"any letter case, trailing blanks", "//CONVERTER FOR DELTA FORCE LAND WARRIOR \t \n" + typeLines(101, 20),
          DfType::Df3},
-        {"the last line of the file", "// Converter for Delta Force 1", DfType::Df1},
+        {"the last line of the file, in lower case", "// converter for delta force 1", DfType::Df1},
         {"only as the first line", "\r\n// Converter for Delta Force 1\r\n", DfType::NotRecognised},
         {"only as a comment", "# Converter for Delta Force 1\r\n" + typeLines(201, 10), DfType::Df2},
         {"only at the end of the line", "// Converter for Delta Force 1 (edited)\r\n", DfType::NotRecognised},
