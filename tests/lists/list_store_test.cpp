@@ -3,9 +3,9 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <fstream>
 #include <functional>
-#include <latch>
 #include <map>
 #include <optional>
 #include <sstream>
@@ -98,11 +98,11 @@ TEST_F(ListStoreTest, OkSAppendsToTheFileAsItIsOnDiskSoTwoWritersAtOnceLoseNothi
     ListStore other(dir.path());
     other.InitilizeItemLists();
     Folder files = folder();
-    std::latch start(2);
+    std::atomic<int> ready = 0;  // not std::latch: its wait can miss the wake-up under MinGW
     std::vector<ReplaceEntry> expected[2], each[2];
     const auto append = [&](ListStore* lists, int w) {
         lists->setLockOptions({.wait = 60s});  // about lost updates, not about waiting
-        start.arrive_and_wait();
+        for (++ready; ready < 2;) std::this_thread::yield();
         for (std::int16_t i = 1; i <= 100; ++i) {
             expected[w].push_back({1, static_cast<std::int16_t>(3000 * w + 3000 + i), i});
             lists->RememberAndSaveReplacement(Df2, Df1, expected[w].back().ObjectId, i);
