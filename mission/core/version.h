@@ -43,15 +43,20 @@ inline constexpr std::array<VersionInfo, 3> kVersions{{
 }};
 // clang-format on
 
-inline constexpr std::array<DfType, 3> kAllVersions{DfType::Df1, DfType::Df2, DfType::Df3};
-
-/// The row of a version; `version` must be one (isVersion).
-constexpr const VersionInfo& versionInfo(DfType version) {
-    return kVersions[static_cast<std::size_t>(versionNumber(version) - 1)];
-}
+/// The versions in the table's order.
+inline constexpr std::array<DfType, 3> kAllVersions = [] {
+    std::array<DfType, 3> all{};
+    for (std::size_t i = 0; i < all.size(); ++i) all[i] = kVersions[i].version;
+    return all;
+}();
 
 /// 0, 1, 2 for DF1, DF2, DF:LW: where a version's data stands in arrays of three.
 constexpr std::size_t versionIndex(DfType version) { return static_cast<std::size_t>(versionNumber(version) - 1); }
+
+/// The row of a version; `version` must be one (isVersion).
+constexpr const VersionInfo& versionInfo(DfType version) { return kVersions[versionIndex(version)]; }
+
+static_assert(versionInfo(DfType::Df3).version == DfType::Df3, "the table stands in the order of the versions");
 
 /// versionInfo(...).key, label and name, with "unknown" for anything that is no version.
 std::string_view versionKey(DfType version);
