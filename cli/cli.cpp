@@ -3,6 +3,7 @@
 #include <CLI/CLI.hpp>
 
 #include "cli/commands.h"
+#include "cli/help.h"
 #include "mission/core/text.h"
 
 #if defined(_WIN32)
@@ -183,8 +184,12 @@ int run(const std::vector<std::string>& args, std::ostream& out, std::ostream& e
         "  vok lists export lists-text/ && vok lists import lists-text/\n"
         "  vok lists learn df3 ~/games/dflw/missions/*.bms");
 
+#if defined(_WIN32)
+    useWindowsExamples(app);
+#endif
     try {
-        std::vector<std::string> reversed(args.rbegin(), args.rend());
+        const auto asked = helpArguments(args);
+        std::vector<std::string> reversed(asked.rbegin(), asked.rend());
         app.parse(reversed);
     } catch (const CLI::ParseError& e) {
         const int code = app.exit(e, out, err);

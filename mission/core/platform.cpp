@@ -81,14 +81,17 @@ int replaceFile(const fs::path& from, const fs::path& to) {
     }
     if (error == ERROR_SHARING_VIOLATION || error == ERROR_LOCK_VIOLATION) return EBUSY;
     if (error == ERROR_ACCESS_DENIED) {
-        // Denied for a file that another program holds open, or for one marked read-only.
+        // Denied for a file that another program holds open, for one marked read-only, or for a
+        // folder. A program that let others delete the file (FILE_SHARE_DELETE) does not stop the
+        // probe, yet its open handle still stops the replace: that is a file held open as well.
         const DWORD shareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
         const HANDLE probe = CreateFileW(to.c_str(), DELETE, shareAll, nullptr, OPEN_EXISTING, 0, nullptr);
-        if (probe != INVALID_HANDLE_VALUE) {
-            CloseHandle(probe);
-            return EACCES;
-        }
-        return GetLastError() == ERROR_SHARING_VIOLATION ? EBUSY : EACCES;
+        if (probe == INVALID_HANDLE_VALUE) return GetLastError() == ERROR_SHARING_VIOLATION ? EBUSY : EACCES;
+        CloseHandle(probe);
+        const DWORD attributes = GetFileAttributesW(to.c_str());
+        const bool plainFile = attributes != INVALID_FILE_ATTRIBUTES &&
+                               (attributes & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_DIRECTORY)) == 0;
+        return plainFile ? EBUSY : EACCES;
     }
     return error == ERROR_PATH_NOT_FOUND || error == ERROR_FILE_NOT_FOUND ? ENOENT : EIO;
 }
