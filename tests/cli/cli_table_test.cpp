@@ -132,6 +132,10 @@ TEST_F(Table, ExitStatusMessageAndFilesWritten) {
         {{"convert", df2, p("a.mis"), "--terrain", "Sandy Ridge"}, 0, "terrain \"Sandy Ridge\" (", {"a.mis"}},
         {{"convert", df1, p("a.mis"), "--to", "df2", "--replace", "skip", "--terrain", "a name longer than sixteen"},
          0, "terrain \"a name longer th\" (", {"a.mis"}},
+        // A terrain name is stored in Windows-1252, as the game shows it; what it cannot hold is refused.
+        {{"convert", df2, p("a.mis"), "--terrain", "For\u00eat noire"}, 0, "terrain \"For\u00eat noire\" (", {"a.mis"}},
+        {{"convert", df2, p("a.mis"), "--terrain", "\u0141\u00f3d\u017a"}, 2, "--terrain: The terrain name can hold only "
+         "characters of the Windows-1252 code page; \"\u0141\" is not one of them."},
         // What a conversion or an ascii save could not carry, unless --quiet.
         {{"convert", p("lossy.bms"), p("a.mis")}, 0,
          "vok: " + p("a.mis") + ": saved as a Delta Force 2 ascii mission\n" + notCarried, {"a.mis"}},
