@@ -124,7 +124,8 @@ TEST_F(Table, ExitStatusMessageAndFilesWritten) {
         {{"convert", p("bad2.mis"), p("out.bms")}, 1, "Warning!: Error in OpenDF2MIS\n"},
         {{"convert", p("bad3.mis"), p("out.bms"), "--from", "df3"}, 1, "At Line: 8\n"},
         {{"info", p("bad2.mis"), "--from", "df2"}, 1, "OpenDF2MIS"},
-        {{"lists", "learn", "df3", df1}, 1, "df1_harbour.bms"},
+        {{"lists", "learn", "df3", df1}, 1, "df1_harbour.bms: is a Delta Force 1 mission, not Delta Force Land Warrior"},
+        {{"lists", "learn", "df1", ex(1, ".mis")}, 1, "df2_night_raid.mis: is a Delta Force 2 mission, not Delta Force 1"},
         // Conversions; the terrain given is reported when the ascii form cannot carry it.
         {{"convert", df2, p("o.mis")}, 0, "", {"o.mis"}},
         {{"convert", p("m.bms"), p("out.bms"), "--to", "df3", "--replace", "skip"}, 0, "Skipped: 5040", {"out.bms"}},
