@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <fstream>
+
 #include "tests/support/child_process.h"
 #include "tests/support/temp_dir.h"
 
@@ -30,6 +32,26 @@ TEST(WindowsProgram, VokExpandsWildcardsItself) {
         EXPECT_TRUE(fs::exists(dir / "out" / name)) << name;
     }
     EXPECT_EQ(entriesIn(dir / "out"), 3u);
+}
+
+// "\u00e9t\u00e9.bms" and "\u00c9t\u00e9.mis" would both be written to one file: Windows compares
+// names in any letter case, accented letters too.
+TEST(WindowsProgram, TwoInputsWhoseOutputsDifferInLetterCaseOnlyAreRefused) {
+    testing::TempDir dir;
+    const fs::path example = fs::path(VOK_EXAMPLES_DIR) / "df2_night_raid.bms";
+    const fs::path a = dir / L"\u00e9t\u00e9.bms", b = dir / L"\u00c9t\u00e9.mis";
+    fs::copy_file(example, a);
+    std::ofstream(b, std::ios::binary) << slurp(fs::path(VOK_EXAMPLES_DIR) / "df2_night_raid.mis");
+    fs::create_directory(dir / "out");
+    const auto utf8 = [](const fs::path& path) {
+        const std::u8string text = path.u8string();
+        return std::string(text.begin(), text.end());
+    };
+    const auto result =
+        runProgram(VOK_PROGRAM, {"convert", utf8(a), utf8(b), "--form", "mis", "-o", utf8(dir / "out")});
+    EXPECT_EQ(result.code, 1) << result.err;
+    EXPECT_NE(result.err.find("would both be written to"), std::string::npos) << result.err;
+    EXPECT_EQ(entriesIn(dir / "out"), 0u);
 }
 
 TEST(WindowsProgram, ATargetHeldOpenElsewhereIsKeptAndTheMessageSaysSo) {
