@@ -259,8 +259,13 @@ void reportItems(const ItemTallies& tallies, DfType from, DfType to, const ListS
     };
     auto items = [](std::int32_t count) { return std::to_string(count) + (count == 1 ? " item" : " items"); };
     for (const auto& [type, change] : tallies.replaced) {
+        // A type picked from another game's list, or named by a replacement list, that the
+        // target's own list lacks is said: the game may not know it.
+        const bool listed = fits16(change.to) && lists.ItemExists(to, static_cast<std::int16_t>(change.to));
         report.add(ReportLine::Kind::Replaced,
-                   describe(from, type) + " by " + describe(to, change.to) + " (" + items(change.count) + ")");
+                   describe(from, type) + " by " + describe(to, change.to) +
+                       (listed ? "" : " (not in the " + std::string(versionLabel(to)) + " list)") + " (" +
+                       items(change.count) + ")");
     }
     for (const auto& [type, change] : tallies.skipped) {
         report.add(ReportLine::Kind::Skipped, describe(from, type) + " kept, though " + std::string(versionName(to)) +
