@@ -4,6 +4,7 @@
 
 #include "cli/commands.h"
 #include "cli/help.h"
+#include "conversion/convert.h"
 #include "mission/core/text.h"
 
 #if defined(_WIN32)
@@ -204,7 +205,11 @@ int run(const std::vector<std::string>& args, std::ostream& out, std::ostream& e
             convert.replace = keywordIs(replace, "skip")     ? ReplacePolicy::Skip
                               : keywordIs(replace, "remove") ? ReplacePolicy::Remove
                                                              : ReplacePolicy::Fail;
-            if (terrainOption->count() > 0) convert.terrain = terrain;
+            if (terrainOption->count() > 0) {
+                std::string message;
+                convert.terrain = terrainFromUtf8(terrain, &message);
+                if (!convert.terrain) throw UsageError("--terrain: " + message);
+            }
             if (!form.empty()) convert.form = keywordIs(form, "bms") ? MissionForm::Binary : MissionForm::Ascii;
             for (const auto& file : convertFiles) convert.inputs.push_back(pathFromUtf8(file));
             convert.outputFolder = pathFromUtf8(outputFolder);

@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cerrno>
-#include <cwctype>
 #include <string>
 
 #if defined(_WIN32)
@@ -206,8 +205,16 @@ fs::path::string_type pathKey(const fs::path& path) {
     if (ec) normal = absolute.lexically_normal();
     fs::path::string_type text = normal.native();
 #if defined(_WIN32)
-    std::transform(text.begin(), text.end(), text.begin(),
-                   [](wchar_t c) { return static_cast<wchar_t>(std::towlower(c)); });
+    // Letter case as Windows compares names, with its own table for every letter ("Été" is "été"),
+    // not the C locale's A to Z.
+    if (!text.empty()) {
+        const int length = static_cast<int>(text.size());
+        fs::path::string_type upper(text.size(), L'\0');
+        if (LCMapStringEx(LOCALE_NAME_INVARIANT, LCMAP_UPPERCASE, text.data(), length, upper.data(), length, nullptr,
+                          nullptr, 0) == length) {
+            text = std::move(upper);
+        }
+    }
 #endif
     return text;
 }

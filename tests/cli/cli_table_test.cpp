@@ -127,7 +127,8 @@ TEST_F(Table, ExitStatusMessageAndFilesWritten) {
         {{"convert", p("bad2.mis"), p("out.bms")}, 1, "Warning!: Error in OpenDF2MIS\n"},
         {{"convert", p("bad3.mis"), p("out.bms"), "--from", "df3"}, 1, "At Line: 8\n"},
         {{"info", p("bad2.mis"), "--from", "df2"}, 1, "OpenDF2MIS"},
-        {{"lists", "learn", "df3", df1}, 1, "df1_harbour.bms"},
+        {{"lists", "learn", "df3", df1}, 1, "df1_harbour.bms: is a Delta Force 1 mission, not Delta Force Land Warrior"},
+        {{"lists", "learn", "df1", ex(1, ".mis")}, 1, "df2_night_raid.mis: is a Delta Force 2 mission, not Delta Force 1"},
         // Conversions; the terrain given is reported when the ascii form cannot carry it.
         {{"convert", df2, p("o.mis")}, 0, "", {"o.mis"}},
         {{"convert", p("m.bms"), p("out.bms"), "--to", "df3", "--replace", "skip"}, 0, "Skipped: 5040", {"out.bms"}},
@@ -135,6 +136,10 @@ TEST_F(Table, ExitStatusMessageAndFilesWritten) {
         {{"convert", df2, p("a.mis"), "--terrain", "Sandy Ridge"}, 0, "terrain \"Sandy Ridge\" (", {"a.mis"}},
         {{"convert", df1, p("a.mis"), "--to", "df2", "--replace", "skip", "--terrain", "a name longer than sixteen"},
          0, "terrain \"a name longer th\" (", {"a.mis"}},
+        // A terrain name is stored in Windows-1252, as the game shows it; what it cannot hold is refused.
+        {{"convert", df2, p("a.mis"), "--terrain", "For\u00eat noire"}, 0, "terrain \"For\u00eat noire\" (", {"a.mis"}},
+        {{"convert", df2, p("a.mis"), "--terrain", "\u0141\u00f3d\u017a"}, 2, "--terrain: The terrain name can hold only "
+         "characters of the Windows-1252 code page; \"\u0141\" is not one of them."},
         // What a conversion or an ascii save could not carry, unless --quiet.
         {{"convert", p("lossy.bms"), p("a.mis")}, 0,
          "vok: " + p("a.mis") + ": saved as a Delta Force 2 ascii mission\n" + notCarried, {"a.mis"}},
