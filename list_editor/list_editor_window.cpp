@@ -148,6 +148,7 @@ ListEditorWindow::ListEditorWindow(ui::Seams& seams, workflow::ListSession& sess
     chooseList(list);
     cboListType_->setCurrentIndex(category);
     chooseCategory(category);
+    learned_ = readLearnedUses(store_.folder());
     connectControls();
 
     // Another program's change shows at once. A save renames a new file over the old one, which a
@@ -189,6 +190,7 @@ void ListEditorWindow::connectControls() {
         connect(box->lineEdit(), &QLineEdit::returnPressed, this, &ListEditorWindow::accept);
     }
     connect(lstMain_, &QListWidget::itemDoubleClicked, this, &ListEditorWindow::edit);
+    connect(lstMain_, &QListWidget::itemSelectionChanged, this, &ListEditorWindow::showLearnedUses);
     lstMain_->installEventFilter(this);
     lstMain_->viewport()->installEventFilter(this);
 }
@@ -254,6 +256,11 @@ void ListEditorWindow::buildControls() {
     lblStatus_ = named(new QLabel(this), "lblStatus", "What the last change did");
     lblStatus_->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Fixed);
     lblStatus_->setMinimumHeight(lblStatus_->fontMetrics().height());
+    lblLearned_ = named(new QLabel(this), "lblLearned",
+                        "Where the selected item type was used, as the last vok lists learn found it");
+    lblLearned_->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Fixed);
+    lblLearned_->setWordWrap(true);
+    lblLearned_->hide();
 
     auto* top = new QHBoxLayout;
     top->setSpacing(kMargin);
@@ -273,6 +280,7 @@ void ListEditorWindow::buildControls() {
     root->addWidget(fraDamaged_);
     root->addLayout(buttons);
     root->addWidget(lblStatus_);
+    root->addWidget(lblLearned_);
 
     // The window opens with the list group 353 pixels high, and may then grow or shrink.
     fraList_->setFixedHeight(kListGroupHeight);
@@ -634,8 +642,30 @@ void ListEditorWindow::followEditedEntry() {
               QStringLiteral(" The entry being edited is no longer in the list; OK adds it.").trimmed());
 }
 
+void ListEditorWindow::showLearnedUses() {
+    const auto selected = lstMain_->selectedItems();
+    const int list = state_.CurrentList;
+    QStringList missions;
+    int id = 0;
+    if (isItemList(list) && !selected.isEmpty()) {
+        const auto& entries = store_.Entries(versionOfList(list));
+        const auto at = static_cast<std::size_t>(DecodeIndexTag(selected.constFirst()->text()) - 1);
+        id = at < entries.size() ? entries[at].ItemId : 0;
+        for (const auto& use : learned_) {
+            if (use.version != versionOfList(list) || use.itemId != id) continue;
+            missions << QStringLiteral("%1 (%2)").arg(QString::fromStdString(use.mission)).arg(use.count);
+        }
+    }
+    lblLearned_->setVisible(!missions.isEmpty());
+    lblLearned_->setText(missions.isEmpty() ? QString()
+                                            : QStringLiteral("%1 was used by the last vok lists learn in: %2")
+                                                  .arg(paddedId(id), missions.join(QStringLiteral(", "))));
+}
+
 void ListEditorWindow::listsChangedOnDisk() {
     watchLists();
+    learned_ = readLearnedUses(store_.folder());
+    showLearnedUses();
     const QList<QListWidgetItem*> selected = lstMain_->selectedItems();
     const QString selectedText = selected.isEmpty() ? QString() : visibleText(selected.constFirst()->text());
     const std::vector<int> changed = session_.reloadIfChanged();

@@ -11,6 +11,7 @@
 #include <cstdint>
 #include <memory>
 
+#include "lists/learned_uses.h"
 #include "lists/list_store.h"
 #include "ui/seams.h"
 #include "workflow/list_session.h"
@@ -100,6 +101,8 @@ private:
     void fillReplacementChoices();
     void watchLists();
     QString readSetting(const char* key) const;
+    /// Says which missions of the last `vok lists learn` used the selected item type.
+    void showLearnedUses();
 
     void setEditingLayout(bool editing);
     /// Shows and hides the buttons and panels for the list shown, the layout and what can be undone.
@@ -130,6 +133,7 @@ private:
     bool editing_ = false;
     QString editOpenedWith_;        ///< what the edit panel held as it opened
     ReplaceEntry editReplacement_;  ///< the replacement being changed, as it was
+    std::vector<LearnedUse> learned_;
 
     QGroupBox* fraFile_ = nullptr;
     QComboBox* cboFile_ = nullptr;
@@ -157,6 +161,7 @@ private:
     QPushButton* cmdCancel_ = nullptr;
     QPushButton* cmdUndo_ = nullptr;
     QLabel* lblStatus_ = nullptr;
+    QLabel* lblLearned_ = nullptr;
     QFileSystemWatcher* watcher_ = nullptr;
     QTimer* reloadTimer_ = nullptr;
 };

@@ -518,6 +518,14 @@ TEST_F(ListEditorTest, AnotherProgramsChangeShowsAtOnce) {
     click("cmdOK");
     EXPECT_TRUE(fake.messages.shown.empty());
     EXPECT_EQ(itemsOnDisk(1)[9], (ItemListEntry{2032, "Jeep Two"}));
+
+    // vok lists learn says which of its missions used a type; the selected entry shows it.
+    auto* learned = find<QLabel>("lblLearned");
+    writeLearnedUses(dir.path(), DfType::Df1, {{DfType::Df1, 2032, 3, "m01.bms"}, {DfType::Df1, 2032, 1, "m02.bms"}});
+    EXPECT_TRUE(waitFor([&] { return learned->isVisible(); }));
+    EXPECT_EQ(learned->text(), "2032 was used by the last vok lists learn in: m01.bms (3), m02.bms (1)");
+    select("Jeep 3 = 2033");
+    EXPECT_FALSE(learned->isVisible());
 }
 
 // A damaged list file does not end the program: the message names it, the other lists work, and
