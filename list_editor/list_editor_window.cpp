@@ -254,8 +254,9 @@ void ListEditorWindow::buildControls() {
     cmdOK_->hide();
 
     lblStatus_ = named(new QLabel(this), "lblStatus", "What the last change did");
-    lblStatus_->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Fixed);
+    lblStatus_->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Minimum);
     lblStatus_->setMinimumHeight(lblStatus_->fontMetrics().height());
+    lblStatus_->setWordWrap(true);  // a long report (a damaged file kept aside) is read whole
     lblLearned_ = named(new QLabel(this), "lblLearned",
                         "Where the selected item type was used, as the last vok lists learn found it");
     lblLearned_->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Fixed);
@@ -898,9 +899,9 @@ void ListEditorWindow::acceptReplacement() {
             }
             case workflow::EntryProblem::ReplacementNotListed:
                 text = QStringLiteral(
-                           "Invalid Replacement ID: %1 Is (not in list) Of %2!\r\n"
-                           "A Replacement Must Be 1 To 9999 And In The Item List Of The Version It Is Used In.")
-                           .arg(cboReplacement_->currentText().trimmed(), targetLabel);
+                           "Invalid Replacement ID: %1 (not in list) In %2!\r\n"
+                           "A Replacement Must Be 1 To 9999 And In The Item List Of Its Version.")
+                           .arg(QString::number(replacementId), targetLabel);
                 break;
             default: text = kInvalidId.section(QStringLiteral("\r\n"), 0, 0); break;
         }

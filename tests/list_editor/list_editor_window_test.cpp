@@ -463,7 +463,8 @@ TEST_F(ListEditorTest, ReplacementsAreAddedAndEdited) {
     replacement->setEditText("2006");  // not in the DF2 list
     fake.messages.answers = {true, false};
     click("cmdOK");
-    EXPECT_TRUE(lastMessage().contains("2006 Is (not in list) Of DF2") && editing()) << lastMessage().toStdString();
+    EXPECT_TRUE(lastMessage().startsWith("Invalid Replacement ID: 2006 (not in list) In DF2!") && editing())
+        << lastMessage().toStdString();
     replacement->setCurrentIndex(replacement->findText("2003 three"));
     click("cmdOK");
     auto expected = df1Replacements();
