@@ -200,68 +200,11 @@ void ListEditorWindow::buildControls() {
     setWindowTitle(kEditorTitle);
     setStyleSheet(kStyle);
 
-    auto* fraFile = group("&File", this, "fraFile");
-    cboFile_ = named(new QComboBox(fraFile), "cboFile", "The list file to show and change");
-    fraFile->hold(cboFile_, 18, 8);
-    auto* fraListType = group("List &Type", this, "fraListType");
-    cboListType_ = named(new QComboBox(fraListType), "cboListType", "The category of identifiers to show");
-    fraListType->hold(cboListType_, 18, 8);
-    fraFile_ = fraFile;
-    fraListType_ = fraListType;
-    for (QGroupBox* box : {fraFile_, fraListType_}) box->setFixedHeight(kTopHeight);
-
-    txtFilter_ = named(new QLineEdit(this), "txtFilter",
-                       "Shows only the entries whose identifier or description holds this text "
-                       "(letter case ignored)");
-    txtFilter_->setPlaceholderText(QStringLiteral("Filter by identifier or description"));
-    txtFilter_->setClearButtonEnabled(true);
-    auto* lblFilter = named(new QLabel(QStringLiteral("Filte&r:"), this), "lblFilter", "");
-    lblFilter->setBuddy(txtFilter_);
-
-    auto* fraList = group("&List", this, "fraList");
-    lstMain_ = named(new QListWidget(fraList), "lstMain",
-                     "The entries of the list: double-click or Enter to edit, Delete to delete; "
-                     "a right click shows identifiers or descriptions first");
-    lstMain_->setItemDelegate(new HiddenTagDelegate(lstMain_));
-    lstMain_->setSelectionMode(QAbstractItemView::SingleSelection);
-    fraList->hold(lstMain_, kListBoxTop, kListBoxBottom);
-    fraList_ = fraList;
-    fraList_->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Expanding);
-
+    QLabel* lblFilter = buildBrowsing();
     buildEditPanels();
     buildDamagedPanel();
-
-    // One row of buttons: Exit, Undo, then Delete, Edit, Add at the right; Cancel and OK take the
-    // places of Edit and Add.
-    const auto button = [this](const char* caption, const char* name, const char* toolTip) {
-        auto* b = named(new QPushButton(QString::fromLatin1(caption), this), name, toolTip);
-        b->setFixedWidth(kButtonWidth);
-        return b;
-    };
-    cmdExit_ = button("E&xit", "cmdExit", "Ends the program");
-    cmdUndo_ = button("&Undo", "cmdUndo", "Puts the list file back as it was before the last change (Ctrl+Z)");
-    cmdDelete_ = button("&Delete", "cmdDelete", "Deletes the selected entry from the list file (Delete key)");
-    cmdEdit_ = button("&Edit", "cmdEdit", "Changes the selected entry (double-click, Enter)");
-    cmdCancel_ = button("&Cancel", "cmdCancel", "Leaves the entry as it was (Escape)");
-    cmdAdd_ = button("&Add", "cmdAdd", "Adds a new entry to the list file");
-    cmdOK_ = button("&OK", "cmdOK", "Saves the entry to the list file (Enter)");
-    auto* buttons = new QHBoxLayout;
-    buttons->setSpacing(kSpacing);
-    for (QPushButton* b : {cmdExit_, cmdUndo_}) buttons->addWidget(b);
-    buttons->addStretch(1);
-    for (QPushButton* b : {cmdDelete_, cmdEdit_, cmdCancel_, cmdAdd_, cmdOK_}) buttons->addWidget(b);
-    cmdCancel_->hide();
-    cmdOK_->hide();
-
-    lblStatus_ = named(new QLabel(this), "lblStatus", "What the last change did");
-    lblStatus_->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Minimum);
-    lblStatus_->setMinimumHeight(lblStatus_->fontMetrics().height());
-    lblStatus_->setWordWrap(true);  // a long report (a damaged file kept aside) is read whole
-    lblLearned_ = named(new QLabel(this), "lblLearned",
-                        "Where the selected item type was used, as the last vok lists learn found it");
-    lblLearned_->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Fixed);
-    lblLearned_->setWordWrap(true);
-    lblLearned_->hide();
+    QHBoxLayout* buttons = buildButtons();
+    buildStatusLines();
 
     auto* top = new QHBoxLayout;
     top->setSpacing(kMargin);
@@ -296,6 +239,74 @@ void ListEditorWindow::buildControls() {
                               cmdStartEmpty_,  cmdExit_,     cmdUndo_,   cmdDelete_,      cmdEdit_,
                               cmdCancel_,      cmdAdd_,      cmdOK_};
     for (std::size_t i = 1; i < std::size(order); ++i) setTabOrder(order[i - 1], order[i]);
+}
+
+QLabel* ListEditorWindow::buildBrowsing() {
+    auto* fraFile = group("&File", this, "fraFile");
+    cboFile_ = named(new QComboBox(fraFile), "cboFile", "The list file to show and change");
+    fraFile->hold(cboFile_, 18, 8);
+    auto* fraListType = group("List &Type", this, "fraListType");
+    cboListType_ = named(new QComboBox(fraListType), "cboListType", "The category of identifiers to show");
+    fraListType->hold(cboListType_, 18, 8);
+    fraFile_ = fraFile;
+    fraListType_ = fraListType;
+    for (QGroupBox* box : {fraFile_, fraListType_}) box->setFixedHeight(kTopHeight);
+
+    txtFilter_ = named(new QLineEdit(this), "txtFilter",
+                       "Shows only the entries whose identifier or description holds this text "
+                       "(letter case ignored)");
+    txtFilter_->setPlaceholderText(QStringLiteral("Filter by identifier or description"));
+    txtFilter_->setClearButtonEnabled(true);
+    auto* lblFilter = named(new QLabel(QStringLiteral("Filte&r:"), this), "lblFilter", "");
+    lblFilter->setBuddy(txtFilter_);
+
+    auto* fraList = group("&List", this, "fraList");
+    lstMain_ = named(new QListWidget(fraList), "lstMain",
+                     "The entries of the list: double-click or Enter to edit, Delete to delete; "
+                     "a right click shows identifiers or descriptions first");
+    lstMain_->setItemDelegate(new HiddenTagDelegate(lstMain_));
+    lstMain_->setSelectionMode(QAbstractItemView::SingleSelection);
+    fraList->hold(lstMain_, kListBoxTop, kListBoxBottom);
+    fraList_ = fraList;
+    fraList_->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Expanding);
+    return lblFilter;
+}
+
+QHBoxLayout* ListEditorWindow::buildButtons() {
+    // One row of buttons: Exit, Undo, then Delete, Edit, Add at the right; Cancel and OK take the
+    // places of Edit and Add.
+    const auto button = [this](const char* caption, const char* name, const char* toolTip) {
+        auto* b = named(new QPushButton(QString::fromLatin1(caption), this), name, toolTip);
+        b->setFixedWidth(kButtonWidth);
+        return b;
+    };
+    cmdExit_ = button("E&xit", "cmdExit", "Ends the program");
+    cmdUndo_ = button("&Undo", "cmdUndo", "Puts the list file back as it was before the last change (Ctrl+Z)");
+    cmdDelete_ = button("&Delete", "cmdDelete", "Deletes the selected entry from the list file (Delete key)");
+    cmdEdit_ = button("&Edit", "cmdEdit", "Changes the selected entry (double-click, Enter)");
+    cmdCancel_ = button("&Cancel", "cmdCancel", "Leaves the entry as it was (Escape)");
+    cmdAdd_ = button("&Add", "cmdAdd", "Adds a new entry to the list file");
+    cmdOK_ = button("&OK", "cmdOK", "Saves the entry to the list file (Enter)");
+    auto* buttons = new QHBoxLayout;
+    buttons->setSpacing(kSpacing);
+    for (QPushButton* b : {cmdExit_, cmdUndo_}) buttons->addWidget(b);
+    buttons->addStretch(1);
+    for (QPushButton* b : {cmdDelete_, cmdEdit_, cmdCancel_, cmdAdd_, cmdOK_}) buttons->addWidget(b);
+    cmdCancel_->hide();
+    cmdOK_->hide();
+    return buttons;
+}
+
+void ListEditorWindow::buildStatusLines() {
+    lblStatus_ = named(new QLabel(this), "lblStatus", "What the last change did");
+    lblStatus_->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Minimum);
+    lblStatus_->setMinimumHeight(lblStatus_->fontMetrics().height());
+    lblStatus_->setWordWrap(true);  // a long report (a damaged file kept aside) is read whole
+    lblLearned_ = named(new QLabel(this), "lblLearned",
+                        "Where the selected item type was used, as the last vok lists learn found it");
+    lblLearned_->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Fixed);
+    lblLearned_->setWordWrap(true);
+    lblLearned_->hide();
 }
 
 void ListEditorWindow::buildEditPanels() {

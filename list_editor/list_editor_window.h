@@ -20,6 +20,7 @@ class QComboBox;
 class QFileSystemWatcher;
 class QFrame;
 class QGroupBox;
+class QHBoxLayout;
 class QLabel;
 class QLineEdit;
 class QListWidget;
@@ -82,8 +83,12 @@ protected:
 
 private:
     void buildControls();
+    /// The file and category choosers, the filter and the list; answers the filter's label.
+    QLabel* buildBrowsing();
     void buildEditPanels();
     void buildDamagedPanel();
+    QHBoxLayout* buildButtons();
+    void buildStatusLines();
     void connectControls();
     void chooseList(int index);
     void chooseCategory(int index);
