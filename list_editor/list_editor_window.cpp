@@ -963,7 +963,7 @@ void ListEditorWindow::remove() {
 
 void ListEditorWindow::restartDamaged(workflow::Restart how) {
     const int list = state_.CurrentList;
-    std::filesystem::path kept;
+    std::optional<std::filesystem::path> kept;
     try {
         kept = session_.restart(list, how, QDate::currentDate().toString(Qt::ISODate).toStdString());
     } catch (const std::exception& error) {
@@ -974,12 +974,17 @@ void ListEditorWindow::restartDamaged(workflow::Restart how) {
         return;
     }
     RefreshList();
+    if (!kept) {
+        setStatus(
+            QStringLiteral("Reloaded %1: changed by another program; it was left as it is.").arg(fileNameOf(list)));
+        return;
+    }
     QString text = fileNameOf(list) + (how == workflow::Restart::FromStarter
                                            ? QStringLiteral(": started again from the starter list.")
                                            : QStringLiteral(": started empty."));
-    if (!kept.empty()) {
+    if (!kept->empty()) {
         text += QStringLiteral(" The damaged file is kept as %1.")
-                    .arg(QString::fromStdU16String(kept.filename().u16string()));
+                    .arg(QString::fromStdU16String(kept->filename().u16string()));
     }
     setStatus(text);
     lstMain_->setFocus();

@@ -227,13 +227,19 @@ UndoResult ListSession::undo() {
     return result;
 }
 
-std::filesystem::path ListSession::restart(int which, Restart how, const std::string& date) {
+std::optional<std::filesystem::path> ListSession::restart(int which, Restart how, const std::string& date) {
     if (which < 1 || which > kListCount) throw std::out_of_range("no list " + std::to_string(which));
     const std::string bytes = how == Restart::FromStarter ? starter_(which) : emptyListBytes(which);
     const auto path = store_.pathOf(which);
     std::filesystem::path kept;
     {
         const auto lock = store_.lockFolder(which);
+        // Another program may have mended it meanwhile (vok lists import): that stays.
+        const auto changed = store_.changedListsOnDisk();
+        if (std::find(changed.begin(), changed.end(), which) != changed.end()) {
+            open();
+            return std::nullopt;
+        }
         std::optional<std::string> old;
         try {
             old = readFile(path);

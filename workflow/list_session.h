@@ -115,8 +115,10 @@ public:
     /// Starts a damaged list again: its file is first kept as damagedCopyPath(file, date) (when it
     /// can be read at all), then the starter list or the placeholder is written in its place, and
     /// the lists are reloaded. Answers the path the damaged file was kept under (empty when there
-    /// was no file). Error when the copy or the write fails; the file is then as it was.
-    std::filesystem::path restart(int which, Restart how, const std::string& date);
+    /// was no file), or nullopt when another program changed the file since it was loaded (it may
+    /// have mended it): then nothing is written and the lists are reloaded. Error when the copy or
+    /// the write fails; the file is then as it was.
+    std::optional<std::filesystem::path> restart(int which, Restart how, const std::string& date);
 
 private:
     struct UndoStep {

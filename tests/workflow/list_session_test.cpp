@@ -207,7 +207,7 @@ TEST_F(ListSessionTest, ADamagedListIsKeptAsideAndStartedAgain) {
                      Error);
         EXPECT_THROW(store->SaveList(0), Error);
 
-        const fs::path kept = session->restart(row.list, row.how, "2026-12-08");
+        const fs::path kept = session->restart(row.list, row.how, "2026-12-08").value();
         EXPECT_EQ(kept.empty(), row.missing);
         if (!row.missing) {
             EXPECT_EQ(kept.filename().string(), std::string(listFileName(row.list)) + ".damaged-2026-12-08");
@@ -217,6 +217,13 @@ TEST_F(ListSessionTest, ADamagedListIsKeptAsideAndStartedAgain) {
         }
         EXPECT_EQ(bytesOf(row.list), row.written);
     }
+    // Another program mended the file meanwhile: that stays, and nothing is kept aside.
+    write(3, broken);
+    session->open();
+    write(3, encodeItemList(df3Items()));
+    EXPECT_EQ(session->restart(3, Restart::Empty, "2026-12-09"), std::nullopt);
+    EXPECT_TRUE(bytesOf(3) == encodeItemList(df3Items()) && session->damageOf(3) == nullptr);
+    EXPECT_FALSE(fs::exists(dir / "DF3Items.vok.damaged-2026-12-09"));
     // The starter lists the programs ship with load, and an empty list loads.
     for (int list = 1; list <= kListCount; ++list) {
         write(list, list == 2 ? emptyListBytes(list) : starterListBytes(list));
