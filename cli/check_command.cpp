@@ -9,29 +9,13 @@ namespace vok::cli {
 int checkCommand(Context& context, const std::filesystem::path& file, std::optional<DfType> from, bool json,
                  bool strict) {
     const MissionForm form = requireForm(file);
-    const bool ascii = form == MissionForm::Ascii;
-    if (ascii && !from) {
-        // A file that holds no mission says so rather than that its version is not recognised.
-        try {
-            requireAsciiMission(file);
-        } catch (const Error& error) {
-            context.fail(error);
-        }
-    }
-    const DfType version = missionVersion(context, file, form, from);
-    std::vector<PassedOver> passedOver;
-    AnyMission mission;
-    try {
-        mission = openMission(file, version, form, &passedOver);
-    } catch (const Error& error) {
-        const bool readerFault = ascii && error.fault() != Fault::CannotOpen;
-        context.fail(error, readerFault ? std::optional(version) : std::nullopt);
-    }
+    workflow::MissionSession session = context.session();
+    openMission(context, session, file, form, from);
+    const DfType version = session.version();
     // What the ascii reader passed over comes first, in the order of the file's lines.
     std::vector<Finding> findings;
-    for (PassedOver& line : passedOver) {
-        findings.push_back({"ignored", "line", line.line, std::move(line.what)});
-    }
+    for (const PassedOver& line : session.passedOver()) findings.push_back({"ignored", "line", line.line, line.what});
+    const AnyMission& mission = session.mission();
     for (Finding& finding : checkMission(mission, &context.lists())) findings.push_back(std::move(finding));
 
     if (json) {

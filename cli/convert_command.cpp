@@ -5,91 +5,52 @@
 #include <vector>
 
 #include "cli/commands.h"
-#include "conversion/ascii_losses.h"
-#include "conversion/convert.h"
 #include "mission/core/platform.h"
+#include "workflow/choosers.h"
 
 namespace vok::cli {
 
 namespace {
 
 /// The command line's answer to a missing item type: keep it, or set it to 0.
-class PolicyChooser : public ReplacementChooser {
-public:
-    explicit PolicyChooser(ReplacePolicy policy) : policy_(policy) {}
-    ReplacementAnswer choose(std::int16_t, DfType, DfType) override {
-        return policy_ == ReplacePolicy::Remove ? ReplacementAnswer::remove() : ReplacementAnswer::skip();
-    }
-
-private:
-    ReplacePolicy policy_;
-};
+workflow::FixedChooser chooserOf(ReplacePolicy policy) {
+    return workflow::FixedChooser(policy == ReplacePolicy::Remove ? ReplacementAnswer::remove()
+                                                                  : ReplacementAnswer::skip());
+}
 
 // The conversion's report and what the ascii form does not carry, after a successful save.
-void printReport(Context& context, const std::filesystem::path& out, const ConversionReport& report) {
-    if (context.quiet || report.empty()) return;
-    context.err << "vok: " << displayPath(out) << ": ";
-    if (report.from != report.to) {
-        context.err << "converted from " << versionName(report.from) << " to " << versionName(report.to) << "\n";
-    } else {
-        context.err << "saved as a " << versionName(report.to) << " ascii mission\n";
+void printReport(Context& context, const workflow::SaveReport& report) {
+    if (report.lines.empty()) return;
+    context.err << workflow::saveReportHeading(report.name, report.from, report.to, workflow::Style::Terminal);
+    for (const ReportLine& line : report.lines) context.err << "  " << workflow::reportLineText(line) << "\n";
+}
+
+void convertInto(Context& context, const ConvertOptions& options, workflow::MissionSession& session, DfType to) {
+    if (options.replace == ReplacePolicy::Fail) {
+        const std::vector<MissingType> missing = session.missingTypes(to);
+        if (!missing.empty()) {
+            context.failWith(workflow::missingTypesText(session.name(), missing, to, workflow::Style::Terminal));
+        }
     }
-    for (const auto& line : report.lines) {
-        context.err << "  " << reportKindLabel(line.kind) << ": " << utf8(line.text) << "\n";
-    }
+    workflow::FixedChooser chooser = chooserOf(options.replace);
+    const workflow::StepResult converted = session.convert(
+        to, chooser, [&options](const std::string& suggested) { return options.terrain.value_or(suggested); });
+    if (!converted.done()) context.failWith(converted.message);
 }
 
 void convertOne(Context& context, const ConvertOptions& options, const std::filesystem::path& in,
                 const std::filesystem::path& out, MissionForm outForm) {
-    const MissionForm inForm = requireForm(in);
-    const DfType from = missionVersion(context, in, inForm, options.from);
-    AnyMission mission = readMission(context, in, inForm, from);
-    const DfType to = options.to.value_or(from);
-
-    ConversionReport report;
-    if (to != from) {
-        ListStore& lists = context.lists();
-        if (options.replace == ReplacePolicy::Fail) {
-            const auto missing = findMissingTypes(mission, to, lists);
-            if (!missing.empty()) {
-                context.err << "vok: " << displayPath(in) << ": " << missing.size() << " item "
-                            << (missing.size() == 1 ? "type is" : "types are") << " missing in " << versionName(to)
-                            << " and no replacement list entry covers " << (missing.size() == 1 ? "it" : "them")
-                            << ":\n";
-                for (const auto& type : missing) {
-                    context.err << "  " << type.id << "  "
-                                << (type.description.empty() ? "(no description)" : utf8(type.description)) << "  ("
-                                << type.count << (type.count == 1 ? " item" : " items") << ")\n";
-                }
-                context.err
-                    << "vok: add replacements (Vok_Tally, or vok lists import), or choose --replace skip|remove\n";
-                throw Failed();
-            }
-        }
-        PolicyChooser chooser(options.replace);
-        mission = convertMission(mission, to, lists, chooser, &report);
-        setTerrain(mission, options.terrain ? *options.terrain : suggestedTerrain(mission, from));
-    } else {
-        report.from = report.to = from;
-        if (options.terrain) setTerrain(mission, *options.terrain);
+    workflow::MissionSession session = context.session();
+    openMission(context, session, in, requireForm(in), options.from);
+    const DfType to = options.to.value_or(session.version());
+    if (to != session.version()) {
+        convertInto(context, options, session, to);
+    } else if (options.terrain) {
+        session.setTerrain(to, *options.terrain);
     }
-    try {
-        saveMission(out, mission, outForm, context.createdOn());
-    } catch (const Error& error) {
-        context.fail(error);
-    }
-    if (outForm == MissionForm::Ascii && !context.quiet) {
-        // What the saved file gives back, read from it rather than written once more; should it
-        // not read, the analysis writes the mission itself.
-        std::optional<std::string> saved;
-        try {
-            saved = readFile(out);
-        } catch (const Error&) {
-            saved.reset();
-        }
-        for (ReportLine& line : asciiSaveLosses(mission, saved)) report.lines.push_back(std::move(line));
-    }
-    printReport(context, out, report);
+    const workflow::StepResult saved = session.save(out, {to, outForm, context.createdOn(), !context.quiet});
+    if (!saved.done()) context.failWith(saved.message);
+    if (!context.quiet) printReport(context, session.saveReport());
 }
 
 }  // namespace

@@ -80,8 +80,9 @@ std::string joined(const std::set<int>& numbers) {
 
 int infoCommand(Context& context, const std::filesystem::path& file, std::optional<DfType> from, bool json) {
     const MissionForm form = requireForm(file);
-    const DfType version = missionVersion(context, file, form, from);
-    const Summary s = summarise(readMission(context, file, form, version), form);
+    workflow::MissionSession session = context.session();
+    openMission(context, session, file, form, from);
+    const Summary s = summarise(session.mission(), form);
     const char* formName = form == MissionForm::Binary ? "binary" : "ascii";
     if (json) {
         nlohmann::json j;

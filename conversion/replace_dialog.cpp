@@ -19,6 +19,7 @@
 
 #include "lists/codepage.h"
 #include "ui/look.h"
+#include "workflow/messages.h"
 
 namespace vok::converter {
 
@@ -360,7 +361,7 @@ ReplacementAnswer DialogReplacementChooser::choose(std::int16_t objectId, DfType
 
 void DialogReplacementChooser::replacementNotSaved(const Error& error) {
     QString text = QStringLiteral("Warning!, The Replacement Could Not Be Saved In The List File:\r\n") +
-                   QString::fromStdString(fileErrorMessage(error)) +
+                   QString::fromStdString(workflow::fileFailureText(error, workflow::Style::Window)) +
                    QStringLiteral("\r\nIt Is Remembered Until The Program Ends.");
     // A system-wide install: the lists beside the programs belong to the system.
     const std::string& detail = error.detail();

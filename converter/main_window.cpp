@@ -25,6 +25,7 @@
 #include "mission/core/error.h"
 #include "mission/core/version_detect.h"
 #include "ui/look.h"
+#include "workflow/messages.h"
 
 #ifndef VOK_VERSION
 #define VOK_VERSION "0"
@@ -248,10 +249,11 @@ bool frmMain::openFlow(const QString& path, MissionForm form) {
     try {
         version = binary ? BmsVersionOf(toPath(path)) : MisVersionOf(toPath(path), lists_);
         // A file that holds no mission is told before its version is asked for.
-        if (!binary && version == DfType::NotRecognised) requireAsciiMission(toPath(path));
+        if (!binary && version == DfType::NotRecognised)
+            requireAsciiMission(readFile(toPath(path)), displayPath(toPath(path)));
     } catch (const Error& error) {
         restoreLook(before);
-        report(QString::fromStdString(fileErrorMessage(error)));
+        report(QString::fromStdString(workflow::fileFailureText(error, workflow::Style::Window)));
         return false;
     }
 
@@ -279,9 +281,7 @@ bool frmMain::openFlow(const QString& path, MissionForm form) {
         storeModel(openMission(toPath(path), version, form, &passedOver));
     } catch (const Error& error) {
         restoreLook(before);
-        const bool readerFault = !binary && error.fault() != Fault::CannotOpen && error.fault() != Fault::NoMission;
-        report(QString::fromStdString(readerFault ? asciiReaderMessage(asciiReaderName(version), error)
-                                                  : fileErrorMessage(error)));
+        report(QString::fromStdString(workflow::readFailureText(error, form, version, workflow::Style::Window)));
         return false;
     } catch (const std::exception& error) {
         restoreLook(before);
@@ -420,7 +420,7 @@ bool frmMain::writeModel(DfType target, MissionForm form) {
     } catch (const Error& error) {
         ui::paintPanel(*lblColor2_, ui::kReady);
         setEnabled(true);
-        report(QString::fromStdString(fileErrorMessage(error)));
+        report(QString::fromStdString(workflow::fileFailureText(error, workflow::Style::Window)));
         return false;
     }
     ui::paintPanel(*lblColor2_, ui::kReady);

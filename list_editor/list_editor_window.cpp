@@ -23,6 +23,7 @@
 #include "list_editor/list_lines.h"
 #include "lists/codepage.h"
 #include "mission/core/error.h"
+#include "workflow/messages.h"
 
 namespace vok::editor {
 
@@ -446,7 +447,7 @@ ListEditorWindow::Outcome ListEditorWindow::applyChange(int which, const std::fu
         if (fileError != nullptr && fileError->fault() == Fault::Locked) {
             inform(QStringLiteral("Warning!, The Lists Are Being Changed By Another Program\r\n%1\r\n"
                                   "Nothing Was Changed.")
-                       .arg(QString::fromStdString(fileErrorMessage(*fileError))));
+                       .arg(QString::fromStdString(workflow::fileFailureText(*fileError, workflow::Style::Window))));
             return Outcome::Refused;
         }
         const QString path = fileError != nullptr ? QString::fromStdString(fileError->path())
@@ -687,14 +688,7 @@ void ListEditorWindow::exitProgram() {
 }
 
 QString loadFailureMessage(const std::exception& error) {
-    QString text = QStringLiteral("Warning!, There Was an Error In 'InitilizeItemLists'\r\n");
-    if (const auto* fileError = dynamic_cast<const Error*>(&error)) {
-        text += QString::fromStdString(fileError->path()) + QStringLiteral(": ") +
-                QString::fromStdString(fileError->describe());
-    } else {
-        text += QString::fromLocal8Bit(error.what());
-    }
-    return text;
+    return QString::fromStdString(workflow::listLoadFailureText(error, workflow::Style::Window));
 }
 
 std::unique_ptr<ListEditorWindow> startListEditor(ui::Seams& seams, ListStore& store) {
