@@ -12,18 +12,14 @@
 #include <QPushButton>
 #include <QUrl>
 #include <QVBoxLayout>
-#include <algorithm>
 
-#include "conversion/ascii_losses.h"
-#include "conversion/convert.h"
-#include "conversion/replace_dialog.h"
 #include "converter/click_label.h"
 #include "converter/remembered_paths.h"
+#include "converter/replace_dialog.h"
 #include "converter/report_dialog.h"
 #include "converter/select_version_dialog.h"
 #include "lists/codepage.h"
 #include "mission/core/error.h"
-#include "mission/core/version_detect.h"
 #include "ui/look.h"
 #include "workflow/messages.h"
 
@@ -88,13 +84,28 @@ frmMain::frmMain(ui::Seams& seams, ListStore& lists, QString programFolder, Cloc
       clock_(std::move(clock)),
       fileSystem_(fileSystem),
       chooser_(std::make_unique<DialogReplacementChooser>(lists, programFolder_, seams, kConverterTitle,
-                                                          [this] { return refreshLists(); })) {
+                                                          [this] { return refreshLists(); })),
+      session_([&lists]() -> ListStore& { return lists; }, workflow::Style::Window) {
     setObjectName(QStringLiteral("frmMain"));
     setWindowTitle(kConverterTitle);
     ui::paintWhiteOnBlack(*this);
     setAcceptDrops(true);
 
-    // Open group, on top: the two open commands on their status panel.
+    buildOpenGroup();
+    buildSaveGroup();
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(fraOpenFile_);
+    layout->addWidget(fraSaveFile_);
+    layout->addWidget(buildAboutGroup());
+
+    // Empty: nothing to save yet.
+    ui::paintPanel(*lblColor_, ui::kReady);
+    ui::paintPanel(*lblColor2_, ui::kNothing);
+    fraSaveFile_->setEnabled(false);
+}
+
+// Open group, on top: the two open commands on their status panel.
+void frmMain::buildOpenGroup() {
     fraOpenFile_ = new QGroupBox(QStringLiteral("Open File"), this);
     fraOpenFile_->setObjectName(QStringLiteral("fraOpenFile"));
     lblColor_ = new QFrame(fraOpenFile_);  // a coloured status panel
@@ -110,8 +121,12 @@ frmMain::frmMain(ui::Seams& seams, ListStore& lists, QString programFolder, Cloc
     openButtons->addWidget(cmdOpenBMS);
     openButtons->addWidget(cmdOpenMIS);
     (new QVBoxLayout(fraOpenFile_))->addWidget(lblColor_);
+    connect(cmdOpenBMS, &QPushButton::clicked, this, [this] { openCommand(MissionForm::Binary); });
+    connect(cmdOpenMIS, &QPushButton::clicked, this, [this] { openCommand(MissionForm::Ascii); });
+}
 
-    // Save group, in the middle: binary commands on the left, ascii on the right, DF1, DF2, DF:LW.
+// Save group, in the middle: binary commands on the left, ascii on the right, DF1, DF2, DF:LW.
+void frmMain::buildSaveGroup() {
     fraSaveFile_ = new QGroupBox(QStringLiteral("Save File"), this);
     fraSaveFile_->setObjectName(QStringLiteral("fraSaveFile"));
     lblColor2_ = new QFrame(fraSaveFile_);
@@ -143,8 +158,10 @@ frmMain::frmMain(ui::Seams& seams, ListStore& lists, QString programFolder, Cloc
                 [this, target = command.target, form = command.form] { saveCommand(target, form); });
     }
     (new QVBoxLayout(fraSaveFile_))->addWidget(lblColor2_);
+}
 
-    // About group, at the bottom: the two credit lines.
+// About group, at the bottom: the two credit lines.
+QWidget* frmMain::buildAboutGroup() {
     auto* fraAbout = new QGroupBox(QStringLiteral("About"), this);
     fraAbout->setObjectName(QStringLiteral("fraAbout"));
     auto* aboutLayout = new QVBoxLayout(fraAbout);
@@ -161,19 +178,7 @@ frmMain::frmMain(ui::Seams& seams, ListStore& lists, QString programFolder, Cloc
         aboutLayout->addWidget(label);
         connect(label, &ClickLabel::clicked, this, index == 0 ? &frmMain::showAbout : &frmMain::showMail);
     }
-
-    auto* layout = new QVBoxLayout(this);
-    layout->addWidget(fraOpenFile_);
-    layout->addWidget(fraSaveFile_);
-    layout->addWidget(fraAbout);
-
-    connect(cmdOpenBMS, &QPushButton::clicked, this, [this] { openCommand(MissionForm::Binary); });
-    connect(cmdOpenMIS, &QPushButton::clicked, this, [this] { openCommand(MissionForm::Ascii); });
-
-    // Empty: nothing to save yet.
-    ui::paintPanel(*lblColor_, ui::kReady);
-    ui::paintPanel(*lblColor2_, ui::kNothing);
-    fraSaveFile_->setEnabled(false);
+    return fraAbout;
 }
 
 frmMain::~frmMain() = default;
@@ -184,9 +189,7 @@ bool frmMain::InitilizeItemLists() {
         return true;
     } catch (const Error& error) {
         seams_.messages.inform(nullptr, kConverterTitle,
-                               QStringLiteral("Warning!, There Was an Error In 'InitilizeItemLists'\r\n") +
-                                   QString::fromStdString(error.path()) + QStringLiteral(": ") +
-                                   QString::fromStdString(error.describe()));
+                               QString::fromStdString(workflow::listLoadFailureText(error, workflow::Style::Window)));
         return false;
     }
 }
@@ -244,77 +247,54 @@ bool frmMain::openFlow(const QString& path, MissionForm form) {
     refreshLists();
     const Look before = currentLook();
     beginWork(lblColor_);
-    const bool binary = form == MissionForm::Binary;
-    DfType version = DfType::NotRecognised;
-    try {
-        version = binary ? BmsVersionOf(toPath(path)) : MisVersionOf(toPath(path), lists_);
-        // A file that holds no mission is told before its version is asked for.
-        if (!binary && version == DfType::NotRecognised)
-            requireAsciiMission(readFile(toPath(path)), displayPath(toPath(path)));
-    } catch (const Error& error) {
+    const workflow::StepResult opened = session_.open(toPath(path), form, [this, &path] { return askVersion(path); });
+    if (opened.failed()) {
         restoreLook(before);
-        report(QString::fromStdString(workflow::fileFailureText(error, workflow::Style::Window)));
+        report(opened.message);
         return false;
     }
-
-    if (version == DfType::NotRecognised) {
+    if (opened.givenUp()) {
         showFailed();
-        setEnabled(true);
-        if (seams_.messages.askYesNo(this, kConverterTitle,
-                                     QStringLiteral("The File Version Could Not Be Determined!\r\n"
-                                                    "Do You Want To Select The File Type Manualy?"))) {
-            setEnabled(false);
-            frmSelectVersion dialog;
-            version = dialog.ask();
-            setEnabled(true);
-            activateWindow();
-        }
-        if (version == DfType::NotRecognised) {
-            showFailed();
-            return true;
-        }
-        beginWork(lblColor_);
+        return true;
     }
-
-    std::vector<PassedOver> passedOver;
-    try {
-        storeModel(openMission(toPath(path), version, form, &passedOver));
-    } catch (const Error& error) {
-        restoreLook(before);
-        report(QString::fromStdString(workflow::readFailureText(error, form, version, workflow::Style::Window)));
-        return false;
-    } catch (const std::exception& error) {
-        restoreLook(before);
-        report(path + QStringLiteral("\r\n") + QString::fromLocal8Bit(error.what()));
-        return false;
-    }
-    CurrentDfVersion = version;
+    CurrentDfVersion = session_.version();
     heldFileTitle_ = fileTitleOf(path);
     fraOpenFile_->setTitle(QStringLiteral("Open File: ") + heldFileTitle_ + QStringLiteral(" (From: ") +
-                           versionCaption(version) + QLatin1Char(')'));
-    ui::paintPanel(*lblColor_, ui::kReady);
+                           versionCaption(CurrentDfVersion) + QLatin1Char(')'));
+    endWork(lblColor_);
     ui::paintPanel(*lblColor2_, ui::kReady);
     fraSaveFile_->setEnabled(true);
-    setEnabled(true);
-    showPassedOver(passedOver);
+    showPassedOver();
     return true;
 }
 
+std::optional<DfType> frmMain::askVersion(const QString& path) {
+    showFailed();
+    setEnabled(true);
+    DfType version = DfType::NotRecognised;
+    const QString question =
+        QString::fromStdString(workflow::versionNotRecognisedText(path.toStdString(), workflow::Style::Window));
+    if (seams_.messages.askYesNo(this, kConverterTitle, question)) {
+        setEnabled(false);
+        frmSelectVersion dialog;
+        version = dialog.ask();
+        setEnabled(true);
+        activateWindow();
+    }
+    if (!isVersion(version)) return std::nullopt;
+    beginWork(lblColor_);
+    return version;
+}
+
 // What the ascii reader passed over, in the report window that saves use.
-void frmMain::showPassedOver(const std::vector<PassedOver>& passedOver) {
-    if (passedOver.empty() || frmReport::notWanted(seams_.settings)) {
+void frmMain::showPassedOver() {
+    const std::vector<ReportLine> lines = session_.passedOverLines();
+    if (lines.empty() || frmReport::notWanted(seams_.settings)) {
         if (reportWindow_ != nullptr) reportWindow_->hide();  // an earlier report no longer applies
         return;
     }
-    QStringList texts;
-    for (const PassedOver& line : passedOver) {
-        texts << QStringLiteral("Ignored: line %1: ").arg(line.line) + fromBytes(line.what);
-    }
-    if (reportWindow_ == nullptr) reportWindow_ = new frmReport(seams_.settings, kConverterTitle, this);
-    const QString version = versionCaption(CurrentDfVersion);
-    const QString heading = heldFileTitle_ + QStringLiteral(": Opened As ") + version +
-                            QStringLiteral(" Ascii File; The Reader Passed Over:");
-    reportWindow_->showReport(heading, texts);
+    showReport(QString::fromStdString(workflow::openReportHeading(heldFileTitle_.toStdString(), CurrentDfVersion)),
+               lines);
 }
 
 void frmMain::saveCommand(DfType target, MissionForm form) {
@@ -343,36 +323,23 @@ void frmMain::saveCommand(DfType target, MissionForm form) {
     SaveFilePath = *chosen;
     SaveFileTitle = fileTitleOf(SaveFilePath);
     rememberFolderOf(seams_.settings, key, SaveFilePath);
-    if (writeModel(target, form)) showSaveReport(target, form, converted);
+    if (writeMission(target, form)) showSaveReport();
 }
 
-// Converts the source model into the target's model and asks for the terrain name.
+// Converts the mission held into the target version and asks for the terrain name.
 bool frmMain::convertInto(DfType target) {
     beginWork(lblColor2_);
-    conversionReport_ = ConversionReport{};
-    std::optional<AnyMission> converted;
-    try {
-        converted = convertMission(model(CurrentDfVersion), target, lists_, *chooser_, &conversionReport_);
-    } catch (const SaveCancelled&) {
-        // "Cancel Save": the dialog is gone, nothing is written.
-    } catch (const std::exception& error) {
-        chooser_->conversionFinished();
-        ui::paintPanel(*lblColor2_, ui::kReady);
-        setEnabled(true);
-        report(QStringLiteral("The Mission Could Not Be Converted!\r\n") + QString::fromLocal8Bit(error.what()));
-        return false;
-    }
-    ui::paintPanel(*lblColor2_, ui::kReady);
-    setEnabled(true);
-    if (!converted) return false;
-
-    const std::optional<QString> answer =
-        seams_.inputs.ask(this, kConverterTitle, QStringLiteral("Please Enter Terrain Name:"),
-                          fromBytes(suggestedTerrain(*converted, CurrentDfVersion)));
-    if (!answer) return false;  // Cancel ends the save
-    setTerrain(*converted, toBytes(*answer));
-    storeModel(std::move(*converted));
-    return true;
+    const workflow::StepResult converted =
+        session_.convert(target, *chooser_, [this](const std::string& suggested) -> std::optional<std::string> {
+            endWork(lblColor2_);
+            const std::optional<QString> answer = seams_.inputs.ask(
+                this, kConverterTitle, QStringLiteral("Please Enter Terrain Name:"), fromBytes(suggested));
+            if (!answer) return std::nullopt;  // Cancel ends the save
+            return toBytes(*answer);
+        });
+    endWork(lblColor2_);
+    if (converted.failed()) report(converted.message);
+    return converted.done();
 }
 
 bool frmMain::refreshLists() {
@@ -381,9 +348,7 @@ bool frmMain::refreshLists() {
         lists_.reload();
         return true;
     } catch (const Error& error) {
-        report(QStringLiteral("Warning!, The Lists Changed On Disk But Could Not Be Read Again:\r\n") +
-               QString::fromStdString(error.path()) + QStringLiteral(": ") + QString::fromStdString(error.describe()) +
-               QStringLiteral("\r\nThe Lists Read Before Stay In Use."));
+        report(workflow::listReloadFailureText(error));
         return false;
     }
 }
@@ -405,56 +370,39 @@ void frmMain::dropEvent(QDropEvent* event) {
 
 void frmMain::openDropped(const QString& path) {
     if (path.isEmpty() || !formOfPath(toPath(path))) {
-        report(
-            QStringLiteral("Only One Mission File Can Be Dropped Here: "
-                           "A Binary (*.BMS) Or An Ascii (*.MIS) File."));
+        report(workflow::dropRefusedText());
         return;
     }
     openCommandLine(path);
 }
 
-bool frmMain::writeModel(DfType target, MissionForm form) {
+bool frmMain::writeMission(DfType target, MissionForm form) {
     beginWork(lblColor2_);
-    try {
-        saveMission(toPath(SaveFilePath), model(target), form, clock_(), fileSystem_);
-    } catch (const Error& error) {
-        ui::paintPanel(*lblColor2_, ui::kReady);
-        setEnabled(true);
-        report(QString::fromStdString(workflow::fileFailureText(error, workflow::Style::Window)));
-        return false;
-    }
-    ui::paintPanel(*lblColor2_, ui::kReady);
-    setEnabled(true);
-    return true;
+    const bool wanted = !frmReport::notWanted(seams_.settings);
+    const workflow::StepResult saved =
+        session_.save(toPath(SaveFilePath), {target, form, clock_(), wanted}, fileSystem_);
+    endWork(lblColor2_);
+    if (saved.failed()) report(saved.message);
+    return saved.done();
 }
 
 // After a save: the conversion's report and what the ascii form does not carry, in the report
 // window. A save that loses nothing (at most defaults set) shows none.
-void frmMain::showSaveReport(DfType target, MissionForm form, bool converted) {
+void frmMain::showSaveReport() {
     if (frmReport::notWanted(seams_.settings)) return;
-    std::vector<ReportLine> lines;
-    if (converted) lines = conversionReport_.lines;
-    if (form == MissionForm::Ascii) {
-        for (ReportLine& line : asciiSaveLosses(model(target))) lines.push_back(std::move(line));
-    }
-    const bool losesSomething = std::any_of(lines.begin(), lines.end(),
-                                            [](const ReportLine& line) { return line.kind != ReportLine::Kind::Set; });
-    if (!losesSomething) {
+    const workflow::SaveReport& saved = session_.saveReport();
+    if (!saved.losesSomething()) {
         if (reportWindow_ != nullptr) reportWindow_->hide();  // an earlier save's report no longer applies
         return;
     }
+    showReport(QString::fromStdString(workflow::saveReportHeading(SaveFileTitle.toStdString(), saved.from, saved.to,
+                                                                  workflow::Style::Window)),
+               saved.lines);
+}
 
+void frmMain::showReport(const QString& heading, const std::vector<ReportLine>& lines) {
     QStringList texts;
-    for (const ReportLine& line : lines) {
-        const std::string_view label = reportKindLabel(line.kind);
-        texts << QString::fromLatin1(label.data(), static_cast<qsizetype>(label.size())) + QStringLiteral(": ") +
-                     fromBytes(line.text);
-    }
-    const QString heading =
-        converted
-            ? SaveFileTitle + QStringLiteral(": Converted From ") + versionCaption(CurrentDfVersion) +
-                  QStringLiteral(" To ") + versionCaption(target)
-            : SaveFileTitle + QStringLiteral(": Saved As ") + versionCaption(target) + QStringLiteral(" Ascii File");
+    for (const ReportLine& line : lines) texts << QString::fromStdString(workflow::reportLineText(line));
     if (reportWindow_ == nullptr) reportWindow_ = new frmReport(seams_.settings, kConverterTitle, this);
     reportWindow_->showReport(heading, texts);
 }
@@ -473,6 +421,11 @@ void frmMain::beginWork(QWidget* panel) {
     ui::paintPanel(*panel, ui::kBusy);
     panel->repaint();
     QCoreApplication::processEvents();
+}
+
+void frmMain::endWork(QWidget* panel) {
+    ui::paintPanel(*panel, ui::kReady);
+    setEnabled(true);
 }
 
 void frmMain::showFailed() {
@@ -496,13 +449,8 @@ void frmMain::restoreLook(const Look& look) {
     setEnabled(true);
 }
 
-void frmMain::report(const QString& text) { seams_.messages.inform(this, kConverterTitle, text); }
-
-const AnyMission& frmMain::model(DfType version) const { return models_[versionIndex(version)]; }
-
-void frmMain::storeModel(AnyMission mission) {
-    const DfType version = versionOf(mission);
-    models_[versionIndex(version)] = std::move(mission);
+void frmMain::report(const std::string& text) {
+    seams_.messages.inform(this, kConverterTitle, QString::fromStdString(text));
 }
 
 }  // namespace vok::converter
