@@ -4,8 +4,9 @@
 #include <utility>
 #include <vector>
 
-#include "cli/commands.h"
+#include "cli/command_line.h"
 #include "mission/core/platform.h"
+#include "mission/core/text.h"
 #include "workflow/choosers.h"
 
 namespace vok::cli {
@@ -114,6 +115,48 @@ int convertCommand(Context& context, const ConvertOptions& options) {
         }
     }
     return status;
+}
+
+void addConvertCommand(CLI::App& app, Context& context, Commands& commands) {
+    struct Line {
+        std::vector<std::string> files;
+        std::string from, to, replace = "fail", form, terrain, outputFolder;
+        CLI::Option* terrainOption = nullptr;
+    };
+    auto line = std::make_shared<Line>();
+    auto* command = app.add_subcommand("convert", "Convert a mission into another form or game version");
+    command->add_option("files", line->files, "IN OUT, or several inputs with -o DIR")->required();
+    command->add_option("--from", line->from, "Version of IN: df1, df2 or df3 (default: recognised from the file)")
+        ->check(versionValidator());
+    command->add_option("--to", line->to, "Version of OUT (default: the version of IN)")->check(versionValidator());
+    command
+        ->add_option("--replace", line->replace,
+                     "An item type the target lacks and no replacement covers: skip (keep it), remove (type 0) "
+                     "or fail (default; lists every such type)")
+        ->check(CLI::IsMember({"skip", "remove", "fail"}, CLI::ignore_case));
+    line->terrainOption = command->add_option("--terrain", line->terrain, "Terrain name of OUT");
+    command->add_option("--form", line->form, "Batch: form of the outputs, bms or mis (default: that of each input)")
+        ->check(CLI::IsMember({"bms", "mis"}, CLI::ignore_case));
+    command->add_option("-o,--output", line->outputFolder, "Batch: folder for the outputs");
+    command->footer(
+        "Examples:\n"
+        "  vok convert m01.bms m01.mis                     binary to ascii, same version\n"
+        "  vok convert m01.bms m01_lw.bms --to df3         Delta Force 2 to Land Warrior\n"
+        "  vok convert *.bms --to df1 --form mis -o out/   many missions at once\n"
+        "  vok convert m01.mis m01.bms --from df2 --to df1 --replace remove");
+    commands.emplace_back(command, [&context, line] {
+        ConvertOptions options;
+        options.from = versionOption(line->from);
+        options.to = versionOption(line->to);
+        options.replace = keywordIs(line->replace, "skip")     ? ReplacePolicy::Skip
+                          : keywordIs(line->replace, "remove") ? ReplacePolicy::Remove
+                                                               : ReplacePolicy::Fail;
+        if (line->terrainOption->count() > 0) options.terrain = line->terrain;
+        if (!line->form.empty()) options.form = keywordIs(line->form, "bms") ? MissionForm::Binary : MissionForm::Ascii;
+        for (const auto& file : line->files) options.inputs.push_back(pathFromUtf8(file));
+        options.outputFolder = pathFromUtf8(line->outputFolder);
+        return convertCommand(context, options);
+    });
 }
 
 }  // namespace vok::cli

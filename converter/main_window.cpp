@@ -20,12 +20,9 @@
 #include "converter/select_version_dialog.h"
 #include "lists/codepage.h"
 #include "mission/core/error.h"
+#include "program_version.h"
 #include "ui/look.h"
 #include "workflow/messages.h"
-
-#ifndef VOK_VERSION
-#define VOK_VERSION "0"
-#endif
 
 namespace vok::converter {
 
@@ -408,10 +405,11 @@ void frmMain::showReport(const QString& heading, const std::vector<ReportLine>& 
 }
 
 void frmMain::showAbout() {
-    seams_.messages.inform(this, kConverterTitle,
-                           kConverterTitle + QStringLiteral(" (Vok_Sorrel) Version ") + QStringLiteral(VOK_VERSION) +
-                               QStringLiteral("\r\nCreated By Vok Tamber\r\nItem and replacement lists: ") +
-                               programFolder_);
+    seams_.messages.inform(
+        this, kConverterTitle,
+        kConverterTitle + QStringLiteral(" (Vok_Sorrel) Version ") +
+            QString::fromLatin1(kProgramVersion.data(), static_cast<qsizetype>(kProgramVersion.size())) +
+            QStringLiteral("\r\nCreated By Vok Tamber\r\nItem and replacement lists: ") + programFolder_);
 }
 
 void frmMain::showMail() { seams_.launcher.openUrl(QStringLiteral("mailto:") + kAuthorAddress); }

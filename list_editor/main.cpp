@@ -3,18 +3,16 @@
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
+#include <string>
 
 #include "list_editor/list_editor_window.h"
-
-#ifndef VOK_VERSION
-#define VOK_VERSION "0"
-#endif
+#include "program_version.h"
 
 int main(int argc, char** argv) {
     // Answered before Qt starts, so it needs neither a display nor the lists.
     for (int i = 1; i < argc; ++i) {
         if (std::strcmp(argv[i], "--version") == 0) {
-            std::printf("Vok_Tally %s\n", VOK_VERSION);
+            std::printf("Vok_Tally %s\n", std::string(vok::kProgramVersion).c_str());
             return 0;
         }
     }

@@ -242,9 +242,4 @@ template <class R>
     return record;
 }
 
-template <class R>
-void writeRecord(BinaryOut& out, const R& record) {
-    encodeRecord(out.extend(recordSize<R>()), record);
-}
-
 }  // namespace vok
