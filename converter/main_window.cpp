@@ -82,7 +82,7 @@ frmMain::frmMain(ui::Seams& seams, ListStore& lists, QString programFolder, Cloc
       fileSystem_(fileSystem),
       chooser_(std::make_unique<DialogReplacementChooser>(lists, programFolder_, seams, kConverterTitle,
                                                           [this] { return refreshLists(); })),
-      session_([&lists]() -> ListStore& { return lists; }, workflow::Style::Window) {
+      session_([this]() -> ListStore& { return lists_; }, workflow::Style::Window) {
     setObjectName(QStringLiteral("frmMain"));
     setWindowTitle(kConverterTitle);
     ui::paintWhiteOnBlack(*this);
