@@ -13,7 +13,7 @@ int checkCommand(Context& context, const std::filesystem::path& file, std::optio
     if (ascii && !from) {
         // A file that holds no mission says so rather than that its version is not recognised.
         try {
-            requireAsciiMission(file);
+            requireAsciiMissionText(context.inputBytes(file), displayPath(file));
         } catch (const Error& error) {
             context.fail(error);
         }
@@ -22,7 +22,7 @@ int checkCommand(Context& context, const std::filesystem::path& file, std::optio
     std::vector<PassedOver> passedOver;
     AnyMission mission;
     try {
-        mission = openMission(file, version, form, &passedOver);
+        mission = missionFromBytes(context.inputBytes(file), displayPath(file), version, form, &passedOver);
     } catch (const Error& error) {
         const bool readerFault = ascii && error.fault() != Fault::CannotOpen;
         context.fail(error, readerFault ? std::optional(version) : std::nullopt);

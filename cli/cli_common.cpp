@@ -1,6 +1,7 @@
 #include "cli/cli_common.h"
 
 #include "lists/codepage.h"
+#include "lists/list_journal.h"
 #include "mission/core/version_detect.h"
 
 namespace vok::cli {
@@ -8,8 +9,31 @@ namespace vok::cli {
 Context::Context(std::ostream& o, std::ostream& e, const Environment& env)
     : out(o), err(e), environment(env), listsFolder(env.programFolder) {}
 
+void Context::recoverLists() {
+    try {
+        const std::string note = recoverListFolder(listsFolder);
+        if (!note.empty()) err << "vok: " << displayPath(listsFolder) << ": " << note << "\n";
+    } catch (const Error& error) {
+        fail(error);
+    }
+}
+
+const std::string& Context::inputBytes(const std::filesystem::path& path) {
+    if (inputPath_ != path) {
+        inputPath_.reset();
+        try {
+            inputBytes_ = readFile(path);
+        } catch (const Error& error) {
+            fail(error);
+        }
+        inputPath_ = path;
+    }
+    return inputBytes_;
+}
+
 ListStore& Context::lists() {
     if (!lists_) {
+        recoverLists();
         auto store = std::make_unique<ListStore>(listsFolder);
         try {
             store->InitilizeItemLists();
@@ -61,7 +85,8 @@ DfType missionVersion(Context& context, const std::filesystem::path& path, Missi
     if (given) return *given;
     DfType version = DfType::NotRecognised;
     try {
-        version = form == MissionForm::Binary ? BmsVersionOf(path) : MisVersionOf(path, context.lists());
+        const std::string& bytes = context.inputBytes(path);
+        version = form == MissionForm::Binary ? BmsVersionOfBytes(bytes) : MisVersionOfText(bytes, context.lists());
     } catch (const Error& error) {
         context.fail(error);
     }
@@ -73,7 +98,7 @@ DfType missionVersion(Context& context, const std::filesystem::path& path, Missi
 
 AnyMission readMission(Context& context, const std::filesystem::path& path, MissionForm form, DfType version) {
     try {
-        return openMission(path, version, form);
+        return missionFromBytes(context.inputBytes(path), displayPath(path), version, form);
     } catch (const Error& error) {
         context.fail(error, form == MissionForm::Ascii && error.fault() != Fault::CannotOpen ? std::optional(version)
                                                                                              : std::nullopt);

@@ -76,6 +76,11 @@ void convertOne(Context& context, const ConvertOptions& options, const std::file
     try {
         saveMission(out, mission, outForm, context.createdOn());
     } catch (const Error& error) {
+        // Counts that do not match the records came with the input: the fault is the input's.
+        if (error.fault() == Fault::InvalidModel) {
+            context.fail(
+                Error(error.fault(), displayPath(in), error.detail() + "; nothing was written to " + displayPath(out)));
+        }
         context.fail(error);
     }
     if (outForm == MissionForm::Ascii && !context.quiet) {

@@ -37,16 +37,8 @@ int listsShowCommand(Context& context, std::optional<DfType> version, bool repla
 }
 
 int listsExportCommand(Context& context, const std::filesystem::path& folder) {
-    ListStore& lists = context.lists();
-    std::error_code ec;
-    std::filesystem::create_directories(folder, ec);
     try {
-        for (int which = 1; which <= kListCount; ++which) {
-            const DfType v = versionOfList(which);
-            const std::string text = isItemList(which) ? itemListToText(lists.Entries(v), which)
-                                                       : replaceListToText(lists.SavedReplacements(v), which);
-            writeFileAtomically(folder / textFileName(which), text);
-        }
+        exportListTexts(context.lists(), folder);
     } catch (const Error& error) {
         context.fail(error);
     }
@@ -54,6 +46,7 @@ int listsExportCommand(Context& context, const std::filesystem::path& folder) {
 }
 
 int listsImportCommand(Context& context, const std::filesystem::path& folder) {
+    context.recoverLists();
     try {
         for (const auto& path : importListTexts(folder, context.listsFolder))
             context.out << "wrote " << displayPath(path) << "\n";
@@ -73,11 +66,7 @@ int listsLearnCommand(Context& context, DfType version, const std::vector<std::f
             const MissionForm form = requireForm(file);
             if (form == MissionForm::Binary) {
                 DfType actual = DfType::NotRecognised;
-                try {
-                    actual = BmsVersionOf(file);
-                } catch (const Error& error) {
-                    context.fail(error);
-                }
+                actual = BmsVersionOfBytes(context.inputBytes(file));
                 if (actual != version && actual != DfType::NotRecognised) {
                     context.fail(displayPath(file) + ": is a " + std::string(versionName(actual)) + " mission, not " +
                                  std::string(versionName(version)));
@@ -101,45 +90,21 @@ int listsLearnCommand(Context& context, DfType version, const std::vector<std::f
         context.err << "vok: item type " << id << " is outside 1..9999 and was not added\n";
     }
 
-    // Another program (the list editor) may change the list meanwhile: the change is made under
-    // the folder lock against the list as it is on disk, and made again after a reload if the
-    // file changed since it was loaded.
+    // Added to the list as it is on disk, under the folder lock: what other programs change
+    // meanwhile, in this list or another, is kept.
     const int which = itemListOf(version);
-    for (int attempt = 0; attempt < 3; ++attempt) {
-        std::vector<std::int32_t> added;
-        for (std::int32_t id : used) {
-            if (!lists.ItemExists(version, static_cast<std::int16_t>(id))) added.push_back(id);
-        }
-        if (added.empty()) {
-            context.out << "nothing to add: " << listFileName(which) << " knows every item type\n";
-            return status;
-        }
-        ListChange result = ListChange::Saved;
-        try {
-            result = lists.changeAndSaveList(which, [&] {
-                auto& entries = lists.editEntries(version);
-                for (std::int32_t id : added) {
-                    // An entry with an empty description (which makes the type count as missing)
-                    // gets the placeholder; a second entry for the identifier would only hide it.
-                    const auto existing = std::find_if(entries.rbegin(), entries.rend(),
-                                                       [id](const ItemListEntry& entry) { return entry.ItemId == id; });
-                    if (existing != entries.rend()) {
-                        existing->Description = placeholderDescription(id);
-                    } else {
-                        entries.push_back({static_cast<std::int16_t>(id), placeholderDescription(id)});
-                    }
-                }
-            });
-            if (result == ListChange::ChangedOnDisk) lists.reload();
-        } catch (const Error& error) {
-            context.fail(error);
-        }
-        if (result == ListChange::Saved) {
-            for (std::int32_t id : added) context.out << "added " << id << "\t" << placeholderDescription(id) << "\n";
-            return status;
-        }
+    std::vector<std::int16_t> wanted, added;
+    for (const std::int32_t id : used) {
+        if (!lists.ItemExists(version, static_cast<std::int16_t>(id))) wanted.push_back(static_cast<std::int16_t>(id));
     }
-    context.fail(displayPath(lists.pathOf(which)) + ": another program keeps changing the lists; nothing was added");
+    try {
+        if (!wanted.empty()) added = lists.addItemTypes(version, wanted);
+    } catch (const Error& error) {
+        context.fail(error);
+    }
+    if (added.empty()) context.out << "nothing to add: " << listFileName(which) << " knows every item type\n";
+    for (const std::int16_t id : added) context.out << "added " << id << "\t" << placeholderDescription(id) << "\n";
+    return status;
 }
 
 }  // namespace vok::cli

@@ -32,10 +32,14 @@ std::string_view asciiReaderName(DfType version) {
 }
 
 void requireAsciiMission(const std::filesystem::path& path) {
+    requireAsciiMissionText(readFile(path), displayPath(path));
+}
+
+void requireAsciiMissionText(std::string_view text, std::string_view path) {
     // The DF1 reader takes the lines of briefing blocks at the top level: where it finds no block
     // of a mission, the other versions' readers find none either.
     try {
-        (void)MissionFiles<df1::Format>::openAscii(path);
+        (void)readMissionAscii<df1::Format>(text, path, nullptr);
     } catch (const Error& error) {
         if (error.fault() == Fault::NoMission) throw;
     }
@@ -43,11 +47,18 @@ void requireAsciiMission(const std::filesystem::path& path) {
 
 AnyMission openMission(const std::filesystem::path& path, DfType version, MissionForm form,
                        std::vector<PassedOver>* passedOver) {
+    emptyMission(version);  // a number that is no version is refused before the file is read
+    return missionFromBytes(readFile(path), displayPath(path), version, form, passedOver);
+}
+
+AnyMission missionFromBytes(std::string_view bytes, std::string_view path, DfType version, MissionForm form,
+                            std::vector<PassedOver>* passedOver) {
     AnyMission mission = emptyMission(version);
     std::visit(
         [&](auto& m) {
-            using Files = MissionFiles<FormatOfT<std::decay_t<decltype(m)>>>;
-            m = form == MissionForm::Binary ? Files::openBinary(path) : Files::openAscii(path, passedOver);
+            using M = std::decay_t<decltype(m)>;
+            m = form == MissionForm::Binary ? readMissionBinary<M>(bytes, path)
+                                            : readMissionAscii<FormatOfT<M>>(bytes, path, passedOver);
         },
         mission);
     return mission;

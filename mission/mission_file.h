@@ -52,6 +52,10 @@ std::string_view asciiReaderName(DfType version);
 /// receives what the reader read past (see mis_reader.h).
 AnyMission openMission(const std::filesystem::path& path, DfType version, MissionForm form,
                        std::vector<PassedOver>* passedOver = nullptr);
+/// openMission on the bytes of a file read already, which `path` names in messages: a file that
+/// can be read only once (a FIFO, a pipe) is read once, for its version and for its mission.
+AnyMission missionFromBytes(std::string_view bytes, std::string_view path, DfType version, MissionForm form,
+                            std::vector<PassedOver>* passedOver = nullptr);
 void saveMission(const std::filesystem::path& path, const AnyMission& mission, MissionForm form,
                  const Timestamp& createdOn, FileSystem& fileSystem = realFileSystem());
 
@@ -59,6 +63,7 @@ void saveMission(const std::filesystem::path& path, const AnyMission& mission, M
 /// reader (neither a general_information block nor an item), so that this fault can be told before
 /// the version is known. Any other fault is left for the reading of the chosen version.
 void requireAsciiMission(const std::filesystem::path& path);
+void requireAsciiMissionText(std::string_view text, std::string_view path);
 
 /// An empty mission of a version: the one way from a version number to its mission and Format
 /// types (visit the result). std::invalid_argument for a number that is no version.
