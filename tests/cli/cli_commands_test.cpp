@@ -2,7 +2,12 @@
 // every range, and vok lists.
 #include <gtest/gtest.h>
 
+#if !defined(_WIN32)
+#include <sys/stat.h>
+#endif
+
 #include <nlohmann/json.hpp>
+#include <thread>
 
 #include "conversion/convert.h"
 #include "lists/list_files.h"
@@ -115,6 +120,31 @@ TEST_F(Commands, CheckAndInfoAtTheEdgesOfEveryRange) {
                   "  Other: 5\n  People: 2\n  Vehicles: 3\nEvents:        0 (0 triggers, 0 actions)\n"
                   "Waypoints:     1 128\nGroups:        1 64\nArea triggers: 1 64\n");
 }
+
+#if !defined(_WIN32)
+// A FIFO (or any input that can be read only once) is read once: its version is told from the
+// bytes read for the mission.
+TEST_F(Commands, AnInputThatCanBeReadOnlyOnceIsReadOnce) {
+    const std::string bytes = slurp(examplePath(kExamples[1], MissionForm::Binary));
+    const std::pair<std::vector<std::string>, std::string> rows[] = {
+        {{"detect", path("fifo.bms")}, "df2\n"},
+        {{"info", path("fifo.bms")}, "Version:       Delta Force 2 (df2), binary\n"},
+        {{"check", path("fifo.bms")}, ": Delta Force 2, binary: "},
+        {{"convert", path("fifo.bms"), path("from-fifo.bms")}, ""},
+    };
+    for (const auto& [args, printed] : rows) {
+        SCOPED_TRACE(args[0]);
+        ASSERT_EQ(::mkfifo(path("fifo.bms").c_str(), 0600), 0);
+        std::thread writer([&] { std::ofstream(path("fifo.bms"), std::ios::binary) << bytes; });
+        const auto run = vok(args);
+        writer.join();
+        EXPECT_EQ(run.code, 0) << run.err;
+        EXPECT_NE(run.out.find(printed), std::string::npos) << run.out;
+        std::filesystem::remove(path("fifo.bms"));
+    }
+    EXPECT_EQ(slurp(path("from-fifo.bms")), bytes);
+}
+#endif
 
 TEST_F(Commands, ListsShowPrintsTheEntriesInFileOrderMarkingDuplicates) {
     writeList("DF1Items.vok", {{3001, "First"}, {5, "Five"}, {3001, "Second"}});
