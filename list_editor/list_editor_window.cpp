@@ -22,6 +22,7 @@
 
 #include "list_editor/list_lines.h"
 #include "lists/codepage.h"
+#include "lists/list_journal.h"
 #include "mission/core/error.h"
 
 namespace vok::editor {
@@ -699,6 +700,9 @@ QString loadFailureMessage(const std::exception& error) {
 
 std::unique_ptr<ListEditorWindow> startListEditor(ui::Seams& seams, ListStore& store) {
     try {
+        // An import of the lists that was interrupted is settled first, and said so once.
+        if (const std::string note = recoverListFolder(store.folder()); !note.empty())
+            seams.messages.inform(nullptr, kEditorTitle, QString::fromStdString(note));
         store.InitilizeItemLists();
     } catch (const std::exception& error) {
         seams.messages.inform(nullptr, kEditorTitle, loadFailureMessage(error));

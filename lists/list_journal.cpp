@@ -105,8 +105,8 @@ std::string settleImport(const fs::path& path, FileSystem& fileSystem) {
     for (const StagedFile& file : files) {
         if (file.earlier && isThere(*file.earlier)) removeOrFail(*file.earlier, fileSystem);
     }
-    return forward ? "an import of the lists was interrupted; it has been finished: the lists are the ones imported"
-                   : "an import of the lists was interrupted; it has been undone: the lists are as they were before it";
+    return forward ? "An import of the lists was interrupted; it has been finished: the lists are the ones imported"
+                   : "An import of the lists was interrupted; it has been undone: the lists are as they were before it";
 }
 
 /// True for the temporary files and copies of the six lists and of the journal.
