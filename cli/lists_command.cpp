@@ -8,6 +8,10 @@
 #include "mission/core/version_detect.h"
 
 namespace vok::cli {
+namespace {
+// Enough of an ascii file for its first line: the title line the writers write is short.
+constexpr std::size_t kTitleLineBytes = 512;
+}  // namespace
 
 int listsShowCommand(Context& context, std::optional<DfType> version, bool replacements) {
     ListStore& lists = context.lists();
@@ -63,14 +67,14 @@ int listsLearnCommand(Context& context, DfType version, const std::vector<std::f
     int status = kSuccess;
     for (const auto& file : missions) {
         try {
+            // A binary file of another version, or an ascii file whose title line names another
+            // version, is refused; an ascii file without one is learnt from as it is.
             const MissionForm form = requireForm(file);
-            if (form == MissionForm::Binary) {
-                DfType actual = DfType::NotRecognised;
-                actual = BmsVersionOfBytes(context.inputBytes(file));
-                if (actual != version && actual != DfType::NotRecognised) {
-                    context.fail(displayPath(file) + ": is a " + std::string(versionName(actual)) + " mission, not " +
-                                 std::string(versionName(version)));
-                }
+            const std::string& bytes = context.inputBytes(file);
+            const DfType actual = form == MissionForm::Binary ? BmsVersionOfBytes(bytes) : MisTitleVersionOfText(bytes);
+            if (actual != version && actual != DfType::NotRecognised) {
+                context.fail(displayPath(file) + ": is a " + std::string(versionName(actual)) + " mission, not " +
+                             std::string(versionName(version)));
             }
             const AnyMission mission = readMission(context, file, form, version);
             std::visit(

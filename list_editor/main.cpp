@@ -1,10 +1,10 @@
 // Vok_Tally: the list editor. It edits the six list files in the folder that holds it.
 #include <QApplication>
-#include <cstdio>
 #include <cstring>
 #include <filesystem>
 
 #include "list_editor/list_editor_window.h"
+#include "ui/answer.h"
 
 #ifndef VOK_VERSION
 #define VOK_VERSION "0"
@@ -14,8 +14,7 @@ int main(int argc, char** argv) {
     // Answered before Qt starts, so it needs neither a display nor the lists.
     for (int i = 1; i < argc; ++i) {
         if (std::strcmp(argv[i], "--version") == 0) {
-            std::printf("Vok_Tally %s\n", VOK_VERSION);
-            return 0;
+            return vok::ui::showAnswer("Vok_Tally " VOK_VERSION "\n", "Vok_Tally") ? 0 : 1;
         }
     }
     QApplication app(argc, argv);

@@ -22,9 +22,10 @@ public:
     void inform(QWidget* parent, const QString& title, const QString& text) override {
         QMessageBox::information(parent, title, plainLines(text), QMessageBox::Ok);
     }
-    bool askYesNo(QWidget* parent, const QString& title, const QString& text) override {
+    bool askYesNo(QWidget* parent, const QString& title, const QString& text, DefaultAnswer defaultAnswer) override {
         return QMessageBox::question(parent, title, plainLines(text), QMessageBox::Yes | QMessageBox::No,
-                                     QMessageBox::Yes) == QMessageBox::Yes;
+                                     defaultAnswer == DefaultAnswer::No ? QMessageBox::No : QMessageBox::Yes) ==
+               QMessageBox::Yes;
     }
 };
 

@@ -38,13 +38,14 @@ public:
         QString title;
         QString text;
         bool yesNo;
+        ui::DefaultAnswer defaultAnswer = ui::DefaultAnswer::Yes;
     };
     std::vector<Shown> shown;
     std::deque<bool> answers;  ///< for askYesNo: true = Yes
 
     void inform(QWidget*, const QString& title, const QString& text) override { shown.push_back({title, text, false}); }
-    bool askYesNo(QWidget*, const QString& title, const QString& text) override {
-        shown.push_back({title, text, true});
+    bool askYesNo(QWidget*, const QString& title, const QString& text, ui::DefaultAnswer defaultAnswer) override {
+        shown.push_back({title, text, true, defaultAnswer});
         if (answers.empty())
             throw std::logic_error("a Yes/No box was shown with no answer queued: " + text.toStdString());
         const bool answer = answers.front();
