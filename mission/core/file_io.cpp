@@ -313,7 +313,14 @@ void writeFilesAtomically(const std::vector<FileWrite>& files, FileSystem& fileS
                 if (written[j].earlier) kept += ": its earlier content is in " + displayPath(*written[j].earlier);
             }
         }
-        if (kept.empty() && journal != nullptr) journal->end();
+        if (kept.empty() && journal != nullptr) {
+            try {
+                journal->end();
+            } catch (const Error& error) {
+                // The files are as they were; the record that stays is settled at the next open.
+                kept += "; " + error.path() + ": " + error.detail();
+            }
+        }
         removeAll(i);
         std::string reason = replaceErrorText(result);
         reason += kept.empty() ? "; every file is as it was" : kept;
