@@ -3,15 +3,12 @@
 #include <map>
 
 #include "cli/commands.h"
+#include "lists/learned_uses.h"
 #include "lists/list_text.h"
 #include "mission/core/file_io.h"
 #include "mission/core/version_detect.h"
 
 namespace vok::cli {
-namespace {
-// Enough of an ascii file for its first line: the title line the writers write is short.
-constexpr std::size_t kTitleLineBytes = 512;
-}  // namespace
 
 int listsShowCommand(Context& context, std::optional<DfType> version, bool replacements) {
     ListStore& lists = context.lists();
@@ -64,6 +61,7 @@ int listsLearnCommand(Context& context, DfType version, const std::vector<std::f
     ListStore& lists = context.lists();
     std::vector<std::int32_t> used;  // the item types the missions use, in order of first use
     std::vector<std::int32_t> outside;
+    std::vector<LearnedUse> learned;  // which mission used which type, for the list editor
     int status = kSuccess;
     for (const auto& file : missions) {
         try {
@@ -77,15 +75,18 @@ int listsLearnCommand(Context& context, DfType version, const std::vector<std::f
                              std::string(versionName(version)));
             }
             const AnyMission mission = readMission(context, file, form, version);
+            std::map<std::int16_t, int> uses;  // this mission's items of each type
             std::visit(
                 [&](const auto& m) {
                     for (const auto& item : m.items) {
                         const std::int32_t id = item.type_id;
                         auto& into = id < 1 || id > 9999 ? outside : used;
                         if (std::find(into.begin(), into.end(), id) == into.end()) into.push_back(id);
+                        if (id >= 1 && id <= 9999) ++uses[static_cast<std::int16_t>(id)];
                     }
                 },
                 mission);
+            for (const auto& [id, count] : uses) learned.push_back({version, id, count, displayPath(file)});
         } catch (const Failed&) {
             status = kFailed;
         }
@@ -94,8 +95,14 @@ int listsLearnCommand(Context& context, DfType version, const std::vector<std::f
         context.err << "vok: item type " << id << " is outside 1..9999 and was not added\n";
     }
 
+    try {
+        if (!learned.empty()) writeLearnedUses(context.listsFolder, version, learned);
+    } catch (const Error& error) {
+        context.err << "vok: " << fileErrorMessage(error) << " (the list editor cannot show where types were used)\n";
+    }
+
     // Added to the list as it is on disk, under the folder lock: what other programs change
-    // meanwhile, in this list or another, is kept.
+    // meanwhile, in this list or another, is kept and never a reason to give up.
     const int which = itemListOf(version);
     std::vector<std::int16_t> wanted, added;
     for (const std::int32_t id : used) {

@@ -347,7 +347,7 @@ void frmReplace::chooseWithSelectedType(ReplacementAnswer::Remember remember) {
                              QStringLiteral("%1 is not in the %2 item list. Use it anyway?")
                                  .arg(type)
                                  .arg(qtText(versionName(iNewDfType_))),
-                             ui::DefaultAnswer::No)) {
+                             ui::MessageBoxes::Preferred::No)) {
         return;
     }
     answer(type, remember);

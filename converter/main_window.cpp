@@ -26,6 +26,7 @@
 #include "mission/core/error.h"
 #include "mission/core/version_detect.h"
 #include "ui/look.h"
+#include "workflow/list_session.h"
 
 #ifndef VOK_VERSION
 #define VOK_VERSION "0"
@@ -179,10 +180,8 @@ bool frmMain::InitilizeItemLists() {
         lists_.InitilizeItemLists();
         return true;
     } catch (const Error& error) {
-        seams_.messages.inform(nullptr, kConverterTitle,
-                               QStringLiteral("Warning!, There Was an Error In 'InitilizeItemLists'\r\n") +
-                                   QString::fromStdString(error.path()) + QStringLiteral(": ") +
-                                   QString::fromStdString(error.describe()));
+        // The converter needs all six lists; it names the damaged file and how to mend it.
+        seams_.messages.inform(nullptr, kConverterTitle, QString::fromStdString(workflow::listLoadFailureText(error)));
         return false;
     }
 }

@@ -4,7 +4,9 @@
 #include <filesystem>
 
 #include "list_editor/list_editor_window.h"
+#include "lists/starter_lists.h"
 #include "ui/answer.h"
+#include "workflow/list_session.h"
 
 #ifndef VOK_VERSION
 #define VOK_VERSION "0"
@@ -22,5 +24,6 @@ int main(int argc, char** argv) {
     vok::ListLockOptions lock;
     lock.owner = "Vok_Tally";  // named to a program that finds the lists locked
     store.setLockOptions(lock);
-    return vok::editor::runListEditor(vok::ui::realSeams(), store);
+    vok::workflow::ListSession session(store, vok::starterListBytes);
+    return vok::editor::runListEditor(vok::ui::realSeams(), session);
 }

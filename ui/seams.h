@@ -12,8 +12,6 @@ class QWidget;
 
 namespace vok::ui {
 
-enum class DefaultAnswer { Yes, No };
-
 /// Message boxes show `title` (the program's window title) and the text; lines are separated by
 /// CR LF in the texts the programs pass.
 class MessageBoxes {
@@ -21,10 +19,13 @@ public:
     virtual ~MessageBoxes() = default;
     /// A box with an OK button only.
     virtual void inform(QWidget* parent, const QString& title, const QString& text) = 0;
-    /// A box with Yes and No; true for Yes. Closing the box counts as No. `defaultAnswer` is the
-    /// button that Enter presses: No for a question whose Yes cannot be taken back.
-    virtual bool askYesNo(QWidget* parent, const QString& title, const QString& text,
-                          DefaultAnswer defaultAnswer = DefaultAnswer::Yes) = 0;
+    /// Which button a Yes/No box starts on (Enter and Space press it).
+    enum class Preferred { Yes, No };
+    /// A box with Yes and No; true for Yes. Closing the box counts as No.
+    bool askYesNo(QWidget* parent, const QString& title, const QString& text) {
+        return askYesNo(parent, title, text, Preferred::Yes);
+    }
+    virtual bool askYesNo(QWidget* parent, const QString& title, const QString& text, Preferred preferred) = 0;
 };
 
 class InputBoxes {

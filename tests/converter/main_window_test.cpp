@@ -315,9 +315,13 @@ TEST_F(ConverterTest, FilesThatCannotBeReadOrWrittenLeaveTheWindowAndTheFilesAsB
                     fakes.messages.shown[0].text.startsWith(qtPath(target) + "\r\n"));
         EXPECT_EQ(std::tuple(slurp(target), state()), before);
     }
-    programFolder.write("DF2Items.vok", encodeItemList({}));  // lists that cannot be loaded end the program
-    EXPECT_TRUE(converter::runConverter(fakes.seams, qtPath(programFolder.path()), {}) != 0 &&
-                fakes.messages.shown.back().text.contains(qtPath(programFolder / "DF2Items.vok")));
+    // Lists that cannot be loaded end the program, naming the file and how to mend it.
+    programFolder.write("DF2Items.vok", encodeItemList({}));
+    EXPECT_NE(converter::runConverter(fakes.seams, qtPath(programFolder.path()), {}), 0);
+    const QString shown = fakes.messages.shown.back().text;
+    EXPECT_TRUE(shown.contains(qtPath(programFolder / "DF2Items.vok")) && shown.contains("Vok_Tally") &&
+                shown.contains("vok lists import"))
+        << shown.toStdString();
 }
 
 }  // namespace

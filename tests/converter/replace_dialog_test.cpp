@@ -119,7 +119,7 @@ TEST_F(ReplaceDialogTest, ATypeTheTargetListLacksIsUsedOnlyWhenTheUserSaysSo) {
         QTest::keyClick(find<QListWidget>(d, "lstDescription"), Qt::Key_Return);
         ASSERT_EQ(fakes.messages.shown.size(), 1u);
         EXPECT_EQ(fakes.messages.shown[0].text, picked + " is not in the Delta Force 1 item list. Use it anyway?");
-        EXPECT_EQ(fakes.messages.shown[0].defaultAnswer, ui::DefaultAnswer::No);
+        EXPECT_FALSE(fakes.messages.shown[0].preferYes);
         EXPECT_TRUE(d.isVisible()) << "No: the question goes on";
         click(d, "cmdOkAll");
     });

@@ -115,66 +115,68 @@ TEST(WindowsProgram, PathsPastMaxPathAreWrittenAndRead) {
     EXPECT_EQ(slurp(deep / "back.bms"), slurp(in));
     for (fs::path file : {written, deep / "back.bms"}) fs::remove(file);
     for (fs::path folder = deep; folder != dir.path(); folder = folder.parent_path()) fs::remove(folder);
-    // "\u00e9t\u00e9.bms" and "\u00c9t\u00e9.mis" would both be written to one file: Windows compares
-    // names in any letter case, accented letters too.
-    TEST(WindowsProgram, TwoInputsWhoseOutputsDifferInLetterCaseOnlyAreRefused) {
-        testing::TempDir dir;
-        const fs::path example = fs::path(VOK_EXAMPLES_DIR) / "df2_night_raid.bms";
-        const fs::path a = dir / L"\u00e9t\u00e9.bms", b = dir / L"\u00c9t\u00e9.mis";
-        fs::copy_file(example, a);
-        std::ofstream(b, std::ios::binary) << slurp(fs::path(VOK_EXAMPLES_DIR) / "df2_night_raid.mis");
-        fs::create_directory(dir / "out");
-        const auto utf8 = [](const fs::path& path) {
-            const std::u8string text = path.u8string();
-            return std::string(text.begin(), text.end());
-        };
-        const auto result =
-            runProgram(VOK_PROGRAM, {"convert", utf8(a), utf8(b), "--form", "mis", "-o", utf8(dir / "out")});
-        EXPECT_EQ(result.code, 1) << result.err;
-        EXPECT_NE(result.err.find("would both be written to"), std::string::npos) << result.err;
-        EXPECT_EQ(entriesIn(dir / "out"), 0u);
-    }
+}
 
-    TEST(WindowsProgram, ATargetHeldOpenElsewhereIsKeptAndTheMessageSaysSo) {
-        testing::TempDir dir;
-        const std::string in = (fs::path(VOK_EXAMPLES_DIR) / "df2_night_raid.bms").string();
-        // Opened as most programs open a file they read (others may read and write it, not delete it),
-        // and as some editors and viewers do, letting others delete it too (the replace is refused all the same).
-        const std::pair<const char*, DWORD> holders[] = {
-            {"held.mis", FILE_SHARE_READ | FILE_SHARE_WRITE},
-            {"held.bms", FILE_SHARE_READ | FILE_SHARE_WRITE},
-            {"shared.mis", FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE},
-        };
-        for (const auto& [name, sharing] : holders) {
-            SCOPED_TRACE(name);
-            const fs::path target = dir.write(name, "the old file");
-            const HANDLE held = CreateFileW(target.c_str(), GENERIC_READ, sharing, nullptr, OPEN_EXISTING,
-                                            FILE_ATTRIBUTE_NORMAL, nullptr);
-            ASSERT_NE(held, INVALID_HANDLE_VALUE);
-            const auto refused = runProgram(VOK_PROGRAM, {"convert", in, target.string()});
-            CloseHandle(held);
-            if (refused.code == 0) {
-                // Windows 10 and later may replace a file whose holder let it be deleted (the holder
-                // keeps the old content); the new file is then in place.
-                EXPECT_NE(sharing & FILE_SHARE_DELETE, 0u) << refused.err;
-                EXPECT_NE(slurp(target), "the old file");
-                fs::remove(target);
-                continue;
-            }
-            EXPECT_EQ(refused.code, 1);
-            EXPECT_NE(refused.err.find(target.string() + ": The file cannot be written: it is open in another program"),
-                      std::string::npos)
-                << refused.err;
-            EXPECT_EQ(slurp(target), "the old file");
-            EXPECT_EQ(entriesIn(dir.path()), 1u) << "a temporary file stayed behind";
+// "\u00e9t\u00e9.bms" and "\u00c9t\u00e9.mis" would both be written to one file: Windows compares
+// names in any letter case, accented letters too.
+TEST(WindowsProgram, TwoInputsWhoseOutputsDifferInLetterCaseOnlyAreRefused) {
+    testing::TempDir dir;
+    const fs::path example = fs::path(VOK_EXAMPLES_DIR) / "df2_night_raid.bms";
+    const fs::path a = dir / L"\u00e9t\u00e9.bms", b = dir / L"\u00c9t\u00e9.mis";
+    fs::copy_file(example, a);
+    std::ofstream(b, std::ios::binary) << slurp(fs::path(VOK_EXAMPLES_DIR) / "df2_night_raid.mis");
+    fs::create_directory(dir / "out");
+    const auto utf8 = [](const fs::path& path) {
+        const std::u8string text = path.u8string();
+        return std::string(text.begin(), text.end());
+    };
+    const auto result =
+        runProgram(VOK_PROGRAM, {"convert", utf8(a), utf8(b), "--form", "mis", "-o", utf8(dir / "out")});
+    EXPECT_EQ(result.code, 1) << result.err;
+    EXPECT_NE(result.err.find("would both be written to"), std::string::npos) << result.err;
+    EXPECT_EQ(entriesIn(dir / "out"), 0u);
+}
 
-            // Once the other program lets go, the same command saves over the file.
-            const auto saved = runProgram(VOK_PROGRAM, {"convert", in, target.string()});
-            EXPECT_EQ(saved.code, 0) << saved.err;
+TEST(WindowsProgram, ATargetHeldOpenElsewhereIsKeptAndTheMessageSaysSo) {
+    testing::TempDir dir;
+    const std::string in = (fs::path(VOK_EXAMPLES_DIR) / "df2_night_raid.bms").string();
+    // Opened as most programs open a file they read (others may read and write it, not delete it),
+    // and as some editors and viewers do, letting others delete it too (the replace is refused all the same).
+    const std::pair<const char*, DWORD> holders[] = {
+        {"held.mis", FILE_SHARE_READ | FILE_SHARE_WRITE},
+        {"held.bms", FILE_SHARE_READ | FILE_SHARE_WRITE},
+        {"shared.mis", FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE},
+    };
+    for (const auto& [name, sharing] : holders) {
+        SCOPED_TRACE(name);
+        const fs::path target = dir.write(name, "the old file");
+        const HANDLE held =
+            CreateFileW(target.c_str(), GENERIC_READ, sharing, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+        ASSERT_NE(held, INVALID_HANDLE_VALUE);
+        const auto refused = runProgram(VOK_PROGRAM, {"convert", in, target.string()});
+        CloseHandle(held);
+        if (refused.code == 0) {
+            // Windows 10 and later may replace a file whose holder let it be deleted (the holder
+            // keeps the old content); the new file is then in place.
+            EXPECT_NE(sharing & FILE_SHARE_DELETE, 0u) << refused.err;
             EXPECT_NE(slurp(target), "the old file");
             fs::remove(target);
+            continue;
         }
+        EXPECT_EQ(refused.code, 1);
+        EXPECT_NE(refused.err.find(target.string() + ": The file cannot be written: it is open in another program"),
+                  std::string::npos)
+            << refused.err;
+        EXPECT_EQ(slurp(target), "the old file");
+        EXPECT_EQ(entriesIn(dir.path()), 1u) << "a temporary file stayed behind";
+
+        // Once the other program lets go, the same command saves over the file.
+        const auto saved = runProgram(VOK_PROGRAM, {"convert", in, target.string()});
+        EXPECT_EQ(saved.code, 0) << saved.err;
+        EXPECT_NE(slurp(target), "the old file");
+        fs::remove(target);
     }
+}
 
 }  // namespace
 }  // namespace vok
