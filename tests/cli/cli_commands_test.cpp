@@ -12,7 +12,9 @@
 #include "conversion/convert.h"
 #include "lists/learned_uses.h"
 #include "lists/list_files.h"
+#include "lists/list_text.h"
 #include "tests/cli/cli_fixture.h"
+#include "tests/support/failing_file_system.h"
 #include "tests/support/scripted_chooser.h"
 
 namespace vok {
@@ -168,6 +170,24 @@ TEST_F(Commands, ListsExportThenImportReproducesAllSixFilesByteForByte) {
         EXPECT_EQ(slurp(copy / listFileName(which)), slurp(dir / listFileName(which)));
     }
     EXPECT_NE(slurp(text / "DF3Items.txt").find("Caf\xC3\xA9 \xE2\x82\xAC"), std::string::npos) << "UTF-8";
+
+    // An import that ends between its renames (its record is in place, no list yet) is finished by
+    // the next vok that opens the lists, which says so once.
+    writeList("DF1Items.vok", {{1, "Changed since the export"}});
+    testing::FailingFileSystem killed;
+    killed.failAt = testing::FailingFileSystem::FailAt::Rename;
+    killed.renamesBeforeFailure = 1;
+    killed.atFailure = [] { throw std::runtime_error("killed"); };
+    EXPECT_THROW(importListTexts(text, dir.path(), killed), std::runtime_error);
+    std::filesystem::remove(ListFolderLock::pathIn(dir.path()));  // as it goes stale
+    const auto first = vok({"lists", "show", "df3"}), second = vok({"lists", "show", "df3"});
+    EXPECT_NE(first.err.find("An import of the lists was interrupted; it has been finished"), std::string::npos)
+        << first.err;
+    EXPECT_EQ(second.err, "");
+    EXPECT_EQ(first.out, second.out);
+    for (int which = 1; which <= kListCount; ++which) {
+        EXPECT_EQ(slurp(dir / listFileName(which)), slurp(copy / listFileName(which)));
+    }
 }
 
 // The programs read an identifier's last entry: an identifier whose last entry is empty is missing
