@@ -1,6 +1,8 @@
 #include "cli/cli_common.h"
 
 #include "lists/codepage.h"
+#include "lists/list_journal.h"
+#include "mission/core/version_detect.h"
 #include "workflow/messages.h"
 
 namespace vok::cli {
@@ -8,8 +10,31 @@ namespace vok::cli {
 Context::Context(std::ostream& o, std::ostream& e, const Environment& env)
     : out(o), err(e), environment(env), listsFolder(env.programFolder) {}
 
+void Context::recoverLists() {
+    try {
+        const std::string note = recoverListFolder(listsFolder);
+        if (!note.empty()) err << "vok: " << displayPath(listsFolder) << ": " << note << "\n";
+    } catch (const Error& error) {
+        fail(error);
+    }
+}
+
+const std::string& Context::inputBytes(const std::filesystem::path& path) {
+    if (inputPath_ != path) {
+        inputPath_.reset();
+        try {
+            inputBytes_ = readFile(path);
+        } catch (const Error& error) {
+            fail(error);
+        }
+        inputPath_ = path;
+    }
+    return inputBytes_;
+}
+
 ListStore& Context::lists() {
     if (!lists_) {
+        recoverLists();
         auto store = std::make_unique<ListStore>(listsFolder);
         try {
             store->InitilizeItemLists();

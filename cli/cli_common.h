@@ -40,8 +40,15 @@ public:
     std::filesystem::path listsFolder;
     bool quiet = false;
 
-    /// The six lists of listsFolder, loaded on first use; a load failure is reported and Failed.
+    /// The six lists of listsFolder, loaded on first use (after recoverLists); a load failure is
+    /// reported and Failed.
     ListStore& lists();
+    /// Settles an interrupted import of the lists and clears what failed commands left beside them
+    /// (recoverListFolder), saying so on standard error; a failure is reported and Failed.
+    void recoverLists();
+    /// The bytes of an input file, read once however often they are asked for (a FIFO can be read
+    /// only once); a failure is reported and Failed.
+    const std::string& inputBytes(const std::filesystem::path& path);
     Timestamp createdOn() const;
 
     /// A mission session that writes vok's messages and loads the lists when it first needs them.
@@ -56,6 +63,8 @@ public:
 
 private:
     std::unique_ptr<ListStore> lists_;
+    std::optional<std::filesystem::path> inputPath_;  ///< the input inputBytes_ holds
+    std::string inputBytes_;
 };
 
 /// The form of a mission path; a usage error for any extension other than .bms or .mis.

@@ -5,6 +5,7 @@
 
 #include "cli/command_line.h"
 #include "mission/core/item_counts.h"
+#include "mission/core/mission_binary.h"
 #include "mission/core/version_detect.h"
 
 namespace vok::cli {
@@ -13,7 +14,8 @@ int detectCommand(Context& context, const std::filesystem::path& file) {
     const MissionForm form = requireForm(file);
     DfType version = DfType::NotRecognised;
     try {
-        version = form == MissionForm::Binary ? BmsVersionOf(file) : MisVersionOf(file, context.lists());
+        const std::string& bytes = context.inputBytes(file);
+        version = form == MissionForm::Binary ? BmsVersionOfBytes(bytes) : MisVersionOfText(bytes, context.lists());
     } catch (const Error& error) {
         context.fail(error);
     }
@@ -38,6 +40,7 @@ struct Summary {
     std::map<std::string, std::size_t> categories;
     std::size_t events = 0, triggers = 0, actions = 0;
     std::set<int> waypoints, groups, areaTriggers;
+    std::string countFault;  ///< how the counts fail to match the records; empty when they do
 };
 
 Summary summarise(const AnyMission& mission, MissionForm form) {
@@ -58,6 +61,11 @@ Summary summarise(const AnyMission& mission, MissionForm form) {
                 if (item.type_id == kAreaTriggerType && item.wpnumber >= 1 && item.wpnumber <= 64) {
                     s.areaTriggers.insert(item.wpnumber);
                 }
+            }
+            try {
+                checkBinaryInvariants(m, "");
+            } catch (const Error& error) {
+                s.countFault = error.detail();
             }
             s.events = m.events.size();
             s.triggers = m.triggers.size();
@@ -101,6 +109,7 @@ int infoCommand(Context& context, const std::filesystem::path& file, std::option
         j["waypoints"] = s.waypoints;
         j["groups"] = s.groups;
         j["area_triggers"] = s.areaTriggers;
+        if (!s.countFault.empty()) j["counts_do_not_add_up"] = s.countFault;
         context.out << j.dump(2) << "\n";
         return kSuccess;
     }
@@ -117,6 +126,7 @@ int infoCommand(Context& context, const std::filesystem::path& file, std::option
     out << "Waypoints:     " << joined(s.waypoints) << "\n";
     out << "Groups:        " << joined(s.groups) << "\n";
     out << "Area triggers: " << joined(s.areaTriggers) << "\n";
+    if (!s.countFault.empty()) out << "Counts:        do not add up: " << s.countFault << "\n";
     return kSuccess;
 }
 

@@ -7,13 +7,8 @@
 #include "lists/list_text.h"
 #include "mission/core/file_io.h"
 #include "mission/core/version_detect.h"
-#include "workflow/list_session.h"
 
 namespace vok::cli {
-namespace {
-// Enough of an ascii file for its first line: the title line the writers write is short.
-constexpr std::size_t kTitleLineBytes = 512;
-}  // namespace
 
 int listsShowCommand(Context& context, std::optional<DfType> version, bool replacements) {
     ListStore& lists = context.lists();
@@ -43,16 +38,8 @@ int listsShowCommand(Context& context, std::optional<DfType> version, bool repla
 }
 
 int listsExportCommand(Context& context, const std::filesystem::path& folder) {
-    ListStore& lists = context.lists();
-    std::error_code ec;
-    std::filesystem::create_directories(folder, ec);
     try {
-        for (int which = 1; which <= kListCount; ++which) {
-            const DfType v = versionOfList(which);
-            const std::string text = isItemList(which) ? itemListToText(lists.Entries(v), which)
-                                                       : replaceListToText(lists.SavedReplacements(v), which);
-            writeFileAtomically(folder / textFileName(which), text);
-        }
+        exportListTexts(context.lists(), folder);
     } catch (const Error& error) {
         context.fail(error);
     }
@@ -60,6 +47,7 @@ int listsExportCommand(Context& context, const std::filesystem::path& folder) {
 }
 
 int listsImportCommand(Context& context, const std::filesystem::path& folder) {
+    context.recoverLists();
     try {
         for (const auto& path : importListTexts(folder, context.listsFolder))
             context.out << "wrote " << displayPath(path) << "\n";
@@ -80,18 +68,11 @@ int listsLearnCommand(Context& context, DfType version, const std::vector<std::f
             // A binary file of another version, or an ascii file whose title line names another
             // version, is refused; an ascii file without one is learnt from as it is.
             const MissionForm form = requireForm(file);
-            {
-                DfType actual = DfType::NotRecognised;
-                try {
-                    actual = form == MissionForm::Binary ? BmsVersionOf(file)
-                                                         : MisTitleVersionOfText(readFile(file, kTitleLineBytes));
-                } catch (const Error& error) {
-                    context.fail(error);
-                }
-                if (actual != version && actual != DfType::NotRecognised) {
-                    context.fail(displayPath(file) + ": is a " + std::string(versionName(actual)) + " mission, not " +
-                                 std::string(versionName(version)));
-                }
+            const std::string& bytes = context.inputBytes(file);
+            const DfType actual = form == MissionForm::Binary ? BmsVersionOfBytes(bytes) : MisTitleVersionOfText(bytes);
+            if (actual != version && actual != DfType::NotRecognised) {
+                context.fail(displayPath(file) + ": is a " + std::string(versionName(actual)) + " mission, not " +
+                             std::string(versionName(version)));
             }
             const AnyMission mission = readMission(context, file, form, version);
             std::map<std::int16_t, int> uses;  // this mission's items of each type
@@ -122,47 +103,20 @@ int listsLearnCommand(Context& context, DfType version, const std::vector<std::f
         context.err << text << " (the list editor cannot show where types were used)\n";
     }
 
-    // Another program (the list editor) may change the list meanwhile: the list session makes the
-    // change under the folder lock against the list as it is on disk, after a reload if the file
-    // changed since it was loaded.
+    // Added to the list as it is on disk, under the folder lock: what other programs change
+    // meanwhile, in this list or another, is kept and never a reason to give up.
     const int which = itemListOf(version);
-    const auto missing = [&] {
-        std::vector<std::int32_t> added;
-        for (std::int32_t id : used) {
-            if (!lists.ItemExists(version, static_cast<std::int16_t>(id))) added.push_back(id);
-        }
-        return added;
-    };
-    std::vector<std::int32_t> added = missing();
-    if (added.empty()) {
-        context.out << "nothing to add: " << listFileName(which) << " knows every item type\n";
-        return status;
+    std::vector<std::int16_t> wanted, added;
+    for (const std::int32_t id : used) {
+        if (!lists.ItemExists(version, static_cast<std::int16_t>(id))) wanted.push_back(static_cast<std::int16_t>(id));
     }
-    bool saved = false;
     try {
-        saved = workflow::ListSession(lists, {}).changeWithRetry(which, [&] {
-            added = missing();
-            auto& entries = lists.editEntries(version);
-            for (std::int32_t id : added) {
-                // An entry with an empty description (which makes the type count as missing) gets
-                // the placeholder; a second entry for the identifier would only hide it.
-                const auto existing = std::find_if(entries.rbegin(), entries.rend(),
-                                                   [id](const ItemListEntry& entry) { return entry.ItemId == id; });
-                if (existing != entries.rend()) {
-                    existing->Description = placeholderDescription(id);
-                } else {
-                    entries.push_back({static_cast<std::int16_t>(id), placeholderDescription(id)});
-                }
-            }
-        });
+        if (!wanted.empty()) added = lists.addItemTypes(version, wanted);
     } catch (const Error& error) {
         context.fail(error);
     }
-    if (!saved) {
-        context.fail(displayPath(lists.pathOf(which)) +
-                     ": another program keeps changing the lists; nothing was added");
-    }
-    for (std::int32_t id : added) context.out << "added " << id << "\t" << placeholderDescription(id) << "\n";
+    if (added.empty()) context.out << "nothing to add: " << listFileName(which) << " knows every item type\n";
+    for (const std::int16_t id : added) context.out << "added " << id << "\t" << placeholderDescription(id) << "\n";
     return status;
 }
 

@@ -1,4 +1,5 @@
 #include <charconv>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <iostream>
@@ -6,18 +7,36 @@
 #include "cli/cli.h"
 #include "cli/console.h"
 #include "cli/windows_arguments.h"
+#include "mission/core/timestamp.h"
 
 namespace {
+
+/// The status once standard output and error are flushed: output that could not be written (a
+/// full disk, a closed pipe) fails the command, said on standard error where that still works.
+int afterFlush(int status) {
+    std::cout.flush();
+    const bool outFailed = !std::cout || std::fflush(stdout) != 0 || std::ferror(stdout) != 0;
+    if (outFailed) std::cerr << "vok: standard output could not be written" << std::endl;
+    const bool errFailed = !std::cerr || std::fflush(stderr) != 0 || std::ferror(stderr) != 0;
+    return (outFailed || errFailed) && status == vok::cli::kSuccess ? vok::cli::kFailed : status;
+}
 
 int runVok(std::vector<std::string> args, const std::string& argv0) {
     vok::cli::Environment environment;
     environment.programFolder = vok::cli::programFolder(argv0.c_str());
     if (const char* epoch = std::getenv("SOURCE_DATE_EPOCH")) {
+        // A number that is no instant of years 1970 to 9999 is a mistake, not a date to write.
         std::int64_t seconds = 0;
         const auto result = std::from_chars(epoch, epoch + std::strlen(epoch), seconds);
-        if (result.ec == std::errc() && *result.ptr == '\0') environment.sourceDateEpoch = seconds;
+        const bool number = result.ptr != epoch && *result.ptr == '\0';
+        if (number && (result.ec != std::errc() || seconds < 0 || seconds > vok::kLatestEpochSeconds)) {
+            std::cerr << "vok: SOURCE_DATE_EPOCH=" << epoch << " is outside 0 to " << vok::kLatestEpochSeconds
+                      << " (the end of year 9999)\nRun with --help for more information.\n";
+            return afterFlush(vok::cli::kUsageError);
+        }
+        if (number) environment.sourceDateEpoch = seconds;
     }
-    return vok::cli::run(args, std::cout, std::cerr, environment);
+    return afterFlush(vok::cli::run(args, std::cout, std::cerr, environment));
 }
 
 }  // namespace

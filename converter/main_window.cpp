@@ -19,6 +19,7 @@
 #include "converter/report_dialog.h"
 #include "converter/select_version_dialog.h"
 #include "lists/codepage.h"
+#include "lists/list_journal.h"
 #include "mission/core/error.h"
 #include "program_version.h"
 #include "ui/look.h"
@@ -176,6 +177,9 @@ frmMain::~frmMain() = default;
 
 bool frmMain::InitilizeItemLists() {
     try {
+        // An import of the lists that was interrupted is settled first, and said so once.
+        if (const std::string note = recoverListFolder(lists_.folder()); !note.empty())
+            seams_.messages.inform(nullptr, kConverterTitle, QString::fromStdString(note));
         lists_.InitilizeItemLists();
         return true;
     } catch (const Error& error) {

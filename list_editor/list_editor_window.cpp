@@ -28,6 +28,7 @@
 
 #include "list_editor/list_lines.h"
 #include "lists/codepage.h"
+#include "lists/list_journal.h"
 #include "mission/core/error.h"
 #include "workflow/messages.h"
 
@@ -1005,6 +1006,16 @@ QString loadFailureMessage(const std::vector<ListDamage>& damage) {
 }
 
 std::unique_ptr<ListEditorWindow> startListEditor(ui::Seams& seams, workflow::ListSession& session) {
+    // An import of the lists that was interrupted is settled first, and said so once; one that
+    // cannot be settled is said, and the lists open as they are.
+    try {
+        if (const std::string note = recoverListFolder(session.store().folder()); !note.empty())
+            seams.messages.inform(nullptr, kEditorTitle, QString::fromStdString(note));
+    } catch (const Error& error) {
+        seams.messages.inform(
+            nullptr, kEditorTitle,
+            QString::fromStdString(error.path()) + QStringLiteral(": ") + QString::fromStdString(error.describe()));
+    }
     const auto& damage = session.open();
     if (!damage.empty()) {
         seams.messages.inform(nullptr, kEditorTitle,

@@ -95,7 +95,8 @@ bool takeOverStale(const fs::path& path, const LockFileState& seen, std::chrono:
 
 fs::path ListFolderLock::pathIn(const fs::path& folder) { return folder / std::string(kListLockFileName); }
 
-ListFolderLock::ListFolderLock(fs::path folder, ListLockOptions options) : path_(pathIn(folder)) {
+ListFolderLock::ListFolderLock(fs::path folder, ListLockOptions options)
+    : path_(pathIn(folder)), fileSystem_(options.fileSystem != nullptr ? options.fileSystem : &realFileSystem()) {
     const std::string token = newToken(options.owner);
     const auto deadline = Clock::now() + options.wait;
     std::uniform_int_distribution<long long> jitter(0, options.retry.count());
@@ -143,23 +144,37 @@ ListFolderLock::ListFolderLock(fs::path folder, ListLockOptions options) : path_
 }
 
 ListFolderLock::ListFolderLock(ListFolderLock&& other) noexcept
-    : path_(std::move(other.path_)), token_(std::move(other.token_)), held_(std::exchange(other.held_, false)) {}
+    : path_(std::move(other.path_)),
+      token_(std::move(other.token_)),
+      fileSystem_(other.fileSystem_),
+      held_(std::exchange(other.held_, false)) {}
 
 ListFolderLock::~ListFolderLock() { release(); }
+
+int ListFolderLock::removeOwnFile() const {
+    // Remove only our own file: after a stall beyond the stale age another program may have taken
+    // the lock over, and its file must stay.
+    const auto content = contentOf(path_);
+    return content && *content == token_ ? fileSystem_->remove(path_) : 0;
+}
 
 void ListFolderLock::release() noexcept {
     if (!held_) return;
     held_ = false;
     try {
-        // Remove only our own file: after a stall beyond the stale age another program may have
-        // taken the lock over, and its file must stay.
-        const auto content = contentOf(path_);
-        if (content && *content == token_) {
-            std::error_code ec;
-            fs::remove(path_, ec);
-        }
+        (void)removeOwnFile();
     } catch (...) {
         // Releasing must not throw; a file left behind goes stale and is taken over.
+    }
+}
+
+void ListFolderLock::unlock() {
+    if (!held_) return;
+    held_ = false;
+    if (const int error = removeOwnFile(); error != 0) {
+        throw Error(Fault::CannotWrite, displayPath(path_),
+                    "the lock could not be removed (" + systemErrorText(error) +
+                        "); the other programs take it over once it is stale");
     }
 }
 

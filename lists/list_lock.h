@@ -17,6 +17,8 @@
 #include <string>
 #include <string_view>
 
+#include "mission/core/file_io.h"
+
 namespace vok {
 
 inline constexpr std::string_view kListLockFileName = ".vok-lists.lock";
@@ -35,6 +37,8 @@ struct ListLockOptions {
     std::chrono::milliseconds staleAfter{30000};
     /// Written into the lock file, so that a waiting program can say who holds the lock.
     std::string owner = "vok";
+    /// Removes the lock file when it is released (the machine's own file system when null).
+    FileSystem* fileSystem = nullptr;
 };
 
 class ListFolderLock {
@@ -52,8 +56,12 @@ public:
     ListFolderLock(const ListFolderLock&) = delete;
     ListFolderLock& operator=(const ListFolderLock&) = delete;
 
-    /// Releases the lock now (the destructor then does nothing).
+    /// Releases the lock now (the destructor then does nothing); a lock file that cannot be
+    /// removed is left to go stale.
     void release() noexcept;
+    /// Releases the lock now, as the end of a change that succeeded: a lock file that cannot be
+    /// removed is Error(CannotWrite) naming it (the change itself stands).
+    void unlock();
 
     const std::filesystem::path& path() const { return path_; }
 
@@ -63,7 +71,11 @@ public:
 private:
     std::filesystem::path path_;
     std::string token_;  ///< what this holder wrote into the lock file
+    FileSystem* fileSystem_ = nullptr;
     bool held_ = false;
+
+    /// Removes the lock file when it is still this holder's; 0 or an errno value.
+    int removeOwnFile() const;
 };
 
 /// The advice given when a list folder cannot be written (the programs installed system-wide):

@@ -1,8 +1,11 @@
 #include "lists/list_store.h"
 
+#include <algorithm>
+#include <optional>
 #include <stdexcept>
 #include <system_error>
 
+#include "lists/list_journal.h"
 #include "mission/core/error.h"
 
 namespace vok {
@@ -179,7 +182,7 @@ void ListStore::RememberAndSaveReplacement(DfType orgVersion, DfType newVersion,
     // Start from the file as it is now, so that entries another program (the list editor) saved
     // since this store was loaded are kept; the lock keeps anyone from writing in between.
     const int which = replaceListOf(orgVersion);
-    const auto lock = lockFolder(which);
+    auto lock = lockFolder(which);
     const auto path = pathOf(which);
     std::vector<ReplaceEntry> onDisk = parseReplaceList(readFile(path), displayPath(path));
     // Another program may have saved a replacement for this type meanwhile; it is the one every
@@ -189,6 +192,35 @@ void ListStore::RememberAndSaveReplacement(DfType orgVersion, DfType newVersion,
         writeLocked(which, encodeReplaceList(onDisk));
     }
     lists->saved = std::move(onDisk);
+    lock.unlock();
+}
+
+std::vector<std::int16_t> ListStore::addItemTypes(DfType version, const std::vector<std::int16_t>& itemIds) {
+    auto& lists = editable(version);
+    const int which = itemListOf(version);
+    auto lock = lockFolder(which);
+    const auto path = pathOf(which);
+    std::vector<ItemListEntry> onDisk = parseItemList(readFile(path), displayPath(path));
+    std::vector<std::int16_t> added;
+    for (const std::int16_t id : itemIds) {
+        // The last entry of an identifier is the one the programs use; an empty description makes
+        // the type count as missing, so such an entry gets the placeholder rather than a second one.
+        const auto last = std::find_if(onDisk.rbegin(), onDisk.rend(),
+                                       [id](const ItemListEntry& entry) { return entry.ItemId == id; });
+        if (last != onDisk.rend() && !last->Description.empty()) continue;
+        if (std::find(added.begin(), added.end(), id) != added.end()) continue;
+        if (last != onDisk.rend()) {
+            last->Description = placeholderDescription(id);
+        } else {
+            onDisk.push_back({id, placeholderDescription(id)});
+        }
+        added.push_back(id);
+    }
+    if (!added.empty()) writeLocked(which, encodeItemList(onDisk));
+    lists.entries = std::move(onDisk);
+    lists.descriptionsStale = true;
+    lock.unlock();
+    return added;
 }
 
 std::vector<ItemListEntry>& ListStore::editEntries(DfType version) {
@@ -207,8 +239,9 @@ ListStore::VersionLists& ListStore::editable(DfType version) {
 
 void ListStore::SaveList(int which) {
     if (which < 0 || which > kListCount) return;
-    const auto lock = lockFolder(which);
+    auto lock = lockFolder(which);
     saveLocked(which);
+    lock.unlock();
 }
 
 void ListStore::saveLocked(int which) {
@@ -240,8 +273,11 @@ void ListStore::writeLocked(int which, std::string_view content) {
 
 ListChange ListStore::changeAndSaveList(int which, const std::function<void()>& change) {
     if (which < 0 || which > kListCount) throw std::out_of_range("no list " + std::to_string(which));
-    const auto lock = lockFolder(which);
-    if (changedOnDisk()) return ListChange::ChangedOnDisk;
+    auto lock = lockFolder(which);
+    if (changedOnDisk()) {
+        lock.unlock();
+        return ListChange::ChangedOnDisk;
+    }
     const auto lists = lists_;
     const auto stamps = stamps_;
     try {
@@ -253,6 +289,7 @@ ListChange ListStore::changeAndSaveList(int which, const std::function<void()>& 
         stamps_ = stamps;
         throw;
     }
+    lock.unlock();
     return ListChange::Saved;
 }
 
@@ -281,14 +318,19 @@ const ListFileStamp& ListStore::stampOf(int which) const {
 }
 
 ListFolderLock ListStore::lockFolder(int which) const {
+    std::optional<ListFolderLock> lock;
     try {
-        return ListFolderLock(folder_, lockOptions_);
+        lock.emplace(folder_, lockOptions_);
     } catch (const Error& error) {
         // The lock file is the first thing written: a folder that refuses it refuses the list.
         if (error.fault() != Fault::CannotWrite) throw;
         const int list = which >= 1 && which <= kListCount ? which : 1;
         throw Error(Fault::CannotWrite, displayPath(pathOf(list)), error.detail());
     }
+    // What failed or killed commands left beside the lists goes first, and an interrupted import
+    // is settled before any list is written.
+    recoverListFolderLocked(folder_, fileSystem_);
+    return std::move(*lock);
 }
 
 }  // namespace vok

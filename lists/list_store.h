@@ -106,6 +106,13 @@ public:
     // on the folder, before SaveList); the lookups answer from the changed entries at once. A
     // version outside 1..3 throws std::out_of_range.
     std::vector<ItemListEntry>& editEntries(DfType version);
+
+    /// Adds to the version's item list, as its file is on disk now (under the folder lock), each of
+    /// `itemIds` that it lacks or describes with an empty text, with its placeholder description;
+    /// the result becomes the store's entries. A change another program made to any list meanwhile
+    /// is kept and never a reason to give up. Answers the identifiers added, in order. Error as
+    /// for RememberAndSaveReplacement.
+    std::vector<std::int16_t> addItemTypes(DfType version, const std::vector<std::int16_t>& itemIds);
     std::vector<ReplaceEntry>& editSavedReplacements(DfType version);
 
     /// Writes list 1..6 from the store (0: all six in order) under the folder lock. Any other
@@ -129,9 +136,10 @@ public:
     /// What the store last loaded or wrote of list 1..6.
     const ListFileStamp& stampOf(int which) const;
 
-    /// Takes the folder lock for a read-modify-write of list `which` (1..6): a folder in which the
+    /// Takes the folder lock for a read-modify-write of list `which` (1..6) and, holding it, clears
+    /// up after commands that failed or were killed (recoverListFolderLocked): a folder in which the
     /// lock file cannot be created is Error(CannotWrite) naming that list's file, with advice on
-    /// where to copy the lists. Writes of the store take it themselves.
+    /// where to copy the lists. Writes of the store take it themselves, and end with unlock().
     ListFolderLock lockFolder(int which) const;
     void setLockOptions(ListLockOptions options) { lockOptions_ = std::move(options); }
     const ListLockOptions& lockOptions() const { return lockOptions_; }

@@ -5,6 +5,7 @@
 #include <map>
 
 #include "lists/codepage.h"
+#include "lists/list_journal.h"
 #include "lists/list_lock.h"
 #include "mission/core/error.h"
 #include "mission/core/text.h"
@@ -166,6 +167,7 @@ std::vector<ItemListEntry> itemListFromText(std::string_view text, std::string_v
                     decodeUtf8(bad).valid ? "\"" + bad + "\" has no Windows-1252 character"
                                           : "malformed UTF-8 (bytes " + hexBytes(bad) + ")");
         }
+        if (bytes->empty()) badLine(path, number, "the description is empty (the programs need one for every entry)");
         if (bytes->size() > kMaxDescriptionBytes) badLine(path, number, "the description is too long");
         entry.Description = std::move(*bytes);
         entries.push_back(std::move(entry));
@@ -178,9 +180,19 @@ std::vector<ReplaceEntry> replaceListFromText(std::string_view text, std::string
     forEachEntryLine(text, [&](std::string_view line, std::int64_t number) {
         const auto fields = splitTabs(line, 3);
         if (fields.size() != 3) badLine(path, number, "expected three numbers separated by tabs");
-        entries.push_back({vok::number<std::int16_t>(fields[1], path, number, "the target version"),
-                           vok::number<std::int16_t>(fields[0], path, number, "the identifier"),
-                           vok::number<std::int16_t>(fields[2], path, number, "the replacement")});
+        const ReplaceEntry entry{vok::number<std::int16_t>(fields[1], path, number, "the target version"),
+                                 vok::number<std::int16_t>(fields[0], path, number, "the identifier"),
+                                 vok::number<std::int16_t>(fields[2], path, number, "the replacement")};
+        // The placeholder "0 0 0" that keeps a list loadable is the one entry outside the ranges.
+        if (entry != ReplaceEntry{}) {
+            if (!isVersion(dfTypeOf(entry.NewDfType))) {
+                badLine(path, number, "the target version " + std::to_string(entry.NewDfType) + " is not 1, 2 or 3");
+            }
+            if (entry.ObjectId <= 0 || entry.ReplacementId <= 0) {
+                badLine(path, number, "item types start at 1");
+            }
+        }
+        entries.push_back(entry);
     });
     return entries;
 }
@@ -208,15 +220,31 @@ std::vector<std::filesystem::path> importListTexts(const std::filesystem::path& 
     }
     std::error_code ec;
     std::filesystem::create_directories(listsFolder, ec);
-    const ListFolderLock lock(listsFolder);  // the programs may be working on these lists
+    ListFolderLock lock(listsFolder);  // the programs may be working on these lists
+    recoverListFolderLocked(listsFolder, fileSystem);
     std::vector<std::filesystem::path> written;
     for (auto& write : writes) {
         if (std::filesystem::exists(write.target, ec))
             write.bytes = overlayListBytes(readFile(write.target), write.bytes);
         written.push_back(write.target);
     }
-    writeFilesAtomically(writes, fileSystem);
+    ListImportJournal journal(listsFolder, fileSystem);
+    writeFilesAtomically(writes, fileSystem, &journal);
+    lock.unlock();
     return written;
+}
+
+void exportListTexts(const ListStore& lists, const std::filesystem::path& textFolder, FileSystem& fileSystem) {
+    std::vector<FileWrite> writes;
+    for (int which = 1; which <= kListCount; ++which) {
+        const DfType v = versionOfList(which);
+        writes.push_back({textFolder / textFileName(which),
+                          isItemList(which) ? itemListToText(lists.Entries(v), which)
+                                            : replaceListToText(lists.SavedReplacements(v), which)});
+    }
+    std::error_code ec;
+    std::filesystem::create_directories(textFolder, ec);
+    writeFilesAtomically(writes, fileSystem);
 }
 
 }  // namespace vok

@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "lists/list_files.h"
+#include "lists/list_store.h"
 
 namespace vok {
 
@@ -30,10 +31,18 @@ std::vector<ReplaceEntry> replaceListFromText(std::string_view text, std::string
 
 /// Reads and checks the six text files of `textFolder`, then replaces the six list files of
 /// `listsFolder` together, under the folder's lock: all six or none (writeFilesAtomically; a list
-/// written over a longer file keeps its tail, as every list save does). Throws Error naming the
-/// file (and line) at fault; the list files are then as they were. Answers the files written.
+/// written over a longer file keeps its tail, as every list save does). A replacement entry must
+/// name a game version (1..3) and item types from 1 (the placeholder "0 0 0" excepted), an item
+/// entry a description. The renames are recorded in the lists' journal (list_journal.h), so that a
+/// kill between them is finished or undone by the next program. Throws Error naming the file (and
+/// line) at fault; the list files are then as they were. Answers the files written.
 std::vector<std::filesystem::path> importListTexts(const std::filesystem::path& textFolder,
                                                    const std::filesystem::path& listsFolder,
                                                    FileSystem& fileSystem = realFileSystem());
+
+/// Writes the six lists as text files (textFileName) into `textFolder`, made when missing: all six
+/// or none (writeFilesAtomically); on failure no file there is changed and Error names the file.
+void exportListTexts(const ListStore& lists, const std::filesystem::path& textFolder,
+                     FileSystem& fileSystem = realFileSystem());
 
 }  // namespace vok

@@ -56,6 +56,7 @@ AnyMission readMission(std::string_view bytes, std::string_view name, DfType ver
 
 AnyMission openMission(const std::filesystem::path& path, DfType version, MissionForm form,
                        std::vector<PassedOver>* passedOver) {
+    emptyMission(version);  // a number that is no version is refused before the file is read
     return readMission(readFile(path), displayPath(path), version, form, passedOver);
 }
 

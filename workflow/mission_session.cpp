@@ -168,6 +168,11 @@ StepResult MissionSession::write(const std::string& name, const SaveRequest& req
         bytes = missionBytes(*mission, request.form, request.createdOn, name);
         put(bytes);
     } catch (const Error& error) {
+        // Counts that do not match the records came with the mission read: the fault is its file's.
+        if (error.fault() == Fault::InvalidModel) {
+            return failed(fileFailureText(
+                Error(error.fault(), name_, error.detail() + "; nothing was written to " + name), style_));
+        }
         return failed(fileFailureText(error, style_));
     }
     SaveReport report{name, version_, request.target, request.form, {}};

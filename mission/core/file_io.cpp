@@ -3,7 +3,9 @@
 #include <algorithm>
 #include <atomic>
 #include <cerrno>
+#include <cstdint>
 #include <cstdio>
+#include <cwctype>
 #include <optional>
 #include <random>
 
@@ -51,6 +53,44 @@ std::string readFile(const fs::path& path, std::size_t limit) {
 
 namespace {
 
+constexpr std::size_t kSuffixDigits = 8;
+
+/// The 64-bit FNV-1a hash of a file name (in any letter case on Windows, where names are compared so).
+std::uint64_t nameHash(const fs::path& file) {
+    std::uint64_t hash = 14695981039346656037ull;
+    const fs::path name = file.filename();
+    for (auto c : name.native()) {
+#if defined(_WIN32)
+        c = static_cast<wchar_t>(std::towlower(c));
+#endif
+        hash ^= static_cast<std::uint64_t>(c);
+        hash *= 1099511628211ull;
+    }
+    return hash;
+}
+
+bool isHex(fs::path::string_type::const_iterator first, fs::path::string_type::const_iterator last) {
+    return std::all_of(first, last, [](auto c) { return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f'); });
+}
+
+}  // namespace
+
+fs::path::string_type sideFilePrefix(const fs::path& file, SideFile kind) {
+    char text[48];
+    std::snprintf(text, sizeof text, ".vok-%s-%016llx-", kind == SideFile::Temporary ? "tmp" : "old",
+                  static_cast<unsigned long long>(nameHash(file)));
+    return fs::path(text).native();
+}
+
+bool isSideFileOf(const fs::path& name, const fs::path& file, SideFile kind) {
+    const fs::path::string_type prefix = sideFilePrefix(file, kind);
+    const fs::path::string_type text = name.filename().native();
+    return text.size() == prefix.size() + kSuffixDigits && text.compare(0, prefix.size(), prefix) == 0 &&
+           isHex(text.begin() + static_cast<std::ptrdiff_t>(prefix.size()), text.end());
+}
+
+namespace {
+
 int lastError() { return errno != 0 ? errno : EIO; }
 
 class StdOutFile : public FileSystem::OutFile {
@@ -94,40 +134,30 @@ public:
     int setPermissions(const fs::path& path, fs::perms perms) override { return platform::setPermissions(path, perms); }
     int replace(const fs::path& from, const fs::path& to) override { return platform::replaceFile(from, to); }
     int syncFolder(const fs::path& folder) override { return platform::syncFolder(folder); }
-    void remove(const fs::path& path) noexcept override {
+    int remove(const fs::path& path) noexcept override {
         std::error_code ec;
         fs::remove(path, ec);
+        return ec ? platform::errnoOf(ec) : 0;
     }
 };
 
-constexpr std::string_view kTemporaryMark = ".tmp-";
-constexpr std::string_view kEarlierMark = ".old-";
-constexpr std::size_t kSuffixDigits = 8;
-
-/// ".NAME" + mark: the start of the names of the files a save keeps beside NAME.
-fs::path::string_type sideNamePrefix(const fs::path& file, std::string_view mark) {
-    fs::path name(".");
-    name += file.filename();
-    name += fs::path(mark);
-    return name.native();
-}
-
-fs::path sidePathFor(const fs::path& file, std::string_view mark) {
+fs::path sidePathFor(const fs::path& file, SideFile kind) {
     static std::atomic<unsigned> counter{0};
     static const unsigned seed = std::random_device{}();
     std::mt19937 mix(seed ^ (counter.fetch_add(1) * 2654435761u));
     char suffix[16];
     std::snprintf(suffix, sizeof suffix, "%08x", static_cast<unsigned>(mix()));
-    fs::path name(sideNamePrefix(file, mark));
+    fs::path name(sideFilePrefix(file, kind));
     name += suffix;
     return (file.has_parent_path() ? file.parent_path() : fs::path(".")) / name;
 }
 
 /// What a save needs to know of its target before it writes anything.
 struct SaveTarget {
-    fs::path named;                  ///< as the caller gave it; messages name this
-    fs::path file;                   ///< the file to replace, every link followed
-    std::optional<fs::perms> perms;  ///< of the file replaced; none for a new file
+    fs::path named;                            ///< as the caller gave it; messages name this
+    fs::path file;                             ///< the file to replace, every link followed
+    std::optional<fs::perms> perms;            ///< of the file replaced; none for a new file
+    std::optional<platform::FileOwner> owner;  ///< of the file replaced, where owners are kept
 };
 
 [[noreturn]] void failToWrite(const fs::path& named, const std::string& reason) {
@@ -136,17 +166,24 @@ struct SaveTarget {
 
 SaveTarget prepare(const fs::path& named) {
     std::error_code ec;
-    SaveTarget target{named, platform::resolveLinks(named, ec), std::nullopt};
+    SaveTarget target{named, platform::resolveLinks(named, ec), std::nullopt, std::nullopt};
     if (ec) failToWrite(named, systemErrorText(platform::errnoOf(ec)));
     const fs::file_status status = fs::status(target.file, ec);
     if (status.type() == fs::file_type::directory) failToWrite(named, "it is a folder, not a file");
     if (fs::exists(status)) {
-        // By the bits, not by a try: root may write anything, but a file its owner made
-        // read-only is meant to stay as it is.
-        if (!platform::ownerMayWrite(status.permissions())) {
-            failToWrite(named, "the file is read-only (its owner may not write it); nothing was written");
+        // A device, a FIFO or a socket is never replaced by a file: as root, "out.mis" linked to
+        // /dev/null would otherwise put a mission in the system's place.
+        if (status.type() != fs::file_type::regular) {
+            failToWrite(named, "it is not a regular file (a device, a FIFO or a socket); nothing was written");
+        }
+        // By the bits as well as by the running user's rights: root may write anything, but a file
+        // its owner made read-only is meant to stay as it is; and a user who may not write the file
+        // may not replace it by a rename in a folder that lets anyone rename.
+        if (!platform::ownerMayWrite(status.permissions()) || !platform::userMayWrite(target.file)) {
+            failToWrite(named, "the file is read-only (its owner or you may not write it); nothing was written");
         }
         target.perms = status.permissions();
+        target.owner = platform::ownerOf(target.file);
     }
     return target;
 }
@@ -154,36 +191,35 @@ SaveTarget prepare(const fs::path& named) {
 /// Removes the temporary files of `file` that saves killed more than kStaleTemporaryAge ago left
 /// behind. Best effort: whatever cannot be removed stays for the next save.
 void removeStaleTemporaries(const fs::path& file, FileSystem& fileSystem) {
-    const fs::path::string_type prefix = sideNamePrefix(file, kTemporaryMark);
     const fs::path folder = file.has_parent_path() ? file.parent_path() : fs::path(".");
     const auto now = fs::file_time_type::clock::now();
     std::error_code ec;
     for (fs::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec)) {
-        const fs::path::string_type name = it->path().filename().native();
-        if (name.size() != prefix.size() + kSuffixDigits || name.compare(0, prefix.size(), prefix) != 0) continue;
-        const bool hex = std::all_of(name.begin() + static_cast<std::ptrdiff_t>(prefix.size()), name.end(),
-                                     [](auto c) { return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f'); });
+        if (!isSideFileOf(it->path(), file, SideFile::Temporary)) continue;
         std::error_code timeError;
         const auto modified = fs::last_write_time(it->path(), timeError);
-        if (hex && !timeError && now - modified > kStaleTemporaryAge) fileSystem.remove(it->path());
+        if (!timeError && now - modified > kStaleTemporaryAge) fileSystem.remove(it->path());
     }
 }
 
-/// Writes `bytes` to a new file beside the target with the target's permission bits, through to
-/// the disk; the new file's path. On failure nothing is left and Error names the target.
-fs::path writeBeside(const SaveTarget& target, std::string_view bytes, std::string_view mark, FileSystem& fileSystem) {
+/// Writes `bytes` to a new file beside the target with the target's owner and permission bits,
+/// through to the disk; the new file's path. On failure nothing is left and Error names the target.
+fs::path writeBeside(const SaveTarget& target, std::string_view bytes, SideFile kind, FileSystem& fileSystem) {
     fs::path path;
     std::unique_ptr<FileSystem::OutFile> file;
     int error = 0;
     for (int attempt = 0; attempt < 8 && file == nullptr; ++attempt) {
-        path = sidePathFor(target.file, mark);
+        path = sidePathFor(target.file, kind);
         file = fileSystem.createNew(path, error);
         if (file == nullptr && error != EEXIST) break;
     }
     if (file == nullptr) failToWrite(target.named, systemErrorText(error));
 
-    // The bits first, so that a private file's bytes are never readable by others on the way.
-    int result = target.perms ? fileSystem.setPermissions(path, *target.perms) : 0;
+    // The owner, then the bits (a change of owner may clear some), so that a private file's bytes
+    // are never readable by others on the way.
+    int result = target.owner ? fileSystem.setOwner(path, *target.owner) : 0;
+    const bool ownerRefused = result == EPERM;
+    if (result == 0 && target.perms) result = fileSystem.setPermissions(path, *target.perms);
     if (result == 0) result = file->write(bytes);
     if (result == 0) result = file->flush();
     if (result == 0) result = file->sync();
@@ -192,6 +228,11 @@ fs::path writeBeside(const SaveTarget& target, std::string_view bytes, std::stri
     file.reset();
     if (result != 0) {
         fileSystem.remove(path);
+        if (ownerRefused) {
+            failToWrite(target.named,
+                        "it belongs to another user or group, and you may not give the new file to them; "
+                        "nothing was written");
+        }
         failToWrite(target.named, systemErrorText(result));
     }
     return path;
@@ -215,7 +256,7 @@ void writeFileAtomically(const fs::path& target, std::string_view bytes, FileSys
     const SaveTarget save = prepare(target);
     // Before the new file: room the leftovers of killed saves take is given back first.
     removeStaleTemporaries(save.file, fileSystem);
-    const fs::path temporary = writeBeside(save, bytes, kTemporaryMark, fileSystem);
+    const fs::path temporary = writeBeside(save, bytes, SideFile::Temporary, fileSystem);
     if (const int result = fileSystem.replace(temporary, save.file); result != 0) {
         fileSystem.remove(temporary);
         failToWrite(target, replaceErrorText(result));
@@ -225,16 +266,12 @@ void writeFileAtomically(const fs::path& target, std::string_view bytes, FileSys
     fileSystem.syncFolder(folderOf(save.file));
 }
 
-void writeFilesAtomically(const std::vector<FileWrite>& files, FileSystem& fileSystem) {
+void writeFilesAtomically(const std::vector<FileWrite>& files, FileSystem& fileSystem, RenameJournal* journal) {
     std::vector<SaveTarget> targets;
     for (const FileWrite& file : files) targets.push_back(prepare(file.target));
     for (const SaveTarget& target : targets) removeStaleTemporaries(target.file, fileSystem);
 
-    struct Written {
-        fs::path temporary;
-        std::optional<fs::path> earlier;  ///< a copy of the file it replaces
-    };
-    std::vector<Written> written;
+    std::vector<StagedFile> written;
     const auto removeAll = [&](std::size_t from) {
         for (std::size_t i = from; i < written.size(); ++i) {
             fileSystem.remove(written[i].temporary);
@@ -243,7 +280,7 @@ void writeFilesAtomically(const std::vector<FileWrite>& files, FileSystem& fileS
     };
     try {
         for (std::size_t i = 0; i < files.size(); ++i) {
-            Written next;
+            StagedFile next{targets[i].file, {}, std::nullopt};
             if (targets[i].perms) {
                 std::string earlier;
                 try {
@@ -251,11 +288,12 @@ void writeFilesAtomically(const std::vector<FileWrite>& files, FileSystem& fileS
                 } catch (const Error& error) {
                     failToWrite(targets[i].named, error.detail());
                 }
-                next.earlier = writeBeside(targets[i], earlier, kEarlierMark, fileSystem);
+                next.earlier = writeBeside(targets[i], earlier, SideFile::Earlier, fileSystem);
             }
             written.push_back(next);
-            written.back().temporary = writeBeside(targets[i], files[i].bytes, kTemporaryMark, fileSystem);
+            written.back().temporary = writeBeside(targets[i], files[i].bytes, SideFile::Temporary, fileSystem);
         }
+        if (journal != nullptr) journal->begin(written);
     } catch (...) {
         removeAll(0);
         throw;
@@ -268,11 +306,19 @@ void writeFilesAtomically(const std::vector<FileWrite>& files, FileSystem& fileS
         // stays beside its target under its own name.
         std::string kept;
         for (std::size_t j = i; j-- > 0;) {
-            if (!written[j].earlier) {
-                fileSystem.remove(targets[j].file);
-            } else if (const int back = fileSystem.replace(*written[j].earlier, targets[j].file); back != 0) {
-                kept += "; " + displayPath(targets[j].named) + " could not be put back (" + systemErrorText(back) +
-                        "): its earlier content is in " + displayPath(*written[j].earlier);
+            const int back = written[j].earlier ? fileSystem.replace(*written[j].earlier, targets[j].file)
+                                                : fileSystem.remove(targets[j].file);
+            if (back != 0) {
+                kept += "; " + displayPath(targets[j].named) + " could not be put back (" + systemErrorText(back) + ")";
+                if (written[j].earlier) kept += ": its earlier content is in " + displayPath(*written[j].earlier);
+            }
+        }
+        if (kept.empty() && journal != nullptr) {
+            try {
+                journal->end();
+            } catch (const Error& error) {
+                // The files are as they were; the record that stays is settled at the next open.
+                kept += "; " + error.path() + ": " + error.detail();
             }
         }
         removeAll(i);
@@ -280,10 +326,17 @@ void writeFilesAtomically(const std::vector<FileWrite>& files, FileSystem& fileS
         reason += kept.empty() ? "; every file is as it was" : kept;
         failToWrite(targets[i].named, reason);
     }
-    for (const Written& file : written) {
-        if (file.earlier) fileSystem.remove(*file.earlier);
+    if (journal != nullptr) journal->end();
+    // The copies of the earlier files are no longer needed; one that stays is reported.
+    std::string left;
+    for (const StagedFile& file : written) {
+        if (!file.earlier) continue;
+        if (const int result = fileSystem.remove(*file.earlier); result != 0)
+            left += (left.empty() ? "" : ", ") + displayPath(*file.earlier) + " (" + systemErrorText(result) + ")";
     }
     for (const SaveTarget& target : targets) fileSystem.syncFolder(folderOf(target.file));
+    if (!left.empty())
+        failToWrite(files.front().target, "saved, but the copy of the earlier file could not be removed: " + left);
 }
 
 }  // namespace vok

@@ -17,6 +17,7 @@
 #include <string_view>
 #else
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 #endif
 
@@ -119,6 +120,12 @@ int syncFolder(const fs::path&) {
     return 0;
 }
 
+bool userMayWrite(const fs::path&) { return true; }
+
+std::optional<FileOwner> ownerOf(const fs::path&) { return std::nullopt; }
+
+int setOwner(const fs::path&, const FileOwner&) { return 0; }
+
 #else
 
 std::FILE* openFile(const fs::path& path, const char* mode) { return std::fopen(path.c_str(), mode); }
@@ -166,6 +173,27 @@ int syncFolder(const fs::path& folder) {
     }
     ::close(fd);
     return result;
+}
+
+bool userMayWrite(const fs::path& path) {
+    // The effective ids decide, as they do for the rename that replaces the file.
+    return ::faccessat(AT_FDCWD, path.c_str(), W_OK, AT_EACCESS) == 0;
+}
+
+std::optional<FileOwner> ownerOf(const fs::path& path) {
+    struct stat info {};
+    if (::stat(path.c_str(), &info) != 0) return std::nullopt;
+    return FileOwner{static_cast<std::int64_t>(info.st_uid), static_cast<std::int64_t>(info.st_gid)};
+}
+
+int setOwner(const fs::path& path, const FileOwner& owner) {
+    const auto now = ownerOf(path);
+    if (!now) return errno != 0 ? errno : EIO;
+    if (*now == owner) return 0;
+    // Only what differs is changed: a user may keep a group it is not a member of, but not set it.
+    const auto user = static_cast<uid_t>(now->user == owner.user ? -1 : owner.user);
+    const auto group = static_cast<gid_t>(now->group == owner.group ? -1 : owner.group);
+    return ::chown(path.c_str(), user, group) == 0 ? 0 : errno;
 }
 
 #endif

@@ -3,8 +3,10 @@
 // file by any name, flushing a file and a folder to the disk, permission bits, symbolic links and
 // file identity. Everything else in the core uses the standard library alone.
 
+#include <cstdint>
 #include <cstdio>
 #include <filesystem>
+#include <optional>
 #include <system_error>
 
 namespace vok::platform {
@@ -35,6 +37,26 @@ int setPermissions(const std::filesystem::path& path, std::filesystem::perms per
 /// True when permission bits let the file's owner write it (on Windows: not read-only). This is
 /// decided by the bits alone, so that a program run by root answers as it would for the owner.
 bool ownerMayWrite(std::filesystem::perms perms);
+
+/// True when the running user may write the file `path` by the system's own rules (the effective
+/// user and groups; root may write any file on a file system that is not read-only). On Windows
+/// true: the read-only attribute is ownerMayWrite's, and access lists are checked by the rename.
+bool userMayWrite(const std::filesystem::path& path);
+
+/// The user and group a file belongs to.
+struct FileOwner {
+    std::int64_t user = -1;
+    std::int64_t group = -1;
+    bool operator==(const FileOwner&) const = default;
+};
+
+/// The owner of `path` (links followed); none where the platform has no owners to keep (Windows,
+/// where a replaced file's owner is the one who saves it) or the file cannot be looked at.
+std::optional<FileOwner> ownerOf(const std::filesystem::path& path);
+
+/// Gives `path` to `owner` when it belongs to someone else; 0 or an errno value (EPERM: the
+/// running user may not give a file away). Does nothing and answers 0 on Windows.
+int setOwner(const std::filesystem::path& path, const FileOwner& owner);
 
 /// The file that `path` names once every symbolic link on the way to it is followed (the path
 /// itself when it is no link). The file need not exist: a link to a missing file answers that

@@ -1,5 +1,6 @@
 #include "mission/core/timestamp.h"
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 
@@ -23,7 +24,8 @@ Timestamp localNow() {
 
 Timestamp utcFromEpochSeconds(std::int64_t seconds) {
     using namespace std::chrono;
-    const sys_seconds instant{std::chrono::seconds{seconds}};
+    const sys_seconds instant{
+        std::chrono::seconds{std::clamp<std::int64_t>(seconds, -kLatestEpochSeconds, kLatestEpochSeconds)}};
     const sys_days days = floor<std::chrono::days>(instant);
     const year_month_day date{days};
     const hh_mm_ss clock{instant - days};

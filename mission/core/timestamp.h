@@ -23,7 +23,10 @@ struct Timestamp {
 Timestamp timestampFrom(const std::tm& time);
 /// The machine's local time now.
 Timestamp localNow();
-/// A count of seconds since 1970 as a UTC instant.
+/// The last second of year 9999 (UTC), the latest instant a "created on" line can spell.
+inline constexpr std::int64_t kLatestEpochSeconds = 253402300799;
+
+/// A count of seconds since 1970 as a UTC instant; beyond kLatestEpochSeconds either way counts as that.
 Timestamp utcFromEpochSeconds(std::int64_t seconds);
 
 /// "Sunday, December 6 2026 at 08:25:21 PM": English weekday and month, the day without a leading

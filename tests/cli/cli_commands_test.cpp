@@ -2,12 +2,19 @@
 // every range, and vok lists.
 #include <gtest/gtest.h>
 
+#if !defined(_WIN32)
+#include <sys/stat.h>
+#endif
+
 #include <nlohmann/json.hpp>
+#include <thread>
 
 #include "conversion/convert.h"
 #include "lists/learned_uses.h"
 #include "lists/list_files.h"
+#include "lists/list_text.h"
 #include "tests/cli/cli_fixture.h"
+#include "tests/support/failing_file_system.h"
 #include "tests/support/scripted_chooser.h"
 
 namespace vok {
@@ -117,6 +124,31 @@ TEST_F(Commands, CheckAndInfoAtTheEdgesOfEveryRange) {
                   "Waypoints:     1 128\nGroups:        1 64\nArea triggers: 1 64\n");
 }
 
+#if !defined(_WIN32)
+// A FIFO (or any input that can be read only once) is read once: its version is told from the
+// bytes read for the mission.
+TEST_F(Commands, AnInputThatCanBeReadOnlyOnceIsReadOnce) {
+    const std::string bytes = slurp(examplePath(kExamples[1], MissionForm::Binary));
+    const std::pair<std::vector<std::string>, std::string> rows[] = {
+        {{"detect", path("fifo.bms")}, "df2\n"},
+        {{"info", path("fifo.bms")}, "Version:       Delta Force 2 (df2), binary\n"},
+        {{"check", path("fifo.bms")}, ": Delta Force 2, binary: "},
+        {{"convert", path("fifo.bms"), path("from-fifo.bms")}, ""},
+    };
+    for (const auto& [args, printed] : rows) {
+        SCOPED_TRACE(args[0]);
+        ASSERT_EQ(::mkfifo(path("fifo.bms").c_str(), 0600), 0);
+        std::thread writer([&] { std::ofstream(path("fifo.bms"), std::ios::binary) << bytes; });
+        const auto run = vok(args);
+        writer.join();
+        EXPECT_EQ(run.code, 0) << run.err;
+        EXPECT_NE(run.out.find(printed), std::string::npos) << run.out;
+        std::filesystem::remove(path("fifo.bms"));
+    }
+    EXPECT_EQ(slurp(path("from-fifo.bms")), bytes);
+}
+#endif
+
 TEST_F(Commands, ListsShowPrintsTheEntriesInFileOrderMarkingDuplicates) {
     writeList("DF1Items.vok", {{3001, "First"}, {5, "Five"}, {3001, "Second"}});
     writeList("DF2Items.vok", {{7, "Seven"}, {2, "Caf\xE9"}});
@@ -129,7 +161,7 @@ TEST_F(Commands, ListsShowPrintsTheEntriesInFileOrderMarkingDuplicates) {
 TEST_F(Commands, ListsExportThenImportReproducesAllSixFilesByteForByte) {
     std::string every;  // every byte value but 0
     for (int b = 1; b < 256; ++b) every.push_back(static_cast<char>(b));
-    writeList("DF3Items.vok", {{7001, every}, {2, ""}, {7002, "Caf\xE9 \x80"}, {9999, "tab\tquote\"back\\"}});
+    writeList("DF3Items.vok", {{7001, every}, {7002, "Caf\xE9 \x80"}, {9999, "tab\tquote\"back\\"}});
     const auto text = dir / "text", copy = dir / "copy";
     ASSERT_EQ(vok({"lists", "export", text.string()}).code, 0);
     const auto run = vok({"lists", "import", text.string(), "--lists", copy.string()});
@@ -138,6 +170,24 @@ TEST_F(Commands, ListsExportThenImportReproducesAllSixFilesByteForByte) {
         EXPECT_EQ(slurp(copy / listFileName(which)), slurp(dir / listFileName(which)));
     }
     EXPECT_NE(slurp(text / "DF3Items.txt").find("Caf\xC3\xA9 \xE2\x82\xAC"), std::string::npos) << "UTF-8";
+
+    // An import that ends between its renames (its record is in place, no list yet) is finished by
+    // the next vok that opens the lists, which says so once.
+    writeList("DF1Items.vok", {{1, "Changed since the export"}});
+    testing::FailingFileSystem killed;
+    killed.failAt = testing::FailingFileSystem::FailAt::Rename;
+    killed.renamesBeforeFailure = 1;
+    killed.atFailure = [] { throw std::runtime_error("killed"); };
+    EXPECT_THROW(importListTexts(text, dir.path(), killed), std::runtime_error);
+    std::filesystem::remove(ListFolderLock::pathIn(dir.path()));  // as it goes stale
+    const auto first = vok({"lists", "show", "df3"}), second = vok({"lists", "show", "df3"});
+    EXPECT_NE(first.err.find("An import of the lists was interrupted; it has been finished"), std::string::npos)
+        << first.err;
+    EXPECT_EQ(second.err, "");
+    EXPECT_EQ(first.out, second.out);
+    for (int which = 1; which <= kListCount; ++which) {
+        EXPECT_EQ(slurp(dir / listFileName(which)), slurp(copy / listFileName(which)));
+    }
 }
 
 // The programs read an identifier's last entry: an identifier whose last entry is empty is missing

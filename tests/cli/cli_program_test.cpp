@@ -46,6 +46,11 @@ TEST_F(Program, ExitStatusesListsBesideTheProgramAndSourceDateEpoch) {
         {{"convert", df1, "a.mis"}, "0", 0, "Created On Thursday, January 1 1970 at 12:00:00 AM\r\n"},
         {{"convert", df1, "a.mis"}, "1700000000", 0, "Created On Tuesday, November 14 2023 at 10:13:20 PM\r\n"},
         {{"convert", df1, "a.mis"}, "86400s", 0, "Created On "},
+        {{"convert", df1, "a.mis"}, "253402300799", 0, "Created On Friday, December 31 9999 at 11:59:59 PM\r\n"},
+        // Out of range: a usage error, nothing written.
+        {{"convert", df1, "b.mis"}, "-1", 2, "SOURCE_DATE_EPOCH=-1 is outside 0 to 253402300799"},
+        {{"convert", df1, "b.mis"}, "253402300800", 2, "SOURCE_DATE_EPOCH=253402300800 is outside"},
+        {{"convert", df1, "b.mis"}, "99999999999999999999", 2, "is outside 0 to"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.args[0] + " " + c.epoch);
@@ -56,11 +61,39 @@ TEST_F(Program, ExitStatusesListsBesideTheProgramAndSourceDateEpoch) {
             EXPECT_EQ(result.out, c.out);
             continue;
         }
+        if (c.code == 2) {
+            EXPECT_NE(result.err.find(c.out), std::string::npos) << result.err;
+            EXPECT_FALSE(fs::exists(dir / "b.mis"));
+            continue;
+        }
         const std::string text = slurp(dir / "a.mis");
         EXPECT_NE(text.find(c.out), std::string::npos) << text.substr(0, 200);
         EXPECT_TRUE(c.epoch != "86400s" || text.find(" 1970 at") == std::string::npos);
     }
 }
+
+#if !defined(_WIN32)
+// Output that cannot be written (a full disk) fails the command, whichever stream it is.
+TEST_F(Program, OutputThatCannotBeWrittenIsAFailure) {
+    const std::string df2 = examplePath(kExamples[1], MissionForm::Binary);
+    const std::string rows[] = {
+        "info " + df2 + " > /dev/full",          "detect " + df2 + " > /dev/full",
+        "check " + df2 + " > /dev/full",         "lists show > /dev/full",
+        "convert " + df2 + " a.mis > /dev/full", "convert " + df2 + " c.mis --terrain 'Sandy Ridge' 2> /dev/full"};
+    for (const std::string& row : rows) {
+        const auto result =
+            testing::runProgram("/bin/sh", {"-c", std::string(VOK_PROGRAM) + " " + row}, {}, dir.path());
+        // A plain conversion prints nothing: only its file is written. The report on standard
+        // error of one that gives a terrain cannot be written there.
+        const bool printsNothing = row.find("a.mis") != std::string::npos;
+        EXPECT_EQ(result.code, printsNothing ? 0 : 1) << row << "\n" << result.err;
+        EXPECT_TRUE(row.find("2>") != std::string::npos || printsNothing ||
+                    result.err.find("standard output could not be written") != std::string::npos)
+            << row << "\n"
+            << result.err;
+    }
+}
+#endif
 
 // Each row converts a mission spelt one way into an output spelt another, from the working folder;
 // the output must be where the row says, the same bytes whatever the spelling.

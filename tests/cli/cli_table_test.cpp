@@ -39,6 +39,10 @@ protected:
         // Land Warrior lacks 5040, 1040 and 5041 in the starter lists; 2031 has a replacement.
         SaveDF1BMS(dir / "m.bms",
                    testing::missionWith<Df1Mission>({{5040}, {1001}, {5040}, {1040}, {2031}, {5041}, {5040}}));
+        // The Delta Force 2 example with a num_events of 5 for its 2 events.
+        std::string counts = slurp(ex(1, ".bms"));
+        counts[168] = 5;
+        dir.write("counts.bms", counts);
         // Batches: inputs and a folder for the outputs that already holds a hard link to one of them.
         for (const char* name : {"in", "o", "batch"}) fs::create_directory(dir / name);
         for (const char* name : {"m.bms", "a.bms"}) fs::copy_file(ex(1, ".bms"), dir / "in" / name);
@@ -56,7 +60,10 @@ protected:
             {"DF2Items.txt", "1\tok\n2\t\xE2\x82\xA9\n"},
             {"DF1Replace.txt", "# only a comment\n"},
             {"DF3Items.txt", "2050\tTruck\n2051\tTank\n2050\tLorry\n"},
-            {"DF2Replace.txt", nullptr}};
+            {"DF2Replace.txt", nullptr},
+            {"DF1Replace.txt", "2031\t9\t2005\n"},  // what the programs cannot use
+            {"DF2Replace.txt", "2005\t3\t0\n"},
+            {"DF1Items.txt", "7\tSeven\n8\t\n"}};
         for (std::size_t i = 0; i < std::size(faults); ++i) {
             const auto text = dir / ("text" + std::to_string(i));
             EXPECT_EQ(vok({"lists", "export", text.string()}).code, 0);
@@ -194,6 +201,12 @@ TEST_F(Table, ExitStatusMessageAndFilesWritten) {
         {{"lists", "import", p("text2")}, 1, "at least one entry"},
         {{"lists", "import", p("text3")}, 1, "line 1 and again on line 3"},
         {{"lists", "import", p("text4")}, 1, "DF2Replace.txt"},
+        {{"lists", "import", p("text5")}, 1, "DF1Replace.txt: The list file is faulty: the target version 9 is not 1, 2 or 3 at line 1"},
+        {{"lists", "import", p("text6")}, 1, "DF2Replace.txt: The list file is faulty: item types start at 1 at line 1"},
+        {{"lists", "import", p("text7")}, 1, "DF1Items.txt: The list file is faulty: the description is empty"},
+        // Counts that do not match the records are the input's fault, told by info too.
+        {{"info", p("counts.bms")}, 0, "Counts:        do not add up: num_events is 5 but the mission holds 2 event records\n"},
+        {{"convert", p("counts.bms"), p("o.bms")}, 1, p("counts.bms") + ": The mission's counts do not match its records"},
     };
     // clang-format on
     const auto before = testing::filesIn(dir.path());

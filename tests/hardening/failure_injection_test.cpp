@@ -9,6 +9,7 @@
 #include <functional>
 #include <map>
 
+#include "lists/list_journal.h"
 #include "lists/list_store.h"
 #include "lists/list_text.h"
 #include "mission/core/error.h"
@@ -24,6 +25,7 @@ namespace {
 namespace fs = std::filesystem;
 using testing::FailingFileSystem;
 using FailAt = FailingFileSystem::FailAt;
+constexpr int kLists[] = {1, 2, 3, 4, 5, 6};
 
 std::map<std::string, std::string> filesIn(const fs::path& folder) {
     std::map<std::string, std::string> files;
@@ -181,7 +183,7 @@ TEST(FailureInjection, ListsImportFailingAnywhereLeavesAllSixFiles) {
         freshLists();
         FailingFileSystem files;
         files.failAt = FailAt::Rename;
-        files.renamesBeforeFailure = 3;
+        files.renamesBeforeFailure = 4;  // the record of the import, then three lists
         files.renamesToFail = putBack ? 1 : 100;
         std::string message;
         try {
@@ -192,10 +194,15 @@ TEST(FailureInjection, ListsImportFailingAnywhereLeavesAllSixFiles) {
         EXPECT_EQ(message.rfind(displayPath(store.pathOf(4)) + ": ", 0), 0u) << message;
         std::size_t kept = 0;
         for (const auto& [name, bytes] : filesIn(lists)) {
-            if (name.find(".old-") != std::string::npos) {  // ".DF1Items.vok.old-1234abcd"
+            const auto copyOf = [&name](int which) {
+                return isSideFileOf(name, std::string(listFileName(which)), SideFile::Earlier);
+            };
+            if (const int* list = std::find_if(kLists, std::end(kLists), copyOf); list != std::end(kLists)) {
                 ++kept;
                 EXPECT_NE(message.find(name), std::string::npos) << name << " is not named";
-                EXPECT_EQ(bytes, before.at(name.substr(1, name.find(".old-") - 1)));
+                EXPECT_EQ(bytes, before.at(std::string(listFileName(*list))));
+            } else if (name == kListJournalFileName) {
+                EXPECT_FALSE(putBack) << "the record of a settled import stays";
             } else if (putBack || name.find("Replace") != std::string::npos) {
                 EXPECT_EQ(bytes, before.at(name)) << name;
             }
@@ -207,6 +214,77 @@ TEST(FailureInjection, ListsImportFailingAnywhereLeavesAllSixFiles) {
     FailingFileSystem files;
     const auto import = [&] { importListTexts(text, lists, files); };
     expectEveryFailureLeavesAll({"import", store.pathOf(1), fs::file_size(store.pathOf(1)), import}, files, 1);
+
+    // Export: all six text files or none, whatever fails.
+    const fs::path exported = dir / "exported";
+    fs::create_directory(exported);
+    exportListTexts(store, exported);
+    store.editEntries(DfType::Df1).push_back({9998, "Exported"});
+    FailingFileSystem exportFiles;
+    const auto exportAll = [&] { exportListTexts(store, exported, exportFiles); };
+    expectEveryFailureLeavesAll({"export", exported / textFileName(1), 200, exportAll}, exportFiles, 1);
+}
+
+/// Thrown where a test ends the program without a word: nothing after it runs, as after a kill.
+struct Killed {};
+
+/// A file system whose `killAt`th rename (from 0) never happens: the program ends there.
+struct KilledAtRename : FailingFileSystem {
+    std::size_t killAt = 0, renames = 0;
+    int replace(const fs::path& from, const fs::path& to) override {
+        if (renames++ == killAt) throw Killed{};
+        return FailingFileSystem::replace(from, to);
+    }
+};
+
+// An import killed at any rename (its record, then the six lists; or while it puts the lists back
+// after a failed one) is finished or undone by the next program that opens the lists, which says so
+// once and leaves nothing of it behind.
+TEST(FailureInjection, AnImportKilledAtAnyRenameIsFinishedOrUndoneAtTheNextOpen) {
+    testing::TempDir dir;
+    const fs::path lists = dir / "lists", text = dir / "text";
+    fs::create_directories(lists);
+    testing::copyStarterLists(lists);
+    const auto old = filesIn(lists);
+    ListStore store(lists);
+    store.InitilizeItemLists();
+    for (DfType v : kAllVersions) store.editEntries(v).push_back({9999, "Imported"});
+    exportListTexts(store, text);
+    importListTexts(text, lists);
+    const auto imported = filesIn(lists);
+    struct Row {
+        std::size_t killAt;
+        std::size_t failedRename;  ///< a rename that fails first (then the lists are put back); 0: none
+        const char* note;          ///< in what the next open says; empty: nothing to say
+        const std::map<std::string, std::string>* lists;  ///< the lists after it
+    };
+    const Row rows[] = {
+        {0, 0, "", &old},  // before its record was in place: its files are only leftovers
+        {1, 0, "finished", &imported},
+        {2, 0, "finished", &imported},
+        {4, 0, "finished", &imported},
+        {6, 0, "finished", &imported},
+        {5, 4, "finished", &imported},  // the failed list's rename, then the kill before any list went back
+        {6, 4, "undone", &old},         // killed after one list was put back
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE("killed at rename " + std::to_string(row.killAt) + ", failed " + std::to_string(row.failedRename));
+        fs::remove_all(lists);
+        fs::create_directories(lists);
+        testing::copyStarterLists(lists);
+        KilledAtRename files;
+        files.killAt = row.killAt;
+        files.failAt = row.failedRename > 0 ? FailAt::Rename : FailAt::Nothing;
+        files.renamesBeforeFailure = row.failedRename;
+        files.renamesToFail = 1;
+        EXPECT_THROW(importListTexts(text, lists, files), Killed);
+        fs::remove(ListFolderLock::pathIn(lists));  // a killed program's lock: it goes stale
+        const std::string note = recoverListFolder(lists);
+        EXPECT_NE(note.find(row.note), std::string::npos) << note;
+        EXPECT_EQ(note.empty(), std::string(row.note).empty()) << note;
+        EXPECT_EQ(filesIn(lists), *row.lists) << "six lists and nothing else";
+        EXPECT_EQ(recoverListFolder(lists), "") << "said once";
+    }
 }
 
 }  // namespace

@@ -1,11 +1,14 @@
 // A save keeps what its target was: a symbolic link stays a link and the file it names is
-// replaced, the permission bits stay, a file its owner may not write is refused (by the bits, so
-// root gets the same answer), and the temporary files of saves killed long ago are cleared away.
+// replaced, the owner and the permission bits stay, a file its owner may not write is refused (by
+// the bits, so root gets the same answer), so is what is no regular file (a FIFO, a device), a
+// name of any length the file system allows is saved, and the temporary files of saves killed long
+// ago are cleared away.
 // A save killed at any step leaves the earlier file or the whole new one, never a mixture.
 
 #include <gtest/gtest.h>
 #include <signal.h>
 #include <sys/stat.h>
+#include <sys/sysmacros.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -63,6 +66,7 @@ TEST(SaveTarget, ASaveKeepsWhatItsTargetWas) {
         const char* file;  ///< the file the save replaces or creates, within the folder; null: refused
         std::set<std::string> cleared = {};  ///< files the save removes
         FailAt failAt = FailAt::Nothing;
+        const char* refusal = "read-only";  ///< in the message of a refused save
     };
     const auto link = [&](const fs::path& d, fs::perms perms) {
         if (perms != fs::perms::none) writeFile(d / "real" / "m.bms", kOld, perms);
@@ -73,6 +77,22 @@ TEST(SaveTarget, ASaveKeepsWhatItsTargetWas) {
     const auto file = [](fs::perms perms) {
         return [perms](const fs::path& d) { return writeFile(d / "m.bms", kOld, perms); };
     };
+    const auto fifo = [](const fs::path& d) {
+        EXPECT_EQ(::mkfifo((d / "m.bms").c_str(), 0644), 0);
+        return d / "m.bms";
+    };
+    const auto stale = [](const fs::path& d, const char* of, const char* suffix) {
+        return fs::path(sideFilePrefix(d / of, SideFile::Temporary)).string() + suffix;
+    };
+    const bool root = ::geteuid() == 0;
+    // Root gives a file to "nobody"; the save must give the new one back.
+    const auto othersFile = [&](const fs::path& d) {
+        const fs::path path = file(kShared)(d);
+        EXPECT_TRUE(!root || ::chown(path.c_str(), 65534, 65534) == 0);
+        return path;
+    };
+    constexpr const char* kNotRegular = "not a regular file";
+    static const std::string kLongName = std::string(251, 'n') + ".bms";
     // clang-format off
     const Case cases[] = {
         {"a symbolic link", [&](const fs::path& d) { return link(d, kShared); }, "real/m.bms"},
@@ -82,12 +102,28 @@ TEST(SaveTarget, ASaveKeepsWhatItsTargetWas) {
         {"read-only", file(kReadOnly), nullptr},
         {"a link to a read-only file", [&](const fs::path& d) { return link(d, kReadOnly); }, nullptr},
         {"stale temporaries", [&](const fs::path& d) {
-             writeFile(d / ".m.bms.tmp-0000abcd", "killed", kShared, 70s);
-             writeFile(d / ".m.bms.tmp-1111abcd", "still being written", kShared, 50s);
-             writeFile(d / ".x.bms.tmp-2222abcd", "another file's", kShared, 2min);
-             writeFile(d / ".m.bms.tmp-old", "not a name a save gives", kShared, 2min);
+             writeFile(d / stale(d, "m.bms", "0000abcd"), "killed", kShared, 70s);
+             writeFile(d / stale(d, "m.bms", "1111abcd"), "still being written", kShared, 50s);
+             writeFile(d / stale(d, "x.bms", "2222abcd"), "another file's", kShared, 2min);
+             writeFile(d / stale(d, "m.bms", "old"), "not a name a save gives", kShared, 2min);
              return file(kShared)(d);
-         }, "m.bms", {".m.bms.tmp-0000abcd"}},
+         }, "m.bms", {stale({}, "m.bms", "0000abcd")}},
+        // A name as long as the file system allows: the temporary's name is short whatever it is.
+        {"a name of 255 bytes", [](const fs::path& d) { return d / (std::string(251, 'n') + ".bms"); },
+         kLongName.c_str()},
+        {"a FIFO", fifo, nullptr, {}, FailAt::Nothing, kNotRegular},
+        {"a link to a FIFO", [&](const fs::path& d) {
+             fifo(d);
+             fs::create_symlink(d / "m.bms", d / "link.bms");
+             return d / "link.bms";
+         }, nullptr, {}, FailAt::Nothing, kNotRegular},
+        {"a device (made where only root may)", [&](const fs::path& d) {
+             EXPECT_TRUE(!root || ::mknod((d / "m.bms").c_str(), S_IFCHR | 0666, makedev(1, 3)) == 0);
+             return root ? d / "m.bms" : fifo(d);
+         }, nullptr, {}, FailAt::Nothing, kNotRegular},
+        {"another user's file", othersFile, "m.bms"},
+        {"another user's file, given back where that is not allowed", othersFile, nullptr, {}, FailAt::Owner,
+         "belongs to another user"},
         // The new file is in place and whole either way: the save stands.
         {"a folder that cannot be flushed", file(kShared), "m.bms", {}, FailAt::SyncFolder},
     };
@@ -99,6 +135,8 @@ TEST(SaveTarget, ASaveKeepsWhatItsTargetWas) {
         const auto before = stateOf(dir.path());
         FailingFileSystem files;
         files.failAt = c.failAt;
+        files.error = c.failAt == FailAt::Owner ? EPERM : ENOSPC;
+        const auto owner = c.file != nullptr ? platform::ownerOf(dir / c.file) : std::nullopt;
         try {
             writeFileAtomically(target, kNew, files);
             EXPECT_NE(c.file, nullptr) << "saved";
@@ -106,8 +144,9 @@ TEST(SaveTarget, ASaveKeepsWhatItsTargetWas) {
             EXPECT_EQ(c.file, nullptr) << error.what();
             EXPECT_EQ(error.fault(), Fault::CannotWrite);
             EXPECT_EQ(error.path(), displayPath(target));
-            EXPECT_NE(error.detail().find("read-only"), std::string::npos) << error.detail();
+            EXPECT_NE(error.detail().find(c.refusal), std::string::npos) << error.detail();
         }
+        EXPECT_TRUE(!owner || platform::ownerOf(dir / c.file) == owner) << "the owner stays";
         // Exactly the one file has the new bytes and its earlier bits; nothing else changed, and
         // no temporary file is left.
         auto expected = before;
@@ -117,7 +156,7 @@ TEST(SaveTarget, ASaveKeepsWhatItsTargetWas) {
         }
         for (const auto& name : c.cleared) expected.erase(name);
         EXPECT_EQ(stateOf(dir.path()), expected);
-        EXPECT_EQ(files.created, c.file != nullptr ? 1u : 0u);
+        EXPECT_EQ(files.created, c.file != nullptr || c.failAt == FailAt::Owner ? 1u : 0u);
     }
 }
 

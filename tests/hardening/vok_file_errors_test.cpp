@@ -6,6 +6,8 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <fstream>
+
 #include "tests/support/child_process.h"
 #include "tests/support/temp_dir.h"
 
@@ -46,6 +48,16 @@ TEST(VokFileErrors, EachUnusablePathGivesItsOwnMessageAndExitOne) {
     const fs::path folderIn = folder("folder.bms", fs::perms::owner_all),
                    folderOut = folder("folder.mis", fs::perms::owner_all), out = folder("out", fs::perms::owner_all);
     const bool asNobody = root && runVok({"detect", input.string()}, true).code == 0;
+    // Root's files in a folder "nobody" may write (no sticky bit): one "nobody" may not write, one it
+    // may write but cannot give back to root.
+    const fs::path shared = folder("shared", fs::perms::all), rootsFile = shared / "roots.mis",
+                   rootsShared = shared / "shared.mis";
+    std::ofstream(rootsFile) << "root's";
+    std::ofstream(rootsShared) << "root's";
+    fs::permissions(rootsFile,
+                    fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read | fs::perms::others_read);
+    fs::permissions(rootsShared,
+                    fs::perms::all & ~(fs::perms::owner_exec | fs::perms::group_exec | fs::perms::others_exec));
 
     const std::string in = input.string(), isFolder = "it is a folder, not a file";
     const std::string denied = "Permission denied", missing = "No such file or directory";
@@ -69,19 +81,25 @@ TEST(VokFileErrors, EachUnusablePathGivesItsOwnMessageAndExitOne) {
         {{"detect", unreadable.string()}, unreadable, denied, true, {}},
         {{"info", folderIn.string()}, folderIn, isFolder, false, {}},
         {{"detect", folderIn.string()}, folderIn, isFolder, false, {}},
+        {{"convert", in, rootsFile.string()}, rootsFile, "read-only", true, {}},
+        {{"convert", in, rootsShared.string()}, rootsShared, "belongs to another user", true, {}},
         // clang-format on
     };
     std::size_t skipped = 0;
     for (const auto& c : cases) {
         SCOPED_TRACE(c.args[0] + " " + c.named.string());
-        skipped += root && !asNobody && c.needsPermissions;
-        if (root && !asNobody && c.needsPermissions) continue;
+        // Root's files need vok run as another user.
+        const bool skip = (root && !asNobody && c.needsPermissions) || (!asNobody && c.named.parent_path() == shared);
+        skipped += skip;
+        if (skip) continue;
         const auto [status, stdOut, err] = runVok(c.args, asNobody);
         EXPECT_EQ(status, 1) << err;
         EXPECT_NE(err.find(c.named.string()), std::string::npos) << err;
         EXPECT_NE(err.find(c.reason), std::string::npos) << err;
         EXPECT_TRUE(c.notWritten.empty() || !fs::exists(c.notWritten)) << "an output was created";
     }
+    // Root's two files are as they were.
+    EXPECT_EQ(testing::slurp(rootsFile) + testing::slurp(rootsShared), "root'sroot's");
     // No stray temporary file either; and the same command succeeds where nothing stands in its way.
     fs::permissions(readOnly, fs::perms::owner_all);
     EXPECT_TRUE(fs::is_empty(readOnly) && fs::is_empty(out));

@@ -16,6 +16,7 @@
 #include "mission/core/item_counts.h"
 #include "mission/mission_file.h"
 #include "tests/lists/read_only_folder.h"
+#include "tests/support/failing_file_system.h"
 #include "tests/support/temp_dir.h"
 
 namespace vok {
@@ -257,6 +258,46 @@ TEST_F(ListStoreTest, LearnAddsTheItemTypesOneTo9999Only) {
               "added 1\tItem 1\nadded 9999\tItem 9999\nvok: item type 0 is outside 1..9999 and was not added\n"
               "vok: item type 10000 is outside 1..9999 and was not added\n");
     EXPECT_EQ(parseItemList(slurp(dir / "DF2Items.vok"), "x").size(), store.Entries(Df2).size() + 2);
+
+    // Other programs changing the lists since this store was loaded, this one among them, are no
+    // reason to give up: the types are added to the list as it is on disk, and what they wrote stays.
+    ListStore other(dir.path());
+    other.InitilizeItemLists();
+    other.RememberAndSaveReplacement(Df1, Df2, 7, 2005);
+    other.changeAndSaveList(itemListOf(Df2), [&] { other.editEntries(Df2).push_back({1700, "Hedge"}); });
+    EXPECT_EQ(store.addItemTypes(Df2, {1800, 1700, 4000}), (std::vector<std::int16_t>{1800, 4000}));
+    const auto onDisk = parseItemList(slurp(dir / "DF2Items.vok"), "x");
+    EXPECT_EQ(onDisk, store.Entries(Df2));
+    EXPECT_EQ(store.ItemDescription(Df2, 1700), "Hedge");
+    EXPECT_EQ(store.ItemDescription(Df2, 4000), "Object 4000");  // its empty entry got the placeholder
+    EXPECT_EQ(store.ItemDescription(Df2, 1800), "Decoration 1800");
+}
+
+// A lock or a copy that a change cannot remove afterwards is reported, not left in silence: the
+// change itself stands.
+TEST_F(ListStoreTest, ALockOrCopyThatCannotBeRemovedIsReported) {
+    testing::FailingFileSystem failing;
+    failing.failAt = testing::FailingFileSystem::FailAt::Remove;
+    failing.error = EACCES;
+    ListLockOptions options;
+    options.fileSystem = &failing;
+    store.setLockOptions(options);
+    store.editEntries(Df3).push_back({2051, "Tank"});
+    const std::string lockError = errorOf([&] { store.SaveList(itemListOf(Df3)); });
+    EXPECT_EQ(lockError.rfind(displayPath(ListFolderLock::pathIn(dir.path())) + "|1|", 0), 0u) << lockError;
+    EXPECT_NE(lockError.find("the lock could not be removed (Permission denied)"), std::string::npos) << lockError;
+    EXPECT_EQ(parseItemList(slurp(dir / "DF3Items.vok"), "x").size(), 2u);
+    fs::remove(ListFolderLock::pathIn(dir.path()));
+
+    const std::string error = errorOf([&] {
+        writeFilesAtomically({{dir / "DF3Items.vok", encodeItemList({{1, "One"}})}}, failing);
+    });
+    EXPECT_NE(error.find("could not be removed: " + displayPath(dir / ".vok-old-")), std::string::npos) << error;
+    EXPECT_EQ(slurp(dir / "DF3Items.vok"), encodeItemList({{1, "One"}}));
+    // The next program that takes the lock clears the copy away.
+    store.setLockOptions({});
+    store.SaveList(itemListOf(Df3));
+    EXPECT_EQ(std::distance(fs::directory_iterator(dir.path()), fs::directory_iterator()), 6);
 }
 
 }  // namespace

@@ -14,7 +14,7 @@ namespace vok::testing {
 
 class FailingFileSystem : public FileSystem {
 public:
-    enum class FailAt { Nothing, Create, Write, Flush, Sync, Close, Permissions, Rename, SyncFolder };
+    enum class FailAt { Nothing, Create, Write, Flush, Sync, Close, Owner, Permissions, Rename, SyncFolder, Remove };
 
     FailAt failAt = FailAt::Nothing;
     std::size_t bytesBeforeFailure = 0;  ///< with FailAt::Write: a short write after this many bytes
@@ -30,6 +30,9 @@ public:
         created += real != nullptr;
         return real ? std::make_unique<File>(std::move(real), *this) : nullptr;
     }
+    int setOwner(const std::filesystem::path& path, const platform::FileOwner& owner) override {
+        return failAt == FailAt::Owner ? fail() : realFileSystem().setOwner(path, owner);
+    }
     int setPermissions(const std::filesystem::path& path, std::filesystem::perms perms) override {
         return failAt == FailAt::Permissions ? fail() : realFileSystem().setPermissions(path, perms);
     }
@@ -42,9 +45,10 @@ public:
     int syncFolder(const std::filesystem::path& folder) override {
         return after(realFileSystem().syncFolder(folder), FailAt::SyncFolder);
     }
-    void remove(const std::filesystem::path& path) noexcept override {
+    /// With FailAt::Remove the file stays and the error is answered.
+    int remove(const std::filesystem::path& path) noexcept override {
         ++removed;
-        realFileSystem().remove(path);
+        return failAt == FailAt::Remove ? fail() : realFileSystem().remove(path);
     }
 
 private:
