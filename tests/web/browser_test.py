@@ -240,6 +240,21 @@ class PageTest(unittest.TestCase):
         self.assertIn("Warning!: Error in OpenDF2MIS", cards[1].text)
         self.assertIn(f"At Line: {team + 1}", cards[1].text)
 
+    def test_an_unrecognised_version_is_asked_for(self):
+        lines = (pathlib.Path(ARGS.examples) / "df2_night_raid.mis").read_text(encoding="latin-1").splitlines(True)
+        start = next(i for i, line in enumerate(lines) if line.startswith("begin general_information"))
+        end = next(i for i, line in enumerate(lines) if line.startswith("end general_information"))
+        general = self.tmp / "general.MIS"
+        general.write_text("".join(lines[start:end + 1]), encoding="latin-1")
+        self.assertEqual(native("detect", str(general)).stdout.strip(), "unknown")
+        self.assertEqual(self.hook_detect(general), "unknown")
+        card = self.pick(general)[0]
+        self.assertIn("The File Version Could Not Be Determined!", card.find_element(By.CSS_SELECTOR, ".question").text)
+        card.find_element(By.CSS_SELECTOR, "select").send_keys("DF2")
+        card.find_element(By.CSS_SELECTOR, "button").click()
+        self.wait(lambda d: "DF2, ascii" in d.find_element(By.CSS_SELECTOR, "#missions .mission").text)
+        self.assertIn("Night Raid", self.driver.find_element(By.CSS_SELECTOR, "#missions .mission").text)
+
     def test_lists_saved_in_the_browser_survive_a_reload(self):
         d = self.driver
         d.find_element(By.ID, "tab-lists").click()
