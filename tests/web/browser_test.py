@@ -255,6 +255,50 @@ class PageTest(unittest.TestCase):
         self.wait(lambda d: "DF2, ascii" in d.find_element(By.CSS_SELECTOR, "#missions .mission").text)
         self.assertIn("Night Raid", self.driver.find_element(By.CSS_SELECTOR, "#missions .mission").text)
 
+    def test_lists_saved_and_loaded_in_both_forms(self):
+        d = self.driver
+        d.find_element(By.ID, "tab-lists").click()
+        d.find_element(By.ID, "save-text").click()
+        d.find_element(By.ID, "save-vok").click()
+        exported = self.tmp / "exported"
+        self.assertEqual(native("--lists", str(pathlib.Path(ARGS.vok).parent), "lists", "export", str(exported))
+                         .returncode, 0)
+        self.downloaded("vok-lists-text.zip")
+        self.downloaded("vok-lists.zip")
+        with zipfile.ZipFile(self.downloads / "vok-lists-text.zip") as archive:
+            self.assertEqual({n: archive.read(n) for n in archive.namelist()},
+                             {p.name: p.read_bytes() for p in exported.iterdir()})
+        with zipfile.ZipFile(self.downloads / "vok-lists.zip") as archive:
+            starter = pathlib.Path(ARGS.vok).parent
+            self.assertEqual({n: archive.read(n) for n in archive.namelist()},
+                             {n: (starter / n).read_bytes() for n in archive.namelist()})
+            self.assertEqual(len(archive.namelist()), 6)
+
+        # Six text files with one description changed load as the lists in use; five are refused.
+        items = exported / "DF3Items.txt"
+        lines = items.read_text(encoding="utf-8").splitlines(True)
+        entry = next(i for i, line in enumerate(lines) if not line.startswith("#"))
+        identifier = lines[entry].split("\t")[0]
+        lines[entry] = identifier + "\tRenamed in text\n"
+        items.write_text("".join(lines), encoding="utf-8")
+        texts = sorted(str(p) for p in exported.iterdir())
+        d.find_element(By.ID, "load-text").send_keys("\n".join(texts[:5]))
+        self.wait(lambda d: "missing: DF3Replace.txt" in d.find_element(By.ID, "list-status").text)
+        d.find_element(By.ID, "load-text").send_keys("\n".join(texts))
+        self.wait(lambda d: "Loaded the six lists" in d.find_element(By.ID, "list-status").text)
+        self.choose("list-which", "3")
+        d.execute_script("document.getElementById('list-which').dispatchEvent(new Event('change'))")
+        d.find_element(By.ID, "list-filter").send_keys("renamed in")
+        self.assertEqual([r.text for r in d.find_elements(By.CSS_SELECTOR, "#list-body tr")],
+                         [identifier + " Renamed in text"])
+        # The six .vok files of the starter lists bring them back.
+        starter = pathlib.Path(ARGS.vok).parent
+        d.find_element(By.ID, "load-vok").send_keys("\n".join(str((starter / n).resolve()) for n in
+                                                              ["DF1Items.vok", "DF2Items.vok", "DF3Items.vok",
+                                                               "DF1Replace.vok", "DF2Replace.vok", "DF3Replace.vok"]))
+        self.wait(lambda d: d.find_elements(By.CSS_SELECTOR, "#list-body tr") == [])
+        d.find_element(By.ID, "starter").click()
+
     def test_lists_saved_in_the_browser_survive_a_reload(self):
         d = self.driver
         d.find_element(By.ID, "tab-lists").click()
