@@ -218,6 +218,25 @@ class PageTest(unittest.TestCase):
         self.assertEqual(len(self.answer_dialog(lambda q: "answer-cancel")), 1)
         self.assertIn("nothing was converted", self.driver.find_element(By.ID, "status").text)
 
+    def test_files_dropped_on_the_page(self):
+        self.driver.find_element(By.ID, "tab-convert").click()
+        self.driver.find_element(By.ID, "clear").click()
+        files = [[p.name, base64.b64encode(p.read_bytes()).decode()]
+                 for p in (pathlib.Path(ARGS.examples) / "df3_mountain_pass.bms", pathlib.Path(ARGS.examples) / "df1_harbour.mis")]
+        self.driver.execute_script(
+            """const transfer = new DataTransfer();
+               for (const [name, data] of arguments[0]) {
+                 transfer.items.add(new File([Uint8Array.from(atob(data), c => c.charCodeAt(0))], name));
+               }
+               const zone = document.getElementById("drop");
+               zone.dispatchEvent(new DragEvent("dragover", {dataTransfer: transfer, bubbles: true, cancelable: true}));
+               zone.dispatchEvent(new DragEvent("drop", {dataTransfer: transfer, bubbles: true, cancelable: true}));""",
+            files)
+        self.wait(lambda d: len(d.find_elements(By.CSS_SELECTOR, "#missions .mission .facts")) == 2)
+        cards = self.driver.find_elements(By.CSS_SELECTOR, "#missions .mission")
+        self.assertIn("DF:LW, binary", cards[0].text)
+        self.assertIn("DF1, ascii", cards[1].text)
+
     def test_damaged_files_show_the_cores_messages(self):
         examples = pathlib.Path(ARGS.examples)
         short = self.tmp / "damaged.bms"
