@@ -81,6 +81,7 @@
 
   // ---- missions ----
   async function addFiles(files) {
+    await window.vok.ready;  // files picked while the core still loads wait for it
     for (const file of files) {
       const mission = { fileName: file.name, bytes: new Uint8Array(await file.arrayBuffer()) };
       missions.push(mission);
@@ -405,7 +406,7 @@
     drop.addEventListener("drop", (e) => {
       e.preventDefault();
       drop.classList.remove("over");
-      if (core) addFiles([...e.dataTransfer.files]);
+      addFiles([...e.dataTransfer.files]);
     });
     // A file dropped beside the zone is not opened by the browser in place of the page.
     window.addEventListener("dragover", (e) => e.preventDefault());
@@ -443,16 +444,20 @@
   }
 
   // ---- the scripting hook ----
+  function loaded() {
+    if (!core) throw new Error("The converter is still loading: wait for window.vok.ready");
+    return core;
+  }
   window.vok = {
     ready: null,
     /// "df1" | "df2" | "df3" | "unknown"; throws with the message for a name that is no mission.
     detect(bytes, fileName) {
-      return checked(core.detect(toBytes(bytes), String(fileName))).version;
+      return checked(loaded().detect(toBytes(bytes), String(fileName))).version;
     },
     /// {bytes, name, report}; throws with the message. options: {to, form, replace, epoch, from}.
     convert(bytes, fileName, options) {
       const o = options || {};
-      const r = checked(core.convert(toBytes(bytes), String(fileName), {
+      const r = checked(loaded().convert(toBytes(bytes), String(fileName), {
         from: o.from, to: o.to, form: o.form, epoch: o.epoch, replace: o.replace || "fail",
       }));
       return { bytes: r.bytes, name: r.name, report: r.report, heading: r.heading };
