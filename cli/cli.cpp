@@ -3,6 +3,8 @@
 #include <CLI/CLI.hpp>
 
 #include "cli/commands.h"
+#include "cli/help.h"
+#include "conversion/convert.h"
 #include "mission/core/text.h"
 
 #if defined(_WIN32)
@@ -183,8 +185,12 @@ int run(const std::vector<std::string>& args, std::ostream& out, std::ostream& e
         "  vok lists export lists-text/ && vok lists import lists-text/\n"
         "  vok lists learn df3 ~/games/dflw/missions/*.bms");
 
+#if defined(_WIN32)
+    useWindowsExamples(app);
+#endif
     try {
-        std::vector<std::string> reversed(args.rbegin(), args.rend());
+        const auto asked = helpArguments(args);
+        std::vector<std::string> reversed(asked.rbegin(), asked.rend());
         app.parse(reversed);
     } catch (const CLI::ParseError& e) {
         const int code = app.exit(e, out, err);
@@ -199,7 +205,11 @@ int run(const std::vector<std::string>& args, std::ostream& out, std::ostream& e
             convert.replace = keywordIs(replace, "skip")     ? ReplacePolicy::Skip
                               : keywordIs(replace, "remove") ? ReplacePolicy::Remove
                                                              : ReplacePolicy::Fail;
-            if (terrainOption->count() > 0) convert.terrain = terrain;
+            if (terrainOption->count() > 0) {
+                std::string message;
+                convert.terrain = terrainFromUtf8(terrain, &message);
+                if (!convert.terrain) throw UsageError("--terrain: " + message);
+            }
             if (!form.empty()) convert.form = keywordIs(form, "bms") ? MissionForm::Binary : MissionForm::Ascii;
             for (const auto& file : convertFiles) convert.inputs.push_back(pathFromUtf8(file));
             convert.outputFolder = pathFromUtf8(outputFolder);

@@ -112,10 +112,6 @@ int convertCommand(Context& context, const ConvertOptions& options) {
     if (options.inputs.empty()) throw UsageError("convert -o DIR needs at least one input");
     for (const auto& in : options.inputs) requireForm(in);
     std::error_code ec;
-    if (!std::filesystem::is_directory(options.outputFolder, ec)) {
-        context.err << "vok: " << displayPath(options.outputFolder) << ": no such folder\n";
-        return kFailed;
-    }
     // Every output is known before anything is written, so that a batch can never overwrite one of
     // its own inputs, nor write two inputs into one file.
     std::vector<std::pair<std::filesystem::path, std::filesystem::path>> jobs;  // input, output
@@ -142,6 +138,15 @@ int convertCommand(Context& context, const ConvertOptions& options) {
                             << " itself; nothing was written\n";
                 return kFailed;
             }
+        }
+    }
+    if (!std::filesystem::is_directory(options.outputFolder, ec)) {
+        // A missing folder is made (with the folders on the way) once the batch is known to be sound.
+        std::filesystem::create_directories(options.outputFolder, ec);
+        if (!std::filesystem::is_directory(options.outputFolder, ec)) {
+            context.err << "vok: " << displayPath(options.outputFolder)
+                        << ": the folder cannot be made (a file of that name, or no permission)\n";
+            return kFailed;
         }
     }
     int status = kSuccess;

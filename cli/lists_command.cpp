@@ -3,11 +3,17 @@
 #include <map>
 
 #include "cli/commands.h"
+#include "lists/learned_uses.h"
 #include "lists/list_text.h"
 #include "mission/core/file_io.h"
 #include "mission/core/version_detect.h"
+#include "workflow/list_session.h"
 
 namespace vok::cli {
+namespace {
+// Enough of an ascii file for its first line: the title line the writers write is short.
+constexpr std::size_t kTitleLineBytes = 512;
+}  // namespace
 
 int listsShowCommand(Context& context, std::optional<DfType> version, bool replacements) {
     ListStore& lists = context.lists();
@@ -67,14 +73,18 @@ int listsLearnCommand(Context& context, DfType version, const std::vector<std::f
     ListStore& lists = context.lists();
     std::vector<std::int32_t> used;  // the item types the missions use, in order of first use
     std::vector<std::int32_t> outside;
+    std::vector<LearnedUse> learned;  // which mission used which type, for the list editor
     int status = kSuccess;
     for (const auto& file : missions) {
         try {
+            // A binary file of another version, or an ascii file whose title line names another
+            // version, is refused; an ascii file without one is learnt from as it is.
             const MissionForm form = requireForm(file);
-            if (form == MissionForm::Binary) {
+            {
                 DfType actual = DfType::NotRecognised;
                 try {
-                    actual = BmsVersionOf(file);
+                    actual = form == MissionForm::Binary ? BmsVersionOf(file)
+                                                         : MisTitleVersionOfText(readFile(file, kTitleLineBytes));
                 } catch (const Error& error) {
                     context.fail(error);
                 }
@@ -84,15 +94,18 @@ int listsLearnCommand(Context& context, DfType version, const std::vector<std::f
                 }
             }
             const AnyMission mission = readMission(context, file, form, version);
+            std::map<std::int16_t, int> uses;  // this mission's items of each type
             std::visit(
                 [&](const auto& m) {
                     for (const auto& item : m.items) {
                         const std::int32_t id = item.type_id;
                         auto& into = id < 1 || id > 9999 ? outside : used;
                         if (std::find(into.begin(), into.end(), id) == into.end()) into.push_back(id);
+                        if (id >= 1 && id <= 9999) ++uses[static_cast<std::int16_t>(id)];
                     }
                 },
                 mission);
+            for (const auto& [id, count] : uses) learned.push_back({version, id, count, displayPath(file)});
         } catch (const Failed&) {
             status = kFailed;
         }
@@ -101,45 +114,54 @@ int listsLearnCommand(Context& context, DfType version, const std::vector<std::f
         context.err << "vok: item type " << id << " is outside 1..9999 and was not added\n";
     }
 
-    // Another program (the list editor) may change the list meanwhile: the change is made under
-    // the folder lock against the list as it is on disk, and made again after a reload if the
-    // file changed since it was loaded.
+    try {
+        if (!learned.empty()) writeLearnedUses(context.listsFolder, version, learned);
+    } catch (const Error& error) {
+        context.err << "vok: " << fileErrorMessage(error) << " (the list editor cannot show where types were used)\n";
+    }
+
+    // Another program (the list editor) may change the list meanwhile: the list session makes the
+    // change under the folder lock against the list as it is on disk, after a reload if the file
+    // changed since it was loaded.
     const int which = itemListOf(version);
-    for (int attempt = 0; attempt < 3; ++attempt) {
+    const auto missing = [&] {
         std::vector<std::int32_t> added;
         for (std::int32_t id : used) {
             if (!lists.ItemExists(version, static_cast<std::int16_t>(id))) added.push_back(id);
         }
-        if (added.empty()) {
-            context.out << "nothing to add: " << listFileName(which) << " knows every item type\n";
-            return status;
-        }
-        ListChange result = ListChange::Saved;
-        try {
-            result = lists.changeAndSaveList(which, [&] {
-                auto& entries = lists.editEntries(version);
-                for (std::int32_t id : added) {
-                    // An entry with an empty description (which makes the type count as missing)
-                    // gets the placeholder; a second entry for the identifier would only hide it.
-                    const auto existing = std::find_if(entries.rbegin(), entries.rend(),
-                                                       [id](const ItemListEntry& entry) { return entry.ItemId == id; });
-                    if (existing != entries.rend()) {
-                        existing->Description = placeholderDescription(id);
-                    } else {
-                        entries.push_back({static_cast<std::int16_t>(id), placeholderDescription(id)});
-                    }
-                }
-            });
-            if (result == ListChange::ChangedOnDisk) lists.reload();
-        } catch (const Error& error) {
-            context.fail(error);
-        }
-        if (result == ListChange::Saved) {
-            for (std::int32_t id : added) context.out << "added " << id << "\t" << placeholderDescription(id) << "\n";
-            return status;
-        }
+        return added;
+    };
+    std::vector<std::int32_t> added = missing();
+    if (added.empty()) {
+        context.out << "nothing to add: " << listFileName(which) << " knows every item type\n";
+        return status;
     }
-    context.fail(displayPath(lists.pathOf(which)) + ": another program keeps changing the lists; nothing was added");
+    bool saved = false;
+    try {
+        saved = workflow::ListSession(lists, {}).changeWithRetry(which, [&] {
+            added = missing();
+            auto& entries = lists.editEntries(version);
+            for (std::int32_t id : added) {
+                // An entry with an empty description (which makes the type count as missing) gets
+                // the placeholder; a second entry for the identifier would only hide it.
+                const auto existing = std::find_if(entries.rbegin(), entries.rend(),
+                                                   [id](const ItemListEntry& entry) { return entry.ItemId == id; });
+                if (existing != entries.rend()) {
+                    existing->Description = placeholderDescription(id);
+                } else {
+                    entries.push_back({static_cast<std::int16_t>(id), placeholderDescription(id)});
+                }
+            }
+        });
+    } catch (const Error& error) {
+        context.fail(error);
+    }
+    if (!saved) {
+        context.fail(displayPath(lists.pathOf(which)) +
+                     ": another program keeps changing the lists; nothing was added");
+    }
+    for (std::int32_t id : added) context.out << "added " << id << "\t" << placeholderDescription(id) << "\n";
+    return status;
 }
 
 }  // namespace vok::cli

@@ -4,10 +4,8 @@
 #include <iostream>
 
 #include "cli/cli.h"
-
-#if defined(_WIN32)
-#include <windows.h>
-#endif
+#include "cli/console.h"
+#include "cli/windows_arguments.h"
 
 namespace {
 
@@ -25,27 +23,26 @@ int runVok(std::vector<std::string> args, const std::string& argv0) {
 }  // namespace
 
 #if defined(__MINGW32__)
-// Windows shells hand "*.bms" over as it is: the C runtime expands such patterns before wmain, as
-// a POSIX shell would (vok convert *.bms --to df1 --form mis -o out). A quoted pattern is kept.
+// Windows shells hand "*.bms" over as it is, and vok expands it (windows_arguments.h), the same
+// way whether cmd.exe kept quotes around it or PowerShell took them away; the C runtime's own
+// expansion, which passes over quoted patterns, stays off.
 extern "C" {
-int _dowildcard = -1;
+int _dowildcard = 0;
 }
 #endif
 
 #if defined(_WIN32)
 // Windows hands a program its command line in UTF-16; the narrow argv holds only what the ANSI code
-// page can spell. vok works in UTF-8 throughout (its paths are made with pathFromUtf8) and writes
-// UTF-8 to the console while it runs.
+// page can spell. vok works in UTF-8 throughout (its paths are made with pathFromUtf8); a console
+// gets its text in UTF-16 (console.h), redirected output stays UTF-8.
 int wmain(int argc, wchar_t** argv) {
+    const vok::cli::ConsoleOutput console;
     std::vector<std::string> args;
     for (int i = 0; i < argc; ++i) args.push_back(vok::cli::utf8FromWide(argv[i]));
     const std::string argv0 = args.empty() ? std::string() : args.front();
     if (!args.empty()) args.erase(args.begin());
-    const UINT consoleCodePage = GetConsoleOutputCP();
-    SetConsoleOutputCP(CP_UTF8);
-    const int status = runVok(std::move(args), argv0);
-    SetConsoleOutputCP(consoleCodePage);
-    return status;
+    if (const auto refused = vok::cli::prepareWindowsArguments(args, std::cerr)) return *refused;
+    return runVok(std::move(args), argv0);
 }
 #else
 int main(int argc, char** argv) {

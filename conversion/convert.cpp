@@ -4,6 +4,7 @@
 #include <limits>
 #include <map>
 
+#include "lists/codepage.h"
 #include "mission/core/item_counts.h"
 
 namespace vok {
@@ -258,8 +259,13 @@ void reportItems(const ItemTallies& tallies, DfType from, DfType to, const ListS
     };
     auto items = [](std::int32_t count) { return std::to_string(count) + (count == 1 ? " item" : " items"); };
     for (const auto& [type, change] : tallies.replaced) {
+        // A type picked from another game's list, or named by a replacement list, that the
+        // target's own list lacks is said: the game may not know it.
+        const bool listed = fits16(change.to) && lists.ItemExists(to, static_cast<std::int16_t>(change.to));
         report.add(ReportLine::Kind::Replaced,
-                   describe(from, type) + " by " + describe(to, change.to) + " (" + items(change.count) + ")");
+                   describe(from, type) + " by " + describe(to, change.to) +
+                       (listed ? "" : " (not in the " + std::string(versionLabel(to)) + " list)") + " (" +
+                       items(change.count) + ")");
     }
     for (const auto& [type, change] : tallies.skipped) {
         report.add(ReportLine::Kind::Skipped, describe(from, type) + " kept, though " + std::string(versionName(to)) +
@@ -423,6 +429,16 @@ std::string suggestedTerrain(const AnyMission& converted, DfType source) {
 
 void setTerrain(AnyMission& mission, std::string_view terrain) {
     std::visit([terrain](auto& m) { m.header.terrain.set(terrain); }, mission);
+}
+
+std::optional<std::string> terrainFromUtf8(std::string_view text, std::string* message) {
+    std::string bad;
+    std::optional<std::string> bytes = utf8ToCp1252(text, &bad);
+    if (!bytes && message != nullptr) {
+        *message = "The terrain name can hold only characters of the Windows-1252 code page; \"" + bad +
+                   "\" is not one of them.";
+    }
+    return bytes;
 }
 
 }  // namespace vok

@@ -45,17 +45,20 @@ QPushButton* button(QWidget* parent, const char* name, const char* caption, cons
 
 QString toQt(const std::filesystem::path& path) { return QString::fromStdU16String(path.u16string()); }
 
+QString qtText(std::string_view text) { return QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size())); }
+
 }  // namespace
 
 QString fourDigits(int id) { return QStringLiteral("%1").arg(id, 4, 10, QLatin1Char('0')); }
 
 frmReplace::frmReplace(const ListStore& lists, QString programFolder, ui::Launcher& launcher, RefreshLists refreshLists,
-                       QWidget* parent)
+                       QWidget* parent, ui::MessageBoxes* messages)
     : QDialog(parent),
       lists_(lists),
       programFolder_(std::move(programFolder)),
       launcher_(launcher),
-      refreshLists_(std::move(refreshLists)) {
+      refreshLists_(std::move(refreshLists)),
+      messages_(messages) {
     setObjectName(QStringLiteral("frmReplace"));
     setWindowTitle(kTitle);
     ui::paintWhiteOnBlack(*this);
@@ -84,6 +87,10 @@ frmReplace::frmReplace(const ListStore& lists, QString programFolder, ui::Launch
     lstID_->setMaximumWidth(80);
     lstDescription_ = new QListWidget(fraReplace_);
     lstDescription_->setObjectName(QStringLiteral("lstDescription"));
+    lblEmpty_ = new QLabel(fraReplace_);
+    lblEmpty_->setObjectName(QStringLiteral("lblEmpty"));
+    lblEmpty_->setWordWrap(true);
+    lblEmpty_->hide();
     cmdOk_ = button(fraReplace_, "cmdOk", "&OK", "Give this item the selected type (Enter)");
     cmdOkAll_ = button(fraReplace_, "cmdOkAll", "OK-&A",
                        "Give this item and every later item of its type the selected type, until the "
@@ -98,20 +105,21 @@ frmReplace::frmReplace(const ListStore& lists, QString programFolder, ui::Launch
     cmdCancelSave_ = button(fraReplace_, "cmdCancelSave", "&Cancel Save",
                             "Stop this save: nothing is written, and the OK-A choices of this save are "
                             "forgotten.\nChoices saved with OK-S stay saved in the replacement list");
-    // Enter answers OK, from the lists too; the lists take the keyboard first.
-    cmdOk_->setDefault(true);
-    lstDescription_->setToolTip(QStringLiteral("The types of the chosen version and category (Enter: OK)"));
+    // Enter answers OK, from the lists too, once an entry was picked; the lists take the keyboard first.
+    lstDescription_->setToolTip(
+        QStringLiteral("The types of the chosen version and category (pick one, then Enter: OK)"));
 
     auto* grid = new QGridLayout(fraReplace_);
     grid->addWidget(cboDfVersion_, 0, 0);
     grid->addWidget(cboListType_, 0, 1);
     grid->addWidget(lstID_, 1, 0);
     grid->addWidget(lstDescription_, 1, 1);
+    grid->addWidget(lblEmpty_, 2, 0, 1, 2);
     auto* buttons = new QHBoxLayout;
     for (QPushButton* b : {cmdOk_, cmdOkAll_, cmdOkSave_, cmdSkip_, cmdRemove_}) buttons->addWidget(b);
     buttons->addStretch(1);
     buttons->addWidget(cmdCancelSave_);
-    grid->addLayout(buttons, 2, 0, 1, 2);
+    grid->addLayout(buttons, 3, 0, 1, 2);
 
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(fraNotFound_);
@@ -122,6 +130,8 @@ frmReplace::frmReplace(const ListStore& lists, QString programFolder, ui::Launch
     connect(cboListType_, &QComboBox::currentIndexChanged, this, [this] { browse(); });
     connect(lstDescription_, &QListWidget::currentRowChanged, this, [this](int row) { descriptionChosen(row); });
     connect(lstID_, &QListWidget::currentRowChanged, this, [this](int row) { idChosen(row); });
+    connect(lstID_, &QListWidget::itemClicked, this, [this] { userPicked(); });
+    connect(lstDescription_, &QListWidget::itemClicked, this, [this] { userPicked(); });
     connect(cmdOk_, &QPushButton::clicked, this, [this] { chooseWithSelectedType(ReplacementAnswer::Remember::No); });
     connect(cmdOkAll_, &QPushButton::clicked, this,
             [this] { chooseWithSelectedType(ReplacementAnswer::Remember::ForRun); });
@@ -164,6 +174,8 @@ std::int16_t frmReplace::ReplaceObject(std::int16_t iObjectId, DfType iOrgDfType
     showMissingItem();
     FillReplaceLists(iObjectId, iNewDfType, true);
     selectFirstDescription();
+    picked_ = false;
+    cmdOk_->setDefault(false);
 
     ReplaceAnswer = -1;
     setWindowModality(Qt::ApplicationModal);
@@ -254,21 +266,32 @@ void frmReplace::browse() {
     FillReplaceLists(category < 0 ? 1000 : (category + 1) * 1000,
                      static_cast<DfType>(cboDfVersion_->currentIndex() + 1), false);
     selectFirstDescription();
+    picked_ = false;  // the entry selected now is the dialog's suggestion again
+    cmdOk_->setDefault(false);
 }
 
 void frmReplace::selectFirstDescription() {
     if (lstDescription_->count() == 0) return;
+    selecting_ = true;
     if (lstDescription_->currentRow() == 0) {
         descriptionChosen(0);
     } else {
         lstDescription_->setCurrentRow(0);
     }
+    selecting_ = false;
+}
+
+void frmReplace::userPicked() {
+    if (filling_ || selecting_ || lstID_->currentItem() == nullptr) return;
+    picked_ = true;
+    cmdOk_->setDefault(true);
 }
 
 // The two lists are in different orders; they are kept in step by the identifier text, which
 // ends every description entry (" ID:2031").
 void frmReplace::descriptionChosen(int row) {
     if (filling_ || syncing_ || row < 0) return;
+    userPicked();
     syncing_ = true;
     const QString text = lstDescription_->item(row)->text();
     for (int i = 0; i < lstID_->count(); ++i) {
@@ -288,6 +311,7 @@ void frmReplace::idChosen(int row) {
     }
     syncing_ = true;
     const QString suffix = QStringLiteral(" ID:") + lstID_->item(row)->text();
+    userPicked();
     for (int i = 0; i < lstDescription_->count(); ++i) {
         if (lstDescription_->item(i)->text().endsWith(suffix)) {
             lstDescription_->setCurrentRow(i);
@@ -304,12 +328,29 @@ void frmReplace::updateButtons() {
     cmdOk_->setEnabled(chosen);
     cmdOkAll_->setEnabled(chosen);
     cmdOkSave_->setEnabled(chosen);
+    // An empty category says why only Skip and Remove answer.
+    lblEmpty_->setVisible(lstID_->count() == 0 && isVersion(shownVersion_));
+    if (lstID_->count() == 0 && isVersion(shownVersion_)) {
+        lblEmpty_->setText(QStringLiteral("%1 has no type of this category. Skip keeps the item's type; "
+                                          "Remove sets it to 0.")
+                               .arg(qtText(versionName(shownVersion_))));
+    }
 }
 
 void frmReplace::chooseWithSelectedType(ReplacementAnswer::Remember remember) {
     const QListWidgetItem* item = lstID_->currentItem();
     if (item == nullptr) return;
-    answer(static_cast<std::int16_t>(item->text().toInt()), remember);
+    const auto type = static_cast<std::int16_t>(item->text().toInt());
+    // A type from another game's list may be what the modder wants, but never silently.
+    if (messages_ != nullptr && !lists_.ItemExists(iNewDfType_, type) &&
+        !messages_->askYesNo(this, kTitle,
+                             QStringLiteral("%1 is not in the %2 item list. Use it anyway?")
+                                 .arg(type)
+                                 .arg(qtText(versionName(iNewDfType_))),
+                             ui::MessageBoxes::Preferred::No)) {
+        return;
+    }
+    answer(type, remember);
 }
 
 void frmReplace::answer(std::int16_t value, ReplacementAnswer::Remember remember) {
@@ -353,7 +394,8 @@ DialogReplacementChooser::~DialogReplacementChooser() = default;
 
 ReplacementAnswer DialogReplacementChooser::choose(std::int16_t objectId, DfType sourceVersion, DfType targetVersion) {
     if (!dialog_) {
-        dialog_ = std::make_unique<frmReplace>(lists_, programFolder_, seams_.launcher, refreshLists_);
+        dialog_ = std::make_unique<frmReplace>(lists_, programFolder_, seams_.launcher, refreshLists_, nullptr,
+                                               &seams_.messages);
     }
     return dialog_->ask(objectId, sourceVersion, targetVersion);
 }

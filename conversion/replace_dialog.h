@@ -38,8 +38,9 @@ public:
     /// cannot be read itself and keeps the lists in use.
     using RefreshLists = std::function<bool()>;
 
+    /// `messages` asks before a type that the target version's list lacks is used (none: no question).
     frmReplace(const ListStore& lists, QString programFolder, ui::Launcher& launcher, RefreshLists refreshLists = {},
-               QWidget* parent = nullptr);
+               QWidget* parent = nullptr, ui::MessageBoxes* messages = nullptr);
 
     /// Asks about one item and waits, processing window events, for the answer: the chosen type
     /// ("OK", "OK-A", "OK-S"), `iObjectId` itself ("Skip", or the window closed), -3 ("Remove") or
@@ -74,6 +75,7 @@ private:
     void chooseWithSelectedType(ReplacementAnswer::Remember remember);
     void browse();  // a new version or category was chosen
     void selectFirstDescription();
+    void userPicked();
     void descriptionChosen(int row);
     void idChosen(int row);
     void updateButtons();
@@ -96,9 +98,15 @@ private:
     DfType shownVersion_ = DfType::None;
     bool filling_ = false;  // the lists are being refilled or kept in step: no handlers
     bool syncing_ = false;
+    bool selecting_ = false;  // the dialog itself selects the first entry
+    // Enter answers OK only once the user has picked an entry in this question (a click or an arrow
+    // key): the entry selected at first is only a suggestion.
+    bool picked_ = false;
+    ui::MessageBoxes* messages_;
 
     QGroupBox* fraNotFound_;
     QLabel* lblNotFound_;
+    QLabel* lblEmpty_;
     QGroupBox* fraReplace_;
     QComboBox* cboDfVersion_;
     QComboBox* cboListType_;

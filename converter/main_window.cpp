@@ -25,6 +25,7 @@
 #include "mission/core/error.h"
 #include "mission/core/version_detect.h"
 #include "ui/look.h"
+#include "workflow/list_session.h"
 
 #ifndef VOK_VERSION
 #define VOK_VERSION "0"
@@ -37,13 +38,6 @@ namespace {
 std::filesystem::path toPath(const QString& path) { return std::filesystem::path(path.toStdU16String()); }
 
 QString fromBytes(const std::string& bytes) { return QString::fromStdString(cp1252ToUtf8(bytes)); }
-
-std::string toBytes(const QString& text) {
-    const std::string utf8 = text.toStdString();
-    if (auto bytes = utf8ToCp1252(utf8)) return *bytes;
-    const QByteArray latin1 = text.toLatin1();  // characters the code page lacks become '?'
-    return std::string(latin1.constData(), static_cast<std::size_t>(latin1.size()));
-}
 
 // `caption` carries the mnemonic ("DF&1"): the button shows its text with that letter underlined.
 QPushButton* commandButton(QWidget* parent, const char* name, const char* caption, const QString& toolTip) {
@@ -182,10 +176,8 @@ bool frmMain::InitilizeItemLists() {
         lists_.InitilizeItemLists();
         return true;
     } catch (const Error& error) {
-        seams_.messages.inform(nullptr, kConverterTitle,
-                               QStringLiteral("Warning!, There Was an Error In 'InitilizeItemLists'\r\n") +
-                                   QString::fromStdString(error.path()) + QStringLiteral(": ") +
-                                   QString::fromStdString(error.describe()));
+        // The converter needs all six lists; it names the damaged file and how to mend it.
+        seams_.messages.inform(nullptr, kConverterTitle, QString::fromStdString(workflow::listLoadFailureText(error)));
         return false;
     }
 }
@@ -366,11 +358,19 @@ bool frmMain::convertInto(DfType target) {
     setEnabled(true);
     if (!converted) return false;
 
-    const std::optional<QString> answer =
-        seams_.inputs.ask(this, kConverterTitle, QStringLiteral("Please Enter Terrain Name:"),
-                          fromBytes(suggestedTerrain(*converted, CurrentDfVersion)));
-    if (!answer) return false;  // Cancel ends the save
-    setTerrain(*converted, toBytes(*answer));
+    // Cancel ends the save; a name the field's code page cannot hold is said and asked again.
+    QString offered = fromBytes(suggestedTerrain(*converted, CurrentDfVersion));
+    std::optional<std::string> terrain;
+    while (!terrain) {
+        const std::optional<QString> answer =
+            seams_.inputs.ask(this, kConverterTitle, QStringLiteral("Please Enter Terrain Name:"), offered);
+        if (!answer) return false;
+        std::string message;
+        terrain = terrainFromUtf8(answer->toStdString(), &message);
+        if (!terrain) seams_.messages.inform(this, kConverterTitle, QString::fromStdString(message));
+        offered = *answer;
+    }
+    setTerrain(*converted, *terrain);
     storeModel(std::move(*converted));
     return true;
 }

@@ -1,30 +1,31 @@
 #pragma once
-// The list editor's window (frmMain): browses the six list files of the list store by file and
-// category in two display modes, adds, changes and deletes item entries and deletes replacement
-// entries. It keeps no list data of its own: every change is made in the store's lists and written
-// under the list folder's lock, then all six files are reloaded, so the window shows what the files
-// hold. A change is applied only to lists that no other program (the converter's "OK-S") changed
-// since they were loaded; otherwise the lists are reloaded and the user repeats the change. The
-// changes of a session can be undone one after another, each only while no other program has
-// changed its file since.
+// The list editor's window (frmMain): browses the six list files by file and category in two
+// display modes, adds, changes and deletes item entries and replacements. It only shows and asks:
+// the list session (workflow/list_session.h) makes every change under the list folder's lock,
+// takes changes back, reloads what another program changed, and starts a damaged list again. The
+// window watches the six files and shows another program's change at once, keeping the category,
+// the filter, the selection and what the edit panel holds.
 
 #include <QString>
 #include <QWidget>
 #include <cstdint>
-#include <functional>
 #include <memory>
-#include <vector>
 
+#include "lists/learned_uses.h"
 #include "lists/list_store.h"
 #include "ui/seams.h"
+#include "workflow/list_session.h"
 
 class QComboBox;
+class QFileSystemWatcher;
 class QFrame;
 class QGroupBox;
+class QHBoxLayout;
 class QLabel;
 class QLineEdit;
 class QListWidget;
 class QPushButton;
+class QTimer;
 
 namespace vok::editor {
 
@@ -54,8 +55,9 @@ class ListEditorWindow : public QWidget {
     Q_OBJECT
 
 public:
-    /// The store must be loaded (see startListEditor).
-    ListEditorWindow(ui::Seams& seams, ListStore& store, QWidget* parent = nullptr);
+    /// The session's lists must be open (see startListEditor).
+    ListEditorWindow(ui::Seams& seams, workflow::ListSession& session, QWidget* parent = nullptr);
+    ~ListEditorWindow() override;
 
     const EditorState& state() const { return state_; }
 
@@ -66,8 +68,11 @@ public:
     /// Position (from 1) of the first entry of item list 1..3 with the identifier; 0 when none.
     int FindItemIndex(int list, int id) const;
 
+    /// Takes in what another program changed in the list files (the file watch calls it).
+    void listsChangedOnDisk();
+
 signals:
-    /// The program must end with this status (Exit: 0; lists that cannot be reloaded: 1).
+    /// The program must end with this status (Exit: 0).
     void programEnded(int status);
 
 protected:
@@ -77,31 +82,38 @@ protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
-    /// What a change left behind, to put its file back as it was before.
-    struct UndoStep {
-        int list = 0;
-        std::vector<ItemListEntry> items;        ///< the item list before the change
-        std::vector<ReplaceEntry> replacements;  ///< the replacement list before the change
-        ListFileStamp after;                     ///< the file as the change (or a later undo) left it
-        QString what;                            ///< "added 2222 = Tank"
-        int position = 0;                        ///< the entry to show once undone; 0 none
-    };
-
     void buildControls();
+    /// The file and category choosers, the filter and the list; answers the filter's label.
+    QLabel* buildBrowsing();
+    void buildEditPanels();
+    void buildDamagedPanel();
+    QHBoxLayout* buildButtons();
+    void buildStatusLines();
+    void connectControls();
     void chooseList(int index);
     void chooseCategory(int index);
     void toggleDisplayMode();
     void add();
     void edit();
     void accept();
+    void acceptItem();
+    void acceptReplacement();
     void cancel();
     void remove();
     void exitProgram();
     void undo();
+    void restartDamaged(workflow::Restart how);
+    void fillReplacementChoices();
+    void watchLists();
+    QString readSetting(const char* key) const;
+    /// Says which missions of the last `vok lists learn` used the selected item type.
+    void showLearnedUses();
 
     void setEditingLayout(bool editing);
-    /// Shows and hides the buttons for the list shown, the layout and what can be undone.
+    /// Shows and hides the buttons and panels for the list shown, the layout and what can be undone.
     void updateButtons();
+    /// What the edit panel shown holds, in one text.
+    QString panelText() const;
     /// True while the edit panel holds text that differs from what it opened with.
     bool editHoldsUnsavedText() const;
     /// Selects entry `position` of the list shown and scrolls to it; when the category shown does
@@ -113,36 +125,20 @@ private:
     QString entryText(int list, int position) const;
     /// The selected line, or an empty text after telling the user to select one.
     QString selectedLineOrAsk();
-    /// True when entry `position` of a list of `size` entries may be removed; a list's only
-    /// entry may not (the user is told why).
-    bool mayRemove(std::size_t size, int position, int list);
-    /// How a change of the lists ended.
-    enum class Outcome {
-        Saved,     ///< written, and all six lists reloaded
-        Reloaded,  ///< another program had changed the lists: reloaded, nothing changed
-        Refused,   ///< the lock or the write failed (the user was told); nothing changed
-        Ended,     ///< the lists no longer load: the program ends
-    };
-    /// Applies `change` to the store and writes list `which`, under the folder lock and only when
-    /// no list file changed on disk since the last load; then reloads all six files. When a file
-    /// had changed, all six are reloaded instead and the user is told to repeat the action. When
-    /// the lock cannot be had or the write fails, the user hears why and the store, the file and
-    /// the list shown stay as they were.
-    Outcome applyChange(int which, const std::function<void()>& change);
-    /// applyChange of the user's own change, which Undo can take back; `what` names it in the
-    /// status line, `undoPosition` is the entry to show once it is undone.
-    Outcome applyUndoableChange(int which, const std::function<void()>& change, const QString& what, int undoPosition);
-    /// Reloads all six lists and refreshes the list box; false when they no longer load (the
-    /// user was told and the program ends).
-    bool reloadOrEnd();
+    /// Runs a change of the session and tells the user how it ended; true when it was saved.
+    bool runChange(int which, const std::function<workflow::ChangeOutcome()>& change);
+    /// After a reload: the entry being edited is looked up where it now is.
+    void followEditedEntry();
     void inform(const QString& text);
 
     ui::Seams& seams_;
+    workflow::ListSession& session_;
     ListStore& store_;
     EditorState state_;
     bool editing_ = false;
-    QString editOpenedWith_;  ///< identifier and description as the edit panel opened
-    std::vector<UndoStep> undoSteps_;
+    QString editOpenedWith_;        ///< what the edit panel held as it opened
+    ReplaceEntry editReplacement_;  ///< the replacement being changed, as it was
+    std::vector<LearnedUse> learned_;
 
     QGroupBox* fraFile_ = nullptr;
     QComboBox* cboFile_ = nullptr;
@@ -152,10 +148,16 @@ private:
     QLineEdit* txtFilter_ = nullptr;
     QListWidget* lstMain_ = nullptr;
     QFrame* fraEditI_ = nullptr;
-    QGroupBox* fraID_ = nullptr;
     QLineEdit* txtID_ = nullptr;
-    QGroupBox* fraDescription_ = nullptr;
     QLineEdit* txtDescription_ = nullptr;
+    QFrame* fraEditR_ = nullptr;
+    QComboBox* cboSource_ = nullptr;
+    QComboBox* cboTarget_ = nullptr;
+    QComboBox* cboReplacement_ = nullptr;
+    QFrame* fraDamaged_ = nullptr;
+    QLabel* lblDamaged_ = nullptr;
+    QPushButton* cmdStartStarter_ = nullptr;
+    QPushButton* cmdStartEmpty_ = nullptr;
     QPushButton* cmdExit_ = nullptr;
     QPushButton* cmdDelete_ = nullptr;
     QPushButton* cmdEdit_ = nullptr;
@@ -164,19 +166,21 @@ private:
     QPushButton* cmdCancel_ = nullptr;
     QPushButton* cmdUndo_ = nullptr;
     QLabel* lblStatus_ = nullptr;
+    QLabel* lblLearned_ = nullptr;
+    QFileSystemWatcher* watcher_ = nullptr;
+    QTimer* reloadTimer_ = nullptr;
 };
 
-/// The message shown when the lists cannot be loaded: "Warning!, There Was an Error In
-/// 'InitilizeItemLists'" and, on a second line, the file and the fault.
-QString loadFailureMessage(const std::exception& error);
+/// The message shown when lists cannot be loaded: "Warning!, There Was an Error In
+/// 'InitilizeItemLists'" and, on a line each, the file and the fault of every damaged list.
+QString loadFailureMessage(const std::vector<ListDamage>& damage);
 
-/// Start-up: loads the six lists into `store`, then creates and shows the window. When the lists
-/// cannot be loaded it shows the load failure message and returns null: the program must end with
-/// a non-zero status.
-std::unique_ptr<ListEditorWindow> startListEditor(ui::Seams& seams, ListStore& store);
+/// Start-up: opens the session's lists, then creates and shows the window. A damaged list is
+/// reported and shown as damaged; the others can be worked on.
+std::unique_ptr<ListEditorWindow> startListEditor(ui::Seams& seams, workflow::ListSession& session);
 
 /// The whole program on a QApplication: start-up, then the event loop. Options: "--screenshot
 /// PATH" saves a picture of the window at start and ends. Returns the exit status.
-int runListEditor(ui::Seams& seams, ListStore& store);
+int runListEditor(ui::Seams& seams, workflow::ListSession& session);
 
 }  // namespace vok::editor

@@ -76,11 +76,34 @@ double leadingNumber(const QString& text) {
     return MisValue(text.trimmed().toStdString());
 }
 
+int naturalCompare(const QString& a, const QString& b) {
+    qsizetype i = 0, j = 0;
+    while (i < a.size() && j < b.size()) {
+        if (a.at(i).isDigit() && b.at(j).isDigit()) {
+            // Runs of digits compare by their value: "2" before "19".
+            const auto run = [](const QString& text, qsizetype& at) {
+                while (at < text.size() && text.at(at) == QLatin1Char('0')) ++at;
+                const qsizetype start = at;
+                while (at < text.size() && text.at(at).isDigit()) ++at;
+                return QStringView(text).mid(start, at - start);
+            };
+            const QStringView left = run(a, i), right = run(b, j);
+            if (left.size() != right.size()) return left.size() < right.size() ? -1 : 1;
+            if (const int digits = left.compare(right); digits != 0) return digits;
+            continue;
+        }
+        const char32_t left = a.at(i).toCaseFolded().unicode(), right = b.at(j).toCaseFolded().unicode();
+        if (left != right) return left < right ? -1 : 1;
+        ++i, ++j;
+    }
+    return (i < a.size()) - (j < b.size());
+}
+
 bool lineLess(const QString& a, const QString& b) {
     const QString left = visibleText(a);
     const QString right = visibleText(b);
-    const int folded = left.compare(right, Qt::CaseInsensitive);
-    if (folded != 0) return folded < 0;
+    if (const int natural = naturalCompare(left, right); natural != 0) return natural < 0;
+    // Lines equal but for letter case or leading zeros keep one order.
     return left.compare(right, Qt::CaseSensitive) < 0;
 }
 

@@ -70,9 +70,13 @@ QString replacementLine(std::int16_t displayMode, DfType source, const ReplaceEn
 /// The number written at the start of a text box ("2005", " 12", "7a" -> 7); 0 when none.
 double leadingNumber(const QString& text);
 
-/// Orders lines as the list box shows them: by their visible text without regard to letter case;
-/// lines that differ only in case follow letter-case order, and lines of equal text keep their
-/// order.
+/// Compares texts as people order them: runs of digits by their value ("Rifleman 2" before
+/// "Rifleman 19"), letters without regard to case. Negative, 0 or positive.
+int naturalCompare(const QString& a, const QString& b);
+
+/// Orders lines as the list box shows them: by their visible text in natural order
+/// (naturalCompare); lines that differ only in case follow letter-case order, and lines of equal
+/// text keep their order.
 bool lineLess(const QString& a, const QString& b);
 
 }  // namespace vok::editor

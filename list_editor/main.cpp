@@ -1,10 +1,12 @@
 // Vok_Tally: the list editor. It edits the six list files in the folder that holds it.
 #include <QApplication>
-#include <cstdio>
 #include <cstring>
 #include <filesystem>
 
 #include "list_editor/list_editor_window.h"
+#include "lists/starter_lists.h"
+#include "ui/answer.h"
+#include "workflow/list_session.h"
 
 #ifndef VOK_VERSION
 #define VOK_VERSION "0"
@@ -14,8 +16,7 @@ int main(int argc, char** argv) {
     // Answered before Qt starts, so it needs neither a display nor the lists.
     for (int i = 1; i < argc; ++i) {
         if (std::strcmp(argv[i], "--version") == 0) {
-            std::printf("Vok_Tally %s\n", VOK_VERSION);
-            return 0;
+            return vok::ui::showAnswer("Vok_Tally " VOK_VERSION "\n", "Vok_Tally") ? 0 : 1;
         }
     }
     QApplication app(argc, argv);
@@ -23,5 +24,6 @@ int main(int argc, char** argv) {
     vok::ListLockOptions lock;
     lock.owner = "Vok_Tally";  // named to a program that finds the lists locked
     store.setLockOptions(lock);
-    return vok::editor::runListEditor(vok::ui::realSeams(), store);
+    vok::workflow::ListSession session(store, vok::starterListBytes);
+    return vok::editor::runListEditor(vok::ui::realSeams(), session);
 }

@@ -13,6 +13,14 @@ std::string_view listFileName(int which) {
     return which >= 1 && which <= kListCount ? kNames[which - 1] : std::string_view();
 }
 
+const ReplaceEntry* firstReplacementFor(const std::vector<ReplaceEntry>& entries, std::int16_t newDfType,
+                                        std::int16_t objectId) {
+    for (const auto& entry : entries) {
+        if (entry.NewDfType == newDfType && entry.ObjectId == objectId) return &entry;
+    }
+    return nullptr;
+}
+
 namespace {
 std::int32_t readCount(BinaryIn& in, std::size_t minimumEntryBytes) {
     std::int32_t count = 0;

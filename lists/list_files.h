@@ -40,6 +40,11 @@ constexpr DfType versionOfList(int which) { return static_cast<DfType>(isItemLis
 constexpr int itemListOf(DfType version) { return versionNumber(version); }
 constexpr int replaceListOf(DfType version) { return versionNumber(version) + 3; }
 
+/// The first entry that replaces `objectId` in version `newDfType`; null when none does. Lookups
+/// take the first, so a later entry for the same pair would never be used.
+const ReplaceEntry* firstReplacementFor(const std::vector<ReplaceEntry>& entries, std::int16_t newDfType,
+                                        std::int16_t objectId);
+
 /// "DF1Items.vok" .. "DF3Replace.vok" for 1..6.
 std::string_view listFileName(int which);
 

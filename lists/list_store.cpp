@@ -48,28 +48,52 @@ void ListStore::InitilizeItemLists() { load(false); }
 
 void ListStore::reload() { load(true); }
 
-void ListStore::load(bool keepRunReplacements) {
+std::vector<ListDamage> ListStore::reloadKeepingDamaged() {
+    std::vector<ListDamage> damage;
+    load(true, &damage);
+    return damage;
+}
+
+bool ListStore::isDamaged(int which) const {
+    return which >= 1 && which <= kListCount && damaged_[static_cast<std::size_t>(which - 1)];
+}
+
+void ListStore::load(bool keepRunReplacements, std::vector<ListDamage>* damage) {
     std::array<VersionLists, 3> fresh;
     std::array<ListFileStamp, kListCount> stamps{};
+    std::array<bool, kListCount> damaged{};
     // The time is taken before the bytes: a file replaced in between then shows as changed later,
     // never the other way round.
-    const auto read = [&](int which) {
+    const auto loadOne = [&](int which, const auto& parse) {
         const auto path = pathOf(which);
+        const auto index = static_cast<std::size_t>(which - 1);
         const auto modified = modificationTime(path);
-        std::string bytes = readFile(path);
-        stamps[static_cast<std::size_t>(which - 1)] = stampFor(bytes, modified);
-        return bytes;
+        try {
+            std::string bytes;
+            try {
+                bytes = readFile(path);
+            } catch (const Error&) {
+                stamps[index] = ListFileStamp{.unreadable = true};
+                throw;
+            }
+            stamps[index] = stampFor(bytes, modified);
+            parse(bytes, displayPath(path));
+        } catch (const Error& error) {
+            if (damage == nullptr) throw;
+            damage->push_back({which, error});
+            damaged[index] = true;
+        }
     };
     for (const DfType v : kAllVersions) {
-        const int which = itemListOf(v);
         auto& lists = fresh[versionIndex(v)];
-        lists.entries = parseItemList(read(which), displayPath(pathOf(which)));
+        loadOne(itemListOf(v),
+                [&](std::string_view bytes, std::string_view path) { lists.entries = parseItemList(bytes, path); });
         buildDescriptions(lists);
     }
     for (const DfType v : kAllVersions) {
-        const int which = replaceListOf(v);
         auto& lists = fresh[versionIndex(v)];
-        lists.saved = parseReplaceList(read(which), displayPath(pathOf(which)));
+        loadOne(replaceListOf(v),
+                [&](std::string_view bytes, std::string_view path) { lists.saved = parseReplaceList(bytes, path); });
     }
     // Only now that all six files have been read may the store change: a failed load keeps it whole.
     if (keepRunReplacements) {
@@ -77,6 +101,7 @@ void ListStore::load(bool keepRunReplacements) {
     }
     lists_ = std::move(fresh);
     stamps_ = stamps;
+    damaged_ = damaged;
     loaded_ = true;
 }
 
@@ -157,8 +182,12 @@ void ListStore::RememberAndSaveReplacement(DfType orgVersion, DfType newVersion,
     const auto lock = lockFolder(which);
     const auto path = pathOf(which);
     std::vector<ReplaceEntry> onDisk = parseReplaceList(readFile(path), displayPath(path));
-    onDisk.push_back(entry);
-    writeLocked(which, encodeReplaceList(onDisk));
+    // Another program may have saved a replacement for this type meanwhile; it is the one every
+    // lookup finds, and a second entry would never be used.
+    if (firstReplacementFor(onDisk, entry.NewDfType, entry.ObjectId) == nullptr) {
+        onDisk.push_back(entry);
+        writeLocked(which, encodeReplaceList(onDisk));
+    }
     lists->saved = std::move(onDisk);
 }
 
@@ -186,6 +215,10 @@ void ListStore::saveLocked(int which) {
     if (which == 0) {
         for (int list = 1; list <= kListCount; ++list) saveLocked(list);
         return;
+    }
+    // The store holds nothing of a damaged list: writing it would put an empty list over the file.
+    if (isDamaged(which)) {
+        throw Error(Fault::BadList, displayPath(pathOf(which)), "it is damaged and must be started again first");
     }
     if (isItemList(which)) {
         writeLocked(which, encodeItemList(lists_[static_cast<std::size_t>(which - 1)].entries));
@@ -230,10 +263,11 @@ std::vector<int> ListStore::changedListsOnDisk() const {
         bool same = loaded_;
         if (same) {
             const auto modified = modificationTime(path);
+            const auto& known = stamps_[static_cast<std::size_t>(which - 1)];
             try {
-                same = stampFor(readFile(path), modified) == stamps_[static_cast<std::size_t>(which - 1)];
+                same = stampFor(readFile(path), modified) == known;
             } catch (const Error&) {
-                same = false;
+                same = known.unreadable;  // still missing, as it was at the last load
             }
         }
         if (!same) changed.push_back(which);

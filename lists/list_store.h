@@ -13,6 +13,7 @@
 
 #include "lists/list_files.h"
 #include "lists/list_lock.h"
+#include "mission/core/error.h"
 #include "mission/core/file_io.h"
 #include "mission/core/version.h"
 #include "mission/core/version_detect.h"
@@ -25,7 +26,14 @@ struct ListFileStamp {
     std::uintmax_t size = 0;
     std::filesystem::file_time_type modified{};
     std::uint64_t hash = 0;
+    bool unreadable = false;  ///< the file could not be read at all (missing, for instance)
     bool operator==(const ListFileStamp&) const = default;
+};
+
+/// A list file that could not be loaded, and why.
+struct ListDamage {
+    int which = 0;  ///< 1..6
+    Error error;
 };
 
 /// The 64-bit FNV-1a hash of a list file's bytes.
@@ -46,6 +54,7 @@ public:
     explicit ListStore(std::filesystem::path folder, FileSystem& fileSystem = realFileSystem());
 
     const std::filesystem::path& folder() const { return folder_; }
+    FileSystem& fileSystem() const { return fileSystem_; }
     /// Full path of list 1..6.
     std::filesystem::path pathOf(int which) const;
 
@@ -58,6 +67,13 @@ public:
     /// Loads the six files like InitilizeItemLists but keeps the run replacements (the list
     /// editor's reload after a save).
     void reload();
+
+    /// Loads the six files like reload, but a file that cannot be read or loaded does not stop
+    /// the load: its list is left empty and marked damaged, and the damaged lists are answered
+    /// with their faults. A damaged list is never written (SaveList and changeAndSaveList refuse
+    /// it with Error(BadList)) until a load finds its file sound again.
+    std::vector<ListDamage> reloadKeepingDamaged();
+    bool isDamaged(int which) const;
 
     bool loaded() const { return loaded_; }
 
@@ -131,7 +147,9 @@ private:
         std::vector<ReplaceEntry> run{ReplaceEntry{}};  // one placeholder that matches nothing
     };
 
-    void load(bool keepRunReplacements);
+    /// Loads the six files; without `damage` the first fault is thrown, with it every faulty file
+    /// is noted there and its list left empty.
+    void load(bool keepRunReplacements, std::vector<ListDamage>* damage = nullptr);
     /// SaveList without taking the lock (the caller holds it).
     void saveLocked(int which);
     /// Writes `content` over list `which` (keeping an old longer tail) and stamps what it wrote.
@@ -147,6 +165,7 @@ private:
     FileSystem& fileSystem_;
     std::array<VersionLists, 3> lists_;
     std::array<ListFileStamp, kListCount> stamps_{};
+    std::array<bool, kListCount> damaged_{};
     ListLockOptions lockOptions_;
     bool loaded_ = false;
 };

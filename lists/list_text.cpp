@@ -96,8 +96,10 @@ std::vector<std::string_view> splitTabs(std::string_view line, std::size_t maxFi
     return fields;
 }
 
+// A text saved by Notepad as UTF-8 starts with a byte-order mark: it is dropped.
 template <class OnLine>
 void forEachEntryLine(std::string_view text, OnLine&& onLine) {
+    if (text.starts_with("\xEF\xBB\xBF")) text.remove_prefix(3);
     LineCursor lines(text);
     std::string_view line;
     while (lines.next(line)) {

@@ -1,11 +1,13 @@
 #!/usr/bin/env bash
-# test_windows_zip.sh ZIP EMULATOR...
+# test_windows_zip.sh ZIP README.md EMULATOR...
 # Unpacks the Windows zip into a fresh folder and uses vok.exe from there, as a user who unpacked it
-# would (through EMULATOR, Wine here): it finds its six lists beside it, converts an example, and
-# the README tells how to start.
+# would (through EMULATOR, Wine here): it finds its six lists beside it, converts an example, the
+# README tells how to start, and every command of README.txt and of README.md's Windows examples
+# runs there as written.
 set -euo pipefail
 zip=$1
-shift
+readme_md=$2
+shift 2
 folder=$(mktemp -d)
 trap 'rm -rf "$folder"' EXIT
 fail() { echo "FAIL: $*" >&2; exit 1; }
@@ -22,4 +24,17 @@ cd "$root"
 [ "$("$@" ./vok.exe detect 'examples\df3_mountain_pass.mis' | tr -d '\r')" = df3 ] || fail "detect (lists not found beside vok.exe?)"
 "$@" ./vok.exe --quiet convert 'examples\df2_night_raid.bms' lw.mis --to df3 --replace skip || fail "convert"
 head -n 1 lw.mis | grep -q "Land Warrior" || fail "the converted mission is not a Land Warrior ascii file"
-echo "the zip unpacks and vok.exe works from its folder"
+
+# The commands as the READMEs write them, one a line, words as cmd.exe splits them (none is quoted).
+# Patterns stay patterns: vok.exe expands them, not this shell.
+set -f
+commands=$(tr -d '\r' < README.txt | sed -n 's/^  vok \(.*\)$/\1/p'
+           sed -n '/^### vok for Windows/,/^### /p' "$readme_md" | sed -n '/^```bat/,/^```$/p' | sed -n 's/^vok \(.*\)$/\1/p')
+[ "$(printf '%s\n' "$commands" | grep -c .)" -ge 10 ] || fail "the READMEs hold fewer commands than expected"
+while IFS= read -r command; do
+  # shellcheck disable=SC2086
+  "$@" ./vok.exe $command < /dev/null > /dev/null 2> err.txt || { cat err.txt >&2; fail "vok $command"; }
+done <<< "$commands"
+set +f
+[ -f df1/df3_mountain_pass.mis ] || fail "the batch into df1 (a folder it makes) wrote nothing"
+echo "the zip unpacks and vok.exe works from its folder, with every command of its READMEs"

@@ -19,12 +19,14 @@ QString plainLines(QString text) { return text.replace(QStringLiteral("\r\n"), Q
 
 class QtMessageBoxes : public MessageBoxes {
 public:
+    using MessageBoxes::askYesNo;
     void inform(QWidget* parent, const QString& title, const QString& text) override {
         QMessageBox::information(parent, title, plainLines(text), QMessageBox::Ok);
     }
-    bool askYesNo(QWidget* parent, const QString& title, const QString& text) override {
+    bool askYesNo(QWidget* parent, const QString& title, const QString& text, Preferred preferred) override {
         return QMessageBox::question(parent, title, plainLines(text), QMessageBox::Yes | QMessageBox::No,
-                                     QMessageBox::Yes) == QMessageBox::Yes;
+                                     preferred == Preferred::Yes ? QMessageBox::Yes : QMessageBox::No) ==
+               QMessageBox::Yes;
     }
 };
 

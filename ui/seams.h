@@ -19,8 +19,13 @@ public:
     virtual ~MessageBoxes() = default;
     /// A box with an OK button only.
     virtual void inform(QWidget* parent, const QString& title, const QString& text) = 0;
+    /// Which button a Yes/No box starts on (Enter and Space press it).
+    enum class Preferred { Yes, No };
     /// A box with Yes and No; true for Yes. Closing the box counts as No.
-    virtual bool askYesNo(QWidget* parent, const QString& title, const QString& text) = 0;
+    bool askYesNo(QWidget* parent, const QString& title, const QString& text) {
+        return askYesNo(parent, title, text, Preferred::Yes);
+    }
+    virtual bool askYesNo(QWidget* parent, const QString& title, const QString& text, Preferred preferred) = 0;
 };
 
 class InputBoxes {

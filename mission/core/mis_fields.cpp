@@ -38,7 +38,8 @@ bool isWholeNumber(std::string_view word) {
     return i == word.size();
 }
 
-KeywordTable::KeywordTable(std::vector<KeywordRow> rows) : rows_(std::move(rows)) {
+KeywordTable::KeywordTable(std::vector<KeywordRow> rows, std::vector<std::string_view> writtenNotRead)
+    : rows_(std::move(rows)), writtenNotRead_(std::move(writtenNotRead)) {
     std::sort(rows_.begin(), rows_.end(),
               [](const KeywordRow& a, const KeywordRow& b) { return a.keyword < b.keyword; });
     // A table at most a quarter full, so that a lookup rarely probes more than one slot.

@@ -348,7 +348,7 @@ struct KeywordRow {
 /// are matched in any letter case.
 class KeywordTable {
 public:
-    explicit KeywordTable(std::vector<KeywordRow> rows);
+    explicit KeywordTable(std::vector<KeywordRow> rows, std::vector<std::string_view> writtenNotRead = {});
 
     /// The row whose keyword equals `word` in any letter case, or null.
     const KeywordRow* find(std::string_view word) const {
@@ -358,6 +358,13 @@ public:
             if (keywordIs(word, row.keyword)) return &row;
         }
         return nullptr;
+    }
+
+    /// True for a keyword that the writer writes and the reader deliberately does not take (DF1's
+    /// `cnv_file`): such a line in our own output is no news to report.
+    bool writtenNotRead(std::string_view word) const {
+        return std::any_of(writtenNotRead_.begin(), writtenNotRead_.end(),
+                           [word](std::string_view keyword) { return keywordIs(word, keyword); });
     }
 
     /// A hash of a keyword from its length and three of its characters, lower-cased here so that a
@@ -373,6 +380,7 @@ public:
 private:
     std::vector<KeywordRow> rows_;     // sorted by keyword
     std::vector<std::int16_t> slots_;  // row index or -1
+    std::vector<std::string_view> writtenNotRead_;
 };
 
 namespace mis {
@@ -384,6 +392,7 @@ void setField(void* field, const WordSplitter& words, const LineContext& context
 struct KeywordTableBuilder {
     const void* record;  ///< the record the members are measured from
     std::vector<KeywordRow> rows;
+    std::vector<std::string_view> writtenNotRead{};
     std::uint16_t ordinal = 0;
 
     template <class T>
@@ -396,6 +405,8 @@ struct KeywordTableBuilder {
             if (!ascii.unscaledAlias.empty()) {
                 rows.push_back({ascii.unscaledAlias, name, ordinal, words, 1, ascii.order, &setField<T>, memberOffset});
             }
+        } else if (ascii.mode == Ascii::Mode::WriteOnly) {
+            writtenNotRead.push_back(name);
         }
         ++ordinal;
     }
@@ -458,7 +469,7 @@ const KeywordTable& keywordTableOf() {
         const R record{};
         mis::KeywordTableBuilder builder{&record, {}};
         describe(builder, record);
-        return KeywordTable(std::move(builder.rows));
+        return KeywordTable(std::move(builder.rows), std::move(builder.writtenNotRead));
     }();
     return table;
 }

@@ -182,7 +182,8 @@ private:
     void notTaken(const BlockKeywords& keywords) {
         if (!in_.noting() || in_.isClosing(keywords.block)) return;
         const std::string_view word = in_.word(1);
-        const KeywordRow* row = keywordTableOf<R>().find(word);
+        const KeywordTable& table = keywordTableOf<R>();
+        const KeywordRow* row = table.find(word);
         if (row != nullptr) {
             const auto needed = static_cast<std::size_t>(row->wordsNeeded - 1);
             in_.passOver(std::string(row->keyword) + " needs " + std::to_string(needed) +
@@ -190,6 +191,7 @@ private:
                          std::to_string(in_.wordCount() - 1));
             return;
         }
+        if (table.writtenNotRead(word)) return;
         for (std::string_view written : keywords.written) {
             if (keywordIs(word, written)) return;
         }

@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cerrno>
-#include <cwctype>
 #include <string>
 
 #if defined(_WIN32)
@@ -81,14 +80,17 @@ int replaceFile(const fs::path& from, const fs::path& to) {
     }
     if (error == ERROR_SHARING_VIOLATION || error == ERROR_LOCK_VIOLATION) return EBUSY;
     if (error == ERROR_ACCESS_DENIED) {
-        // Denied for a file that another program holds open, or for one marked read-only.
+        // Denied for a file that another program holds open, for one marked read-only, or for a
+        // folder. A program that let others delete the file (FILE_SHARE_DELETE) does not stop the
+        // probe, yet its open handle still stops the replace: that is a file held open as well.
         const DWORD shareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
         const HANDLE probe = CreateFileW(to.c_str(), DELETE, shareAll, nullptr, OPEN_EXISTING, 0, nullptr);
-        if (probe != INVALID_HANDLE_VALUE) {
-            CloseHandle(probe);
-            return EACCES;
-        }
-        return GetLastError() == ERROR_SHARING_VIOLATION ? EBUSY : EACCES;
+        if (probe == INVALID_HANDLE_VALUE) return GetLastError() == ERROR_SHARING_VIOLATION ? EBUSY : EACCES;
+        CloseHandle(probe);
+        const DWORD attributes = GetFileAttributesW(to.c_str());
+        const bool plainFile = attributes != INVALID_FILE_ATTRIBUTES &&
+                               (attributes & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_DIRECTORY)) == 0;
+        return plainFile ? EBUSY : EACCES;
     }
     return error == ERROR_PATH_NOT_FOUND || error == ERROR_FILE_NOT_FOUND ? ENOENT : EIO;
 }
@@ -203,8 +205,16 @@ fs::path::string_type pathKey(const fs::path& path) {
     if (ec) normal = absolute.lexically_normal();
     fs::path::string_type text = normal.native();
 #if defined(_WIN32)
-    std::transform(text.begin(), text.end(), text.begin(),
-                   [](wchar_t c) { return static_cast<wchar_t>(std::towlower(c)); });
+    // Letter case as Windows compares names, with its own table for every letter ("Été" is "été"),
+    // not the C locale's A to Z.
+    if (!text.empty()) {
+        const int length = static_cast<int>(text.size());
+        fs::path::string_type upper(text.size(), L'\0');
+        if (LCMapStringEx(LOCALE_NAME_INVARIANT, LCMAP_UPPERCASE, text.data(), length, upper.data(), length, nullptr,
+                          nullptr, 0) == length) {
+            text = std::move(upper);
+        }
+    }
 #endif
     return text;
 }

@@ -66,6 +66,12 @@ DfType MisVersionOfText(std::string_view text, const ItemCatalog& catalog) {
     return DfType::NotRecognised;
 }
 
+DfType MisTitleVersionOfText(std::string_view text) {
+    LineCursor lines(text);
+    std::string_view line;
+    return lines.next(line) ? versionOfTitleLine(line) : DfType::NotRecognised;
+}
+
 DfType BmsVersionOf(const std::filesystem::path& path) {
     return BmsVersionOfBytes(readFile(path, 256));  // only the first 256 bytes matter
 }

@@ -28,6 +28,10 @@ DfType BmsVersionOfBytes(std::string_view bytes);
 /// two together by 10 wins; -1 when none does.
 DfType MisVersionOfText(std::string_view text, const ItemCatalog& catalog);
 
+/// The version that the title line of an ascii text names, or NotRecognised when its first line is
+/// not such a line (its items are not looked at).
+DfType MisTitleVersionOfText(std::string_view text);
+
 /// The same on a file. A file that cannot be opened is an Error naming it, not -1.
 DfType BmsVersionOf(const std::filesystem::path& path);
 DfType MisVersionOf(const std::filesystem::path& path, const ItemCatalog& catalog);

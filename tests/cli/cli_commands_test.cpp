@@ -5,6 +5,7 @@
 #include <nlohmann/json.hpp>
 
 #include "conversion/convert.h"
+#include "lists/learned_uses.h"
 #include "lists/list_files.h"
 #include "tests/cli/cli_fixture.h"
 #include "tests/support/scripted_chooser.h"
@@ -157,9 +158,19 @@ TEST_F(Commands, ListsLearnAddsEachMissingTypeOnce) {
         {1001, "Tree"}, {1500, "Bush"},         {1500, "Decoration 1500"}, {1600, ""},
         {1600, "Fern"}, {2999, "Vehicle 2999"}, {4321, "Object 4321"},     {6100, "Marker 6100"}};
     EXPECT_EQ(parseItemList(slurp(dir / "DF2Items.vok"), "x"), learnt);
+    // Which mission used which type, and how often, for the list editor; another version's lines stay.
+    const std::string m = displayPath(dir / "m.bms"), n = displayPath(dir / "n.mis");
+    const std::vector<LearnedUse> uses = {{DfType::Df2, 1001, 1, m}, {DfType::Df2, 1500, 1, m},
+                                          {DfType::Df2, 1600, 1, m}, {DfType::Df2, 2999, 2, m},
+                                          {DfType::Df2, 4321, 1, m}, {DfType::Df2, 6100, 1, n}};
+    EXPECT_EQ(readLearnedUses(dir.path()), uses);
+    writeLearnedUses(dir.path(), DfType::Df1, {{DfType::Df1, 7, 3, "a\tb.bms"}});
     EXPECT_EQ(vok({"lists", "learn", "df2", path("m.bms"), path("n.mis")}).out,
               "nothing to add: DF2Items.vok knows every item type\n");
     EXPECT_EQ(parseItemList(slurp(dir / "DF2Items.vok"), "x"), learnt);
+    auto both = uses;
+    both.insert(both.begin(), {DfType::Df1, 7, 3, "a b.bms"});
+    EXPECT_EQ(readLearnedUses(dir.path()), both);
 }
 
 }  // namespace

@@ -108,6 +108,9 @@ TEST_F(Table, ExitStatusMessageAndFilesWritten) {
         {{"check"}, 2, "file is required"},
         {{"check", df1, "--from", "df4"}, 2, "df4"},
         {{"convert", "--help"}, 0, "--replace"},
+        {{"help"}, 0, "convert, recognise, summarise"},
+        {{"help", "convert"}, 0, "--replace"},
+        {{"help", "lists", "learn"}, 0, "lists learn"},
         // Failures name the file and leave every output alone.
         {{"convert", p("missing.bms"), p("out.bms")}, 1, p("missing.bms")},
         {{"convert", p("unknown.bms"), p("out.bms")}, 1,
@@ -124,7 +127,8 @@ TEST_F(Table, ExitStatusMessageAndFilesWritten) {
         {{"convert", p("bad2.mis"), p("out.bms")}, 1, "Warning!: Error in OpenDF2MIS\n"},
         {{"convert", p("bad3.mis"), p("out.bms"), "--from", "df3"}, 1, "At Line: 8\n"},
         {{"info", p("bad2.mis"), "--from", "df2"}, 1, "OpenDF2MIS"},
-        {{"lists", "learn", "df3", df1}, 1, "df1_harbour.bms"},
+        {{"lists", "learn", "df3", df1}, 1, "df1_harbour.bms: is a Delta Force 1 mission, not Delta Force Land Warrior"},
+        {{"lists", "learn", "df1", ex(1, ".mis")}, 1, "df2_night_raid.mis: is a Delta Force 2 mission, not Delta Force 1"},
         // Conversions; the terrain given is reported when the ascii form cannot carry it.
         {{"convert", df2, p("o.mis")}, 0, "", {"o.mis"}},
         {{"convert", p("m.bms"), p("out.bms"), "--to", "df3", "--replace", "skip"}, 0, "Skipped: 5040", {"out.bms"}},
@@ -132,6 +136,10 @@ TEST_F(Table, ExitStatusMessageAndFilesWritten) {
         {{"convert", df2, p("a.mis"), "--terrain", "Sandy Ridge"}, 0, "terrain \"Sandy Ridge\" (", {"a.mis"}},
         {{"convert", df1, p("a.mis"), "--to", "df2", "--replace", "skip", "--terrain", "a name longer than sixteen"},
          0, "terrain \"a name longer th\" (", {"a.mis"}},
+        // A terrain name is stored in Windows-1252, as the game shows it; what it cannot hold is refused.
+        {{"convert", df2, p("a.mis"), "--terrain", "For\u00eat noire"}, 0, "terrain \"For\u00eat noire\" (", {"a.mis"}},
+        {{"convert", df2, p("a.mis"), "--terrain", "\u0141\u00f3d\u017a"}, 2, "--terrain: The terrain name can hold only "
+         "characters of the Windows-1252 code page; \"\u0141\" is not one of them."},
         // What a conversion or an ascii save could not carry, unless --quiet.
         {{"convert", p("lossy.bms"), p("a.mis")}, 0,
          "vok: " + p("a.mis") + ": saved as a Delta Force 2 ascii mission\n" + notCarried, {"a.mis"}},
@@ -153,7 +161,8 @@ TEST_F(Table, ExitStatusMessageAndFilesWritten) {
         {{"convert", p("lossy.bms"), df2, "--form", "mis", "-o", p("batch")}, 0,
          "vok: " + p("batch/lossy.mis") + ": saved as a Delta Force 2 ascii mission\n" + notCarried,
          {"batch/df2_night_raid.mis", "batch/lossy.mis"}},
-        {{"convert", df2, "-o", p("nowhere")}, 1, p("nowhere") + ": no such folder"},
+        {{"convert", df2, "-o", p("new/deeper")}, 0, "", {"new/deeper/df2_night_raid.bms"}},
+        {{"convert", df2, "-o", p("out.bms")}, 1, p("out.bms") + ": the folder cannot be made"},
         {{"convert", p("in/m.bms"), p("in/m.mis"), "--form", "mis", "-o", p("o")}, 1,
          p("in/m.bms") + " and " + p("in/m.mis") + " would both be written to " + p("o/m.mis")},
         {{"convert", p("in/./m.bms"), "-o", p("in/../in")}, 1, p("in/../in/m.bms") + ", the output of"},

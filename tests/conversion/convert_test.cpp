@@ -230,8 +230,9 @@ struct ChooserCase {
 const ChooserCase kChooserCases[] = {
     {{5040, 1001, 5040, 5040, 1040, 2031}, {Answer::replace(5001), Answer::replace(5001), Answer::replace(5002)},
      {5001, 1001, 5001, 5002, 9999, 2005}, {5040, 5040, 5040}, {-1, -1}, {-1, -1},
-     "Replaced: 5040 by 5001 \"Soldier\" (2 items)\nReplaced: 5040 by 5002 (1 item)\n"
-     "Replaced: 1040 \"Crate\" by 9999 (1 item)\nReplaced: 2031 \"Jeep\" by 2005 \"Humvee\" (1 item)\n"},
+     "Replaced: 5040 by 5001 \"Soldier\" (2 items)\nReplaced: 5040 by 5002 (not in the DF2 list) (1 item)\n"
+     "Replaced: 1040 \"Crate\" by 9999 (not in the DF2 list) (1 item)\n"
+     "Replaced: 2031 \"Jeep\" by 2005 \"Humvee\" (1 item)\n"},
     {{5040, 1001, 5040}, {Answer::replace(5001, Remember::ForRun)}, {5001, 1001, 5001}, {5040}, {5001, -1}, {-1, -1},
      "Replaced: 5040 by 5001 \"Soldier\" (2 items)\n"},
     {{5040, 5040}, {Answer::replace(5001, Remember::AndSave)}, {5001, 5001}, {5040}, {5001, -1}, {5001, -1},

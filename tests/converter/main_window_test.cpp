@@ -157,8 +157,11 @@ TEST_F(ConverterTest, EachSaveCommandHasItsFolderAndNameAndConvertsTheSourceAfre
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(data.path()), {}), 1) << "only the source";
     for (int i = 0; i < 6; ++i) {
         SCOPED_TRACE(commands[i]);
-        const QString terrain = i == 4 ? "" : "TerrainFarTooLong";  // OK on an empty answer: no terrain
-        fakes.inputs.asked.clear();
+        // OK on an empty answer: no terrain. Text is stored in Windows-1252; a name it cannot hold
+        // is said and asked again.
+        const QString terrain = i == 4 ? "" : i == 5 ? QString::fromUtf8("For\u00eat") : "TerrainFarTooLong";
+        fakes.inputs.asked.clear(), fakes.messages.shown.clear();
+        if (i == 5) fakes.inputs.answers.push_back(QString::fromUtf8("\u0141\u00f3d\u017a"));
         if (offered[i % 3] != nullptr) fakes.inputs.answers.push_back(terrain);
         const AnyMission written = saved(commands[i]);
         const ui::FileRequest& request = fakes.files.saved.back();
@@ -166,10 +169,17 @@ TEST_F(ConverterTest, EachSaveCommandHasItsFolderAndNameAndConvertsTheSourceAfre
                   std::tuple("/was/" + commands[i], i < 3 ? "m01.bms" : "m01.mis"));
         EXPECT_EQ(fakes.settings.values.at(key(commands[i])), qtPath(data.path()) + '/');
         EXPECT_EQ(typesOf(written), std::vector<int>({3001, 5001}));
-        ASSERT_EQ(fakes.inputs.asked.size(), offered[i % 3] != nullptr ? 1u : 0u);
+        ASSERT_EQ(fakes.inputs.asked.size(), offered[i % 3] == nullptr ? 0u : i == 5 ? 2u : 1u);
         if (offered[i % 3] == nullptr) continue;
+        EXPECT_EQ(fakes.inputs.asked[0].prompt, "Please Enter Terrain Name:");
         EXPECT_EQ(fakes.inputs.asked[0].defaultAnswer, offered[i % 3]);
-        std::visit([&](const auto& m) { EXPECT_EQ(m.header.terrain.text(), terrain.left(16).toStdString()); }, written);
+        if (i == 5) {
+            EXPECT_EQ(fakes.inputs.asked[1].defaultAnswer, QString::fromUtf8("\u0141\u00f3d\u017a"));
+            ASSERT_EQ(fakes.messages.shown.size(), 1u);
+            EXPECT_TRUE(fakes.messages.shown[0].text.contains(QString::fromUtf8("\"\u0141\" is not one of them")));
+        }
+        const std::string stored = i == 5 ? "For\xEAt" : terrain.left(16).toStdString();
+        std::visit([&](const auto& m) { EXPECT_EQ(m.header.terrain.text(), stored); }, written);
     }
     EXPECT_EQ(openMission(data / "MIS1.mis", DfType::Df1, MissionForm::Ascii),
               openMission(source, DfType::Df1, MissionForm::Binary));
@@ -305,9 +315,13 @@ TEST_F(ConverterTest, FilesThatCannotBeReadOrWrittenLeaveTheWindowAndTheFilesAsB
                     fakes.messages.shown[0].text.startsWith(qtPath(target) + "\r\n"));
         EXPECT_EQ(std::tuple(slurp(target), state()), before);
     }
-    programFolder.write("DF2Items.vok", encodeItemList({}));  // lists that cannot be loaded end the program
-    EXPECT_TRUE(converter::runConverter(fakes.seams, qtPath(programFolder.path()), {}) != 0 &&
-                fakes.messages.shown.back().text.contains(qtPath(programFolder / "DF2Items.vok")));
+    // Lists that cannot be loaded end the program, naming the file and how to mend it.
+    programFolder.write("DF2Items.vok", encodeItemList({}));
+    EXPECT_NE(converter::runConverter(fakes.seams, qtPath(programFolder.path()), {}), 0);
+    const QString shown = fakes.messages.shown.back().text;
+    EXPECT_TRUE(shown.contains(qtPath(programFolder / "DF2Items.vok")) && shown.contains("Vok_Tally") &&
+                shown.contains("vok lists import"))
+        << shown.toStdString();
 }
 
 }  // namespace

@@ -36,7 +36,7 @@ protected:
         return answer;
     }
 
-    converter::frmReplace dialog{lists, qtPath(programFolder.path()), fakes.launcher};
+    converter::frmReplace dialog{lists, qtPath(programFolder.path()), fakes.launcher, {}, nullptr, &fakes.messages};
 };
 
 // The block of the missing type picks the types listed and the category shown: block 0 shows
@@ -81,21 +81,52 @@ TEST_F(ReplaceDialogTest, ListsStayInStepWhileBrowsingAndOkSStartsTheListEditor)
         EXPECT_EQ(texts(d, "lstID"), QStringList({"1000", "1200", "1999"}));
 
         choose(d, "cboDfVersion", 0);
-        choose(d, "cboListType", 3);  // Objects: DF1 has none
+        choose(d, "cboListType", 3);  // Objects: DF1 has none, and the dialog says so
         for (const char* name : {"cmdOk", "cmdOkAll", "cmdOkSave", "cmdSkip", "cmdRemove"}) {
             EXPECT_EQ(find<QPushButton>(d, name)->isEnabled(), !std::string_view(name).starts_with("cmdOk")) << name;
         }
+        EXPECT_FALSE(find<QLabel>(d, "lblEmpty")->isHidden());
+        EXPECT_EQ(find<QLabel>(d, "lblEmpty")->text(),
+                  "Delta Force 1 has no type of this category. Skip keeps the item's type; Remove sets it to 0.");
         fakes.launcher.succeed = false;  // a missing editor is not reported
         click(d, "cmdOkSave", Qt::RightButton);
         ASSERT_EQ(fakes.launcher.started.size(), 1u);
         const auto& [program, arguments, folder] = fakes.launcher.started[0];
         EXPECT_TRUE(program.startsWith(qtPath(programFolder.path())) && program.contains("Vok_Tally"));
         EXPECT_TRUE(arguments.isEmpty() && folder == qtPath(programFolder.path()) && d.isVisible());
-        choose(d, "cboListType", 2);                                              // Buildings of DF1
-        QTest::keyClick(find<QListWidget>(d, "lstDescription"), Qt::Key_Return);  // as OK
+        choose(d, "cboListType", 2);  // Buildings of DF1
+        EXPECT_TRUE(find<QLabel>(d, "lblEmpty")->isHidden());
+        auto* descriptions = find<QListWidget>(d, "lstDescription");
+        QTest::keyClick(descriptions, Qt::Key_Return);  // the entry selected at first is no answer
+        EXPECT_TRUE(d.isVisible() && dialog.ReplaceAnswer == -1);
+        QTest::mouseClick(descriptions->viewport(), Qt::LeftButton, {},
+                          descriptions->visualItemRect(descriptions->item(0)).center());
+        QTest::keyClick(descriptions, Qt::Key_Return);  // as OK, once picked
     });
     EXPECT_EQ(std::tuple(dialog.ReplaceAnswer, dialog.lastRemember()),
               std::tuple(3001, ReplacementAnswer::Remember::No));
+}
+
+// A type that the target's list lacks (picked from another game's list) is used only after a
+// question whose default is No; an arrow key picks an entry for Enter.
+TEST_F(ReplaceDialogTest, ATypeTheTargetListLacksIsUsedOnlyWhenTheUserSaysSo) {
+    fakes.messages.answers = {false, true};
+    QString picked;
+    const ReplacementAnswer answer = ask(2005, DfType::Df2, DfType::Df1, [&](QWidget& d) {
+        choose(d, "cboDfVersion", 1);  // Delta Force 2's vehicles: 2000, 2005, 2999
+        QTest::keyClick(find<QListWidget>(d, "lstDescription"), Qt::Key_Down);
+        picked = current(d, "lstID");
+        QTest::keyClick(find<QListWidget>(d, "lstDescription"), Qt::Key_Return);
+        ASSERT_EQ(fakes.messages.shown.size(), 1u);
+        EXPECT_EQ(fakes.messages.shown[0].text, picked + " is not in the Delta Force 1 item list. Use it anyway?");
+        EXPECT_FALSE(fakes.messages.shown[0].preferYes);
+        EXPECT_TRUE(d.isVisible()) << "No: the question goes on";
+        click(d, "cmdOkAll");
+    });
+    EXPECT_EQ(fakes.messages.shown.size(), 2u);
+    EXPECT_EQ(answer.kind, ReplacementAnswer::Kind::Replace);
+    EXPECT_EQ(answer.remember, ReplacementAnswer::Remember::ForRun);
+    EXPECT_EQ(QString::number(answer.replacementId), picked);
 }
 
 // Closing the dialog or Esc skip the item (the buttons' answers show in the main window's tests).

@@ -73,9 +73,17 @@ TEST(ListFiles, EntriesRoundTripByteForByteAndAFaultyListIsRefusedNamingTheFile)
     }
 }
 
-TEST(ListText, CrLfAndCommentsAreReadAndAFaultyLineNamesTheFileAndLine) {
+TEST(ListText, CrLfCommentsAndAByteOrderMarkAreReadAndAFaultyLineNamesTheFileAndLine) {
     EXPECT_EQ(itemListFromText("# comment\r\n\r\n5\tCaf\xC3\xA9\r\n6\tx\ty\r\n", "t"),
               (std::vector<ItemListEntry>{{5, "Caf\xE9"}, {6, "x\ty"}}));
+    EXPECT_EQ(itemListFromText("\xEF\xBB\xBF"
+                               "5\tCaf\xC3\xA9\r\n",
+                               "t"),
+              (std::vector<ItemListEntry>{{5, "Caf\xE9"}}));
+    EXPECT_EQ(replaceListFromText("\xEF\xBB\xBF"
+                                  "7\t2\t9\n",
+                                  "t"),
+              (std::vector<ReplaceEntry>{{2, 7, 9}}));
     // Item list?, text, faulty line: no tab, no number, identifiers 0 and 40000, a lone backslash, bad
     // escapes, a duplicate identifier; UTF-8 outside the code page (the won sign, an emoji), cut, not
     // UTF-8 at all, overlong ("/", NUL, U+00E9), a surrogate, above U+10FFFF; a replacement list's

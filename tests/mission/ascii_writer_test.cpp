@@ -8,6 +8,7 @@
 #include <functional>
 #include <limits>
 
+#include "mission/core/mis_reader.h"
 #include "tests/mission/versions.h"
 #include "tests/support/mission_generator.h"
 
@@ -61,7 +62,7 @@ template <class M>
 class MissionAsciiRoundTrip : public ::testing::Test {};
 TYPED_TEST_SUITE(MissionAsciiRoundTrip, AllVersions, VersionNames);
 
-TYPED_TEST(MissionAsciiRoundTrip, WrittenMissionsReadBackApartFromWhatTheFormDoesNotCarry) {
+TYPED_TEST(MissionAsciiRoundTrip, WrittenMissionsReadBackApartFromWhatTheFormDoesNotCarryAndPassNothingOver) {
     using M = TypeParam;
     for (std::uint32_t seed = 1; seed <= 9; ++seed) {
         SCOPED_TRACE(seed);
@@ -71,8 +72,12 @@ TYPED_TEST(MissionAsciiRoundTrip, WrittenMissionsReadBackApartFromWhatTheFormDoe
         auto& h = m.header;
         makeCarriable(true, h.name, h.designer), makeCarriable(false, h.terrain, h.cnv_file);
         if constexpr (kVersion<M> != DfType::Df1) makeCarriable(false, h.tt_file), makeCarriable(true, h.briefing);
-        const M read = missionOf<M>(fileOf(m, kAscii), kAscii);
+        // Our own output holds nothing its reader passes over (DF1's cnv_file and terrain_color
+        // lines are written and deliberately not read: the save's loss report names them).
+        std::vector<PassedOver> passedOver;
+        const M read = readMissionAscii<FormatOfT<M>>(fileOf(m, kAscii), "m.mis", &passedOver);
         EXPECT_TRUE(read == readBack(m));
+        EXPECT_TRUE(passedOver.empty()) << passedOver.front().line << ": " << passedOver.front().what;
         EXPECT_TRUE(missionOf<M>(fileOf(read, MissionForm::Binary), MissionForm::Binary) == read);
     }
 }

@@ -38,13 +38,15 @@ public:
         QString title;
         QString text;
         bool yesNo;
+        bool preferYes = true;  ///< a Yes/No box starting on Yes
     };
     std::vector<Shown> shown;
     std::deque<bool> answers;  ///< for askYesNo: true = Yes
 
     void inform(QWidget*, const QString& title, const QString& text) override { shown.push_back({title, text, false}); }
-    bool askYesNo(QWidget*, const QString& title, const QString& text) override {
-        shown.push_back({title, text, true});
+    using ui::MessageBoxes::askYesNo;
+    bool askYesNo(QWidget*, const QString& title, const QString& text, Preferred preferred) override {
+        shown.push_back({title, text, true, preferred == Preferred::Yes});
         if (answers.empty())
             throw std::logic_error("a Yes/No box was shown with no answer queued: " + text.toStdString());
         const bool answer = answers.front();

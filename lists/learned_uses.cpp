@@ -1,0 +1,81 @@
+#include "lists/learned_uses.h"
+
+#include <charconv>
+
+#include "mission/core/error.h"
+
+namespace vok {
+
+namespace {
+
+const std::string_view kVersionKeys[] = {"df1", "df2", "df3"};
+
+std::vector<std::string_view> fields(std::string_view line) {
+    std::vector<std::string_view> parts;
+    for (std::size_t start = 0;;) {
+        const std::size_t tab = line.find('\t', start);
+        parts.push_back(line.substr(start, tab == std::string_view::npos ? std::string_view::npos : tab - start));
+        if (tab == std::string_view::npos) return parts;
+        start = tab + 1;
+    }
+}
+
+template <class T>
+bool number(std::string_view text, T& value) {
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+    return error == std::errc() && end == text.data() + text.size();
+}
+
+std::string lineOf(const LearnedUse& use) {
+    std::string mission = use.mission;
+    for (char& c : mission) {
+        if (c == '\t' || c == '\n' || c == '\r') c = ' ';  // one line a use
+    }
+    return std::string(kVersionKeys[versionIndex(use.version)]) + "\t" + std::to_string(use.itemId) + "\t" +
+           std::to_string(use.count) + "\t" + mission + "\n";
+}
+
+}  // namespace
+
+std::vector<LearnedUse> readLearnedUses(const std::filesystem::path& folder) {
+    std::string text;
+    try {
+        text = readFile(folder / std::string(kLearnedFileName), 16u << 20);
+    } catch (const Error&) {
+        return {};
+    }
+    std::vector<LearnedUse> uses;
+    for (std::size_t start = 0; start < text.size();) {
+        std::size_t end = text.find('\n', start);
+        if (end == std::string::npos) end = text.size();
+        std::string_view line(text.data() + start, end - start);
+        start = end + 1;
+        if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+        if (line.empty() || line.front() == '#') continue;
+        const auto parts = fields(line);
+        if (parts.size() != 4) continue;
+        LearnedUse use;
+        int version = 0;
+        for (; version < 3 && parts[0] != kVersionKeys[version]; ++version) {
+        }
+        if (version == 3 || !number(parts[1], use.itemId) || !number(parts[2], use.count)) continue;
+        use.version = static_cast<DfType>(version + 1);
+        use.mission = std::string(parts[3]);
+        uses.push_back(std::move(use));
+    }
+    return uses;
+}
+
+void writeLearnedUses(const std::filesystem::path& folder, DfType version, const std::vector<LearnedUse>& uses,
+                      FileSystem& fileSystem) {
+    std::string text =
+        "# Written by vok lists learn: version, item type, items of that type, mission (the last learn of each "
+        "version)\n";
+    for (const auto& use : readLearnedUses(folder)) {
+        if (use.version != version) text += lineOf(use);
+    }
+    for (const auto& use : uses) text += lineOf(use);
+    writeFileAtomically(folder / std::string(kLearnedFileName), text, fileSystem);
+}
+
+}  // namespace vok
