@@ -1,5 +1,7 @@
 #include "web/facade.h"
 
+#include <cmath>
+#include <cstdio>
 #include <fstream>
 #include <iterator>
 #include <sstream>
@@ -83,7 +85,10 @@ ReplacementAnswer TableChooser::choose(std::int16_t objectId, DfType sourceVersi
 }
 
 Facade::Facade(fs::path workFolder, fs::path starterTexts)
-    : work_(std::move(workFolder)), starterTexts_(std::move(starterTexts)), lists_(work_ / "lists") {
+    : work_(std::move(workFolder)),
+      starterTexts_(std::move(starterTexts)),
+      lists_(work_ / "lists"),
+      session_(lists_, [this](int which) { return starterBytes(which); }) {
     for (const char* folder : {"lists", "in", "out", "text"}) fs::create_directories(work_ / folder);
     // Missions are read under the name they had on the user's disk, which the messages then carry.
     fs::current_path(work_ / "in");
@@ -106,6 +111,13 @@ void Facade::useStarterLists() {
         throw Message(loadFailure(error));
     }
     loadLists();
+}
+
+std::string Facade::starterBytes(int which) const {
+    const std::string text = readBytes(starterTexts_ / textFileName(which));
+    const std::string path = textFileName(which);
+    return isItemList(which) ? encodeItemList(itemListFromText(text, path))
+                             : encodeReplaceList(replaceListFromText(text, path));
 }
 
 std::string Facade::listFile(int which) const { return readBytes(lists_.pathOf(which)); }
@@ -152,12 +164,10 @@ void Facade::setListTexts(const std::array<std::string, kListCount>& texts) {
     loadLists();
 }
 
-void Facade::change(int which, const std::function<void()>& apply) {
+void Facade::change(const std::function<workflow::ChangeOutcome()>& apply) {
     try {
-        if (lists_.changeAndSaveList(which, apply) == ListChange::ChangedOnDisk) {
-            loadLists();
-            lists_.changeAndSaveList(which, apply);
-        }
+        // Another program never shares the page's folder; a reload is repeated once all the same.
+        if (apply() == workflow::ChangeOutcome::Reloaded) apply();
     } catch (const Error& error) {
         throw Message(fileErrorMessage(error));
     }
@@ -166,13 +176,13 @@ void Facade::change(int which, const std::function<void()>& apply) {
 void Facade::putItem(int which, std::optional<std::size_t> index, double id, const std::string& description) {
     if (!isItemList(which)) throw Message("not an item list");
     const DfType version = versionOfList(which);
-    const auto& entries = lists_.Entries(version);
-    if (index && *index >= entries.size()) throw Message("That entry is no longer in the list");
-    bool used = false;
-    for (std::size_t i = 0; i < entries.size(); ++i) {
-        if (entries[i].ItemId == id && (!index || i != *index)) used = true;
+    if (index && *index >= lists_.Entries(version).size()) throw Message("That entry is no longer in the list");
+    const int position = index ? static_cast<int>(*index) + 1 : 0;
+    const long n = std::lround(id);
+    if (!(id >= 1 && id <= 9999) ||
+        session_.checkItem(which, static_cast<int>(n), position) != workflow::EntryProblem::None) {
+        throw Message(kInvalidId);
     }
-    if (!(id >= 1 && id <= 9999) || id != static_cast<double>(static_cast<int>(id)) || used) throw Message(kInvalidId);
     std::string bad;
     const auto text = utf8ToCp1252(description, &bad);
     if (!text) {
@@ -180,14 +190,10 @@ void Facade::putItem(int which, std::optional<std::size_t> index, double id, con
                       "\"!\r\nThe list files keep descriptions in the Windows-1252 code page; "
                       "please type it with other characters.");
     }
-    const ItemListEntry entry{static_cast<std::int16_t>(id), *text};
-    change(which, [&] {
-        auto& edited = lists_.editEntries(version);
-        if (index) {
-            edited[*index] = entry;
-        } else {
-            edited.push_back(entry);
-        }
+    const ItemListEntry entry{static_cast<std::int16_t>(n), *text};
+    const std::string what = (index ? "changed " : "added ") + std::to_string(n) + " " + description;
+    change([&] {
+        return index ? session_.changeItem(which, position, entry, what) : session_.addItem(which, entry, what);
     });
 }
 
@@ -197,18 +203,36 @@ void Facade::putReplacement(int which, std::optional<std::size_t> index, const R
     if (index && *index >= lists_.SavedReplacements(version).size()) {
         throw Message("That entry is no longer in the list");
     }
+    const int position = index ? static_cast<int>(*index) + 1 : 0;
     const DfType target = dfTypeOf(entry.NewDfType);
-    if (!isVersion(target) || target == version) throw Message("Choose the version the replacement is for");
-    if (entry.ObjectId < 1 || entry.ObjectId > 9999 || entry.ReplacementId < 0 || entry.ReplacementId > 9999) {
-        throw Message(kInvalidId);
-    }
-    change(which, [&] {
-        auto& edited = lists_.editSavedReplacements(version);
-        if (index) {
-            edited[*index] = entry;
-        } else {
-            edited.push_back(entry);
+    const std::string targetLabel = isVersion(target) ? std::string(versionLabel(target)) : "?";
+    switch (session_.checkReplacement(which, entry.ObjectId, entry.NewDfType, entry.ReplacementId, position)) {
+        case workflow::EntryProblem::None: break;
+        case workflow::EntryProblem::AlreadyReplaced: {
+            std::int16_t first = 0;
+            for (const ReplaceEntry& saved : lists_.SavedReplacements(version)) {
+                if (saved.NewDfType == entry.NewDfType && saved.ObjectId == entry.ObjectId) {
+                    first = saved.ReplacementId;
+                    break;
+                }
+            }
+            const std::string description = cp1252ToUtf8(lists_.ItemDescription(target, first));
+            char padded[16];
+            std::snprintf(padded, sizeof padded, "%04d", static_cast<int>(entry.ObjectId));
+            throw Message("Item " + std::string(padded) + " Already Has A Replacement In " + targetLabel + ": " +
+                          std::to_string(first) + (description.empty() ? "" : " " + description) +
+                          "!\r\nThe Converter Uses The First One, So A Second Would Never Be Used.");
         }
+        case workflow::EntryProblem::ReplacementNotListed:
+            throw Message("Invalid Replacement ID: " + std::to_string(entry.ReplacementId) + " (not in list) In " +
+                          targetLabel + "!\r\nA Replacement Must Be 1 To 9999 And In The Item List Of Its Version.");
+        default: throw Message(kInvalidId);
+    }
+    const std::string what = (index ? "changed " : "added ") + std::to_string(entry.ObjectId) + " -> " +
+                             std::to_string(entry.ReplacementId) + " (" + targetLabel + ")";
+    change([&] {
+        return index ? session_.changeReplacement(which, position, entry, what)
+                     : session_.addReplacement(which, entry, what);
     });
 }
 
@@ -217,21 +241,15 @@ void Facade::deleteEntry(int which, std::size_t index) {
     const std::size_t size =
         isItemList(which) ? lists_.Entries(version).size() : lists_.SavedReplacements(version).size();
     if (index >= size) throw Message("That entry is no longer in the list");
-    if (size == 1) {
+    std::optional<workflow::ChangeOutcome> outcome;
+    change([&] {
+        outcome = session_.removeEntry(which, static_cast<int>(index) + 1, "deleted");
+        return outcome.value_or(workflow::ChangeOutcome::Saved);
+    });
+    if (!outcome) {
         throw Message("Can't Delete the Only Entry of '" + std::string(listFileName(which)) +
                       "'!\r\nA list file must hold at least one entry, so nothing was changed.");
     }
-    const auto moveLastInto = [index](auto& entries) {
-        entries[index] = entries.back();
-        entries.pop_back();
-    };
-    change(which, [&] {
-        if (isItemList(which)) {
-            moveLastInto(lists_.editEntries(version));
-        } else {
-            moveLastInto(lists_.editSavedReplacements(version));
-        }
-    });
 }
 
 MissionForm Facade::formOf(const std::string& fileName) {

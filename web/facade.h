@@ -21,6 +21,7 @@
 #include "conversion/convert.h"
 #include "lists/list_store.h"
 #include "mission/mission_file.h"
+#include "workflow/list_session.h"
 
 namespace vok::web {
 
@@ -90,8 +91,8 @@ public:
     /// Reads six text files; all six are checked before any is used.
     void setListTexts(const std::array<std::string, kListCount>& texts);
 
-    // The list editor's changes, each written at once. `index` is the entry's place in its list
-    // (from 0); none adds an entry at the end.
+    // The list editor's changes through the list session, each written at once. `index` is the entry's place in its
+    // list (from 0); none adds an entry at the end.
     void putItem(int which, std::optional<std::size_t> index, double id, const std::string& description);
     void putReplacement(int which, std::optional<std::size_t> index, const ReplaceEntry& entry);
     /// Removes an entry by moving the last one into its place; a list keeps at least one entry.
@@ -111,11 +112,13 @@ private:
                     std::vector<PassedOver>* passedOver = nullptr);
     std::filesystem::path put(const std::string& bytes, const std::string& fileName);
     void loadLists();
-    void change(int which, const std::function<void()>& apply);
+    void change(const std::function<workflow::ChangeOutcome()>& apply);
+    std::string starterBytes(int which) const;
 
     std::filesystem::path work_;
     std::filesystem::path starterTexts_;
     ListStore lists_;
+    workflow::ListSession session_;  // the list editor's rules and changes
 };
 
 /// The dialog's answers, looked up per item type; a type the table lacks is kept ("Skip").

@@ -330,6 +330,21 @@ class PageTest(unittest.TestCase):
         # A taken identifier is refused with the editor's message.
         d.find_element(By.ID, "entry-add").click()
         self.assertIn("Invalid ID, Or Item ID is already used!", d.find_element(By.ID, "list-status").text)
+        # Replacements follow the editor's rules: one per type and version, and only listed types.
+        self.choose("list-which", "4")
+        d.execute_script("document.getElementById('list-which').dispatchEvent(new Event('change'))")
+        refusals = [("2031", "df2", "2005", "Item 2031 Already Has A Replacement In DF2: 2005"),
+                    ("9000", "df2", "9998", "Invalid Replacement ID: 9998 (not in list) In DF2!")]
+        for source, to, replacement, message in refusals:
+            with self.subTest(source=source, replacement=replacement):
+                for field, value in (("rep-id", source), ("rep-replacement", replacement)):
+                    d.find_element(By.ID, field).clear()
+                    d.find_element(By.ID, field).send_keys(value)
+                self.choose("rep-to", to)
+                d.find_element(By.ID, "entry-add").click()
+                self.assertIn(message, d.find_element(By.ID, "list-status").text)
+        self.choose("list-which", "2")
+        d.execute_script("document.getElementById('list-which').dispatchEvent(new Event('change'))")
 
         # "OK-S" in the replacement dialog saves into the source version's replacement list.
         d.find_element(By.ID, "tab-convert").click()
