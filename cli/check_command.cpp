@@ -1,7 +1,7 @@
 // vok check FILE [--from V] [--json] [--strict]
 #include <nlohmann/json.hpp>
 
-#include "cli/commands.h"
+#include "cli/command_line.h"
 #include "conversion/mission_check.h"
 
 namespace vok::cli {
@@ -9,36 +9,23 @@ namespace vok::cli {
 int checkCommand(Context& context, const std::filesystem::path& file, std::optional<DfType> from, bool json,
                  bool strict) {
     const MissionForm form = requireForm(file);
-    const bool ascii = form == MissionForm::Ascii;
-    if (ascii && !from) {
-        // A file that holds no mission says so rather than that its version is not recognised.
-        try {
-            requireAsciiMission(file);
-        } catch (const Error& error) {
-            context.fail(error);
-        }
-    }
-    const DfType version = missionVersion(context, file, form, from);
-    std::vector<PassedOver> passedOver;
-    AnyMission mission;
-    try {
-        mission = openMission(file, version, form, &passedOver);
-    } catch (const Error& error) {
-        const bool readerFault = ascii && error.fault() != Fault::CannotOpen;
-        context.fail(error, readerFault ? std::optional(version) : std::nullopt);
-    }
+    workflow::MissionSession session = context.session();
+    openMission(context, session, file, form, from);
+    const DfType version = session.version();
     // What the ascii reader passed over comes first, in the order of the file's lines.
     std::vector<Finding> findings;
-    for (PassedOver& line : passedOver) {
-        findings.push_back({"ignored", "line", line.line, std::move(line.what)});
-    }
+    for (const PassedOver& line : session.passedOver())
+        findings.push_back({FindingKind::Ignored, "line", line.line, line.what});
+    const AnyMission& mission = session.mission();
     for (Finding& finding : checkMission(mission, &context.lists())) findings.push_back(std::move(finding));
 
     if (json) {
         nlohmann::json list = nlohmann::json::array();
         for (const Finding& f : findings) {
-            list.push_back(
-                {{"kind", f.kind}, {"record", f.record}, {"number", f.number}, {"message", utf8(f.message)}});
+            list.push_back({{"kind", findingKindText(f.kind)},
+                            {"record", f.record},
+                            {"number", f.number},
+                            {"message", utf8(f.message)}});
         }
         context.out << list.dump(2) << "\n";
     } else {
@@ -52,10 +39,36 @@ int checkCommand(Context& context, const std::filesystem::path& file, std::optio
         for (const Finding& f : findings) {
             context.out << "  " << f.record;
             if (f.number > 0) context.out << " " << f.number;
-            context.out << ": " << utf8(f.message) << " [" << f.kind << "]\n";
+            context.out << ": " << utf8(f.message) << " [" << findingKindText(f.kind) << "]\n";
         }
     }
     return strict && !findings.empty() ? kFailed : kSuccess;
+}
+
+void addCheckCommand(CLI::App& app, Context& context, Commands& commands) {
+    struct Line {
+        std::string file, from;
+        bool json = false, strict = false;
+    };
+    auto line = std::make_shared<Line>();
+    auto* command = app.add_subcommand(
+        "check", "List what is wrong with a mission, and what saving it in the ascii form would not carry");
+    command->add_option("file", line->file, "A .bms or .mis file")->required();
+    command->add_option("--from", line->from, "Version of the file (default: recognised)")->check(versionValidator());
+    command->add_flag("--json", line->json,
+                      "Print a JSON array: one object per finding (kind, record, number, message)");
+    command->add_flag("--strict", line->strict, "Exit with 1 when anything was found");
+    command->footer(
+        "Findings: item types the version's item list lacks, group_id above 64, waypoint_id above 128, area\n"
+        "triggers above 64, items naming waypoints that hold nothing, item and event counts that do not add up,\n"
+        "each content the ascii form would not carry (texts, binary-only fields), and for an ascii file\n"
+        "what its reader passed over (kind ignored, with the line number).\n"
+        "Exit status: 0 when the file reads; 1 when it cannot (and, with --strict, when anything was found).\n"
+        "Examples:\n  vok check m01.bms\n  vok check m01.bms --json --strict\n  vok check m01.mis --from df3 --lists "
+        "~/lists");
+    commands.emplace_back(command, [&context, line] {
+        return checkCommand(context, pathFromUtf8(line->file), versionOption(line->from), line->json, line->strict);
+    });
 }
 
 }  // namespace vok::cli

@@ -1,7 +1,7 @@
 #include "cli/cli_common.h"
 
 #include "lists/codepage.h"
-#include "mission/core/version_detect.h"
+#include "workflow/messages.h"
 
 namespace vok::cli {
 
@@ -14,9 +14,7 @@ ListStore& Context::lists() {
         try {
             store->InitilizeItemLists();
         } catch (const Error& error) {
-            err << "vok: Warning!, There Was an Error In 'InitilizeItemLists'\n"
-                << "vok: " << error.path() << ": " << error.describe() << "\n";
-            throw Failed();
+            failWith(workflow::listLoadFailureText(error, workflow::Style::Terminal));
         }
         lists_ = std::move(store);
     }
@@ -27,26 +25,16 @@ Timestamp Context::createdOn() const {
     return environment.sourceDateEpoch ? utcFromEpochSeconds(*environment.sourceDateEpoch) : localNow();
 }
 
-void Context::fail(const Error& error, std::optional<DfType> asciiVersion) const {
-    const bool readerFault =
-        asciiVersion && error.fault() != Fault::InvalidModel && error.fault() != Fault::CannotWrite;
-    if (readerFault) {
-        // The window's message, with the line ends of a terminal.
-        std::string message;
-        for (char c : asciiReaderMessage(asciiReaderName(*asciiVersion), error)) {
-            if (c != '\r') message.push_back(c);
-        }
-        err << "vok: " << error.path() << ":\n" << message << "\n";
-    } else {
-        err << "vok: " << (error.path().empty() ? "" : error.path() + ": ") << error.describe();
-        if (error.line() > 0) err << " at line " << error.line();
-        err << "\n";
-    }
-    throw Failed();
+workflow::MissionSession Context::session() {
+    return workflow::MissionSession([this]() -> ListStore& { return lists(); }, workflow::Style::Terminal);
 }
 
-void Context::fail(const std::string& text) const {
-    err << "vok: " << text << "\n";
+void Context::fail(const Error& error) const { failWith(workflow::fileFailureText(error, workflow::Style::Terminal)); }
+
+void Context::fail(const std::string& text) const { failWith("vok: " + text + "\n"); }
+
+void Context::failWith(const std::string& message) const {
+    err << message;
     throw Failed();
 }
 
@@ -56,28 +44,19 @@ MissionForm requireForm(const std::filesystem::path& path) {
     return *form;
 }
 
-DfType missionVersion(Context& context, const std::filesystem::path& path, MissionForm form,
-                      std::optional<DfType> given) {
-    if (given) return *given;
-    DfType version = DfType::NotRecognised;
-    try {
-        version = form == MissionForm::Binary ? BmsVersionOf(path) : MisVersionOf(path, context.lists());
-    } catch (const Error& error) {
-        context.fail(error);
+void openMission(Context& context, workflow::MissionSession& session, const std::filesystem::path& path,
+                 MissionForm form, std::optional<DfType> given) {
+    const workflow::StepResult opened = session.open(path, form, {}, given);
+    if (opened.failed()) context.failWith(opened.message);
+    if (opened.givenUp()) {
+        context.failWith(workflow::versionNotRecognisedText(displayPath(path), workflow::Style::Terminal));
     }
-    if (version == DfType::NotRecognised) {
-        context.fail(displayPath(path) + ": the game version could not be recognised; give it with --from df1|df2|df3");
-    }
-    return version;
 }
 
 AnyMission readMission(Context& context, const std::filesystem::path& path, MissionForm form, DfType version) {
-    try {
-        return openMission(path, version, form);
-    } catch (const Error& error) {
-        context.fail(error, form == MissionForm::Ascii && error.fault() != Fault::CannotOpen ? std::optional(version)
-                                                                                             : std::nullopt);
-    }
+    workflow::MissionSession session = context.session();
+    openMission(context, session, path, form, version);
+    return session.mission();
 }
 
 std::string utf8(std::string_view codePageText) { return cp1252ToUtf8(codePageText); }

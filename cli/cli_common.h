@@ -1,6 +1,6 @@
 #pragma once
-// What the vok commands share: the list store, loaded when first needed, reading missions with
-// their version recognised, and the messages of failures.
+// What the vok commands share: the list store, loaded when first needed, the mission session in
+// vok's style, and failing with a message.
 
 #include <filesystem>
 #include <memory>
@@ -14,6 +14,7 @@
 #include "mission/core/error.h"
 #include "mission/core/timestamp.h"
 #include "mission/mission_file.h"
+#include "workflow/mission_session.h"
 
 namespace vok::cli {
 
@@ -43,11 +44,15 @@ public:
     ListStore& lists();
     Timestamp createdOn() const;
 
-    /// Writes the message of an Error about `path` and throws Failed. Faults of an ascii mission
-    /// carry the converter's message with its "At Line: N" line.
-    [[noreturn]] void fail(const Error& error, std::optional<DfType> asciiVersion = std::nullopt) const;
+    /// A mission session that writes vok's messages and loads the lists when it first needs them.
+    workflow::MissionSession session();
+
+    /// Writes the message of an Error (workflow::fileFailureText) and throws Failed.
+    [[noreturn]] void fail(const Error& error) const;
     /// Writes "vok: <text>" and throws Failed.
     [[noreturn]] void fail(const std::string& text) const;
+    /// Writes a message of the workflow, whole lines in vok's style, and throws Failed.
+    [[noreturn]] void failWith(const std::string& message) const;
 
 private:
     std::unique_ptr<ListStore> lists_;
@@ -56,10 +61,11 @@ private:
 /// The form of a mission path; a usage error for any extension other than .bms or .mis.
 MissionForm requireForm(const std::filesystem::path& path);
 
-/// The version of a mission file: `given` when set, else recognised from the file (binary by its
-/// header, ascii by its item types against the lists). Not recognised: a message and Failed.
-DfType missionVersion(Context& context, const std::filesystem::path& path, MissionForm form,
-                      std::optional<DfType> given);
+/// Opens a mission file in `session`: of the version `given` when set, else of the version
+/// recognised from the file (binary by its header, ascii by its title line or its item types
+/// against the lists). Every failure, an unrecognised version included, is reported and Failed.
+void openMission(Context& context, workflow::MissionSession& session, const std::filesystem::path& path,
+                 MissionForm form, std::optional<DfType> given);
 
 /// Reads a mission of a known version; failures are reported and Failed.
 AnyMission readMission(Context& context, const std::filesystem::path& path, MissionForm form, DfType version);

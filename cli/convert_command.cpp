@@ -4,92 +4,55 @@
 #include <utility>
 #include <vector>
 
-#include "cli/commands.h"
-#include "conversion/ascii_losses.h"
+#include "cli/command_line.h"
 #include "conversion/convert.h"
 #include "mission/core/platform.h"
+#include "mission/core/text.h"
+#include "workflow/choosers.h"
 
 namespace vok::cli {
 
 namespace {
 
 /// The command line's answer to a missing item type: keep it, or set it to 0.
-class PolicyChooser : public ReplacementChooser {
-public:
-    explicit PolicyChooser(ReplacePolicy policy) : policy_(policy) {}
-    ReplacementAnswer choose(std::int16_t, DfType, DfType) override {
-        return policy_ == ReplacePolicy::Remove ? ReplacementAnswer::remove() : ReplacementAnswer::skip();
-    }
-
-private:
-    ReplacePolicy policy_;
-};
+workflow::FixedChooser chooserOf(ReplacePolicy policy) {
+    return workflow::FixedChooser(policy == ReplacePolicy::Remove ? ReplacementAnswer::remove()
+                                                                  : ReplacementAnswer::skip());
+}
 
 // The conversion's report and what the ascii form does not carry, after a successful save.
-void printReport(Context& context, const std::filesystem::path& out, const ConversionReport& report) {
-    if (context.quiet || report.empty()) return;
-    context.err << "vok: " << displayPath(out) << ": ";
-    if (report.from != report.to) {
-        context.err << "converted from " << versionName(report.from) << " to " << versionName(report.to) << "\n";
-    } else {
-        context.err << "saved as a " << versionName(report.to) << " ascii mission\n";
+void printReport(Context& context, const workflow::SaveReport& report) {
+    if (report.lines.empty()) return;
+    context.err << workflow::saveReportHeading(report.name, report.from, report.to, workflow::Style::Terminal);
+    for (const ReportLine& line : report.lines) context.err << "  " << workflow::reportLineText(line) << "\n";
+}
+
+void convertInto(Context& context, const ConvertOptions& options, workflow::MissionSession& session, DfType to) {
+    if (options.replace == ReplacePolicy::Fail) {
+        const std::vector<MissingType> missing = session.missingTypes(to);
+        if (!missing.empty()) {
+            context.failWith(workflow::missingTypesText(session.name(), missing, to, workflow::Style::Terminal));
+        }
     }
-    for (const auto& line : report.lines) {
-        context.err << "  " << reportKindLabel(line.kind) << ": " << utf8(line.text) << "\n";
-    }
+    workflow::FixedChooser chooser = chooserOf(options.replace);
+    const workflow::StepResult converted = session.convert(
+        to, chooser, [&options](const std::string& suggested) { return options.terrain.value_or(suggested); });
+    if (!converted.done()) context.failWith(converted.message);
 }
 
 void convertOne(Context& context, const ConvertOptions& options, const std::filesystem::path& in,
                 const std::filesystem::path& out, MissionForm outForm) {
-    const MissionForm inForm = requireForm(in);
-    const DfType from = missionVersion(context, in, inForm, options.from);
-    AnyMission mission = readMission(context, in, inForm, from);
-    const DfType to = options.to.value_or(from);
-
-    ConversionReport report;
-    if (to != from) {
-        ListStore& lists = context.lists();
-        if (options.replace == ReplacePolicy::Fail) {
-            const auto missing = findMissingTypes(mission, to, lists);
-            if (!missing.empty()) {
-                context.err << "vok: " << displayPath(in) << ": " << missing.size() << " item "
-                            << (missing.size() == 1 ? "type is" : "types are") << " missing in " << versionName(to)
-                            << " and no replacement list entry covers " << (missing.size() == 1 ? "it" : "them")
-                            << ":\n";
-                for (const auto& type : missing) {
-                    context.err << "  " << type.id << "  "
-                                << (type.description.empty() ? "(no description)" : utf8(type.description)) << "  ("
-                                << type.count << (type.count == 1 ? " item" : " items") << ")\n";
-                }
-                context.err
-                    << "vok: add replacements (Vok_Tally, or vok lists import), or choose --replace skip|remove\n";
-                throw Failed();
-            }
-        }
-        PolicyChooser chooser(options.replace);
-        mission = convertMission(mission, to, lists, chooser, &report);
-        setTerrain(mission, options.terrain ? *options.terrain : suggestedTerrain(mission, from));
-    } else {
-        report.from = report.to = from;
-        if (options.terrain) setTerrain(mission, *options.terrain);
+    workflow::MissionSession session = context.session();
+    openMission(context, session, in, requireForm(in), options.from);
+    const DfType to = options.to.value_or(session.version());
+    if (to != session.version()) {
+        convertInto(context, options, session, to);
+    } else if (options.terrain) {
+        session.setTerrain(to, *options.terrain);
     }
-    try {
-        saveMission(out, mission, outForm, context.createdOn());
-    } catch (const Error& error) {
-        context.fail(error);
-    }
-    if (outForm == MissionForm::Ascii && !context.quiet) {
-        // What the saved file gives back, read from it rather than written once more; should it
-        // not read, the analysis writes the mission itself.
-        std::optional<std::string> saved;
-        try {
-            saved = readFile(out);
-        } catch (const Error&) {
-            saved.reset();
-        }
-        for (ReportLine& line : asciiSaveLosses(mission, saved)) report.lines.push_back(std::move(line));
-    }
-    printReport(context, out, report);
+    const workflow::StepResult saved = session.save(out, {to, outForm, context.createdOn(), !context.quiet});
+    if (!saved.done()) context.failWith(saved.message);
+    if (!context.quiet) printReport(context, session.saveReport());
 }
 
 }  // namespace
@@ -158,6 +121,53 @@ int convertCommand(Context& context, const ConvertOptions& options) {
         }
     }
     return status;
+}
+
+void addConvertCommand(CLI::App& app, Context& context, Commands& commands) {
+    struct Line {
+        std::vector<std::string> files;
+        std::string from, to, replace = "fail", form, terrain, outputFolder;
+        CLI::Option* terrainOption = nullptr;
+    };
+    auto line = std::make_shared<Line>();
+    auto* command = app.add_subcommand("convert", "Convert a mission into another form or game version");
+    command->add_option("files", line->files, "IN OUT, or several inputs with -o DIR")->required();
+    command->add_option("--from", line->from, "Version of IN: df1, df2 or df3 (default: recognised from the file)")
+        ->check(versionValidator());
+    command->add_option("--to", line->to, "Version of OUT (default: the version of IN)")->check(versionValidator());
+    command
+        ->add_option("--replace", line->replace,
+                     "An item type the target lacks and no replacement covers: skip (keep it), remove (type 0) "
+                     "or fail (default; lists every such type)")
+        ->check(CLI::IsMember({"skip", "remove", "fail"}, CLI::ignore_case));
+    line->terrainOption = command->add_option("--terrain", line->terrain, "Terrain name of OUT");
+    command->add_option("--form", line->form, "Batch: form of the outputs, bms or mis (default: that of each input)")
+        ->check(CLI::IsMember({"bms", "mis"}, CLI::ignore_case));
+    command->add_option("-o,--output", line->outputFolder, "Batch: folder for the outputs");
+    command->footer(
+        "Examples:\n"
+        "  vok convert m01.bms m01.mis                     binary to ascii, same version\n"
+        "  vok convert m01.bms m01_lw.bms --to df3         Delta Force 2 to Land Warrior\n"
+        "  vok convert *.bms --to df1 --form mis -o out/   many missions at once\n"
+        "  vok convert m01.mis m01.bms --from df2 --to df1 --replace remove");
+    commands.emplace_back(command, [&context, line] {
+        ConvertOptions options;
+        options.from = versionOption(line->from);
+        options.to = versionOption(line->to);
+        options.replace = keywordIs(line->replace, "skip")     ? ReplacePolicy::Skip
+                          : keywordIs(line->replace, "remove") ? ReplacePolicy::Remove
+                                                               : ReplacePolicy::Fail;
+        if (line->terrainOption->count() > 0) {
+            // Stored in Windows-1252, as the game shows it; what the code page lacks is refused.
+            std::string message;
+            options.terrain = terrainFromUtf8(line->terrain, &message);
+            if (!options.terrain) throw UsageError("--terrain: " + message);
+        }
+        if (!line->form.empty()) options.form = keywordIs(line->form, "bms") ? MissionForm::Binary : MissionForm::Ascii;
+        for (const auto& file : line->files) options.inputs.push_back(pathFromUtf8(file));
+        options.outputFolder = pathFromUtf8(line->outputFolder);
+        return convertCommand(context, options);
+    });
 }
 
 }  // namespace vok::cli

@@ -3,7 +3,7 @@
 #include <nlohmann/json.hpp>
 #include <set>
 
-#include "cli/commands.h"
+#include "cli/command_line.h"
 #include "mission/core/item_counts.h"
 #include "mission/core/version_detect.h"
 
@@ -80,8 +80,9 @@ std::string joined(const std::set<int>& numbers) {
 
 int infoCommand(Context& context, const std::filesystem::path& file, std::optional<DfType> from, bool json) {
     const MissionForm form = requireForm(file);
-    const DfType version = missionVersion(context, file, form, from);
-    const Summary s = summarise(readMission(context, file, form, version), form);
+    workflow::MissionSession session = context.session();
+    openMission(context, session, file, form, from);
+    const Summary s = summarise(session.mission(), form);
     const char* formName = form == MissionForm::Binary ? "binary" : "ascii";
     if (json) {
         nlohmann::json j;
@@ -117,6 +118,33 @@ int infoCommand(Context& context, const std::filesystem::path& file, std::option
     out << "Groups:        " << joined(s.groups) << "\n";
     out << "Area triggers: " << joined(s.areaTriggers) << "\n";
     return kSuccess;
+}
+
+void addDetectCommand(CLI::App& app, Context& context, Commands& commands) {
+    auto file = std::make_shared<std::string>();
+    auto* command = app.add_subcommand("detect", "Print the game version of a mission file: df1, df2, df3 or unknown");
+    command->add_option("file", *file, "A .bms or .mis file")->required();
+    command->footer(
+        "An ascii file whose first line is the comment line the ascii writers write (\"... Converter for\n"
+        "Delta Force 1\", \"... 2\", \"... Land Warrior\") is the version it names.\n"
+        "Example:\n  vok detect m01.bms");
+    commands.emplace_back(command, [&context, file] { return detectCommand(context, pathFromUtf8(*file)); });
+}
+
+void addInfoCommand(CLI::App& app, Context& context, Commands& commands) {
+    struct Line {
+        std::string file, from;
+        bool json = false;
+    };
+    auto line = std::make_shared<Line>();
+    auto* command = app.add_subcommand("info", "Summarise a mission");
+    command->add_option("file", line->file, "A .bms or .mis file")->required();
+    command->add_option("--from", line->from, "Version of the file (default: recognised)")->check(versionValidator());
+    command->add_flag("--json", line->json, "Print one JSON object");
+    command->footer("Examples:\n  vok info m01.bms\n  vok info m01.mis --from df2 --json");
+    commands.emplace_back(command, [&context, line] {
+        return infoCommand(context, pathFromUtf8(line->file), versionOption(line->from), line->json);
+    });
 }
 
 }  // namespace vok::cli

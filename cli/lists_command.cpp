@@ -2,7 +2,7 @@
 #include <algorithm>
 #include <map>
 
-#include "cli/commands.h"
+#include "cli/command_line.h"
 #include "lists/learned_uses.h"
 #include "lists/list_text.h"
 #include "mission/core/file_io.h"
@@ -117,7 +117,9 @@ int listsLearnCommand(Context& context, DfType version, const std::vector<std::f
     try {
         if (!learned.empty()) writeLearnedUses(context.listsFolder, version, learned);
     } catch (const Error& error) {
-        context.err << "vok: " << fileErrorMessage(error) << " (the list editor cannot show where types were used)\n";
+        std::string text = workflow::fileFailureText(error, workflow::Style::Terminal);
+        text.pop_back();  // its line end
+        context.err << text << " (the list editor cannot show where types were used)\n";
     }
 
     // Another program (the list editor) may change the list meanwhile: the list session makes the
@@ -162,6 +164,47 @@ int listsLearnCommand(Context& context, DfType version, const std::vector<std::f
     }
     for (std::int32_t id : added) context.out << "added " << id << "\t" << placeholderDescription(id) << "\n";
     return status;
+}
+
+void addListsCommands(CLI::App& app, Context& context, Commands& commands) {
+    struct Line {
+        std::string showVersion, exportFolder, importFolder, learnVersion;
+        bool showReplacements = false;
+        std::vector<std::string> learnMissions;
+    };
+    auto line = std::make_shared<Line>();
+    auto* lists = app.add_subcommand("lists", "Work on the six item and replacement lists");
+    lists->require_subcommand(1);
+    auto* show = lists->add_subcommand("show", "Print the entries of the item lists (or replacement lists)");
+    show->add_option("version", line->showVersion, "df1, df2 or df3 (default: all three)")->check(versionValidator());
+    show->add_flag("--replacements", line->showReplacements, "Print the replacement lists instead");
+    auto* exportLists = lists->add_subcommand("export", "Write the six lists as UTF-8 text files into a folder");
+    exportLists->add_option("folder", line->exportFolder, "Target folder")->required();
+    auto* importLists = lists->add_subcommand("import", "Read the six lists from the text files of a folder");
+    importLists->add_option("folder", line->importFolder, "Folder written by export")->required();
+    auto* learn = lists->add_subcommand(
+        "learn",
+        "Add every item type that the missions use and the version's list lacks, with a placeholder description");
+    learn->add_option("version", line->learnVersion, "df1, df2 or df3")->required()->check(versionValidator());
+    learn->add_option("missions", line->learnMissions, "Mission files of that version")->required();
+    lists->footer(
+        "Examples:\n"
+        "  vok lists show df2\n"
+        "  vok lists export lists-text/ && vok lists import lists-text/\n"
+        "  vok lists learn df3 ~/games/dflw/missions/*.bms");
+
+    commands.emplace_back(show, [&context, line] {
+        return listsShowCommand(context, versionOption(line->showVersion), line->showReplacements);
+    });
+    commands.emplace_back(exportLists,
+                          [&context, line] { return listsExportCommand(context, pathFromUtf8(line->exportFolder)); });
+    commands.emplace_back(importLists,
+                          [&context, line] { return listsImportCommand(context, pathFromUtf8(line->importFolder)); });
+    commands.emplace_back(learn, [&context, line] {
+        std::vector<std::filesystem::path> missions;
+        for (const auto& file : line->learnMissions) missions.push_back(pathFromUtf8(file));
+        return listsLearnCommand(context, *versionOption(line->learnVersion), missions);
+    });
 }
 
 }  // namespace vok::cli

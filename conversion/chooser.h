@@ -28,6 +28,8 @@ struct ReplacementAnswer {
     std::int16_t replacementId = 0;
     Remember remember = Remember::No;
 
+    bool operator==(const ReplacementAnswer&) const = default;
+
     static ReplacementAnswer replace(std::int16_t id, Remember remember = Remember::No) {
         return {Kind::Replace, id, remember};
     }

@@ -13,6 +13,7 @@ std::string_view reportKindLabel(ReportLine::Kind kind) {
         case ReportLine::Kind::Kept: return "Kept";
         case ReportLine::Kind::Warning: return "Warning";
         case ReportLine::Kind::Lost: return "Not carried";
+        case ReportLine::Kind::Ignored: return "Ignored";
     }
     return "";
 }

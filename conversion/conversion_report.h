@@ -1,5 +1,5 @@
 #pragma once
-// What a conversion (or a save) could not carry, said at the moment it happens.
+// What a conversion (or a save, or an ascii reader) could not carry, said at the moment it happens.
 
 #include <cstdint>
 #include <string>
@@ -20,6 +20,7 @@ struct ReportLine {
         Kept,      ///< items whose type could not be looked up at all (outside 16 bits)
         Warning,   ///< something went wrong on the way (a replacement list not saved)
         Lost,      ///< binary-only content or text that the ascii form will not carry back
+        Ignored,   ///< a line the ascii reader passed over ("line 3: unknown keyword ...")
     };
     Kind kind;
     std::string text;

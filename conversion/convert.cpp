@@ -1,10 +1,10 @@
 #include "conversion/convert.h"
 
 #include <algorithm>
-#include <limits>
 #include <map>
 
 #include "lists/codepage.h"
+#include "mission/core/int16_range.h"
 #include "mission/core/item_counts.h"
 
 namespace vok {
@@ -173,10 +173,6 @@ void reportDroppedSettings(const From& s, ConversionReport& report) {
 // ---------------------------------------------------------------------------------------------
 // Items.
 
-constexpr bool fits16(std::int32_t value) {
-    return value >= std::numeric_limits<std::int16_t>::min() && value <= std::numeric_limits<std::int16_t>::max();
-}
-
 /// The answers given with "OK-A" during one conversion: they serve its later items at once and
 /// join the list store's run replacements only when the conversion completes, so that a cancelled
 /// save forgets them.
@@ -212,7 +208,7 @@ struct ItemTallies {
 
 std::int32_t convertType(std::int32_t type, DfType from, DfType to, ListStore& lists, ReplacementChooser& chooser,
                          PendingReplacements& pending, ItemTallies& tallies, ConversionReport* report) {
-    if (!fits16(type)) {
+    if (!fitsInt16(type)) {
         ItemTallies::bump(tallies.kept, type, type);
         return type;
     }
@@ -251,7 +247,7 @@ std::int32_t convertType(std::int32_t type, DfType from, DfType to, ListStore& l
 void reportItems(const ItemTallies& tallies, DfType from, DfType to, const ListStore& lists, ConversionReport& report) {
     auto describe = [&lists](DfType version, std::int32_t id) {
         std::string text = std::to_string(id);
-        if (fits16(id)) {
+        if (fitsInt16(id)) {
             const std::string description = lists.ItemDescription(version, static_cast<std::int16_t>(id));
             if (!description.empty()) text += " " + inQuotes(description);
         }
@@ -261,7 +257,7 @@ void reportItems(const ItemTallies& tallies, DfType from, DfType to, const ListS
     for (const auto& [type, change] : tallies.replaced) {
         // A type picked from another game's list, or named by a replacement list, that the
         // target's own list lacks is said: the game may not know it.
-        const bool listed = fits16(change.to) && lists.ItemExists(to, static_cast<std::int16_t>(change.to));
+        const bool listed = fitsInt16(change.to) && lists.ItemExists(to, static_cast<std::int16_t>(change.to));
         report.add(ReportLine::Kind::Replaced,
                    describe(from, type) + " by " + describe(to, change.to) +
                        (listed ? "" : " (not in the " + std::string(versionLabel(to)) + " list)") + " (" +
@@ -363,25 +359,6 @@ ToMission convert(const FromMission& s, DfType from, DfType to, ListStore& lists
 
 }  // namespace
 
-Df2Mission ConvertDF1ToDF2(const Df1Mission& s, ListStore& l, ReplacementChooser& c, ConversionReport* r) {
-    return convert<Df2Mission>(s, DfType::Df1, DfType::Df2, l, c, r);
-}
-Df3Mission ConvertDF1ToDF3(const Df1Mission& s, ListStore& l, ReplacementChooser& c, ConversionReport* r) {
-    return convert<Df3Mission>(s, DfType::Df1, DfType::Df3, l, c, r);
-}
-Df1Mission ConvertDF2ToDF1(const Df2Mission& s, ListStore& l, ReplacementChooser& c, ConversionReport* r) {
-    return convert<Df1Mission>(s, DfType::Df2, DfType::Df1, l, c, r);
-}
-Df3Mission ConvertDF2ToDF3(const Df2Mission& s, ListStore& l, ReplacementChooser& c, ConversionReport* r) {
-    return convert<Df3Mission>(s, DfType::Df2, DfType::Df3, l, c, r);
-}
-Df1Mission ConvertDF3ToDF1(const Df3Mission& s, ListStore& l, ReplacementChooser& c, ConversionReport* r) {
-    return convert<Df1Mission>(s, DfType::Df3, DfType::Df1, l, c, r);
-}
-Df2Mission ConvertDF3ToDF2(const Df3Mission& s, ListStore& l, ReplacementChooser& c, ConversionReport* r) {
-    return convert<Df2Mission>(s, DfType::Df3, DfType::Df2, l, c, r);
-}
-
 AnyMission convertMission(const AnyMission& source, DfType target, ListStore& lists, ReplacementChooser& chooser,
                           ConversionReport* report) {
     if (versionOf(source) == target) return source;
@@ -403,7 +380,7 @@ std::vector<MissingType> findMissingTypes(const AnyMission& source, DfType targe
     std::visit(
         [&](const auto& s) {
             for (const auto& item : s.items) {
-                if (!fits16(item.type_id)) continue;
+                if (!fitsInt16(item.type_id)) continue;
                 const auto id = static_cast<std::int16_t>(item.type_id);
                 if (lists.ItemExists(target, id) || lists.LookupReplacement(from, target, id) != -1) continue;
                 auto it =

@@ -24,19 +24,6 @@
 
 namespace vok {
 
-Df2Mission ConvertDF1ToDF2(const Df1Mission& source, ListStore& lists, ReplacementChooser& chooser,
-                           ConversionReport* report = nullptr);
-Df3Mission ConvertDF1ToDF3(const Df1Mission& source, ListStore& lists, ReplacementChooser& chooser,
-                           ConversionReport* report = nullptr);
-Df1Mission ConvertDF2ToDF1(const Df2Mission& source, ListStore& lists, ReplacementChooser& chooser,
-                           ConversionReport* report = nullptr);
-Df3Mission ConvertDF2ToDF3(const Df2Mission& source, ListStore& lists, ReplacementChooser& chooser,
-                           ConversionReport* report = nullptr);
-Df1Mission ConvertDF3ToDF1(const Df3Mission& source, ListStore& lists, ReplacementChooser& chooser,
-                           ConversionReport* report = nullptr);
-Df2Mission ConvertDF3ToDF2(const Df3Mission& source, ListStore& lists, ReplacementChooser& chooser,
-                           ConversionReport* report = nullptr);
-
 /// Converts into `target`; a mission already of that version is returned unchanged.
 AnyMission convertMission(const AnyMission& source, DfType target, ListStore& lists, ReplacementChooser& chooser,
                           ConversionReport* report = nullptr);

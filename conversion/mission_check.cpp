@@ -1,14 +1,30 @@
 #include "conversion/mission_check.h"
 
 #include <algorithm>
-#include <limits>
 
 #include "conversion/ascii_losses.h"
 #include "lists/list_files.h"
+#include "mission/core/int16_range.h"
 #include "mission/core/item_counts.h"
 #include "mission/core/mission_binary.h"
 
 namespace vok {
+
+std::string_view findingKindText(FindingKind kind) {
+    switch (kind) {
+        case FindingKind::UnknownItemType: return "unknown-item-type";
+        case FindingKind::GroupOutOfRange: return "group-out-of-range";
+        case FindingKind::WaypointOutOfRange: return "waypoint-out-of-range";
+        case FindingKind::AreaTriggerOutOfRange: return "area-trigger-out-of-range";
+        case FindingKind::EmptyWaypoint: return "empty-waypoint";
+        case FindingKind::ItemCounts: return "item-counts";
+        case FindingKind::EventCounts: return "event-counts";
+        case FindingKind::NotWritable: return "not-writable";
+        case FindingKind::AsciiLoss: return "ascii-loss";
+        case FindingKind::Ignored: return "ignored";
+    }
+    return "";
+}
 
 namespace {
 
@@ -55,9 +71,7 @@ void checkItems(const M& m, DfType version, const ListStore* lists, std::vector<
         const auto& item = m.items[i];
         const auto number = static_cast<std::int64_t>(i + 1);
         if (lists != nullptr && item.type_id != 0) {
-            const bool fits = item.type_id >= std::numeric_limits<std::int16_t>::min() &&
-                              item.type_id <= std::numeric_limits<std::int16_t>::max();
-            if (!fits || !lists->ItemExists(version, static_cast<std::int16_t>(item.type_id))) {
+            if (!fitsInt16(item.type_id) || !lists->ItemExists(version, static_cast<std::int16_t>(item.type_id))) {
                 unknown.add(item.type_id, number);
             }
         }
@@ -73,32 +87,31 @@ void checkItems(const M& m, DfType version, const ListStore* lists, std::vector<
 
     const std::string listName(listFileName(itemListOf(version)));
     for (const auto& [type, items] : unknown.all()) {
-        const bool fits =
-            type >= std::numeric_limits<std::int16_t>::min() && type <= std::numeric_limits<std::int16_t>::max();
-        findings.push_back({"unknown-item-type", "item", items.front(),
+        const bool fits = fitsInt16(type);
+        findings.push_back({FindingKind::UnknownItemType, "item", items.front(),
                             "item type " + std::to_string(type) +
                                 (fits ? " is not in " + listName : " lies outside the range of the item lists") + " (" +
                                 whereText("item", "items", items) + ")"});
     }
     for (const auto& [group, items] : groups.all()) {
-        findings.push_back({"group-out-of-range", "item", items.front(),
+        findings.push_back({FindingKind::GroupOutOfRange, "item", items.front(),
                             "group_id " + std::to_string(group) +
                                 " is above 64; the ascii form has no group block for it (" +
                                 whereText("item", "items", items) + ")"});
     }
     for (const auto& [waypoint, items] : waypoints.all()) {
-        findings.push_back({"waypoint-out-of-range", "item", items.front(),
+        findings.push_back({FindingKind::WaypointOutOfRange, "item", items.front(),
                             "waypoint_id " + std::to_string(waypoint) + " is above 128; there is no such waypoint (" +
                                 whereText("item", "items", items) + ")"});
     }
     for (const auto& [waypoint, items] : emptyWaypoints.all()) {
-        findings.push_back({"empty-waypoint", "waypoint", waypoint,
+        findings.push_back({FindingKind::EmptyWaypoint, "waypoint", waypoint,
                             "waypoint " + std::to_string(waypoint) + " holds nothing (attrib 0, no text), yet " +
                                 (items.size() == 1 ? std::string("an item names") : std::string("items name")) +
                                 " it (" + whereText("item", "items", items) + ")"});
     }
     for (const auto& [trigger, items] : areaTriggers.all()) {
-        findings.push_back({"area-trigger-out-of-range", "item", items.front(),
+        findings.push_back({FindingKind::AreaTriggerOutOfRange, "item", items.front(),
                             "area trigger " + std::to_string(trigger) +
                                 " is above 64; the ascii form has no area trigger block for it (" +
                                 whereText("item", "items", items) + ")"});
@@ -116,7 +129,7 @@ void checkCounts(const M& m, std::vector<Finding>& findings) {
             return std::to_string(t[0]) + " " + std::to_string(t[1]) + " " + std::to_string(t[2]) + " " +
                    std::to_string(t[3]);
         };
-        findings.push_back({"item-counts", "header", 0,
+        findings.push_back({FindingKind::ItemCounts, "header", 0,
                             "the item counts of the header are " + list(held) + " but the items' types give " +
                                 list(tally) +
                                 " (item_count_a to item_count_d; the ascii form counts the items by "
@@ -125,7 +138,7 @@ void checkCounts(const M& m, std::vector<Finding>& findings) {
     for (std::string& breach : eventCountBreaches(m)) {
         // num_events is a header field; the trigger and action counts belong to the events.
         const bool header = breach.rfind("num_events", 0) == 0;
-        findings.push_back({"event-counts", header ? "header" : "mission", 0, std::move(breach)});
+        findings.push_back({FindingKind::EventCounts, header ? "header" : "mission", 0, std::move(breach)});
     }
 }
 
@@ -151,7 +164,7 @@ std::vector<Finding> checkMission(const AnyMission& mission, const ListStore* li
 
     const AsciiLossAnalysis analysis = analyseAsciiSave(mission);
     if (analysis.refused) {
-        findings.push_back({"not-writable", "mission", 0,
+        findings.push_back({FindingKind::NotWritable, "mission", 0,
                             "the mission cannot be saved in either form until its counts agree (" + *analysis.refused +
                                 "); what the ascii form would not carry is not checked"});
     }
@@ -163,7 +176,8 @@ std::vector<Finding> checkMission(const AnyMission& mission, const ListStore* li
                            ? ": " + loss.record + " " + std::to_string(loss.numbers[0])
                            : ": " + std::string(pluralOf(loss.record)) + " " + listText(loss.numbers);
         }
-        findings.push_back({"ascii-loss", loss.record, loss.numbers.empty() ? 0 : loss.numbers.front(), message});
+        findings.push_back(
+            {FindingKind::AsciiLoss, loss.record, loss.numbers.empty() ? 0 : loss.numbers.front(), message});
     }
     return findings;
 }

@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "lists/list_store.h"
@@ -12,11 +13,25 @@
 
 namespace vok {
 
+/// What a finding is about; its text ("unknown-item-type" ...) is what `vok check --json` prints.
+enum class FindingKind {
+    UnknownItemType,
+    GroupOutOfRange,
+    WaypointOutOfRange,
+    AreaTriggerOutOfRange,
+    EmptyWaypoint,
+    ItemCounts,
+    EventCounts,
+    NotWritable,
+    AsciiLoss,
+    Ignored,  ///< what an ascii file's reader passed over (vok check adds these)
+};
+
+/// "unknown-item-type", "group-out-of-range" ... "ascii-loss", "ignored".
+std::string_view findingKindText(FindingKind kind);
+
 struct Finding {
-    /// "unknown-item-type", "group-out-of-range", "waypoint-out-of-range", "area-trigger-out-of-range",
-    /// "empty-waypoint", "item-counts", "event-counts", "not-writable", "ascii-loss"; `vok check`
-    /// adds "ignored" for what an ascii file's reader passed over.
-    std::string kind;
+    FindingKind kind;
     /// "header", "mission", "item", "waypoint", "event", "trigger", "action"; "line" for "ignored"
     std::string record;
     std::int64_t number;  ///< the record's number from 1 (the first of several); 0 for the header or the mission

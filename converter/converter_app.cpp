@@ -5,14 +5,11 @@
 
 #include "converter/main_window.h"
 #include "lists/list_store.h"
-
-#ifndef VOK_VERSION
-#define VOK_VERSION "0"
-#endif
+#include "program_version.h"
 
 namespace vok::converter {
 
-const char* converterVersionText() { return "Vok_Sorrel " VOK_VERSION; }
+std::string converterVersionText() { return "Vok_Sorrel " + std::string(kProgramVersion); }
 
 std::optional<int> answerWithoutWindow(int argc, const char* const* argv, std::ostream& out) {
     if (argc != 2) return std::nullopt;

@@ -5,6 +5,7 @@
 #include <QStringList>
 #include <optional>
 #include <ostream>
+#include <string>
 
 #include "ui/seams.h"
 
@@ -19,7 +20,7 @@ namespace vok::converter {
 int runConverter(ui::Seams& seams, const QString& programFolder, QStringList arguments);
 
 /// "Vok_Sorrel 0.1.0": the program's name and version.
-const char* converterVersionText();
+std::string converterVersionText();
 
 /// Answers a command line of only "--version" or "--help" without a window, a display or the
 /// lists: prints to `out` and returns the exit status 0. Any other command line: nullopt (the

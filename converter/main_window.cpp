@@ -12,24 +12,18 @@
 #include <QPushButton>
 #include <QUrl>
 #include <QVBoxLayout>
-#include <algorithm>
 
-#include "conversion/ascii_losses.h"
-#include "conversion/convert.h"
-#include "conversion/replace_dialog.h"
 #include "converter/click_label.h"
 #include "converter/remembered_paths.h"
+#include "converter/replace_dialog.h"
 #include "converter/report_dialog.h"
 #include "converter/select_version_dialog.h"
 #include "lists/codepage.h"
 #include "mission/core/error.h"
-#include "mission/core/version_detect.h"
+#include "program_version.h"
 #include "ui/look.h"
 #include "workflow/list_session.h"
-
-#ifndef VOK_VERSION
-#define VOK_VERSION "0"
-#endif
+#include "workflow/messages.h"
 
 namespace vok::converter {
 
@@ -81,13 +75,28 @@ frmMain::frmMain(ui::Seams& seams, ListStore& lists, QString programFolder, Cloc
       clock_(std::move(clock)),
       fileSystem_(fileSystem),
       chooser_(std::make_unique<DialogReplacementChooser>(lists, programFolder_, seams, kConverterTitle,
-                                                          [this] { return refreshLists(); })) {
+                                                          [this] { return refreshLists(); })),
+      session_([this]() -> ListStore& { return lists_; }, workflow::Style::Window) {
     setObjectName(QStringLiteral("frmMain"));
     setWindowTitle(kConverterTitle);
     ui::paintWhiteOnBlack(*this);
     setAcceptDrops(true);
 
-    // Open group, on top: the two open commands on their status panel.
+    buildOpenGroup();
+    buildSaveGroup();
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(fraOpenFile_);
+    layout->addWidget(fraSaveFile_);
+    layout->addWidget(buildAboutGroup());
+
+    // Empty: nothing to save yet.
+    ui::paintPanel(*lblColor_, ui::kReady);
+    ui::paintPanel(*lblColor2_, ui::kNothing);
+    fraSaveFile_->setEnabled(false);
+}
+
+// Open group, on top: the two open commands on their status panel.
+void frmMain::buildOpenGroup() {
     fraOpenFile_ = new QGroupBox(QStringLiteral("Open File"), this);
     fraOpenFile_->setObjectName(QStringLiteral("fraOpenFile"));
     lblColor_ = new QFrame(fraOpenFile_);  // a coloured status panel
@@ -103,8 +112,12 @@ frmMain::frmMain(ui::Seams& seams, ListStore& lists, QString programFolder, Cloc
     openButtons->addWidget(cmdOpenBMS);
     openButtons->addWidget(cmdOpenMIS);
     (new QVBoxLayout(fraOpenFile_))->addWidget(lblColor_);
+    connect(cmdOpenBMS, &QPushButton::clicked, this, [this] { openCommand(MissionForm::Binary); });
+    connect(cmdOpenMIS, &QPushButton::clicked, this, [this] { openCommand(MissionForm::Ascii); });
+}
 
-    // Save group, in the middle: binary commands on the left, ascii on the right, DF1, DF2, DF:LW.
+// Save group, in the middle: binary commands on the left, ascii on the right, DF1, DF2, DF:LW.
+void frmMain::buildSaveGroup() {
     fraSaveFile_ = new QGroupBox(QStringLiteral("Save File"), this);
     fraSaveFile_->setObjectName(QStringLiteral("fraSaveFile"));
     lblColor2_ = new QFrame(fraSaveFile_);
@@ -136,8 +149,10 @@ frmMain::frmMain(ui::Seams& seams, ListStore& lists, QString programFolder, Cloc
                 [this, target = command.target, form = command.form] { saveCommand(target, form); });
     }
     (new QVBoxLayout(fraSaveFile_))->addWidget(lblColor2_);
+}
 
-    // About group, at the bottom: the two credit lines.
+// About group, at the bottom: the two credit lines.
+QWidget* frmMain::buildAboutGroup() {
     auto* fraAbout = new QGroupBox(QStringLiteral("About"), this);
     fraAbout->setObjectName(QStringLiteral("fraAbout"));
     auto* aboutLayout = new QVBoxLayout(fraAbout);
@@ -154,19 +169,7 @@ frmMain::frmMain(ui::Seams& seams, ListStore& lists, QString programFolder, Cloc
         aboutLayout->addWidget(label);
         connect(label, &ClickLabel::clicked, this, index == 0 ? &frmMain::showAbout : &frmMain::showMail);
     }
-
-    auto* layout = new QVBoxLayout(this);
-    layout->addWidget(fraOpenFile_);
-    layout->addWidget(fraSaveFile_);
-    layout->addWidget(fraAbout);
-
-    connect(cmdOpenBMS, &QPushButton::clicked, this, [this] { openCommand(MissionForm::Binary); });
-    connect(cmdOpenMIS, &QPushButton::clicked, this, [this] { openCommand(MissionForm::Ascii); });
-
-    // Empty: nothing to save yet.
-    ui::paintPanel(*lblColor_, ui::kReady);
-    ui::paintPanel(*lblColor2_, ui::kNothing);
-    fraSaveFile_->setEnabled(false);
+    return fraAbout;
 }
 
 frmMain::~frmMain() = default;
@@ -176,8 +179,9 @@ bool frmMain::InitilizeItemLists() {
         lists_.InitilizeItemLists();
         return true;
     } catch (const Error& error) {
-        // The converter needs all six lists; it names the damaged file and how to mend it.
-        seams_.messages.inform(nullptr, kConverterTitle, QString::fromStdString(workflow::listLoadFailureText(error)));
+        seams_.messages.inform(nullptr, kConverterTitle,
+                               QString::fromStdString(workflow::listLoadFailureText(error, workflow::Style::Window) +
+                                                      "\r\n" + workflow::listMendText()));
         return false;
     }
 }
@@ -235,78 +239,54 @@ bool frmMain::openFlow(const QString& path, MissionForm form) {
     refreshLists();
     const Look before = currentLook();
     beginWork(lblColor_);
-    const bool binary = form == MissionForm::Binary;
-    DfType version = DfType::NotRecognised;
-    try {
-        version = binary ? BmsVersionOf(toPath(path)) : MisVersionOf(toPath(path), lists_);
-        // A file that holds no mission is told before its version is asked for.
-        if (!binary && version == DfType::NotRecognised) requireAsciiMission(toPath(path));
-    } catch (const Error& error) {
+    const workflow::StepResult opened = session_.open(toPath(path), form, [this, &path] { return askVersion(path); });
+    if (opened.failed()) {
         restoreLook(before);
-        report(QString::fromStdString(fileErrorMessage(error)));
+        report(opened.message);
         return false;
     }
-
-    if (version == DfType::NotRecognised) {
+    if (opened.givenUp()) {
         showFailed();
-        setEnabled(true);
-        if (seams_.messages.askYesNo(this, kConverterTitle,
-                                     QStringLiteral("The File Version Could Not Be Determined!\r\n"
-                                                    "Do You Want To Select The File Type Manualy?"))) {
-            setEnabled(false);
-            frmSelectVersion dialog;
-            version = dialog.ask();
-            setEnabled(true);
-            activateWindow();
-        }
-        if (version == DfType::NotRecognised) {
-            showFailed();
-            return true;
-        }
-        beginWork(lblColor_);
+        return true;
     }
-
-    std::vector<PassedOver> passedOver;
-    try {
-        storeModel(openMission(toPath(path), version, form, &passedOver));
-    } catch (const Error& error) {
-        restoreLook(before);
-        const bool readerFault = !binary && error.fault() != Fault::CannotOpen && error.fault() != Fault::NoMission;
-        report(QString::fromStdString(readerFault ? asciiReaderMessage(asciiReaderName(version), error)
-                                                  : fileErrorMessage(error)));
-        return false;
-    } catch (const std::exception& error) {
-        restoreLook(before);
-        report(path + QStringLiteral("\r\n") + QString::fromLocal8Bit(error.what()));
-        return false;
-    }
-    CurrentDfVersion = version;
+    CurrentDfVersion = session_.version();
     heldFileTitle_ = fileTitleOf(path);
     fraOpenFile_->setTitle(QStringLiteral("Open File: ") + heldFileTitle_ + QStringLiteral(" (From: ") +
-                           versionCaption(version) + QLatin1Char(')'));
-    ui::paintPanel(*lblColor_, ui::kReady);
+                           versionCaption(CurrentDfVersion) + QLatin1Char(')'));
+    endWork(lblColor_);
     ui::paintPanel(*lblColor2_, ui::kReady);
     fraSaveFile_->setEnabled(true);
-    setEnabled(true);
-    showPassedOver(passedOver);
+    showPassedOver();
     return true;
 }
 
+std::optional<DfType> frmMain::askVersion(const QString& path) {
+    showFailed();
+    setEnabled(true);
+    DfType version = DfType::NotRecognised;
+    const QString question =
+        QString::fromStdString(workflow::versionNotRecognisedText(path.toStdString(), workflow::Style::Window));
+    if (seams_.messages.askYesNo(this, kConverterTitle, question)) {
+        setEnabled(false);
+        frmSelectVersion dialog;
+        version = dialog.ask();
+        setEnabled(true);
+        activateWindow();
+    }
+    if (!isVersion(version)) return std::nullopt;
+    beginWork(lblColor_);
+    return version;
+}
+
 // What the ascii reader passed over, in the report window that saves use.
-void frmMain::showPassedOver(const std::vector<PassedOver>& passedOver) {
-    if (passedOver.empty() || frmReport::notWanted(seams_.settings)) {
+void frmMain::showPassedOver() {
+    const std::vector<ReportLine> lines = session_.passedOverLines();
+    if (lines.empty() || frmReport::notWanted(seams_.settings)) {
         if (reportWindow_ != nullptr) reportWindow_->hide();  // an earlier report no longer applies
         return;
     }
-    QStringList texts;
-    for (const PassedOver& line : passedOver) {
-        texts << QStringLiteral("Ignored: line %1: ").arg(line.line) + fromBytes(line.what);
-    }
-    if (reportWindow_ == nullptr) reportWindow_ = new frmReport(seams_.settings, kConverterTitle, this);
-    const QString version = versionCaption(CurrentDfVersion);
-    const QString heading = heldFileTitle_ + QStringLiteral(": Opened As ") + version +
-                            QStringLiteral(" Ascii File; The Reader Passed Over:");
-    reportWindow_->showReport(heading, texts);
+    showReport(QString::fromStdString(workflow::openReportHeading(heldFileTitle_.toStdString(), CurrentDfVersion)),
+               lines);
 }
 
 void frmMain::saveCommand(DfType target, MissionForm form) {
@@ -335,44 +315,30 @@ void frmMain::saveCommand(DfType target, MissionForm form) {
     SaveFilePath = *chosen;
     SaveFileTitle = fileTitleOf(SaveFilePath);
     rememberFolderOf(seams_.settings, key, SaveFilePath);
-    if (writeModel(target, form)) showSaveReport(target, form, converted);
+    if (writeMission(target, form)) showSaveReport();
 }
 
-// Converts the source model into the target's model and asks for the terrain name.
+// Converts the mission held into the target version and asks for the terrain name.
 bool frmMain::convertInto(DfType target) {
     beginWork(lblColor2_);
-    conversionReport_ = ConversionReport{};
-    std::optional<AnyMission> converted;
-    try {
-        converted = convertMission(model(CurrentDfVersion), target, lists_, *chooser_, &conversionReport_);
-    } catch (const SaveCancelled&) {
-        // "Cancel Save": the dialog is gone, nothing is written.
-    } catch (const std::exception& error) {
-        chooser_->conversionFinished();
-        ui::paintPanel(*lblColor2_, ui::kReady);
-        setEnabled(true);
-        report(QStringLiteral("The Mission Could Not Be Converted!\r\n") + QString::fromLocal8Bit(error.what()));
-        return false;
-    }
-    ui::paintPanel(*lblColor2_, ui::kReady);
-    setEnabled(true);
-    if (!converted) return false;
-
-    // Cancel ends the save; a name the field's code page cannot hold is said and asked again.
-    QString offered = fromBytes(suggestedTerrain(*converted, CurrentDfVersion));
-    std::optional<std::string> terrain;
-    while (!terrain) {
-        const std::optional<QString> answer =
-            seams_.inputs.ask(this, kConverterTitle, QStringLiteral("Please Enter Terrain Name:"), offered);
-        if (!answer) return false;
-        std::string message;
-        terrain = terrainFromUtf8(answer->toStdString(), &message);
-        if (!terrain) seams_.messages.inform(this, kConverterTitle, QString::fromStdString(message));
-        offered = *answer;
-    }
-    setTerrain(*converted, *terrain);
-    storeModel(std::move(*converted));
-    return true;
+    const workflow::StepResult converted =
+        session_.convert(target, *chooser_, [this](const std::string& suggested) -> std::optional<std::string> {
+            endWork(lblColor2_);
+            // Cancel ends the save; a name the field's code page cannot hold is said and asked again.
+            QString offered = fromBytes(suggested);
+            for (;;) {
+                const std::optional<QString> answer =
+                    seams_.inputs.ask(this, kConverterTitle, QStringLiteral("Please Enter Terrain Name:"), offered);
+                if (!answer) return std::nullopt;
+                std::string message;
+                if (auto bytes = terrainFromUtf8(answer->toStdString(), &message)) return bytes;
+                seams_.messages.inform(this, kConverterTitle, QString::fromStdString(message));
+                offered = *answer;
+            }
+        });
+    endWork(lblColor2_);
+    if (converted.failed()) report(converted.message);
+    return converted.done();
 }
 
 bool frmMain::refreshLists() {
@@ -381,9 +347,7 @@ bool frmMain::refreshLists() {
         lists_.reload();
         return true;
     } catch (const Error& error) {
-        report(QStringLiteral("Warning!, The Lists Changed On Disk But Could Not Be Read Again:\r\n") +
-               QString::fromStdString(error.path()) + QStringLiteral(": ") + QString::fromStdString(error.describe()) +
-               QStringLiteral("\r\nThe Lists Read Before Stay In Use."));
+        report(workflow::listReloadFailureText(error));
         return false;
     }
 }
@@ -405,65 +369,49 @@ void frmMain::dropEvent(QDropEvent* event) {
 
 void frmMain::openDropped(const QString& path) {
     if (path.isEmpty() || !formOfPath(toPath(path))) {
-        report(
-            QStringLiteral("Only One Mission File Can Be Dropped Here: "
-                           "A Binary (*.BMS) Or An Ascii (*.MIS) File."));
+        report(workflow::dropRefusedText());
         return;
     }
     openCommandLine(path);
 }
 
-bool frmMain::writeModel(DfType target, MissionForm form) {
+bool frmMain::writeMission(DfType target, MissionForm form) {
     beginWork(lblColor2_);
-    try {
-        saveMission(toPath(SaveFilePath), model(target), form, clock_(), fileSystem_);
-    } catch (const Error& error) {
-        ui::paintPanel(*lblColor2_, ui::kReady);
-        setEnabled(true);
-        report(QString::fromStdString(fileErrorMessage(error)));
-        return false;
-    }
-    ui::paintPanel(*lblColor2_, ui::kReady);
-    setEnabled(true);
-    return true;
+    const bool wanted = !frmReport::notWanted(seams_.settings);
+    const workflow::StepResult saved =
+        session_.save(toPath(SaveFilePath), {target, form, clock_(), wanted}, fileSystem_);
+    endWork(lblColor2_);
+    if (saved.failed()) report(saved.message);
+    return saved.done();
 }
 
 // After a save: the conversion's report and what the ascii form does not carry, in the report
 // window. A save that loses nothing (at most defaults set) shows none.
-void frmMain::showSaveReport(DfType target, MissionForm form, bool converted) {
+void frmMain::showSaveReport() {
     if (frmReport::notWanted(seams_.settings)) return;
-    std::vector<ReportLine> lines;
-    if (converted) lines = conversionReport_.lines;
-    if (form == MissionForm::Ascii) {
-        for (ReportLine& line : asciiSaveLosses(model(target))) lines.push_back(std::move(line));
-    }
-    const bool losesSomething = std::any_of(lines.begin(), lines.end(),
-                                            [](const ReportLine& line) { return line.kind != ReportLine::Kind::Set; });
-    if (!losesSomething) {
+    const workflow::SaveReport& saved = session_.saveReport();
+    if (!saved.losesSomething()) {
         if (reportWindow_ != nullptr) reportWindow_->hide();  // an earlier save's report no longer applies
         return;
     }
+    showReport(QString::fromStdString(workflow::saveReportHeading(SaveFileTitle.toStdString(), saved.from, saved.to,
+                                                                  workflow::Style::Window)),
+               saved.lines);
+}
 
+void frmMain::showReport(const QString& heading, const std::vector<ReportLine>& lines) {
     QStringList texts;
-    for (const ReportLine& line : lines) {
-        const std::string_view label = reportKindLabel(line.kind);
-        texts << QString::fromLatin1(label.data(), static_cast<qsizetype>(label.size())) + QStringLiteral(": ") +
-                     fromBytes(line.text);
-    }
-    const QString heading =
-        converted
-            ? SaveFileTitle + QStringLiteral(": Converted From ") + versionCaption(CurrentDfVersion) +
-                  QStringLiteral(" To ") + versionCaption(target)
-            : SaveFileTitle + QStringLiteral(": Saved As ") + versionCaption(target) + QStringLiteral(" Ascii File");
+    for (const ReportLine& line : lines) texts << QString::fromStdString(workflow::reportLineText(line));
     if (reportWindow_ == nullptr) reportWindow_ = new frmReport(seams_.settings, kConverterTitle, this);
     reportWindow_->showReport(heading, texts);
 }
 
 void frmMain::showAbout() {
-    seams_.messages.inform(this, kConverterTitle,
-                           kConverterTitle + QStringLiteral(" (Vok_Sorrel) Version ") + QStringLiteral(VOK_VERSION) +
-                               QStringLiteral("\r\nCreated By Vok Tamber\r\nItem and replacement lists: ") +
-                               programFolder_);
+    seams_.messages.inform(
+        this, kConverterTitle,
+        kConverterTitle + QStringLiteral(" (Vok_Sorrel) Version ") +
+            QString::fromLatin1(kProgramVersion.data(), static_cast<qsizetype>(kProgramVersion.size())) +
+            QStringLiteral("\r\nCreated By Vok Tamber\r\nItem and replacement lists: ") + programFolder_);
 }
 
 void frmMain::showMail() { seams_.launcher.openUrl(QStringLiteral("mailto:") + kAuthorAddress); }
@@ -473,6 +421,11 @@ void frmMain::beginWork(QWidget* panel) {
     ui::paintPanel(*panel, ui::kBusy);
     panel->repaint();
     QCoreApplication::processEvents();
+}
+
+void frmMain::endWork(QWidget* panel) {
+    ui::paintPanel(*panel, ui::kReady);
+    setEnabled(true);
 }
 
 void frmMain::showFailed() {
@@ -496,13 +449,8 @@ void frmMain::restoreLook(const Look& look) {
     setEnabled(true);
 }
 
-void frmMain::report(const QString& text) { seams_.messages.inform(this, kConverterTitle, text); }
-
-const AnyMission& frmMain::model(DfType version) const { return models_[versionIndex(version)]; }
-
-void frmMain::storeModel(AnyMission mission) {
-    const DfType version = versionOf(mission);
-    models_[versionIndex(version)] = std::move(mission);
+void frmMain::report(const std::string& text) {
+    seams_.messages.inform(this, kConverterTitle, QString::fromStdString(text));
 }
 
 }  // namespace vok::converter

@@ -1,26 +1,25 @@
 #pragma once
-// frmMain: the converter's main window. It owns one mission model per game version and the
-// version of the one read from disk (CurrentDfVersion); its two open commands recognise a file's
-// version (or let the user state it) and read it, its six save commands convert the mission to
-// the command's version when needed, ask for the terrain name and write it in the command's form.
-// A mission file dropped on the window opens as a file named on the command line does. Before every
-// open and save (and while the replacement dialog waits) the lists are read again when another
-// program changed them. Everything the window shows or asks outside itself goes through the seams
-// it is given.
+// frmMain: the converter's main window, a face of the mission session (workflow/). Its two open
+// commands have the session read a file (asking the version when it is not recognised), its six
+// save commands have it convert the mission to the command's version when needed (the
+// replacement dialog and the terrain question answer it), write it in the command's form and
+// report what the save could not carry. A mission file dropped on the window opens as a file named
+// on the command line does. Before every open and save (and while the replacement dialog waits)
+// the lists are read again when another program changed them. Everything the window shows or asks
+// outside itself goes through the seams it is given.
 
 #include <QString>
 #include <QStringList>
 #include <QWidget>
-#include <array>
 #include <functional>
 #include <memory>
 
-#include "conversion/conversion_report.h"
 #include "lists/list_store.h"
 #include "mission/core/file_io.h"
 #include "mission/core/timestamp.h"
 #include "mission/mission_file.h"
 #include "ui/seams.h"
+#include "workflow/mission_session.h"
 
 class QDragEnterEvent;
 class QDropEvent;
@@ -65,14 +64,11 @@ public:
     void OpenBMSByPath(const QString& path);
     void OpenMISByPath(const QString& path);
 
-    /// 0 nothing opened yet, -1 the last open failed or was abandoned, else the version held.
+    /// 0 nothing opened yet, -1 the last open was abandoned, else the version held.
     DfType CurrentDfVersion = DfType::None;
     QString OpenFilePath;   ///< chosen in the open dialog; empty after a cancelled one
     QString SaveFilePath;   ///< chosen in the last save dialog; empty after a cancelled one
     QString SaveFileTitle;  ///< the name suggested to, then chosen in, the save dialog
-
-    /// The window's model of a version (1..3): the mission read, or the last conversion into it.
-    const AnyMission& model(DfType version) const;
 
 protected:
     void dragEnterEvent(QDragEnterEvent* event) override;
@@ -81,30 +77,36 @@ protected:
 private:
     struct Look;  // what an open may have to put back
 
+    void buildOpenGroup();
+    void buildSaveGroup();
+    QWidget* buildAboutGroup();
+
     void openCommand(MissionForm form);
     /// False when the file could not be read: the window, OpenFilePath included, is as it was.
     bool openFlow(const QString& path, MissionForm form);
-    void showPassedOver(const std::vector<PassedOver>& passedOver);
+    /// The version question of an open: whether to state it, then which.
+    std::optional<DfType> askVersion(const QString& path);
+    void showPassedOver();
     void saveCommand(DfType target, MissionForm form);
     /// False when the save ends here: a conversion that failed (reported) or was cancelled, or a
-    /// cancelled terrain question. T's model is then as it was.
+    /// cancelled terrain question.
     bool convertInto(DfType target);
     /// Reads the lists again when another program changed them; true when it did. A list that
     /// cannot be read is reported and the lists in use stay.
     bool refreshLists();
     void openDropped(const QString& path);
-    bool writeModel(DfType target, MissionForm form);
-    void showSaveReport(DfType target, MissionForm form, bool converted);
+    bool writeMission(DfType target, MissionForm form);
+    void showSaveReport();
+    void showReport(const QString& heading, const std::vector<ReportLine>& lines);
     void showAbout();
     void showMail();
 
     void beginWork(QWidget* panel);  // disable, colour the panel blue, let it paint
+    void endWork(QWidget* panel);    // the panel green again, enabled
     void showFailed();
     Look currentLook() const;
     void restoreLook(const Look& look);
-    void report(const QString& text);
-
-    void storeModel(AnyMission mission);
+    void report(const std::string& text);
 
     ui::Seams& seams_;
     ListStore& lists_;
@@ -112,12 +114,9 @@ private:
     Clock clock_;
     FileSystem& fileSystem_;
     std::unique_ptr<DialogReplacementChooser> chooser_;
-    ConversionReport conversionReport_;  // of the last conversion
+    workflow::MissionSession session_;
     frmReport* reportWindow_ = nullptr;  // made when first needed
-
-    /// One model per version, in version order, each of its own version for the window's life.
-    std::array<AnyMission, 3> models_{emptyMission(DfType::Df1), emptyMission(DfType::Df2), emptyMission(DfType::Df3)};
-    QString heldFileTitle_;  // the file name of the mission held, for the suggested save name
+    QString heldFileTitle_;              // the file name of the mission held, for the suggested save name
 
     QGroupBox* fraOpenFile_;
     QFrame* lblColor_;

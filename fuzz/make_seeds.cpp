@@ -58,6 +58,66 @@ void generated(Seeds& seeds, const std::string& version) {
     seeds.add(version + "_mis", vok::writeMissionAscii<Format>(M{}, kCreatedOn, "seed"));
 }
 
+/// The examples whole, their first bytes for the version tests, and single lines and numbers of
+/// the ascii ones for the word splitter and the number parser.
+void fromExamples(Seeds& seeds, const fs::path& examples) {
+    for (const auto& entry : fs::directory_iterator(examples)) {
+        const std::string name = entry.path().filename().string();
+        const std::string version = name.substr(0, 3);  // "df1_harbour.bms" -> "df1"
+        const std::string bytes = slurp(entry.path());
+        if (entry.path().extension() == ".bms") {
+            seeds.add(version + "_bms", bytes);
+            seeds.add("bms_version", bytes.substr(0, 256));
+        } else if (entry.path().extension() == ".mis") {
+            seeds.add(version + "_mis", bytes);
+            seeds.add("mis_version", bytes);
+            vok::LineCursor lines(bytes);
+            std::string_view line;
+            int taken = 0;
+            while (lines.next(line) && taken < 40) {
+                if (line.size() < 4) continue;
+                seeds.add("words", line);
+                vok::WordSplitter words;
+                words.split(line);
+                if (words.size() >= 2 && (++taken % 4) == 0)
+                    seeds.add("numbers", std::string(5, '\0') + std::string(words.word(words.size())));
+            }
+            seeds.add("words", bytes.substr(0, 400));
+        }
+    }
+}
+
+/// The starter lists, and lists written over longer ones or holding any bytes.
+void lists(Seeds& seeds, const fs::path& folder) {
+    for (int which = 1; which <= vok::kListCount; ++which) {
+        const fs::path path = folder / std::string(vok::listFileName(which));
+        if (fs::exists(path)) seeds.add("lists", slurp(path));
+    }
+    // A list written over a longer one keeps the old tail.
+    seeds.add("lists", vok::overlayListBytes(vok::encodeReplaceList({{1, 2, 3}, {0, 0, 0}, {2, 1040, 2005}, {3, 7, 9}}),
+                                             vok::encodeReplaceList({{2, 4, 5}})));
+    seeds.add("lists",
+              vok::encodeItemList({{1001, "Decoration 1001"}, {2005, std::string("\x80\xff\0x", 4)}, {7, ""}}));
+}
+
+/// Stored values with each scale, and words at the edges of the number parser.
+void numbers(Seeds& seeds) {
+    for (std::int32_t value : {0, 1, -1, 150, 384, -64, 2147483647, -2147483647 - 1, 12345678}) {
+        for (unsigned char factor = 0; factor < 4; ++factor) {
+            std::string bytes(5, '\0');
+            for (int i = 0; i < 4; ++i)
+                bytes[static_cast<std::size_t>(i)] = static_cast<char>(static_cast<std::uint32_t>(value) >> (8 * i));
+            bytes[4] = static_cast<char>(factor);
+            std::string scaled = bytes;
+            vok::appendScaled(scaled, value, 256);
+            seeds.add("numbers", scaled);
+        }
+    }
+    for (const char* word : {"1.5D3", "-2.5e-3x", "+.5", "1e400", "1E-400", "0000000000000000000000001", "12abc"}) {
+        seeds.add("numbers", std::string(5, '\0') + word);
+    }
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -67,40 +127,12 @@ int main(int argc, char** argv) {
     }
     try {
         const fs::path folder = argv[1];
-        const fs::path examples = argv[2];
-        const fs::path lists = argv[3];
         fs::remove_all(folder);
         Seeds seeds(folder);
-
-        for (const auto& entry : fs::directory_iterator(examples)) {
-            const std::string name = entry.path().filename().string();
-            const std::string version = name.substr(0, 3);  // "df1_harbour.bms" -> "df1"
-            const std::string bytes = slurp(entry.path());
-            if (entry.path().extension() == ".bms") {
-                seeds.add(version + "_bms", bytes);
-                seeds.add("bms_version", bytes.substr(0, 256));
-            } else if (entry.path().extension() == ".mis") {
-                seeds.add(version + "_mis", bytes);
-                seeds.add("mis_version", bytes);
-                // Single lines for the word splitter and the numbers in them for the parser.
-                vok::LineCursor lines(bytes);
-                std::string_view line;
-                int taken = 0;
-                while (lines.next(line) && taken < 40) {
-                    if (line.size() < 4) continue;
-                    seeds.add("words", line);
-                    vok::WordSplitter words;
-                    words.split(line);
-                    if (words.size() >= 2 && (++taken % 4) == 0)
-                        seeds.add("numbers", std::string(5, '\0') + std::string(words.word(words.size())));
-                }
-                seeds.add("words", bytes.substr(0, 400));
-            }
-        }
+        fromExamples(seeds, argv[2]);
         generated<vok::df1::Format>(seeds, "df1");
         generated<vok::df2::Format>(seeds, "df2");
         generated<vok::df3::Format>(seeds, "df3");
-
         // The version test's catalog knows 1..1999 for DF1, 1500..3999 for DF2 and 3500..5999
         // for DF3: texts that come near a decision.
         for (int id : {1000, 1700, 2500, 3700, 4500}) {
@@ -109,33 +141,8 @@ int main(int argc, char** argv) {
                 text += "begin item " + std::to_string(i) + "\r\n  type_id " + std::to_string(id) + "\r\nend item\r\n";
             seeds.add("mis_version", text);
         }
-
-        for (int which = 1; which <= vok::kListCount; ++which) {
-            const fs::path path = lists / std::string(vok::listFileName(which));
-            if (fs::exists(path)) seeds.add("lists", slurp(path));
-        }
-        // A list written over a longer one keeps the old tail.
-        seeds.add("lists",
-                  vok::overlayListBytes(vok::encodeReplaceList({{1, 2, 3}, {0, 0, 0}, {2, 1040, 2005}, {3, 7, 9}}),
-                                        vok::encodeReplaceList({{2, 4, 5}})));
-        seeds.add("lists",
-                  vok::encodeItemList({{1001, "Decoration 1001"}, {2005, std::string("\x80\xff\0x", 4)}, {7, ""}}));
-
-        for (std::int32_t value : {0, 1, -1, 150, 384, -64, 2147483647, -2147483647 - 1, 12345678}) {
-            for (unsigned char factor = 0; factor < 4; ++factor) {
-                std::string bytes(5, '\0');
-                for (int i = 0; i < 4; ++i)
-                    bytes[static_cast<std::size_t>(i)] =
-                        static_cast<char>(static_cast<std::uint32_t>(value) >> (8 * i));
-                bytes[4] = static_cast<char>(factor);
-                std::string scaled = bytes;
-                vok::appendScaled(scaled, value, 256);
-                seeds.add("numbers", scaled);
-            }
-        }
-        for (const char* word : {"1.5D3", "-2.5e-3x", "+.5", "1e400", "1E-400", "0000000000000000000000001", "12abc"}) {
-            seeds.add("numbers", std::string(5, '\0') + word);
-        }
+        lists(seeds, argv[3]);
+        numbers(seeds);
     } catch (const std::exception& error) {
         std::cerr << "vok_fuzz_seeds: " << error.what() << "\n";
         return 1;

@@ -375,6 +375,58 @@ void misVersion(std::string_view text) {
 // ---------------------------------------------------------------------------------------------
 // Lines, words and numbers.
 
+/// A line without quotes split as plain text: blanks separate, leading blanks give no word, a
+/// trailing blank one more empty word.
+std::vector<std::string> blankSeparated(std::string_view line) {
+    std::vector<std::string> plain;
+    std::size_t start = line.find_first_not_of(' ');
+    if (start == std::string_view::npos) {
+        plain.emplace_back();
+        return plain;
+    }
+    for (;;) {
+        const std::size_t blank = line.find(' ', start);
+        plain.emplace_back(line.substr(start, blank - start));
+        if (blank == std::string_view::npos) break;
+        start = line.find_first_not_of(' ', blank);
+        if (start == std::string_view::npos) {
+            plain.emplace_back();
+            break;
+        }
+    }
+    return plain;
+}
+
+/// A splitter reused across lines gives what a fresh one gives; the words are the line's
+/// characters without quotes and without the blanks outside quotes.
+void lineWords(std::string_view line, WordSplitter& reused) {
+    const auto split = reused.split(line);
+    const std::vector<std::string> fresh = SplitMisLine(line);
+    require(!fresh.empty(), "a line gives no word at all");
+    require(split.size() == fresh.size(), "a reused splitter gives another number of words");
+    std::string joined;
+    for (std::size_t i = 0; i < fresh.size(); ++i) {
+        require(split[i] == fresh[i], "a reused splitter gives another word");
+        require(MisLineToken(line, static_cast<int>(i + 1)) == fresh[i], "MisLineToken differs from the split");
+        joined += fresh[i];
+    }
+    require(MisLineToken(line, static_cast<int>(fresh.size() + 1)).empty() && MisLineToken(line, 0).empty(),
+            "MisLineToken gives a word where there is none");
+    std::string expected;
+    bool quoted = false;
+    for (char c : line) {
+        if (c == '"') {
+            quoted = !quoted;
+        } else if (c != ' ' || quoted) {
+            expected += c;
+        }
+    }
+    require(joined == expected, "the words lose or add characters");
+    if (line.find('"') == std::string_view::npos) {
+        require(blankSeparated(line) == fresh, "the words of a line without quotes are not its blank-separated parts");
+    }
+}
+
 void words(std::string_view text) {
     // Lines: each is a view into the text, holds no line end, and is followed by CR LF, CR, LF or
     // the end of the text.
@@ -393,52 +445,7 @@ void words(std::string_view text) {
             pos += (text[pos] == '\r' && pos + 1 < text.size() && text[pos + 1] == '\n') ? 2 : 1;
         }
         require(lines.lineNumber() == count, "the line number is not the count of lines taken");
-
-        // Words: a splitter reused across lines gives what a fresh one gives; the words are the
-        // line's characters without quotes and without the blanks outside quotes.
-        const auto split = reused.split(line);
-        const std::vector<std::string> fresh = SplitMisLine(line);
-        require(!fresh.empty(), "a line gives no word at all");
-        require(split.size() == fresh.size(), "a reused splitter gives another number of words");
-        std::string joined;
-        for (std::size_t i = 0; i < fresh.size(); ++i) {
-            require(split[i] == fresh[i], "a reused splitter gives another word");
-            require(MisLineToken(line, static_cast<int>(i + 1)) == fresh[i], "MisLineToken differs from the split");
-            joined += fresh[i];
-        }
-        require(MisLineToken(line, static_cast<int>(fresh.size() + 1)).empty() && MisLineToken(line, 0).empty(),
-                "MisLineToken gives a word where there is none");
-        std::string expected;
-        bool quoted = false;
-        for (char c : line) {
-            if (c == '"') {
-                quoted = !quoted;
-            } else if (c != ' ' || quoted) {
-                expected += c;
-            }
-        }
-        require(joined == expected, "the words lose or add characters");
-        if (line.find('"') == std::string_view::npos) {
-            // Without quotes: blanks separate, leading blanks give no word, a trailing blank one
-            // more empty word.
-            std::vector<std::string> plain;
-            std::size_t start = line.find_first_not_of(' ');
-            if (start == std::string_view::npos) {
-                plain.emplace_back();
-            } else {
-                for (;;) {
-                    const std::size_t blank = line.find(' ', start);
-                    plain.emplace_back(line.substr(start, blank - start));
-                    if (blank == std::string_view::npos) break;
-                    start = line.find_first_not_of(' ', blank);
-                    if (start == std::string_view::npos) {
-                        plain.emplace_back();
-                        break;
-                    }
-                }
-            }
-            require(plain == fresh, "the words of a line without quotes are not its blank-separated parts");
-        }
+        lineWords(line, reused);
     }
     require(pos == text.size(), "the lines do not cover the text");
 }
@@ -469,40 +476,44 @@ std::string numberPrefix(std::string_view word) {
     return prefix;
 }
 
+/// A stored value and a scale (the first five bytes): written as the ascii form writes it, read
+/// back as the readers read it.
+void scaledNumber(std::string_view input) {
+    const auto value =
+        static_cast<std::int32_t>(static_cast<std::uint32_t>(static_cast<unsigned char>(input[0])) |
+                                  (static_cast<std::uint32_t>(static_cast<unsigned char>(input[1])) << 8) |
+                                  (static_cast<std::uint32_t>(static_cast<unsigned char>(input[2])) << 16) |
+                                  (static_cast<std::uint32_t>(static_cast<unsigned char>(input[3])) << 24));
+    static constexpr std::int32_t kFactors[] = {1, 50, 100, 256};
+    const std::int32_t factor = kFactors[static_cast<unsigned char>(input[4]) % 4];
+    std::string text;
+    appendScaled(text, value, factor);
+    const std::string_view body = std::string_view(text).substr(text.starts_with('-') ? 1 : 0);
+    const std::size_t point = body.find('.');
+    require(!body.empty() && body.find_first_not_of("0123456789.") == std::string_view::npos &&
+                (body.size() == 1 || body[0] != '0' || point == 1) &&
+                (point == std::string_view::npos || (point + 1 < body.size() && body.back() != '0')),
+            "appendScaled(" + std::to_string(value) + ", " + std::to_string(factor) + ") gives \"" + text + "\"");
+    std::string digits;
+    for (char c : body) {
+        if (c != '.' && (c != '0' || !digits.empty())) digits += c;
+    }
+    const std::size_t significant = digits.empty() ? 1 : digits.size();
+    require(significant <= 15, "\"" + text + "\" has more than 15 significant digits");
+    const LineContext context{kPath, 1};
+    std::int32_t back = 0;
+    try {
+        back = storeNumber<std::int32_t>(text, factor, context, "value");
+    } catch (const Error& error) {
+        throw PropertyViolation("\"" + text + "\" does not read back: " + error.what());
+    }
+    require(back == value, "\"" + text + "\" x " + std::to_string(factor) + " reads back as " + std::to_string(back) +
+                               ", not " + std::to_string(value));
+}
+
 void numbers(std::string_view input) {
     if (input.size() >= 5) {
-        // A stored value and a scale: written as the ascii form writes it, read back as the
-        // readers read it.
-        const auto value =
-            static_cast<std::int32_t>(static_cast<std::uint32_t>(static_cast<unsigned char>(input[0])) |
-                                      (static_cast<std::uint32_t>(static_cast<unsigned char>(input[1])) << 8) |
-                                      (static_cast<std::uint32_t>(static_cast<unsigned char>(input[2])) << 16) |
-                                      (static_cast<std::uint32_t>(static_cast<unsigned char>(input[3])) << 24));
-        static constexpr std::int32_t kFactors[] = {1, 50, 100, 256};
-        const std::int32_t factor = kFactors[static_cast<unsigned char>(input[4]) % 4];
-        std::string text;
-        appendScaled(text, value, factor);
-        const std::string_view body = std::string_view(text).substr(text.starts_with('-') ? 1 : 0);
-        const std::size_t point = body.find('.');
-        require(!body.empty() && body.find_first_not_of("0123456789.") == std::string_view::npos &&
-                    (body.size() == 1 || body[0] != '0' || point == 1) &&
-                    (point == std::string_view::npos || (point + 1 < body.size() && body.back() != '0')),
-                "appendScaled(" + std::to_string(value) + ", " + std::to_string(factor) + ") gives \"" + text + "\"");
-        std::string digits;
-        for (char c : body) {
-            if (c != '.' && (c != '0' || !digits.empty())) digits += c;
-        }
-        const std::size_t significant = digits.empty() ? 1 : digits.size();
-        require(significant <= 15, "\"" + text + "\" has more than 15 significant digits");
-        const LineContext context{kPath, 1};
-        std::int32_t back = 0;
-        try {
-            back = storeNumber<std::int32_t>(text, factor, context, "value");
-        } catch (const Error& error) {
-            throw PropertyViolation("\"" + text + "\" does not read back: " + error.what());
-        }
-        require(back == value, "\"" + text + "\" x " + std::to_string(factor) + " reads back as " +
-                                   std::to_string(back) + ", not " + std::to_string(value));
+        scaledNumber(input);
         input.remove_prefix(5);
     }
 

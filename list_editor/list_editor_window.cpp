@@ -29,6 +29,7 @@
 #include "list_editor/list_lines.h"
 #include "lists/codepage.h"
 #include "mission/core/error.h"
+#include "workflow/messages.h"
 
 namespace vok::editor {
 
@@ -604,7 +605,7 @@ bool ListEditorWindow::runChange(int which, const std::function<workflow::Change
         if (fileError != nullptr && fileError->fault() == Fault::Locked) {
             inform(QStringLiteral("Warning!, The Lists Are Being Changed By Another Program\r\n%1\r\n"
                                   "Nothing Was Changed.")
-                       .arg(QString::fromStdString(fileErrorMessage(*fileError))));
+                       .arg(QString::fromStdString(workflow::fileFailureText(*fileError, workflow::Style::Window))));
             return false;
         }
         const QString path = fileError != nullptr ? QString::fromStdString(fileError->path())

@@ -2,21 +2,19 @@
 #include <QApplication>
 #include <cstring>
 #include <filesystem>
+#include <string>
 
 #include "list_editor/list_editor_window.h"
 #include "lists/starter_lists.h"
+#include "program_version.h"
 #include "ui/answer.h"
 #include "workflow/list_session.h"
-
-#ifndef VOK_VERSION
-#define VOK_VERSION "0"
-#endif
 
 int main(int argc, char** argv) {
     // Answered before Qt starts, so it needs neither a display nor the lists.
     for (int i = 1; i < argc; ++i) {
         if (std::strcmp(argv[i], "--version") == 0) {
-            return vok::ui::showAnswer("Vok_Tally " VOK_VERSION "\n", "Vok_Tally") ? 0 : 1;
+            return vok::ui::showAnswer("Vok_Tally " + std::string(vok::kProgramVersion) + "\n", "Vok_Tally") ? 0 : 1;
         }
     }
     QApplication app(argc, argv);

@@ -7,12 +7,6 @@
 
 namespace vok {
 
-std::string_view listFileName(int which) {
-    static constexpr std::string_view kNames[] = {"DF1Items.vok",   "DF2Items.vok",   "DF3Items.vok",
-                                                  "DF1Replace.vok", "DF2Replace.vok", "DF3Replace.vok"};
-    return which >= 1 && which <= kListCount ? kNames[which - 1] : std::string_view();
-}
-
 const ReplaceEntry* firstReplacementFor(const std::vector<ReplaceEntry>& entries, std::int16_t newDfType,
                                         std::int16_t objectId) {
     for (const auto& entry : entries) {

@@ -31,22 +31,44 @@ struct ReplaceEntry {
     bool operator==(const ReplaceEntry&) const = default;
 };
 
-/// Numbers of the six files, as the list editor and SaveList use them (0 means all six).
+/// Numbers of the six files, as the list editor and SaveList use them (0 means all six); each
+/// version's two numbers and file names are columns of the version table.
 inline constexpr int kListCount = 6;
-constexpr bool isItemList(int which) { return which >= 1 && which <= 3; }
-constexpr bool isReplaceList(int which) { return which >= 4 && which <= 6; }
-/// The version a list belongs to (1..3).
-constexpr DfType versionOfList(int which) { return static_cast<DfType>(isItemList(which) ? which : which - 3); }
-constexpr int itemListOf(DfType version) { return versionNumber(version); }
-constexpr int replaceListOf(DfType version) { return versionNumber(version) + 3; }
+constexpr int itemListOf(DfType version) { return versionInfo(version).itemList; }
+constexpr int replaceListOf(DfType version) { return versionInfo(version).replaceList; }
+constexpr bool isItemList(int which) {
+    for (const VersionInfo& info : kVersions) {
+        if (info.itemList == which) return true;
+    }
+    return false;
+}
+constexpr bool isReplaceList(int which) {
+    for (const VersionInfo& info : kVersions) {
+        if (info.replaceList == which) return true;
+    }
+    return false;
+}
+/// The version a list belongs to; None for a number that is no list.
+constexpr DfType versionOfList(int which) {
+    for (const VersionInfo& info : kVersions) {
+        if (info.itemList == which || info.replaceList == which) return info.version;
+    }
+    return DfType::None;
+}
 
 /// The first entry that replaces `objectId` in version `newDfType`; null when none does. Lookups
 /// take the first, so a later entry for the same pair would never be used.
 const ReplaceEntry* firstReplacementFor(const std::vector<ReplaceEntry>& entries, std::int16_t newDfType,
                                         std::int16_t objectId);
 
-/// "DF1Items.vok" .. "DF3Replace.vok" for 1..6.
-std::string_view listFileName(int which);
+/// "DF1Items.vok" .. "DF3Replace.vok" for 1..6; empty for a number that is no list.
+constexpr std::string_view listFileName(int which) {
+    for (const VersionInfo& info : kVersions) {
+        if (info.itemList == which) return info.itemListFile;
+        if (info.replaceList == which) return info.replaceListFile;
+    }
+    return {};
+}
 
 /// Longest description a list file can hold.
 inline constexpr std::size_t kMaxDescriptionBytes = 32767;

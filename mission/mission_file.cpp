@@ -31,40 +31,48 @@ std::string_view asciiReaderName(DfType version) {
     return isVersion(version) ? versionInfo(version).readerName : "OpenMIS";
 }
 
-void requireAsciiMission(const std::filesystem::path& path) {
+void requireAsciiMission(std::string_view text, std::string_view name) {
     // The DF1 reader takes the lines of briefing blocks at the top level: where it finds no block
     // of a mission, the other versions' readers find none either.
     try {
-        (void)MissionFiles<df1::Format>::openAscii(path);
+        (void)readMissionAscii<df1::Format>(text, name);
     } catch (const Error& error) {
         if (error.fault() == Fault::NoMission) throw;
     }
 }
 
-AnyMission openMission(const std::filesystem::path& path, DfType version, MissionForm form,
+AnyMission readMission(std::string_view bytes, std::string_view name, DfType version, MissionForm form,
                        std::vector<PassedOver>* passedOver) {
     AnyMission mission = emptyMission(version);
     std::visit(
         [&](auto& m) {
-            using Files = MissionFiles<FormatOfT<std::decay_t<decltype(m)>>>;
-            m = form == MissionForm::Binary ? Files::openBinary(path) : Files::openAscii(path, passedOver);
+            using M = std::decay_t<decltype(m)>;
+            m = form == MissionForm::Binary ? readMissionBinary<M>(bytes, name)
+                                            : readMissionAscii<FormatOfT<M>>(bytes, name, passedOver);
         },
         mission);
     return mission;
 }
 
-void saveMission(const std::filesystem::path& path, const AnyMission& mission, MissionForm form,
-                 const Timestamp& createdOn, FileSystem& fileSystem) {
-    std::visit(
+AnyMission openMission(const std::filesystem::path& path, DfType version, MissionForm form,
+                       std::vector<PassedOver>* passedOver) {
+    return readMission(readFile(path), displayPath(path), version, form, passedOver);
+}
+
+std::string missionBytes(const AnyMission& mission, MissionForm form, const Timestamp& createdOn,
+                         std::string_view name) {
+    return std::visit(
         [&](const auto& m) {
-            using Files = MissionFiles<FormatOfT<std::decay_t<decltype(m)>>>;
-            if (form == MissionForm::Binary) {
-                Files::saveBinary(path, m, fileSystem);
-            } else {
-                Files::saveAscii(path, m, createdOn, fileSystem);
-            }
+            using M = std::decay_t<decltype(m)>;
+            return form == MissionForm::Binary ? writeMissionBinary(m, name)
+                                               : writeMissionAscii<FormatOfT<M>>(m, createdOn, name);
         },
         mission);
+}
+
+void saveMission(const std::filesystem::path& path, const AnyMission& mission, MissionForm form,
+                 const Timestamp& createdOn, FileSystem& fileSystem) {
+    writeFileAtomically(path, missionBytes(mission, form, createdOn, displayPath(path)), fileSystem);
 }
 
 }  // namespace vok

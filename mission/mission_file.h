@@ -48,17 +48,27 @@ DfType versionOf(const AnyMission& mission);
 /// "OpenDF1MIS" .. "OpenDF3MIS": the name the ascii readers' messages carry.
 std::string_view asciiReaderName(DfType version);
 
-/// Reads a mission of a known version and form. For an ascii file, `passedOver` (when given)
-/// receives what the reader read past (see mis_reader.h).
+/// Reads a mission of a known version and form from a file's bytes; `name` names the file in the
+/// errors. For an ascii file, `passedOver` (when given) receives what the reader read past (see
+/// mis_reader.h).
+AnyMission readMission(std::string_view bytes, std::string_view name, DfType version, MissionForm form,
+                       std::vector<PassedOver>* passedOver = nullptr);
+/// The same on a file (read once, whole).
 AnyMission openMission(const std::filesystem::path& path, DfType version, MissionForm form,
                        std::vector<PassedOver>* passedOver = nullptr);
+
+/// The bytes of a mission's file in a form (an ascii file dated `createdOn`); `name` names the
+/// file in the writer's errors (a model whose counts do not describe its records ...).
+std::string missionBytes(const AnyMission& mission, MissionForm form, const Timestamp& createdOn,
+                         std::string_view name);
+/// Writes missionBytes to `path` atomically (writeFileAtomically).
 void saveMission(const std::filesystem::path& path, const AnyMission& mission, MissionForm form,
                  const Timestamp& createdOn, FileSystem& fileSystem = realFileSystem());
 
-/// Throws the ascii reader's Error(NoMission) when the file holds no mission for any version's
+/// Throws the ascii reader's Error(NoMission) when the text holds no mission for any version's
 /// reader (neither a general_information block nor an item), so that this fault can be told before
 /// the version is known. Any other fault is left for the reading of the chosen version.
-void requireAsciiMission(const std::filesystem::path& path);
+void requireAsciiMission(std::string_view text, std::string_view name);
 
 /// An empty mission of a version: the one way from a version number to its mission and Format
 /// types (visit the result). std::invalid_argument for a number that is no version.

@@ -9,6 +9,8 @@
 #include "lists/codepage.h"
 #include "lists/list_text.h"
 #include "web/facade.h"
+#include "workflow/choosers.h"
+#include "workflow/messages.h"
 
 namespace vok::web {
 
@@ -52,7 +54,7 @@ val guarded(Body&& body) {
         return result;
     } catch (const Error& error) {
         val result = val::object();
-        result.set("error", fileErrorMessage(error));
+        result.set("error", workflow::fileFailureText(error, workflow::Style::Window));
         return result;
     } catch (const std::exception& error) {
         val result = val::object();
@@ -74,7 +76,7 @@ val inspect(const std::string& bytes, const std::string& fileName, const val& ve
         const MissionInfo info = facade().inspect(bytes, fileName, versionArg(version));
         val result = val::object();
         result.set("version", versionText(info.version));
-        if (!isVersion(info.version)) result.set("question", std::string(kVersionNotRecognised));
+        if (!isVersion(info.version)) result.set("question", info.question);
         result.set("form", std::string(info.form == MissionForm::Binary ? "bms" : "mis"));
         result.set("name", info.name);
         result.set("designer", info.designer);
@@ -139,31 +141,27 @@ val convert(const std::string& bytes, const std::string& fileName, const val& op
             throw Message("Unknown replace policy \"" + replace + "\": skip, remove or fail");
         }
 
-        Converted converted;
-        std::vector<std::string> notSaved;
+        NoticeChooser notices;
+        workflow::PresetChooser preset(&notices);
         if (replace == "ask") {
-            AnswerTable table;
             const val answers = options["answers"];
             const auto count = answers.isUndefined() ? 0u : answers["length"].as<unsigned>();
             for (unsigned i = 0; i < count; ++i) {
                 const val answer = answers[i];
-                table[{*versionArg(answer["from"]), *versionArg(answer["to"]),
-                       static_cast<std::int16_t>(answer["id"].as<int>())}] = answerOf(answer);
+                preset.preset(static_cast<std::int16_t>(answer["id"].as<int>()), *versionArg(answer["from"]),
+                              *versionArg(answer["to"]), answerOf(answer));
             }
-            TableChooser chooser(table);
-            converted = session.convert(bytes, fileName, request, chooser);
-            notSaved = chooser.notSaved;
-        } else {
-            if (replace == "fail" && request.to) {
-                const DfType from = request.from.value_or(session.detect(bytes, fileName));
-                if (isVersion(from) && from != *request.to) {
-                    const auto missing = session.missingTypes(bytes, fileName, from, *request.to);
-                    if (!missing.empty()) throw Message(missingTypesMessage(fileName, *request.to, missing));
-                }
+        } else if (replace == "fail" && request.to) {
+            const DfType from = request.from.value_or(session.detect(bytes, fileName));
+            if (isVersion(from) && from != *request.to) {
+                const auto missing = session.missingTypes(bytes, fileName, from, *request.to);
+                if (!missing.empty()) throw Message(Facade::missingTypesText(fileName, *request.to, missing));
             }
-            PolicyChooser chooser(replace == "remove");
-            converted = session.convert(bytes, fileName, request, chooser);
         }
+        workflow::FixedChooser policy(replace == "remove" ? ReplacementAnswer::remove() : ReplacementAnswer::skip());
+        ReplacementChooser& chooser = replace == "ask" ? static_cast<ReplacementChooser&>(preset) : policy;
+        const Converted converted = session.convert(bytes, fileName, request, chooser);
+        const std::vector<std::string>& notSaved = notices.notSaved;
         val result = val::object();
         result.set("bytes", bytesOf(converted.bytes));
         result.set("name", converted.name);

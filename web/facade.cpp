@@ -10,6 +10,7 @@
 #include "lists/codepage.h"
 #include "lists/list_text.h"
 #include "mission/core/version_detect.h"
+#include "workflow/messages.h"
 
 namespace vok::web {
 
@@ -48,40 +49,12 @@ std::string savedName(const std::string& fileName, MissionForm form) {
     return name.substr(0, name.find('.')) + (form == MissionForm::Binary ? ".bms" : ".mis");
 }
 
-std::string reportLineText(const ReportLine& line) {
-    return std::string(reportKindLabel(line.kind)) + ": " + cp1252ToUtf8(line.text);
-}
-
-std::string loadFailure(const Error& error) {
-    return "Warning!, There Was an Error In 'InitilizeItemLists'\r\n" + fs::path(error.path()).filename().string() +
-           ": " + error.describe();
-}
+std::string loadFailure(const Error& error) { return workflow::listLoadFailureText(error, workflow::Style::Window); }
 
 }  // namespace
 
-std::string openFailureMessage(const Error& error, MissionForm form, DfType version) {
-    const bool readerFault = form == MissionForm::Ascii && isVersion(version) && error.fault() != Fault::CannotOpen &&
-                             error.fault() != Fault::NoMission;
-    return readerFault ? asciiReaderMessage(asciiReaderName(version), error) : fileErrorMessage(error);
-}
-
-std::string missingTypesMessage(const std::string& fileName, DfType to, const std::vector<MissingType>& missing) {
-    std::ostringstream text;
-    text << fileName << ": " << missing.size() << " item " << (missing.size() == 1 ? "type is" : "types are")
-         << " missing in " << versionName(to) << " and no replacement list entry covers "
-         << (missing.size() == 1 ? "it" : "them") << ":\n";
-    for (const auto& type : missing) {
-        text << "  " << type.id << "  "
-             << (type.description.empty() ? "(no description)" : cp1252ToUtf8(type.description)) << "  (" << type.count
-             << (type.count == 1 ? " item" : " items") << ")\n";
-    }
-    text << "add replacements in the lists, or choose skip or remove";
-    return text.str();
-}
-
-ReplacementAnswer TableChooser::choose(std::int16_t objectId, DfType sourceVersion, DfType targetVersion) {
-    const auto found = answers_.find({sourceVersion, targetVersion, objectId});
-    return found == answers_.end() ? ReplacementAnswer::skip() : found->second;
+void NoticeChooser::replacementNotSaved(const Error& error) {
+    notSaved.push_back(workflow::replacementNotSavedText(error, "", false));
 }
 
 Facade::Facade(fs::path workFolder, fs::path starterTexts)
@@ -89,9 +62,7 @@ Facade::Facade(fs::path workFolder, fs::path starterTexts)
       starterTexts_(std::move(starterTexts)),
       lists_(work_ / "lists"),
       session_(lists_, [this](int which) { return starterBytes(which); }) {
-    for (const char* folder : {"lists", "in", "out", "text"}) fs::create_directories(work_ / folder);
-    // Missions are read under the name they had on the user's disk, which the messages then carry.
-    fs::current_path(work_ / "in");
+    for (const char* folder : {"lists", "text"}) fs::create_directories(work_ / folder);
     useStarterLists();
 }
 
@@ -169,7 +140,7 @@ void Facade::change(const std::function<workflow::ChangeOutcome()>& apply) {
         // Another program never shares the page's folder; a reload is repeated once all the same.
         if (apply() == workflow::ChangeOutcome::Reloaded) apply();
     } catch (const Error& error) {
-        throw Message(fileErrorMessage(error));
+        throw Message(workflow::fileFailureText(error, workflow::Style::Window));
     }
 }
 
@@ -254,18 +225,8 @@ void Facade::deleteEntry(int which, std::size_t index) {
 
 MissionForm Facade::formOf(const std::string& fileName) {
     const auto form = formOfPath(fs::path(baseName(fileName)));
-    if (!form) {
-        throw Message(
-            "Only One Mission File Can Be Dropped Here: "
-            "A Binary (*.BMS) Or An Ascii (*.MIS) File.");
-    }
+    if (!form) throw Message(workflow::dropRefusedText());
     return *form;
-}
-
-fs::path Facade::put(const std::string& bytes, const std::string& fileName) {
-    const fs::path path = work_ / "in" / baseName(fileName);
-    writeBytes(path, bytes);
-    return path;
 }
 
 DfType Facade::detect(const std::string& bytes, const std::string& fileName) {
@@ -273,43 +234,29 @@ DfType Facade::detect(const std::string& bytes, const std::string& fileName) {
     return form == MissionForm::Binary ? BmsVersionOfBytes(bytes) : MisVersionOfText(bytes, lists_);
 }
 
-AnyMission Facade::read(const std::string& bytes, const std::string& fileName, DfType version, MissionForm form,
-                        std::vector<PassedOver>* passedOver) {
-    const fs::path path = put(bytes, fileName);
-    try {
-        AnyMission mission = openMission(path.filename(), version, form, passedOver);
-        fs::remove(path);
-        return mission;
-    } catch (const Error& error) {
-        fs::remove(path);
-        throw Message(openFailureMessage(error, form, version));
-    }
+workflow::MissionSession Facade::newSession() {
+    return workflow::MissionSession([this]() -> ListStore& { return lists_; }, workflow::Style::Window);
+}
+
+workflow::StepResult Facade::open(workflow::MissionSession& session, const std::string& bytes,
+                                  const std::string& fileName, std::optional<DfType> version) {
+    // The page asks for the version itself, beside the mission, and opens it again with the answer.
+    const workflow::StepResult result = session.openBytes(bytes, baseName(fileName), formOf(fileName), {}, version);
+    if (result.failed()) throw Message(result.message);
+    return result;
 }
 
 MissionInfo Facade::inspect(const std::string& bytes, const std::string& fileName, std::optional<DfType> version) {
     MissionInfo info;
     info.form = formOf(fileName);
-    info.version = version.value_or(detect(bytes, fileName));
-    if (!isVersion(info.version)) {
-        if (info.form == MissionForm::Ascii) {
-            // A file that holds no mission is told before its version is asked for.
-            const fs::path path = put(bytes, fileName);
-            try {
-                requireAsciiMission(path.filename());
-            } catch (const Error& error) {
-                fs::remove(path);
-                throw Message(fileErrorMessage(error));
-            }
-            fs::remove(path);
-        }
+    workflow::MissionSession session = newSession();
+    if (open(session, bytes, fileName, version).givenUp()) {
         info.version = DfType::NotRecognised;
+        info.question = workflow::versionNotRecognisedText(baseName(fileName), workflow::Style::Window);
         return info;
     }
-    std::vector<PassedOver> passedOver;
-    const AnyMission mission = read(bytes, fileName, info.version, info.form, &passedOver);
-    for (const PassedOver& line : passedOver) {
-        info.passedOver.push_back("line " + std::to_string(line.line) + ": " + cp1252ToUtf8(line.what));
-    }
+    info.version = session.version();
+    for (const ReportLine& line : session.passedOverLines()) info.passedOver.push_back(cp1252ToUtf8(line.text));
     std::visit(
         [&info](const auto& m) {
             info.name = cp1252ToUtf8(m.header.name.text());
@@ -319,61 +266,55 @@ MissionInfo Facade::inspect(const std::string& bytes, const std::string& fileNam
             for (const auto& item : m.items) ++info.categories[std::string(categoryName(item.type_id))];
             info.events = m.events.size();
         },
-        mission);
-    for (const ReportLine& line : asciiSaveLosses(mission)) info.asciiLosses.push_back(cp1252ToUtf8(line.text));
+        session.mission());
+    for (const ReportLine& line : asciiSaveLosses(session.mission())) {
+        info.asciiLosses.push_back(cp1252ToUtf8(line.text));
+    }
     return info;
 }
 
 std::vector<MissingType> Facade::missingTypes(const std::string& bytes, const std::string& fileName, DfType from,
                                               DfType to) {
-    if (from == to) return {};
-    return findMissingTypes(read(bytes, fileName, from, formOf(fileName)), to, lists_);
+    workflow::MissionSession session = newSession();
+    if (open(session, bytes, fileName, from).givenUp()) return {};
+    return session.missingTypes(to);
+}
+
+std::string Facade::missingTypesText(const std::string& fileName, DfType to, const std::vector<MissingType>& missing) {
+    return workflow::missingTypesText(baseName(fileName), missing, to, workflow::Style::Window);
 }
 
 Converted Facade::convert(const std::string& bytes, const std::string& fileName, const ConvertRequest& request,
                           ReplacementChooser& chooser) {
-    const MissionForm inForm = formOf(fileName);
-    const DfType from = request.from.value_or(detect(bytes, fileName));
-    if (!isVersion(from)) throw Message(baseName(fileName) + ": " + kVersionNotRecognised);
-    AnyMission mission = read(bytes, fileName, from, inForm);
+    workflow::MissionSession session = newSession();
+    if (open(session, bytes, fileName, request.from).givenUp()) {
+        throw Message(workflow::versionNotRecognisedText(baseName(fileName), workflow::Style::Window));
+    }
+    const DfType from = session.version();
     const DfType to = request.to.value_or(from);
-    const MissionForm outForm = request.form.value_or(inForm);
+    const MissionForm outForm = request.form.value_or(session.form());
 
     Converted result;
     result.name = savedName(fileName, outForm);
-    ConversionReport report;
-    if (to != from) {
-        try {
-            mission = convertMission(mission, to, lists_, chooser, &report);
-        } catch (const SaveCancelled&) {
-            chooser.conversionFinished();
-            result.cancelled = true;
-            result.heading = result.name + ": The Save Was Cancelled; Nothing Was Written";
-            return result;
-        }
-        chooser.conversionFinished();
-        setTerrain(mission, suggestedTerrain(mission, from));
+    // The terrain question takes the suggestion, as vok does.
+    const workflow::StepResult converted =
+        session.convert(to, chooser, [](const std::string& suggested) { return std::optional(suggested); });
+    if (converted.givenUp()) {
+        result.cancelled = true;
+        result.heading = result.name + ": The Save Was Cancelled; Nothing Was Written";
+        return result;
     }
-    const fs::path out = work_ / "out" / result.name;
-    try {
-        saveMission(out, mission, outForm, request.epoch ? utcFromEpochSeconds(*request.epoch) : localNow());
-    } catch (const Error& error) {
-        fs::remove(out);
-        throw Message(fileErrorMessage(error));
-    }
-    result.bytes = readBytes(out);
-    fs::remove(out);
+    if (converted.failed()) throw Message(converted.message);
 
-    for (const ReportLine& line : report.lines) result.report.push_back(reportLineText(line));
-    if (outForm == MissionForm::Ascii) {
-        for (const ReportLine& line : asciiSaveLosses(mission, result.bytes)) {
-            result.report.push_back(reportLineText(line));
-        }
-    }
-    result.heading = to != from ? result.name + ": Converted From " + std::string(versionLabel(from)) + " To " +
-                                      std::string(versionLabel(to))
-                                : result.name + ": Saved As " + std::string(versionLabel(to)) +
-                                      (outForm == MissionForm::Ascii ? " Ascii File" : " Binary File");
+    workflow::SaveRequest save;
+    save.target = to;
+    save.form = outForm;
+    save.createdOn = request.epoch ? utcFromEpochSeconds(*request.epoch) : localNow();
+    const workflow::StepResult saved = session.saveToBytes(result.bytes, result.name, save);
+    if (!saved.done()) throw Message(saved.message);
+    const workflow::SaveReport& report = session.saveReport();
+    for (const ReportLine& line : report.lines) result.report.push_back(workflow::reportLineText(line));
+    result.heading = workflow::saveReportHeading(report.name, report.from, report.to, workflow::Style::Window);
     return result;
 }
 

@@ -1,10 +1,13 @@
 #pragma once
-// The page's session over the core: missions arrive as bytes with the name they had on the user's
-// disk, the converted file leaves as bytes with the name the window would suggest. The six lists
-// live in a folder of the in-memory file system; the page keeps a copy of them in the browser's
-// storage. Nothing here knows of the browser: bindings.cpp hands it to JavaScript.
+// The page as one more face of the workflow: missions arrive as bytes with the name they had on the
+// user's disk and go through a mission session (open, convert, save to bytes, one report); the
+// converted file leaves as bytes with the name the window would suggest. The six lists live in a
+// folder of the in-memory file system and are changed through the list session; the page keeps a
+// copy of them in the browser's storage. Nothing here knows of the browser: bindings.cpp hands it
+// to JavaScript.
 //
-// Every failure leaves as a Message whose text is the one the converter window shows.
+// Every failure leaves as a Message whose text the workflow's message builder made, in the
+// windows' style.
 
 #include <array>
 #include <cstdint>
@@ -14,7 +17,6 @@
 #include <optional>
 #include <stdexcept>
 #include <string>
-#include <tuple>
 #include <vector>
 
 #include "conversion/chooser.h"
@@ -22,6 +24,7 @@
 #include "lists/list_store.h"
 #include "mission/mission_file.h"
 #include "workflow/list_session.h"
+#include "workflow/mission_session.h"
 
 namespace vok::web {
 
@@ -31,16 +34,8 @@ public:
     using std::runtime_error::runtime_error;
 };
 
-/// The converter window's texts for a mission that could not be read. `version` is the version the
-/// ascii reader was chosen for (None before the version is known).
-std::string openFailureMessage(const Error& error, MissionForm form, DfType version);
-
 /// The list editor's refusal of an identifier.
 inline constexpr const char* kInvalidId = "Invalid ID, Or Item ID is already used!";
-
-/// "The File Version Could Not Be Determined!": the window then asks for the version.
-inline constexpr const char* kVersionNotRecognised =
-    "The File Version Could Not Be Determined!\r\nDo You Want To Select The File Type Manualy?";
 
 struct MissionInfo {
     DfType version = DfType::None;
@@ -49,13 +44,10 @@ struct MissionInfo {
     std::size_t items = 0;
     std::map<std::string, std::size_t> categories;  // "Vehicles" -> 3
     std::size_t events = 0;
+    std::string question;                  // when the version was not recognised: the window's question
     std::vector<std::string> passedOver;   // "line 12: ..." what the ascii reader read past
     std::vector<std::string> asciiLosses;  // what a save in the ascii form would lose
 };
-
-/// The answers of the replacement dialog, one per item type of a source version bound for a target.
-using AnswerKey = std::tuple<DfType, DfType, std::int16_t>;  // source, target, item type
-using AnswerTable = std::map<AnswerKey, ReplacementAnswer>;
 
 struct Converted {
     std::string bytes;
@@ -104,13 +96,18 @@ public:
     MissionInfo inspect(const std::string& bytes, const std::string& fileName, std::optional<DfType> version);
     std::vector<MissingType> missingTypes(const std::string& bytes, const std::string& fileName, DfType from,
                                           DfType to);
+    /// The refusal of a conversion that may not choose replacements ("fail").
+    static std::string missingTypesText(const std::string& fileName, DfType to,
+                                        const std::vector<MissingType>& missing);
     Converted convert(const std::string& bytes, const std::string& fileName, const ConvertRequest& request,
                       ReplacementChooser& chooser);
 
 private:
-    AnyMission read(const std::string& bytes, const std::string& fileName, DfType version, MissionForm form,
-                    std::vector<PassedOver>* passedOver = nullptr);
-    std::filesystem::path put(const std::string& bytes, const std::string& fileName);
+    /// A session holding the mission of `bytes`: GivenUp when its version is not recognised and
+    /// none was given; Message when it cannot be read.
+    workflow::StepResult open(workflow::MissionSession& session, const std::string& bytes, const std::string& fileName,
+                              std::optional<DfType> version);
+    workflow::MissionSession newSession();
     void loadLists();
     void change(const std::function<workflow::ChangeOutcome()>& apply);
     std::string starterBytes(int which) const;
@@ -121,31 +118,14 @@ private:
     workflow::ListSession session_;  // the list editor's rules and changes
 };
 
-/// The dialog's answers, looked up per item type; a type the table lacks is kept ("Skip").
-class TableChooser : public ReplacementChooser {
+/// What a conversion's chooser does besides answering: a replacement chosen with "OK-S" that could
+/// not be saved is told. It keeps every type it is asked about ("Skip"); the answers come first
+/// (workflow::PresetChooser, workflow::FixedChooser).
+class NoticeChooser : public ReplacementChooser {
 public:
-    explicit TableChooser(const AnswerTable& answers) : answers_(answers) {}
-    ReplacementAnswer choose(std::int16_t objectId, DfType sourceVersion, DfType targetVersion) override;
-    void replacementNotSaved(const Error& error) override { notSaved.push_back(fileErrorMessage(error)); }
+    ReplacementAnswer choose(std::int16_t, DfType, DfType) override { return ReplacementAnswer::skip(); }
+    void replacementNotSaved(const Error& error) override;
     std::vector<std::string> notSaved;
-
-private:
-    const AnswerTable& answers_;
 };
-
-/// The scripting hook's policy: keep or remove every missing type.
-class PolicyChooser : public ReplacementChooser {
-public:
-    explicit PolicyChooser(bool remove) : remove_(remove) {}
-    ReplacementAnswer choose(std::int16_t, DfType, DfType) override {
-        return remove_ ? ReplacementAnswer::remove() : ReplacementAnswer::skip();
-    }
-
-private:
-    bool remove_;
-};
-
-/// The message `vok convert --replace fail` gives for missing types.
-std::string missingTypesMessage(const std::string& fileName, DfType to, const std::vector<MissingType>& missing);
 
 }  // namespace vok::web

@@ -48,12 +48,6 @@ std::filesystem::path damagedCopyPath(const std::filesystem::path& listFile, con
     return candidate;
 }
 
-std::string listLoadFailureText(const Error& error) {
-    return "Warning!, There Was an Error In 'InitilizeItemLists'\r\n" + error.path() + ": " + error.describe() +
-           "\r\nTo mend it, open the lists in Vok_Tally, which starts a damaged list again from the starter list "
-           "or empty (keeping the damaged file beside it), or write the lists from text with: vok lists import DIR";
-}
-
 ListSession::ListSession(ListStore& store, std::function<std::string(int)> starter)
     : store_(store), starter_(std::move(starter)) {}
 

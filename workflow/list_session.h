@@ -64,10 +64,6 @@ std::string emptyListBytes(int which);
 /// ... added when that exists already.
 std::filesystem::path damagedCopyPath(const std::filesystem::path& listFile, const std::string& date);
 
-/// What a program that cannot work without all six lists says when one cannot be loaded: the
-/// load failure, the file and its fault, and how to mend it (lines joined by CR LF).
-std::string listLoadFailureText(const Error& error);
-
 class ListSession {
 public:
     /// `starter` gives the bytes of starter list 1..6 (the lists the programs ship with).

@@ -101,13 +101,6 @@ public:
     /// Counted text of the list files. The caller keeps it within 32767 bytes.
     void countedText(std::string_view text);
 
-    /// Room for `count` more bytes at the end, for a caller that encodes them itself.
-    unsigned char* extend(std::size_t count) {
-        const std::size_t at = out_.size();
-        out_.resize(at + count);
-        return reinterpret_cast<unsigned char*>(out_.data() + at);
-    }
-
 private:
     std::string& out_;
 };
@@ -240,11 +233,6 @@ template <class R>
     RecordDecoder decoder(in.take(recordSize<R>(), "a record"));
     describe(decoder, record);
     return record;
-}
-
-template <class R>
-void writeRecord(BinaryOut& out, const R& record) {
-    encodeRecord(out.extend(recordSize<R>()), record);
 }
 
 }  // namespace vok

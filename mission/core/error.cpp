@@ -51,22 +51,6 @@ std::string Error::describe() const {
     return text;
 }
 
-std::string asciiReaderMessage(std::string_view readerName, const Error& error) {
-    std::string text = "Warning!: Error in ";
-    text += readerName;
-    text += "\r\n";
-    text += error.describe();
-    if (error.fault() == Fault::CannotOpen && !error.path().empty()) text += ": " + error.path();
-    text += "\r\nAt Line: " + std::to_string(error.line());
-    return text;
-}
-
-std::string fileErrorMessage(const Error& error) {
-    std::string text = error.path().empty() ? std::string("?") : error.path();
-    text += "\r\n" + error.describe();
-    return text;
-}
-
 std::string systemErrorText(int errnoValue) { return std::generic_category().message(errnoValue); }
 
 }  // namespace vok

@@ -1,7 +1,7 @@
 #pragma once
 // Faults that cross the core. Every failure a user must hear about travels as a vok::Error that
-// names the file and, where it applies, the line or the byte offset; the programs turn it into
-// their own message texts. The core itself never shows anything.
+// names the file and, where it applies, the line or the byte offset; the workflow layer turns it
+// into the message texts (workflow/messages.h). The core itself never shows anything.
 
 #include <cstdint>
 #include <stdexcept>
@@ -52,13 +52,6 @@ private:
     std::int64_t line_;
     std::int64_t offset_;
 };
-
-/// The three-line message the converter shows for a faulty ascii mission:
-/// "Warning!: Error in OpenDF2MIS", the fault, "At Line: N" (lines joined by CR LF).
-std::string asciiReaderMessage(std::string_view readerName, const Error& error);
-
-/// One line naming the file and the fault, for file-system and binary-format errors.
-std::string fileErrorMessage(const Error& error);
 
 /// Text of the current errno, for messages about the file system.
 std::string systemErrorText(int errnoValue);

@@ -24,11 +24,6 @@ constexpr std::int64_t itemCountSum(const Header& h) {
     return std::int64_t{h.item_count_a} + h.item_count_b + h.item_count_c + h.item_count_d;
 }
 
-template <class Header>
-constexpr bool anyItemCount(const Header& h) {
-    return h.item_count_a != 0 || h.item_count_b != 0 || h.item_count_c != 0 || h.item_count_d != 0;
-}
-
 /// Tally of items by count slot.
 using ItemTally = std::array<std::int32_t, 4>;
 
@@ -47,8 +42,5 @@ void recountItems(Header& h, const Items& items) {
     for (const auto& item : items) ++tally[itemCountSlot(item.type_id)];
     setItemCounts(h, tally);
 }
-
-/// The category block of an identifier (1000-1999 Decorations = 1 ... 7000-7999 Effects = 7).
-constexpr int categoryBlockOf(int itemId) { return itemId / 1000; }
 
 }  // namespace vok

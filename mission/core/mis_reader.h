@@ -27,6 +27,7 @@
 #include <vector>
 
 #include "mission/core/error.h"
+#include "mission/core/int16_range.h"
 #include "mission/core/item_counts.h"
 #include "mission/core/mis_fields.h"
 #include "mission/core/text.h"
@@ -237,7 +238,7 @@ private:
         // The ascii form numbers waypoints from 0; a block outside 0..127 is skipped with its lines.
         static constexpr std::string_view kWritten[] = {"description", "color"};
         const double number = std::nearbyint(MisValue(in_.word(3)) + 1);
-        if (!(number >= -32768 && number <= 32767)) {
+        if (!fitsInt16(number)) {
             in_.fault(Fault::OutOfRange, "waypoint " + std::string(in_.word(3)) + " is outside -32769..32766");
         }
         if (number < 1 || number > static_cast<double>(mission_.waypoints.size())) {

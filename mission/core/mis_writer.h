@@ -60,6 +60,82 @@ void writeGroups(std::string& out, const References& refs);
 
 }  // namespace mis
 
+namespace mis {
+
+/// The waypoints that hold something or that an item names, numbered from 0, coloured in turn.
+template <class Waypoints>
+void writeWaypoints(std::string& out, const Waypoints& waypoints, const References& refs) {
+    std::int64_t colour = 0;
+    for (std::size_t w = 1; w <= waypoints.size(); ++w) {
+        const auto& waypoint = waypoints[w - 1];
+        if (waypoint.attrib == 0 && !refs.waypoints[w]) continue;
+        line(out, "");
+        out += "begin waypoint ";
+        appendInteger(out, static_cast<std::int64_t>(w - 1));
+        out += "\r\n  description \"Waypoint ";
+        appendInteger(out, static_cast<std::int64_t>(w - 1));
+        out += "\"\r\n  color ";
+        appendInteger(out, ++colour % 16);
+        out += "\r\n";
+        writeFieldLines(out, waypoint);
+        line(out, "end waypoint");
+    }
+}
+
+/// "begin triggers N" (or actions) and the next `count` records' values, one record a line.
+template <class Records>
+void writeValueList(std::string& out, std::string_view name, const Records& records, std::size_t& next,
+                    std::size_t count) {
+    if (count == 0) return;
+    out += "  begin ";
+    out += name;
+    out.push_back(' ');
+    appendInteger(out, static_cast<std::int64_t>(count));
+    out += "\r\n";
+    for (std::size_t i = 0; i < count; ++i) {
+        out += "    ";
+        appendBareValues(out, records[next++]);
+        out += "\r\n";
+    }
+    out += "  end ";
+    out += name;
+    out += "\r\n";
+}
+
+/// Each event with its triggers and actions, which follow one another in the records' order.
+template <class Mission>
+void writeEvents(std::string& out, const Mission& m) {
+    std::size_t nextTrigger = 0;
+    std::size_t nextAction = 0;
+    for (std::size_t e = 0; e < m.events.size(); ++e) {
+        const auto& event = m.events[e];
+        line(out, "");
+        out += "begin event ";
+        appendInteger(out, static_cast<std::int64_t>(e));
+        out += "\r\n  name \"Event ";
+        appendInteger(out, static_cast<std::int64_t>(e));
+        out += "\"\r\n";
+        writeFieldLines(out, event);
+        writeValueList(out, "triggers", m.triggers, nextTrigger, event.num_triggers);
+        writeValueList(out, "actions", m.actions, nextAction, event.num_actions);
+        line(out, "end event");
+    }
+}
+
+template <class Items>
+void writeItems(std::string& out, const Items& items) {
+    for (std::size_t i = 0; i < items.size(); ++i) {
+        line(out, "");
+        out += "begin item ";
+        appendInteger(out, static_cast<std::int64_t>(i));
+        out += "\r\n";
+        writeFieldLines(out, items[i]);
+        line(out, "end item");
+    }
+}
+
+}  // namespace mis
+
 template <class Format>
 std::string writeMissionAscii(const typename Format::Mission& m, const Timestamp& createdOn, std::string_view path) {
     checkAsciiInvariants(m, path);
@@ -75,72 +151,15 @@ std::string writeMissionAscii(const typename Format::Mission& m, const Timestamp
     line(out, "begin general_information");
     writeFieldLinesSorted(out, m.header);
     line(out, "end general_information");
-
     if constexpr (HasBriefing<typename Format::Mission::HeaderType>) {
         mis::writeBriefing(out, m.header.briefing.text());
     }
-
     const mis::References refs(m.items);
     mis::writeAreaTriggers(out, refs);
-
-    std::int64_t colour = 0;
-    for (std::size_t w = 1; w <= m.waypoints.size(); ++w) {
-        const auto& waypoint = m.waypoints[w - 1];
-        if (waypoint.attrib == 0 && !refs.waypoints[w]) continue;
-        line(out, "");
-        out += "begin waypoint ";
-        appendInteger(out, static_cast<std::int64_t>(w - 1));
-        out += "\r\n  description \"Waypoint ";
-        appendInteger(out, static_cast<std::int64_t>(w - 1));
-        out += "\"\r\n  color ";
-        appendInteger(out, ++colour % 16);
-        out += "\r\n";
-        writeFieldLines(out, waypoint);
-        line(out, "end waypoint");
-    }
-
+    mis::writeWaypoints(out, m.waypoints, refs);
     mis::writeGroups(out, refs);
-
-    std::size_t nextTrigger = 0;
-    std::size_t nextAction = 0;
-    for (std::size_t e = 0; e < m.events.size(); ++e) {
-        const auto& event = m.events[e];
-        line(out, "");
-        out += "begin event ";
-        appendInteger(out, static_cast<std::int64_t>(e));
-        out += "\r\n  name \"Event ";
-        appendInteger(out, static_cast<std::int64_t>(e));
-        out += "\"\r\n";
-        writeFieldLines(out, event);
-        auto valueList = [&out](std::string_view name, const auto& records, std::size_t& next, std::size_t count) {
-            if (count == 0) return;
-            out += "  begin ";
-            out += name;
-            out.push_back(' ');
-            appendInteger(out, static_cast<std::int64_t>(count));
-            out += "\r\n";
-            for (std::size_t i = 0; i < count; ++i) {
-                out += "    ";
-                appendBareValues(out, records[next++]);
-                out += "\r\n";
-            }
-            out += "  end ";
-            out += name;
-            out += "\r\n";
-        };
-        valueList("triggers", m.triggers, nextTrigger, event.num_triggers);
-        valueList("actions", m.actions, nextAction, event.num_actions);
-        line(out, "end event");
-    }
-
-    for (std::size_t i = 0; i < m.items.size(); ++i) {
-        line(out, "");
-        out += "begin item ";
-        appendInteger(out, static_cast<std::int64_t>(i));
-        out += "\r\n";
-        writeFieldLines(out, m.items[i]);
-        line(out, "end item");
-    }
+    mis::writeEvents(out, m);
+    mis::writeItems(out, m.items);
     return out;
 }
 

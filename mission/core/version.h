@@ -24,22 +24,27 @@ constexpr bool isVersion(DfType version) { return version >= DfType::Df1 && vers
 /// What a version is called and what marks its files.
 struct VersionInfo {
     DfType version;
-    std::string_view key;         ///< "df2": the command line's spelling
-    std::string_view label;       ///< "DF2", "DF:LW": the windows' spelling
-    std::string_view name;        ///< "Delta Force 2"
-    std::int32_t signature;       ///< the first 4 bytes of a binary file: "BMS" and 13 or 15, little-endian
-    std::string_view titleLine;   ///< the comment line an ascii file of this program starts with
-    std::string_view readerName;  ///< "OpenDF2MIS": the ascii reader, as its messages name it
+    std::string_view key;              ///< "df2": the command line's spelling
+    std::string_view label;            ///< "DF2", "DF:LW": the windows' spelling
+    std::string_view name;             ///< "Delta Force 2"
+    std::int32_t signature;            ///< the first 4 bytes of a binary file: "BMS" and 13 or 15, little-endian
+    std::string_view titleLine;        ///< the comment line an ascii file of this program starts with
+    std::string_view readerName;       ///< "OpenDF2MIS": the ascii reader, as its messages name it
+    int itemList;                      ///< the number of its item list (1..3), as the list store counts them
+    int replaceList;                   ///< the number of its replacement list (4..6)
+    std::string_view itemListFile;     ///< "DF2Items.vok"
+    std::string_view replaceListFile;  ///< "DF2Replace.vok"
 };
 
 // clang-format off
 inline constexpr std::array<VersionInfo, 3> kVersions{{
     {DfType::Df1, "df1", "DF1", "Delta Force 1", 223563074,
-     "// Vok Tamber's RIRorORE Converter for Delta Force 1", "OpenDF1MIS"},
+     "// Vok Tamber's RIRorORE Converter for Delta Force 1", "OpenDF1MIS", 1, 4, "DF1Items.vok", "DF1Replace.vok"},
     {DfType::Df2, "df2", "DF2", "Delta Force 2", 257117506,
-     "// Vok Tamber's RIRorORE Converter for Delta Force 2", "OpenDF2MIS"},
+     "// Vok Tamber's RIRorORE Converter for Delta Force 2", "OpenDF2MIS", 2, 5, "DF2Items.vok", "DF2Replace.vok"},
     {DfType::Df3, "df3", "DF:LW", "Delta Force Land Warrior", 257117506,
-     "// Vok Tamber's RIRorORE Converter for Delta Force Land Warrior", "OpenDF3MIS"},
+     "// Vok Tamber's RIRorORE Converter for Delta Force Land Warrior", "OpenDF3MIS", 3, 6, "DF3Items.vok",
+     "DF3Replace.vok"},
 }};
 // clang-format on
 

@@ -5,6 +5,7 @@
 #include <cmath>
 
 #include "mission/core/file_io.h"
+#include "mission/core/int16_range.h"
 #include "mission/core/text.h"
 
 namespace vok {
@@ -52,7 +53,7 @@ DfType MisVersionOfText(std::string_view text, const ItemCatalog& catalog) {
         words.split(line);
         if (!keywordIs(words.word(1), "type_id")) continue;
         const double id = std::nearbyint(MisValue(words.word(2)));
-        if (!(id >= -32768 && id <= 32767)) continue;  // outside 16 bits: no version knows it
+        if (!fitsInt16(id)) continue;  // outside 16 bits: no version knows it
         const auto itemId = static_cast<std::int16_t>(id);
         for (const DfType v : kAllVersions) {
             if (catalog.ItemExists(v, itemId)) ++counts[versionIndex(v)];

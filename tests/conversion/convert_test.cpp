@@ -272,10 +272,10 @@ TEST_F(Convert, TheChoosersAnswersHoldForTheItemTheRunOrForGood) {
             c.failingSave ? testing::FailingFileSystem::FailAt::Rename : testing::FailingFileSystem::FailAt::Nothing;
         std::vector<std::int32_t> converted;
         if (c.converted.empty()) {
-            EXPECT_THROW((void)ConvertDF1ToDF2(m, store, chooser, &report), SaveCancelled);
+            EXPECT_THROW((void)convertMission(m, DfType::Df2, store, chooser, &report), SaveCancelled);
         } else {
-            for (const auto& item : ConvertDF1ToDF2(m, store, chooser, &report).items)
-                converted.push_back(item.type_id);
+            const AnyMission result = convertMission(m, DfType::Df2, store, chooser, &report);
+            for (const auto& item : std::get<Df2Mission>(result).items) converted.push_back(item.type_id);
         }
         EXPECT_EQ(converted, c.converted);
         EXPECT_EQ(chooser.askedIds(), c.asked);

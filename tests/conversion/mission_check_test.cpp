@@ -14,7 +14,7 @@
 namespace vok {
 
 void PrintTo(const Finding& f, std::ostream* out) {
-    *out << "{" << f.kind << ", " << f.record << " " << f.number << ": " << f.message << "}";
+    *out << "{" << findingKindText(f.kind) << ", " << f.record << " " << f.number << ": " << f.message << "}";
 }
 
 namespace {
@@ -36,7 +36,7 @@ Df2Mission cleanMission() {
 }
 
 Finding lost(std::string record, std::int64_t number, std::string message) {
-    return {"ascii-loss", std::move(record), number, std::move(message)};
+    return {FindingKind::AsciiLoss, std::move(record), number, std::move(message)};
 }
 
 struct CheckCase {
@@ -56,11 +56,11 @@ const CheckCase kCases[] = {
          }
          recountItems(m.header, m.items);
      },
-     {{"unknown-item-type", "item", 2, "item type 32767 is not in DF2Items.vok (item 2)"},
-      {"unknown-item-type", "item", 3, "item type 32768 lies outside the range of the item lists (item 3)"},
-      {"unknown-item-type", "item", 4, "item type -32768 is not in DF2Items.vok (item 4)"},
-      {"unknown-item-type", "item", 5, "item type -32769 lies outside the range of the item lists (item 5)"},
-      {"unknown-item-type", "item", 6, "item type 2031 is not in DF2Items.vok (2 items: 6 and 7)"}}},
+     {{FindingKind::UnknownItemType, "item", 2, "item type 32767 is not in DF2Items.vok (item 2)"},
+      {FindingKind::UnknownItemType, "item", 3, "item type 32768 lies outside the range of the item lists (item 3)"},
+      {FindingKind::UnknownItemType, "item", 4, "item type -32768 is not in DF2Items.vok (item 4)"},
+      {FindingKind::UnknownItemType, "item", 5, "item type -32769 lies outside the range of the item lists (item 5)"},
+      {FindingKind::UnknownItemType, "item", 6, "item type 2031 is not in DF2Items.vok (2 items: 6 and 7)"}}},
     {"group 64, waypoint 128 and area trigger 64 are the last; a wpnumber of another type is none; five records "
      "are listed, more are counted",
      [](Df2Mission& m) {
@@ -74,10 +74,10 @@ const CheckCase kCases[] = {
          std::tie(m.items[0].wpnumber, m.items[9].wpnumber, m.items[10].wpnumber) = std::tuple(70, 64, 65);
          recountItems(m.header, m.items);
      },
-     {{"group-out-of-range", "item", 1,
+     {{FindingKind::GroupOutOfRange, "item", 1,
        "group_id 65 is above 64; the ascii form has no group block for it (6 items: 1, 2, 3, 4, 5 and 1 more)"},
-      {"waypoint-out-of-range", "item", 9, "waypoint_id 129 is above 128; there is no such waypoint (item 9)"},
-      {"area-trigger-out-of-range", "item", 11,
+      {FindingKind::WaypointOutOfRange, "item", 9, "waypoint_id 129 is above 128; there is no such waypoint (item 9)"},
+      {FindingKind::AreaTriggerOutOfRange, "item", 11,
        "area trigger 65 is above 64; the ascii form has no area trigger block for it (item 11)"}}},
     {"waypoints that hold nothing, from the first; some that hold only text",
      [](Df2Mission& m) {
@@ -87,17 +87,17 @@ const CheckCase kCases[] = {
          m.waypoints[8].waypoint_text.set("route");
          m.waypoints[3].waypoint_text.set("x");
      },
-     {{"empty-waypoint", "waypoint", 7, "waypoint 7 holds nothing (attrib 0, no text), yet items name it (2 items: 1 and 3)"},
-      {"empty-waypoint", "waypoint", 1, "waypoint 1 holds nothing (attrib 0, no text), yet an item names it (item 5)"},
+     {{FindingKind::EmptyWaypoint, "waypoint", 7, "waypoint 7 holds nothing (attrib 0, no text), yet items name it (2 items: 1 and 3)"},
+      {FindingKind::EmptyWaypoint, "waypoint", 1, "waypoint 1 holds nothing (attrib 0, no text), yet an item names it (item 5)"},
       lost("waypoint", 4, "waypoint_text of 2 waypoints (the ascii form has no line for it): waypoints 4 and 9")}},
     {"item counts that do not follow the types", [](Df2Mission& m) { ++m.header.item_count_a; --m.header.item_count_b; },
-     {{"item-counts", "header", 0, "the item counts of the header are 2 1 1 1 but the items' types give 1 2 1 1 "
+     {{FindingKind::ItemCounts, "header", 0, "the item counts of the header are 2 1 1 1 but the items' types give 1 2 1 1 "
                                    "(item_count_a to item_count_d; the ascii form counts the items by their types)"}}},
     {"num_events out of step, an event naming fewer actions than there are",
      [](Df2Mission& m) { m.header.num_events = 2, m.events[0].num_actions = 0; },
-     {{"event-counts", "header", 0, "num_events is 2 but the mission holds 1 event record"},
-      {"event-counts", "mission", 0, "the events name 0 actions but the mission holds 1"},
-      {"not-writable", "mission", 0,
+     {{FindingKind::EventCounts, "header", 0, "num_events is 2 but the mission holds 1 event record"},
+      {FindingKind::EventCounts, "mission", 0, "the events name 0 actions but the mission holds 1"},
+      {FindingKind::NotWritable, "mission", 0,
        "the mission cannot be saved in either form until its counts agree (num_events is 2 but the mission holds 1 "
        "event record); what the ascii form would not carry is not checked"}}},
     // A line end would end the designer's line and read "arty 9" as a setting of its own.

@@ -1,6 +1,6 @@
 // The replacement dialog on its own: what it preselects and lists, and its answers.
 
-#include "conversion/replace_dialog.h"
+#include "converter/replace_dialog.h"
 
 #include <QComboBox>
 #include <QLabel>
@@ -31,7 +31,7 @@ protected:
     ReplacementAnswer ask(std::int16_t id, DfType from, DfType to, ModalScript::Step step) {
         ModalScript script;
         script.then("frmReplace", std::move(step));
-        const ReplacementAnswer answer = dialog.ask(id, from, to);
+        const ReplacementAnswer answer = dialog.ReplaceObject(id, from, to);
         EXPECT_TRUE(script.finished() && !dialog.isVisible());
         return answer;
     }
@@ -64,7 +64,7 @@ TEST_F(ReplaceDialogTest, CategoryAndTypesPreselectedAtBothEdgesOfEveryBlock) {
 // The lists sort differently (descriptions ignore letter case) and stay in step; browsing keeps the
 // category; an empty one leaves Skip and Remove; a right click on OK-S starts the list editor.
 TEST_F(ReplaceDialogTest, ListsStayInStepWhileBrowsingAndOkSStartsTheListEditor) {
-    ask(2031, DfType::Df1, DfType::Df3, [this](QWidget& d) {
+    const ReplacementAnswer answer = ask(2031, DfType::Df1, DfType::Df3, [this](QWidget& d) {
         EXPECT_EQ(texts(d, "lstID"), QStringList({"2001", "2010", "2050", "2051"}));
         EXPECT_EQ(texts(d, "lstDescription"),
                   QStringList({"APC ID:2050", "bike ID:2051", "humvee ID:2010", "Truck ID:2001"}));
@@ -98,13 +98,12 @@ TEST_F(ReplaceDialogTest, ListsStayInStepWhileBrowsingAndOkSStartsTheListEditor)
         EXPECT_TRUE(find<QLabel>(d, "lblEmpty")->isHidden());
         auto* descriptions = find<QListWidget>(d, "lstDescription");
         QTest::keyClick(descriptions, Qt::Key_Return);  // the entry selected at first is no answer
-        EXPECT_TRUE(d.isVisible() && dialog.ReplaceAnswer == -1);
+        EXPECT_TRUE(d.isVisible() && !dialog.ReplaceAnswer);
         QTest::mouseClick(descriptions->viewport(), Qt::LeftButton, {},
                           descriptions->visualItemRect(descriptions->item(0)).center());
         QTest::keyClick(descriptions, Qt::Key_Return);  // as OK, once picked
     });
-    EXPECT_EQ(std::tuple(dialog.ReplaceAnswer, dialog.lastRemember()),
-              std::tuple(3001, ReplacementAnswer::Remember::No));
+    EXPECT_EQ(answer, ReplacementAnswer::replace(3001));
 }
 
 // A type that the target's list lacks (picked from another game's list) is used only after a

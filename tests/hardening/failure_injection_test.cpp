@@ -16,6 +16,7 @@
 #include "tests/support/failing_file_system.h"
 #include "tests/support/mission_generator.h"
 #include "tests/support/temp_dir.h"
+#include "workflow/messages.h"
 
 namespace vok {
 namespace {
@@ -54,7 +55,8 @@ void expectEveryFailureLeavesAll(const Save& save, FailingFileSystem& files, std
         } catch (const Error& error) {
             if (error.fault() != Fault::CannotWrite || error.path() != displayPath(save.target) ||
                 error.detail().rfind(reason, 0) != 0 ||
-                fileErrorMessage(error).find(save.target.filename().string()) == std::string::npos) {
+                workflow::fileFailureText(error, workflow::Style::Window).find(save.target.filename().string()) ==
+                    std::string::npos) {
                 ADD_FAILURE() << context << ": " << error.what();
                 return false;
             }

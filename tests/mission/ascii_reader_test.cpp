@@ -249,11 +249,6 @@ TYPED_TEST(MissionAsciiReader, AFaultStopsTheReadAtItsLine) {
             EXPECT_EQ(error.line(), row.line) << error.what();
         });
     }
-    // The message the converter shows: the reader, the fault, the line.
-    const Error error = errorOf([&] { missionOf<M>("// x\r\nbegin item 0\r\n  team 256\r\nend item", kAscii); });
-    EXPECT_EQ(asciiReaderMessage(asciiReaderName(kVersion<M>), error),
-              "Warning!: Error in OpenDF" + std::to_string(versionNumber(kVersion<M>)) +
-                  "MIS\r\nNumber out of range: team 256 is outside 0..255\r\nAt Line: 3");
 }
 
 TYPED_TEST(MissionAsciiReader, WhatATolerantReadPassesOverIsNotedWithItsLine) {

@@ -1,6 +1,6 @@
 // Binary mission files of the three versions: generated missions round trip, a damaged file is refused
 // with its fault and offset, the examples are written back byte for byte, and the writers refuse a
-// broken model before they create a file.
+// broken model before they create a file; each version's named file operations do the same.
 
 #include <gtest/gtest.h>
 
@@ -28,6 +28,28 @@ M smallMission() {
 }
 constexpr auto kBinary = MissionForm::Binary;
 constexpr auto kAscii = MissionForm::Ascii;
+
+/// Each version's file operations under the names of the original interface.
+template <class M>
+struct Named;
+template <>
+struct Named<Df1Mission> {
+    static constexpr auto openBms = OpenDF1BMS, openMis = OpenDF1MIS;
+    static constexpr auto saveBms = SaveDF1BMS;
+    static constexpr auto saveMis = SaveDF1MIS;
+};
+template <>
+struct Named<Df2Mission> {
+    static constexpr auto openBms = OpenDF2BMS, openMis = OpenDF2MIS;
+    static constexpr auto saveBms = SaveDF2BMS;
+    static constexpr auto saveMis = SaveDF2MIS;
+};
+template <>
+struct Named<Df3Mission> {
+    static constexpr auto openBms = OpenDF3BMS, openMis = OpenDF3MIS;
+    static constexpr auto saveBms = SaveDF3BMS;
+    static constexpr auto saveMis = SaveDF3MIS;
+};
 
 template <class M>
 class MissionBinary : public ::testing::Test {};
@@ -115,6 +137,13 @@ TYPED_TEST(MissionBinary, ExamplesAreWrittenBackByteForByteAndBothFormsHoldTheSa
     EXPECT_EQ(fileOf(missionOf<M>(ascii, kAscii), kAscii), ascii);
     EXPECT_TRUE(missionOf<M>(ascii, kAscii) == fromBinary);
     EXPECT_EQ(BmsVersionOfBytes(binary), kVersion<M>);
+    // The same through the version's named operations (OpenDF2BMS, SaveDF2MIS ...).
+    testing::TempDir dir;
+    Named<M>::saveBms(dir / "n.bms", fromBinary, realFileSystem());
+    Named<M>::saveMis(dir / "n.mis", fromBinary, kFixedTime, realFileSystem());
+    EXPECT_TRUE(testing::slurp(dir / "n.bms") == binary && Named<M>::openBms(dir / "n.bms") == fromBinary);
+    EXPECT_TRUE(testing::slurp(dir / "n.mis") == fileOf(fromBinary, kAscii) &&
+                Named<M>::openMis(dir / "n.mis") == fromBinary);
 }
 
 TYPED_TEST(MissionBinary, WritersRefuseABrokenModelBeforeCreatingAFile) {

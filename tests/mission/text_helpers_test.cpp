@@ -110,6 +110,18 @@ TEST(MissionText, PathPartsTakeBothSeparators) {
     for (const auto& [path, folder] : folders) EXPECT_EQ(FolderOf(path), folder) << path;
 }
 
+// Text enters a fixed field cut or NUL-padded to its width and leaves it without any NUL.
+TEST(MissionText, FixedFieldsAreFilledToTheirWidthAndReadWithoutNuls) {
+    using namespace std::string_literals;
+    const std::tuple<std::string, std::size_t, std::string> fitted[] = {
+        {"harbour", 7, "harbour"}, {"harbour", 4, "harb"}, {"sea", 5, "sea\0\0"s}, {"", 2, "\0\0"s}};
+    for (const auto& [text, width, field] : fitted) {
+        EXPECT_EQ(FixLength(text, width), field) << text << width;
+        EXPECT_EQ(StripNulls(field), text.substr(0, width));
+    }
+    EXPECT_EQ(StripNulls("a\0 b\0\0c \0"s), "a bc ") << "blanks stay, NULs go wherever they stand";
+}
+
 TEST(MissionText, CreatedOnInEnglishOnATwelveHourClock) {
     const std::int64_t noon = 1796558400;  // Sunday, December 6 2026, 12:00 UTC
     // clang-format off

@@ -122,7 +122,7 @@ TEST(WindowsProgram, PathsPastMaxPathAreWrittenAndRead) {
 TEST(WindowsProgram, TwoInputsWhoseOutputsDifferInLetterCaseOnlyAreRefused) {
     testing::TempDir dir;
     const fs::path example = fs::path(VOK_EXAMPLES_DIR) / "df2_night_raid.bms";
-    const fs::path a = dir / L"\u00e9t\u00e9.bms", b = dir / L"\u00c9t\u00e9.mis";
+    const fs::path a = dir.path() / L"\u00e9t\u00e9.bms", b = dir.path() / L"\u00c9t\u00e9.mis";
     fs::copy_file(example, a);
     std::ofstream(b, std::ios::binary) << slurp(fs::path(VOK_EXAMPLES_DIR) / "df2_night_raid.mis");
     fs::create_directory(dir / "out");

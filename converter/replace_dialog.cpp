@@ -1,4 +1,4 @@
-#include "conversion/replace_dialog.h"
+#include "converter/replace_dialog.h"
 
 #include <QCloseEvent>
 #include <QComboBox>
@@ -15,10 +15,10 @@
 #include <QPushButton>
 #include <QTimer>
 #include <QVBoxLayout>
-#include <cerrno>
 
 #include "lists/codepage.h"
 #include "ui/look.h"
+#include "workflow/messages.h"
 
 namespace vok::converter {
 
@@ -71,6 +71,18 @@ frmReplace::frmReplace(const ListStore& lists, QString programFolder, ui::Launch
 
     fraReplace_ = new QGroupBox(this);
     fraReplace_->setObjectName(QStringLiteral("fraReplace"));
+    buildLists();
+    buildButtons();
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(fraNotFound_);
+    layout->addWidget(fraReplace_, 1);
+    resize(460, 420);
+    updateButtons();
+    watchForChanges();
+}
+
+// The version and category chosen, and the two lists of their types: identifiers, descriptions.
+void frmReplace::buildLists() {
     cboDfVersion_ = new QComboBox(fraReplace_);
     cboDfVersion_->setObjectName(QStringLiteral("cboDfVersion"));
     cboDfVersion_->addItems(
@@ -87,10 +99,24 @@ frmReplace::frmReplace(const ListStore& lists, QString programFolder, ui::Launch
     lstID_->setMaximumWidth(80);
     lstDescription_ = new QListWidget(fraReplace_);
     lstDescription_->setObjectName(QStringLiteral("lstDescription"));
+    // Enter answers OK, from the lists too, once an entry was picked; the lists take the keyboard first.
+    lstDescription_->setToolTip(
+        QStringLiteral("The types of the chosen version and category (pick one, then Enter: OK)"));
     lblEmpty_ = new QLabel(fraReplace_);
     lblEmpty_->setObjectName(QStringLiteral("lblEmpty"));
     lblEmpty_->setWordWrap(true);
     lblEmpty_->hide();
+    connect(cboDfVersion_, &QComboBox::currentIndexChanged, this, [this] { browse(); });
+    connect(cboListType_, &QComboBox::currentIndexChanged, this, [this] { browse(); });
+    connect(lstDescription_, &QListWidget::currentRowChanged, this, [this](int row) { descriptionChosen(row); });
+    connect(lstID_, &QListWidget::currentRowChanged, this, [this](int row) { idChosen(row); });
+    connect(lstID_, &QListWidget::itemClicked, this, [this] { userPicked(); });
+    connect(lstDescription_, &QListWidget::itemClicked, this, [this] { userPicked(); });
+}
+
+// The six answers, below the lists.
+void frmReplace::buildButtons() {
+    using Remember = ReplacementAnswer::Remember;
     cmdOk_ = button(fraReplace_, "cmdOk", "&OK", "Give this item the selected type (Enter)");
     cmdOkAll_ = button(fraReplace_, "cmdOkAll", "OK-&A",
                        "Give this item and every later item of its type the selected type, until the "
@@ -105,9 +131,6 @@ frmReplace::frmReplace(const ListStore& lists, QString programFolder, ui::Launch
     cmdCancelSave_ = button(fraReplace_, "cmdCancelSave", "&Cancel Save",
                             "Stop this save: nothing is written, and the OK-A choices of this save are "
                             "forgotten.\nChoices saved with OK-S stay saved in the replacement list");
-    // Enter answers OK, from the lists too, once an entry was picked; the lists take the keyboard first.
-    lstDescription_->setToolTip(
-        QStringLiteral("The types of the chosen version and category (pick one, then Enter: OK)"));
 
     auto* grid = new QGridLayout(fraReplace_);
     grid->addWidget(cboDfVersion_, 0, 0);
@@ -121,28 +144,18 @@ frmReplace::frmReplace(const ListStore& lists, QString programFolder, ui::Launch
     buttons->addWidget(cmdCancelSave_);
     grid->addLayout(buttons, 3, 0, 1, 2);
 
-    auto* layout = new QVBoxLayout(this);
-    layout->addWidget(fraNotFound_);
-    layout->addWidget(fraReplace_, 1);
-    resize(460, 420);
-
-    connect(cboDfVersion_, &QComboBox::currentIndexChanged, this, [this] { browse(); });
-    connect(cboListType_, &QComboBox::currentIndexChanged, this, [this] { browse(); });
-    connect(lstDescription_, &QListWidget::currentRowChanged, this, [this](int row) { descriptionChosen(row); });
-    connect(lstID_, &QListWidget::currentRowChanged, this, [this](int row) { idChosen(row); });
-    connect(lstID_, &QListWidget::itemClicked, this, [this] { userPicked(); });
-    connect(lstDescription_, &QListWidget::itemClicked, this, [this] { userPicked(); });
-    connect(cmdOk_, &QPushButton::clicked, this, [this] { chooseWithSelectedType(ReplacementAnswer::Remember::No); });
-    connect(cmdOkAll_, &QPushButton::clicked, this,
-            [this] { chooseWithSelectedType(ReplacementAnswer::Remember::ForRun); });
-    connect(cmdOkSave_, &QPushButton::clicked, this,
-            [this] { chooseWithSelectedType(ReplacementAnswer::Remember::AndSave); });
-    connect(cmdSkip_, &QPushButton::clicked, this, [this] { answer(-2, ReplacementAnswer::Remember::No); });
-    connect(cmdRemove_, &QPushButton::clicked, this, [this] { answer(-3, ReplacementAnswer::Remember::No); });
-    connect(cmdCancelSave_, &QPushButton::clicked, this, [this] { answer(-4, ReplacementAnswer::Remember::No); });
+    connect(cmdOk_, &QPushButton::clicked, this, [this] { chooseWithSelectedType(Remember::No); });
+    connect(cmdOkAll_, &QPushButton::clicked, this, [this] { chooseWithSelectedType(Remember::ForRun); });
+    connect(cmdOkSave_, &QPushButton::clicked, this, [this] { chooseWithSelectedType(Remember::AndSave); });
+    connect(cmdSkip_, &QPushButton::clicked, this, [this] { answer(ReplacementAnswer::skip()); });
+    connect(cmdRemove_, &QPushButton::clicked, this, [this] { answer(ReplacementAnswer::remove()); });
+    connect(cmdCancelSave_, &QPushButton::clicked, this, [this] { answer(ReplacementAnswer::cancelSave()); });
     cmdOkSave_->installEventFilter(this);
-    updateButtons();
+}
 
+// A save of the list editor changes the folder several times: the lists are read again once it
+// has been quiet for a moment.
+void frmReplace::watchForChanges() {
     watcher_ = new QFileSystemWatcher(this);
     refreshTimer_ = new QTimer(this);
     refreshTimer_->setSingleShot(true);
@@ -160,11 +173,10 @@ QString frmReplace::listEditorPath() const {
 #endif
 }
 
-std::int16_t frmReplace::ReplaceObject(std::int16_t iObjectId, DfType iOrgDfType, DfType iNewDfType) {
+ReplacementAnswer frmReplace::ReplaceObject(std::int16_t iObjectId, DfType iOrgDfType, DfType iNewDfType) {
     iObjectId_ = iObjectId;
     iOrgDfType_ = iOrgDfType;
     iNewDfType_ = iNewDfType;
-    remember_ = ReplacementAnswer::Remember::No;
 
     fraNotFound_->setTitle(QStringLiteral("This DF%1 Item Does Not Exsist In DF%2")
                                .arg(versionNumber(iOrgDfType))
@@ -177,27 +189,19 @@ std::int16_t frmReplace::ReplaceObject(std::int16_t iObjectId, DfType iOrgDfType
     picked_ = false;
     cmdOk_->setDefault(false);
 
-    ReplaceAnswer = -1;
+    ReplaceAnswer.reset();
     setWindowModality(Qt::ApplicationModal);
     watchLists();
     show();
     activateWindow();
     lstDescription_->setFocus();
-    if (ReplaceAnswer == -1) {
+    if (!ReplaceAnswer) {
         QEventLoop loop;
         connect(this, &frmReplace::answered, &loop, &QEventLoop::quit);
         loop.exec();
     }
     hide();
-    return ReplaceAnswer == -2 ? iObjectId_ : ReplaceAnswer;
-}
-
-ReplacementAnswer frmReplace::ask(std::int16_t objectId, DfType orgVersion, DfType newVersion) {
-    const std::int16_t result = ReplaceObject(objectId, orgVersion, newVersion);
-    if (ReplaceAnswer == -2) return ReplacementAnswer::skip();
-    if (ReplaceAnswer == -3) return ReplacementAnswer::remove();
-    if (ReplaceAnswer == -4) return ReplacementAnswer::cancelSave();
-    return ReplacementAnswer::replace(result, remember_);
+    return *ReplaceAnswer;
 }
 
 void frmReplace::showMissingItem() {
@@ -329,8 +333,9 @@ void frmReplace::updateButtons() {
     cmdOkAll_->setEnabled(chosen);
     cmdOkSave_->setEnabled(chosen);
     // An empty category says why only Skip and Remove answer.
-    lblEmpty_->setVisible(lstID_->count() == 0 && isVersion(shownVersion_));
-    if (lstID_->count() == 0 && isVersion(shownVersion_)) {
+    const bool empty = lstID_->count() == 0 && isVersion(shownVersion_);
+    lblEmpty_->setVisible(empty);
+    if (empty) {
         lblEmpty_->setText(QStringLiteral("%1 has no type of this category. Skip keeps the item's type; "
                                           "Remove sets it to 0.")
                                .arg(qtText(versionName(shownVersion_))));
@@ -350,23 +355,22 @@ void frmReplace::chooseWithSelectedType(ReplacementAnswer::Remember remember) {
                              ui::MessageBoxes::Preferred::No)) {
         return;
     }
-    answer(type, remember);
+    answer(ReplacementAnswer::replace(type, remember));
 }
 
-void frmReplace::answer(std::int16_t value, ReplacementAnswer::Remember remember) {
-    remember_ = remember;
-    ReplaceAnswer = value;
+void frmReplace::answer(ReplacementAnswer given) {
+    ReplaceAnswer = given;
     emit answered();
 }
 
 void frmReplace::closeEvent(QCloseEvent* event) {
     // Closing the window keeps the item's type, like "Skip".
-    if (ReplaceAnswer == -1) answer(-2, ReplacementAnswer::Remember::No);
+    if (!ReplaceAnswer) answer(ReplacementAnswer::skip());
     event->accept();
 }
 
 void frmReplace::reject() {
-    if (ReplaceAnswer == -1) answer(-2, ReplacementAnswer::Remember::No);
+    if (!ReplaceAnswer) answer(ReplacementAnswer::skip());
 }
 
 bool frmReplace::eventFilter(QObject* watched, QEvent* event) {
@@ -397,25 +401,14 @@ ReplacementAnswer DialogReplacementChooser::choose(std::int16_t objectId, DfType
         dialog_ = std::make_unique<frmReplace>(lists_, programFolder_, seams_.launcher, refreshLists_, nullptr,
                                                &seams_.messages);
     }
-    return dialog_->ask(objectId, sourceVersion, targetVersion);
+    return dialog_->ReplaceObject(objectId, sourceVersion, targetVersion);
 }
 
 void DialogReplacementChooser::replacementNotSaved(const Error& error) {
-    QString text = QStringLiteral("Warning!, The Replacement Could Not Be Saved In The List File:\r\n") +
-                   QString::fromStdString(fileErrorMessage(error)) +
-                   QStringLiteral("\r\nIt Is Remembered Until The Program Ends.");
     // A system-wide install: the lists beside the programs belong to the system.
-    const std::string& detail = error.detail();
-    const bool refused =
-        detail == systemErrorText(EACCES) || detail == systemErrorText(EPERM) || detail == systemErrorText(EROFS);
-    if (refused || !QFileInfo(programFolder_).isWritable()) {
-        text += QStringLiteral("\r\nThe Program Folder ") + programFolder_ +
-                QStringLiteral(
-                    " Cannot Be Written. To Keep Lists Of Your Own, Copy The Programs And The Six .vok "
-                    "Files To A Folder Of Your Own (For Example From The Portable Archive) And Start "
-                    "The Converter From There, Or Work On A Copy Of The Lists With: vok --lists DIR");
-    }
-    seams_.messages.inform(dialog_.get(), title_, text);
+    const bool refused = workflow::isWriteRefusal(error) || !QFileInfo(programFolder_).isWritable();
+    const std::string text = workflow::replacementNotSavedText(error, programFolder_.toStdString(), refused);
+    seams_.messages.inform(dialog_.get(), title_, QString::fromStdString(text));
 }
 
 void DialogReplacementChooser::conversionFinished() { dialog_.reset(); }

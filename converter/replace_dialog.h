@@ -15,6 +15,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 
 #include "conversion/chooser.h"
 #include "lists/list_store.h"
@@ -43,21 +44,16 @@ public:
                QWidget* parent = nullptr, ui::MessageBoxes* messages = nullptr);
 
     /// Asks about one item and waits, processing window events, for the answer: the chosen type
-    /// ("OK", "OK-A", "OK-S"), `iObjectId` itself ("Skip", or the window closed), -3 ("Remove") or
-    /// -4 ("Cancel Save"). How the chosen type is to be remembered is in lastRemember() afterwards.
-    std::int16_t ReplaceObject(std::int16_t iObjectId, DfType iOrgDfType, DfType iNewDfType);
-
-    /// The same as an answer for the conversion engine.
-    ReplacementAnswer ask(std::int16_t objectId, DfType orgVersion, DfType newVersion);
-
-    ReplacementAnswer::Remember lastRemember() const { return remember_; }
+    /// ("OK", "OK-A", "OK-S", with how it is to be remembered), Skip (also for Esc and a closed
+    /// window), Remove or Cancel Save.
+    ReplacementAnswer ReplaceObject(std::int16_t iObjectId, DfType iOrgDfType, DfType iNewDfType);
 
     /// Fills the two lists with the types of `version` in the thousand-block of `blockStart`;
     /// `preset` also selects that version and the block's category in the drop-down lists.
     void FillReplaceLists(int blockStart, DfType version, bool preset);
 
-    /// -1 while unanswered, -2 "Skip", -3 "Remove", -4 "Cancel Save", otherwise the chosen type.
-    std::int16_t ReplaceAnswer = -1;
+    /// The answer given; empty while the dialog waits.
+    std::optional<ReplacementAnswer> ReplaceAnswer;
 
     /// The program the right mouse button on "OK-S" starts.
     QString listEditorPath() const;
@@ -71,7 +67,10 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    void answer(std::int16_t value, ReplacementAnswer::Remember remember);
+    void buildLists();
+    void buildButtons();
+    void watchForChanges();
+    void answer(ReplacementAnswer answer);
     void chooseWithSelectedType(ReplacementAnswer::Remember remember);
     void browse();  // a new version or category was chosen
     void selectFirstDescription();
@@ -93,7 +92,6 @@ private:
     std::int16_t iObjectId_ = 0;
     DfType iOrgDfType_ = DfType::None;
     DfType iNewDfType_ = DfType::None;
-    ReplacementAnswer::Remember remember_ = ReplacementAnswer::Remember::No;
     int shownBlock_ = 0;  // what the lists show, as FillReplaceLists was last asked
     DfType shownVersion_ = DfType::None;
     bool filling_ = false;  // the lists are being refilled or kept in step: no handlers

@@ -1,0 +1,86 @@
+#pragma once
+// Every text the programs tell the user about missions, lists and files, built in one place, so
+// that the converter window, vok and the faces still to come say the same words. Each text comes
+// in the style of the face that shows it:
+//  - Window: the windows' (and a page's) texts, lines joined by CR LF, no line end at the end;
+//  - Terminal: what vok writes to standard error, whole lines each ending in LF, "vok: " before
+//    the lines that vok's own lines start with.
+// The texts are UTF-8, apart from what a fault quotes from a file (its bytes as they were).
+//
+// The fault classification lives here too: which read faults are the ascii reader's (shown with
+// the reader's name and the line), which a file's (shown with its path).
+
+#include <exception>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "conversion/conversion_report.h"
+#include "conversion/convert.h"
+#include "mission/core/error.h"
+#include "mission/mission_file.h"
+
+namespace vok::workflow {
+
+enum class Style { Window, Terminal };
+
+/// A fault met while reading a mission is the ascii reader's when the file could be read, holds a
+/// mission and one of its lines is at fault. A file that cannot be read, a faulty binary file and
+/// an ascii file that holds no mission are the file's faults.
+bool isReaderFault(const Error& error, MissionForm form);
+
+/// A write that the system refused (no permission, a read-only file system): the folder belongs
+/// to someone else, as the lists of a system-wide install do.
+bool isWriteRefusal(const Error& error);
+
+/// A mission that could not be read: the reader's three lines ("Warning!: Error in OpenDF2MIS",
+/// the fault, "At Line: N") for a reader fault of `version`, else the file's message.
+std::string readFailureText(const Error& error, MissionForm form, DfType version, Style style);
+
+/// A file that cannot be read or written, a faulty binary file, a save the writer refuses: the
+/// file and the fault ("PATH" CR LF "fault"; "vok: PATH: fault at line N").
+std::string fileFailureText(const Error& error, Style style);
+
+/// Something other than a vok::Error stopped reading a file (the path, then the exception's text).
+std::string unexpectedReadFailureText(std::string_view path, const std::exception& error, Style style);
+
+/// The version of a file could not be recognised: the window's question whether to state it, or
+/// vok's advice to give it with --from.
+std::string versionNotRecognisedText(std::string_view path, Style style);
+
+/// The six lists could not be loaded at start (the program cannot work without them).
+std::string listLoadFailureText(const std::exception& error, Style style);
+/// How a damaged list file is mended, said by the converter, which needs all six lists to start.
+std::string listMendText();
+
+/// The lists changed on disk but could not be read again; those read before stay in use (Window).
+std::string listReloadFailureText(const Error& error);
+
+/// A conversion stopped by something other than the user.
+std::string conversionFailureText(const std::exception& error, Style style);
+
+/// A replacement chosen with "OK-S" could not be saved in its list; it serves the run. With
+/// `folderRefused` (the program folder cannot be written) it says where to keep lists of one's own
+/// (Window).
+std::string replacementNotSavedText(const Error& error, std::string_view programFolder, bool folderRefused);
+
+/// vok's refusal to convert `path` while item types lack a replacement (--replace fail).
+std::string missingTypesText(std::string_view path, const std::vector<MissingType>& missing, DfType target,
+                             Style style);
+
+/// Several files, or a file of another kind, dropped where one mission file is wanted (Window).
+std::string dropRefusedText();
+
+/// One line of a report: "Replaced: 2031 ..." (the label, then the text in UTF-8).
+std::string reportLineText(const ReportLine& line);
+
+/// The heading of a save's report: "NAME: Converted From DF1 To DF2" or "NAME: Saved As DF2 Ascii
+/// File"; "vok: NAME: converted from Delta Force 1 to Delta Force 2" LF or "vok: NAME: saved as a
+/// Delta Force 2 ascii mission" LF.
+std::string saveReportHeading(std::string_view name, DfType from, DfType to, Style style);
+
+/// The heading of what an ascii reader passed over: "NAME: Opened As DF2 Ascii File; The Reader
+/// Passed Over:" (Window; vok check lists these lines as findings).
+std::string openReportHeading(std::string_view name, DfType version);
+
+}  // namespace vok::workflow
