@@ -4,7 +4,6 @@
 #include <cstdio>
 #include <fstream>
 #include <iterator>
-#include <sstream>
 
 #include "conversion/ascii_losses.h"
 #include "lists/codepage.h"

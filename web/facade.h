@@ -66,7 +66,7 @@ struct ConvertRequest {
 
 class Facade {
 public:
-    /// `listsFolder` receives the six list files; `starterTexts` holds the starter lists as text.
+    /// `workFolder`/lists receives the six list files; `starterTexts` holds the starter lists as text.
     Facade(std::filesystem::path workFolder, std::filesystem::path starterTexts);
 
     // The lists.
@@ -83,8 +83,8 @@ public:
     /// Reads six text files; all six are checked before any is used.
     void setListTexts(const std::array<std::string, kListCount>& texts);
 
-    // The list editor's changes through the list session, each written at once. `index` is the entry's place in its
-    // list (from 0); none adds an entry at the end.
+    // The list editor's changes through the list session, each written at once. `index` is the
+    // entry's place in its list (from 0); none adds an entry at the end.
     void putItem(int which, std::optional<std::size_t> index, double id, const std::string& description);
     void putReplacement(int which, std::optional<std::size_t> index, const ReplaceEntry& entry);
     /// Removes an entry by moving the last one into its place; a list keeps at least one entry.
