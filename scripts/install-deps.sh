@@ -14,19 +14,30 @@ packages=(
   desktop-file-utils shared-mime-info  # checking the desktop entries and mime types
   dpkg-dev fakeroot file        # building the .deb package
   g++-mingw-w64-x86-64-posix googletest wine64  # vok.exe: the cross build, GoogleTest's sources, Wine
+  emscripten                    # the converter page: the core in WebAssembly
+  chromium chromium-driver python3-selenium  # the page's test in a headless browser
 )
 
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
 done
+# npm installs the page's zip library; any node with npm serves (Debian's npm package otherwise).
+command -v npm > /dev/null || missing+=(npm)
+
 if [ ${#missing[@]} -eq 0 ]; then
   echo "install-deps: all packages present"
-  exit 0
+else
+  sudo=""
+  if [ "$(id -u)" -ne 0 ]; then sudo="sudo"; fi
+  echo "install-deps: installing ${missing[*]}"
+  $sudo apt-get update
+  DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y --no-install-recommends "${missing[@]}"
 fi
 
-sudo=""
-if [ "$(id -u)" -ne 0 ]; then sudo="sudo"; fi
-echo "install-deps: installing ${missing[*]}"
-$sudo apt-get update
-DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y --no-install-recommends "${missing[@]}"
+# The page's one library (fflate, the zip writer), pinned by web/package-lock.json.
+cd "$(dirname "$0")/../web"
+if [ ! -f node_modules/fflate/package.json ] || [ package-lock.json -nt node_modules/.package-lock.json ]; then
+  echo "install-deps: npm ci in web/"
+  npm ci --no-audit --no-fund
+fi

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Builds the packages (a .deb and a portable .tar.gz) from the release build, and the portable
-# Windows zip (vok.exe, the six lists, the examples, README.txt) from the windows build. With
+# Windows zip (vok.exe, the six lists, the examples, README.txt) from the windows build, and the
+# converter page (vok-web-<version>.zip) from the web build. With
 # --install-test (as root, on a machine the test may change) it also installs the .deb with apt-get, which must
 # pull only Debian packages, uses the installed programs, and removes the package again.
 set -euo pipefail
@@ -17,6 +18,12 @@ dpkg-deb --info "$deb" | grep -E "Package|Version|Depends"
 [ -f build/windows/CMakeCache.txt ] || cmake --preset windows > /dev/null
 cmake --build --preset windows --target windows_zip
 zip=$(ls build/windows/vok-*-windows-x64.zip | head -n 1)
+echo "package: $zip"
+cmake -E tar tf "$zip"
+
+[ -f build/web/CMakeCache.txt ] || cmake --preset web > /dev/null
+cmake --build --preset web --target web_zip
+zip=$(ls build/web/vok-web-*.zip | head -n 1)
 echo "package: $zip"
 cmake -E tar tf "$zip"
 

@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Sets up and runs every test: the release build, the sanitizer build (AddressSanitizer and
-# UndefinedBehaviorSanitizer), the Windows build under Wine (and the same bytes from vok.exe as from
+# UndefinedBehaviorSanitizer), the converter page in headless Chromium, the Windows build under Wine (and the same bytes from vok.exe as from
 # the Linux vok), and a short run of every fuzz target.
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -19,6 +19,11 @@ for preset in release asan; do
   echo "== $preset: test"
   ctest --preset "$preset" -j "$jobs"
 done
+
+echo "== web: the core in WebAssembly and the page, tested in headless Chromium against the release vok"
+cmake --preset web
+cmake --build --preset web -j "$jobs"
+ctest --preset web
 
 echo "== windows: cross build (mingw-w64) and tests under Wine"
 start=$SECONDS

@@ -1,8 +1,10 @@
 #include "mission/core/text.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <charconv>
 #include <cmath>
+#include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <limits>
@@ -138,12 +140,23 @@ double MisValue(std::string_view word) {
         number = std::string_view(target, number.size());
     }
     double value = 0.0;
+#if defined(__EMSCRIPTEN__)
+    // The browser build's C++ library has no from_chars for double; strtod reads the same numbers
+    // there (its C locale uses the '.' as decimal point), from a terminated copy.
+    const std::string terminated(number);
+    errno = 0;
+    value = std::strtod(terminated.c_str(), nullptr);
+    if (errno == ERANGE) {
+        value = overflowsUpward(number) ? std::numeric_limits<double>::infinity() : 0.0;
+    }
+#else
     const auto result = std::from_chars(number.data(), number.data() + number.size(), value);
     if (result.ec == std::errc::result_out_of_range) {
         value = overflowsUpward(number) ? std::numeric_limits<double>::infinity() : 0.0;
     } else if (result.ec != std::errc()) {
         value = 0.0;
     }
+#endif
     return negative ? -value : value;
 }
 
