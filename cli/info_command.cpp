@@ -25,13 +25,6 @@ int detectCommand(Context& context, const std::filesystem::path& file) {
 
 namespace {
 
-std::string_view categoryName(std::int32_t typeId) {
-    static constexpr std::string_view kNames[] = {"Other",   "Decorations", "Vehicles", "Buildings",
-                                                  "Objects", "People",      "Markers",  "Effects"};
-    const std::int32_t block = typeId / 1000;
-    return typeId >= 0 && block <= 7 ? kNames[block] : kNames[0];
-}
-
 struct Summary {
     DfType version = DfType::None;
     MissionForm form = MissionForm::Binary;
@@ -55,7 +48,7 @@ Summary summarise(const AnyMission& mission, MissionForm form) {
             if constexpr (requires { m.header.briefing; }) s.briefing = m.header.briefing.text();
             s.items = m.items.size();
             for (const auto& item : m.items) {
-                ++s.categories[std::string(categoryName(item.type_id))];
+                ++s.categories[std::string(itemCategoryName(item.type_id))];
                 if (item.waypoint_id >= 1 && item.waypoint_id <= 128) s.waypoints.insert(item.waypoint_id);
                 if (item.group_id >= 1 && item.group_id <= 64) s.groups.insert(item.group_id);
                 if (item.type_id == kAreaTriggerType && item.wpnumber >= 1 && item.wpnumber <= 64) {

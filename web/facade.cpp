@@ -8,6 +8,7 @@
 #include "conversion/ascii_losses.h"
 #include "lists/codepage.h"
 #include "lists/list_text.h"
+#include "mission/core/item_counts.h"
 #include "mission/core/version_detect.h"
 #include "workflow/messages.h"
 
@@ -16,13 +17,6 @@ namespace vok::web {
 namespace fs = std::filesystem;
 
 namespace {
-
-std::string_view categoryName(std::int32_t typeId) {
-    static constexpr std::string_view kNames[] = {"Other",   "Decorations", "Vehicles", "Buildings",
-                                                  "Objects", "People",      "Markers",  "Effects"};
-    const std::int32_t block = typeId / 1000;
-    return typeId >= 0 && block <= 7 ? kNames[block] : kNames[0];
-}
 
 std::string readBytes(const fs::path& path) {
     std::ifstream in(path, std::ios::binary);
@@ -262,7 +256,7 @@ MissionInfo Facade::inspect(const std::string& bytes, const std::string& fileNam
             info.designer = cp1252ToUtf8(m.header.designer.text());
             info.terrain = cp1252ToUtf8(m.header.terrain.text());
             info.items = m.items.size();
-            for (const auto& item : m.items) ++info.categories[std::string(categoryName(item.type_id))];
+            for (const auto& item : m.items) ++info.categories[std::string(itemCategoryName(item.type_id))];
             info.events = m.events.size();
         },
         session.mission());

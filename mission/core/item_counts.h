@@ -4,11 +4,21 @@
 
 #include <array>
 #include <cstdint>
+#include <string_view>
 
 namespace vok {
 
 /// Items of this type name an area trigger (1 to 64) in their wpnumber.
 inline constexpr std::int32_t kAreaTriggerType = 6013;
+
+/// The category of an item type by its thousand-block, as `vok info` and the page count them:
+/// "Decorations" (0 to 999 and the 1000s) .. "Effects" (7000s); "Other" for the rest.
+constexpr std::string_view itemCategoryName(std::int32_t typeId) {
+    constexpr std::string_view kNames[] = {"Other",   "Decorations", "Vehicles", "Buildings",
+                                           "Objects", "People",      "Markers",  "Effects"};
+    const std::int32_t block = typeId / 1000;
+    return typeId >= 0 && block <= 7 ? kNames[block] : kNames[0];
+}
 
 /// 0 for item_count_a, 1 for b, 2 for c, 3 for d.
 constexpr int itemCountSlot(std::int64_t typeId) {
