@@ -266,18 +266,22 @@ void writeFileAtomically(const fs::path& target, std::string_view bytes, FileSys
     fileSystem.syncFolder(folderOf(save.file));
 }
 
-void writeFilesAtomically(const std::vector<FileWrite>& files, FileSystem& fileSystem, RenameJournal* journal) {
-    std::vector<SaveTarget> targets;
-    for (const FileWrite& file : files) targets.push_back(prepare(file.target));
-    for (const SaveTarget& target : targets) removeStaleTemporaries(target.file, fileSystem);
+namespace {
+// Removes the new files staged from `from` on, and their copies of the earlier files.
+void removeStaged(const std::vector<StagedFile>& written, std::size_t from, FileSystem& fileSystem) {
+    for (std::size_t i = from; i < written.size(); ++i) {
+        fileSystem.remove(written[i].temporary);
+        if (written[i].earlier) fileSystem.remove(*written[i].earlier);
+    }
+}
+}  // namespace
 
+namespace {
+// Writes every new file, and a copy of each earlier one, beside its target. On a failure what was
+// written is removed and the error passes on.
+std::vector<StagedFile> stageAll(const std::vector<FileWrite>& files, const std::vector<SaveTarget>& targets,
+                                 FileSystem& fileSystem) {
     std::vector<StagedFile> written;
-    const auto removeAll = [&](std::size_t from) {
-        for (std::size_t i = from; i < written.size(); ++i) {
-            fileSystem.remove(written[i].temporary);
-            if (written[i].earlier) fileSystem.remove(*written[i].earlier);
-        }
-    };
     try {
         for (std::size_t i = 0; i < files.size(); ++i) {
             StagedFile next{targets[i].file, {}, std::nullopt};
@@ -293,38 +297,58 @@ void writeFilesAtomically(const std::vector<FileWrite>& files, FileSystem& fileS
             written.push_back(next);
             written.back().temporary = writeBeside(targets[i], files[i].bytes, SideFile::Temporary, fileSystem);
         }
-        if (journal != nullptr) journal->begin(written);
     } catch (...) {
-        removeAll(0);
+        removeStaged(written, 0, fileSystem);
         throw;
     }
+    return written;
+}
 
+// The rename of file `failed` failed: what the renames before it replaced is put back, the last
+// first. Answers what could not be put back ("; A could not be put back ..."), empty when all was.
+std::string putBack(std::size_t failed, const std::vector<StagedFile>& written, const std::vector<SaveTarget>& targets,
+                    FileSystem& fileSystem, RenameJournal* journal) {
+    std::string kept;
+    for (std::size_t j = failed; j-- > 0;) {
+        const int back = written[j].earlier ? fileSystem.replace(*written[j].earlier, targets[j].file)
+                                            : fileSystem.remove(targets[j].file);
+        if (back != 0) {
+            kept += "; " + displayPath(targets[j].named) + " could not be put back (" + systemErrorText(back) + ")";
+            if (written[j].earlier) kept += ": its earlier content is in " + displayPath(*written[j].earlier);
+        }
+    }
+    if (kept.empty() && journal != nullptr) {
+        try {
+            journal->end();
+        } catch (const Error& error) {
+            // The files are as they were; the record that stays is settled at the next open.
+            kept += "; " + error.path() + ": " + error.detail();
+        }
+    }
+    return kept;
+}
+}  // namespace
+
+void writeFilesAtomically(const std::vector<FileWrite>& files, FileSystem& fileSystem, RenameJournal* journal) {
+    std::vector<SaveTarget> targets;
+    for (const FileWrite& file : files) targets.push_back(prepare(file.target));
+    for (const SaveTarget& target : targets) removeStaleTemporaries(target.file, fileSystem);
+
+    std::vector<StagedFile> written = stageAll(files, targets, fileSystem);
+    if (journal != nullptr) {
+        try {
+            journal->begin(written);
+        } catch (...) {
+            removeStaged(written, 0, fileSystem);
+            throw;
+        }
+    }
     for (std::size_t i = 0; i < files.size(); ++i) {
         const int result = fileSystem.replace(written[i].temporary, targets[i].file);
         if (result == 0) continue;
-        // Put back what was replaced, the last first; an earlier file that cannot be put back
-        // stays beside its target under its own name.
-        std::string kept;
-        for (std::size_t j = i; j-- > 0;) {
-            const int back = written[j].earlier ? fileSystem.replace(*written[j].earlier, targets[j].file)
-                                                : fileSystem.remove(targets[j].file);
-            if (back != 0) {
-                kept += "; " + displayPath(targets[j].named) + " could not be put back (" + systemErrorText(back) + ")";
-                if (written[j].earlier) kept += ": its earlier content is in " + displayPath(*written[j].earlier);
-            }
-        }
-        if (kept.empty() && journal != nullptr) {
-            try {
-                journal->end();
-            } catch (const Error& error) {
-                // The files are as they were; the record that stays is settled at the next open.
-                kept += "; " + error.path() + ": " + error.detail();
-            }
-        }
-        removeAll(i);
-        std::string reason = replaceErrorText(result);
-        reason += kept.empty() ? "; every file is as it was" : kept;
-        failToWrite(targets[i].named, reason);
+        const std::string kept = putBack(i, written, targets, fileSystem, journal);
+        removeStaged(written, i, fileSystem);
+        failToWrite(targets[i].named, replaceErrorText(result) + (kept.empty() ? "; every file is as it was" : kept));
     }
     if (journal != nullptr) journal->end();
     // The copies of the earlier files are no longer needed; one that stays is reported.
