@@ -71,7 +71,10 @@ MissionForm requireForm(const std::filesystem::path& path) {
 
 void openMission(Context& context, workflow::MissionSession& session, const std::filesystem::path& path,
                  MissionForm form, std::optional<DfType> given) {
-    const workflow::StepResult opened = session.open(path, form, {}, given);
+    // Read through the context, once: the version test and the reading share the bytes, so that a
+    // FIFO or a pipe serves. The lists an ascii file's version is recognised by come first.
+    if (form == MissionForm::Ascii && !given) (void)context.lists();
+    const workflow::StepResult opened = session.openBytes(context.inputBytes(path), displayPath(path), form, {}, given);
     if (opened.failed()) context.failWith(opened.message);
     if (opened.givenUp()) {
         context.failWith(workflow::versionNotRecognisedText(displayPath(path), workflow::Style::Terminal));

@@ -57,36 +57,50 @@ int listsImportCommand(Context& context, const std::filesystem::path& folder) {
     return kSuccess;
 }
 
+namespace {
+/// What learn gathers from the missions: the types used (in order of first use), those outside
+/// 1..9999, and which mission used which type how often.
+struct Learning {
+    std::vector<std::int32_t> used;
+    std::vector<std::int32_t> outside;
+    std::vector<LearnedUse> learned;
+};
+
+void learnFrom(Context& context, DfType version, const std::filesystem::path& file, Learning& learning) {
+    auto& [used, outside, learned] = learning;
+    // A binary file of another version, or an ascii file whose title line names another
+    // version, is refused; an ascii file without one is learnt from as it is.
+    const MissionForm form = requireForm(file);
+    const std::string& bytes = context.inputBytes(file);
+    const DfType actual = form == MissionForm::Binary ? BmsVersionOfBytes(bytes) : MisTitleVersionOfText(bytes);
+    if (actual != version && actual != DfType::NotRecognised) {
+        context.fail(displayPath(file) + ": is a " + std::string(versionName(actual)) + " mission, not " +
+                     std::string(versionName(version)));
+    }
+    const AnyMission mission = readMission(context, file, form, version);
+    std::map<std::int16_t, int> uses;  // this mission's items of each type
+    std::visit(
+        [&](const auto& m) {
+            for (const auto& item : m.items) {
+                const std::int32_t id = item.type_id;
+                auto& into = id < 1 || id > 9999 ? outside : used;
+                if (std::find(into.begin(), into.end(), id) == into.end()) into.push_back(id);
+                if (id >= 1 && id <= 9999) ++uses[static_cast<std::int16_t>(id)];
+            }
+        },
+        mission);
+    for (const auto& [id, count] : uses) learned.push_back({version, id, count, displayPath(file)});
+}
+}  // namespace
+
 int listsLearnCommand(Context& context, DfType version, const std::vector<std::filesystem::path>& missions) {
     ListStore& lists = context.lists();
-    std::vector<std::int32_t> used;  // the item types the missions use, in order of first use
-    std::vector<std::int32_t> outside;
-    std::vector<LearnedUse> learned;  // which mission used which type, for the list editor
+    Learning learning;
+    const auto& [used, outside, learned] = learning;
     int status = kSuccess;
     for (const auto& file : missions) {
         try {
-            // A binary file of another version, or an ascii file whose title line names another
-            // version, is refused; an ascii file without one is learnt from as it is.
-            const MissionForm form = requireForm(file);
-            const std::string& bytes = context.inputBytes(file);
-            const DfType actual = form == MissionForm::Binary ? BmsVersionOfBytes(bytes) : MisTitleVersionOfText(bytes);
-            if (actual != version && actual != DfType::NotRecognised) {
-                context.fail(displayPath(file) + ": is a " + std::string(versionName(actual)) + " mission, not " +
-                             std::string(versionName(version)));
-            }
-            const AnyMission mission = readMission(context, file, form, version);
-            std::map<std::int16_t, int> uses;  // this mission's items of each type
-            std::visit(
-                [&](const auto& m) {
-                    for (const auto& item : m.items) {
-                        const std::int32_t id = item.type_id;
-                        auto& into = id < 1 || id > 9999 ? outside : used;
-                        if (std::find(into.begin(), into.end(), id) == into.end()) into.push_back(id);
-                        if (id >= 1 && id <= 9999) ++uses[static_cast<std::int16_t>(id)];
-                    }
-                },
-                mission);
-            for (const auto& [id, count] : uses) learned.push_back({version, id, count, displayPath(file)});
+            learnFrom(context, version, file, learning);
         } catch (const Failed&) {
             status = kFailed;
         }

@@ -134,6 +134,7 @@ TEST_F(Commands, AnInputThatCanBeReadOnlyOnceIsReadOnce) {
         {{"info", path("fifo.bms")}, "Version:       Delta Force 2 (df2), binary\n"},
         {{"check", path("fifo.bms")}, ": Delta Force 2, binary: "},
         {{"convert", path("fifo.bms"), path("from-fifo.bms")}, ""},
+        {{"lists", "learn", "df2", path("fifo.bms")}, "DF2Items.vok"},
     };
     for (const auto& [args, printed] : rows) {
         SCOPED_TRACE(args[0]);
