@@ -30,9 +30,12 @@ public:
     /// True when the user asked not to see reports any more.
     static bool notWanted(ui::SettingsStore& settings);
 
+    /// Turns the reports on or off, as the box does.
+    static void setWanted(ui::SettingsStore& settings, bool wanted);
+
     /// Shows the heading and the lines without blocking, unless the user asked not to see
-    /// reports; returns whether it was shown.
-    bool showReport(const QString& heading, const QStringList& lines);
+    /// reports and `always` is false; returns whether it was shown.
+    bool showReport(const QString& heading, const QStringList& lines, bool always = false);
 
 private:
     ui::SettingsStore& settings_;

@@ -69,7 +69,13 @@ TEST_F(ConverterTest, CommandLineAndDropOpenPathsEndingInBmsOrMisInAnyCase) {
     }
     drop(*window, {data / "a01.Mis", data / "A02.BMS"});
     EXPECT_EQ(state(), opened(DfType::Df2, "night raid 2.mis (From: DF2)"));
-    EXPECT_TRUE(fakes.messages.shown.size() == 1 && fakes.settings.values.empty() && window->OpenFilePath.isEmpty());
+    EXPECT_TRUE(fakes.messages.shown.size() == 1 && window->OpenFilePath.isEmpty());
+    // No folder remembered; the recent files are each file opened once, the last first.
+    fakes.settings.values.erase(fakes.settings.values.lower_bound("Vok_Sorrel/Recent/"),
+                                fakes.settings.values.lower_bound("Vok_Sorrel/Recent0"));
+    EXPECT_TRUE(fakes.settings.values.empty());
+    EXPECT_EQ(window->recentFiles(), QStringList({"night raid 2.mis", "night raid.bms", "A02.BMS", "a01.Mis"})
+                                         .replaceInStrings(QRegularExpression("^"), qtPath(data.path()) + '/'));
 }
 
 // Each open command has its own folder and offers the name of the file held; Cancel forgets the path.
