@@ -213,12 +213,12 @@ void frmMain::buildMenus() {
     // Turns the report window back on after its "Do not show this again".
     QAction* reports = command(file, "actShowReports", QStringLiteral("&Show Reports"), QKeySequence(), [] {});
     reports->setCheckable(true);
+    reports->setChecked(!frmReport::notWanted(seams_.settings));
     connect(reports, &QAction::toggled, this, [this](bool on) { frmReport::setWanted(seams_.settings, on); });
     connect(file, &QMenu::aboutToShow, this, [this, reports] {
         const QSignalBlocker quiet(reports);
         reports->setChecked(!frmReport::notWanted(seams_.settings));
     });
-    reports->setChecked(!frmReport::notWanted(seams_.settings));
     file->addSeparator();
     command(file, "actQuit", QStringLiteral("&Quit"), QKeySequence(Qt::CTRL | Qt::Key_Q), [this] { close(); });
 
@@ -536,9 +536,9 @@ void frmMain::openDropped(const QString& path) {
 
 bool frmMain::writeMission(DfType target, MissionForm form) {
     beginWork(lblColor2_);
-    const bool wanted = !frmReport::notWanted(seams_.settings);
-    const workflow::StepResult saved =
-        session_.save(toPath(SaveFilePath), {target, form, clock_(), wanted}, fileSystem_);
+    // What the ascii form does not carry is found whether or not the report window shows: the
+    // status line counts it.
+    const workflow::StepResult saved = session_.save(toPath(SaveFilePath), {target, form, clock_(), true}, fileSystem_);
     endWork(lblColor2_);
     if (saved.failed()) report(saved.message);
     return saved.done();
