@@ -348,10 +348,12 @@ TEST_F(ConverterTest, ReplacementsAnsweredInTheDialogServeTheSaveOrTheRun) {
         EXPECT_EQ(typesOf(saved("MIS3")), std::vector<int>({2010, 2010, 0, 2010, 3001}));
         EXPECT_TRUE(first.finished());
     }
+    // The lists changed on disk are read again before the next save; the OK-A answer outlives that.
+    writeFileAtomically(programFolder / "DF2Items.vok", itemList("1200 Palm, 2005 Truck, 4000 Boat"));
     ModalScript again;
     again.then("frmReplace", answer("cmdSkip"));
     EXPECT_EQ(typesOf(saved("BMS3")), std::vector<int>({2010, 2010, 600, 2010, 3001}));
-    EXPECT_TRUE(again.finished());
+    EXPECT_TRUE(again.finished() && !lists.changedOnDisk());
     EXPECT_EQ(asked,
               "#:2031 Description: Jeep|#:600 Description: Crate|#:2031 Description: Jeep|"
               "#:600 Description: Crate|#:600 Description: Crate|");
@@ -390,7 +392,7 @@ TEST_F(ConverterTest, OkSSavesTheReplacementOrReportsWhyNotAndStillUsesIt) {
     }
 }
 
-// The lists on disk are read again at the start of a save and while the replacement dialog waits; one
+// The lists on disk are read again at the start of an open or a save and while the replacement dialog waits; one
 // that cannot be read then is reported, and the lists in use stay.
 TEST_F(ConverterTest, ListsChangedOnDiskAreReadAgainAndOneThatCannotBeReadIsReported) {
     const auto df3Items = programFolder / "DF3Items.vok";
@@ -409,6 +411,11 @@ TEST_F(ConverterTest, ListsChangedOnDiskAreReadAgainAndOneThatCannotBeReadIsRepo
     });
     EXPECT_EQ(typesOf(saved("BMS3")), std::vector<int>({2031, 1150}));
     EXPECT_TRUE(script.finished());
+    // ... and before an open.
+    writeFileAtomically(df3Items, itemList("1001 Tree, 2031 Jeep, 1150 Canoe, 1160 Raft"));
+    ASSERT_TRUE(lists.changedOnDisk());
+    openThroughDialog(write<Df2>({3001}, "b.bms"));
+    EXPECT_FALSE(lists.changedOnDisk());
 }
 
 // A file that cannot be read, or written, is reported (the texts are the session's); the window, the
