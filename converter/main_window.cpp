@@ -187,6 +187,17 @@ QWidget* frmMain::buildAboutGroup() {
 void frmMain::buildMenus() {
     auto* bar = new QMenuBar(this);
     bar->setObjectName(QStringLiteral("menuBar"));
+    // The menus keep the desktop's colours, not the window's white on black.
+    QPalette desktop = QApplication::palette();
+    for (int group = 0; group < QPalette::NColorGroups; ++group) {
+        for (int role = 0; role < QPalette::NColorRoles; ++role) {
+            const auto g = static_cast<QPalette::ColorGroup>(group);
+            const auto r = static_cast<QPalette::ColorRole>(role);
+            desktop.setColor(g, r, desktop.color(g, r));
+        }
+    }
+    bar->setPalette(desktop);
+    bar->setAutoFillBackground(true);
     layout()->setMenuBar(bar);
     auto command = [this](QMenu* menu, const char* name, const QString& text, const QKeySequence& keys, auto slot) {
         QAction* action = menu->addAction(text);
