@@ -226,7 +226,9 @@ void frmMain::buildMenus() {
     reports->setCheckable(true);
     reports->setChecked(!frmReport::notWanted(seams_.settings));
     connect(reports, &QAction::toggled, this, [this](bool on) { frmReport::setWanted(seams_.settings, on); });
-    connect(file, &QMenu::aboutToShow, this, [this, reports] {
+    // A disabled sub-menu announces nothing: the File menu brings the recent files up to date.
+    connect(file, &QMenu::aboutToShow, this, [this, reports, recent] {
+        fillRecentMenu(*recent);
         const QSignalBlocker quiet(reports);
         reports->setChecked(!frmReport::notWanted(seams_.settings));
     });

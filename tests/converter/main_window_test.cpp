@@ -302,9 +302,14 @@ TEST_F(ConverterTest, TheMenusOpenWithTheUsualKeysRememberTenMissionsAndShowTheG
     QStringList expected;
     for (int i : {5, 10, 9, 8, 7, 6, 4, 3, 2, 1}) expected << qtPath(files[i]);
     EXPECT_EQ(window->recentFiles(), expected);
-    newWindow();  // the list lives in the settings
+    const auto settings = fakes.settings.values;  // the list lives in the settings
+    fakes.settings.values.clear();
+    newWindow();
     auto* recent = find<QMenu>(*window, "mnuRecent");
-    emit recent->aboutToShow();
+    EXPECT_FALSE(recent->isEnabled()) << "none yet";
+    fakes.settings.values = settings;
+    emit find<QMenu>(*window, "mnuFile")->aboutToShow();
+    EXPECT_TRUE(recent->isEnabled());
     ASSERT_EQ(recent->actions().size(), 10);
     EXPECT_EQ(recent->actions()[9]->text(), "&0 " + qtPath(files[1]));
     recent->actions()[9]->trigger();
