@@ -5,8 +5,12 @@
 // replacement dialog and the terrain question answer it), write it in the command's form and
 // report what the save could not carry. A mission file dropped on the window opens as a file named
 // on the command line does. Before every open and save (and while the replacement dialog waits)
-// the lists are read again when another program changed them. Everything the window shows or asks
-// outside itself goes through the seams it is given.
+// the lists are read again when another program changed them. A conversion saved over the file the
+// mission was read from is asked about first. After every open and save the status line says what
+// happened, with a link to the report, whatever the report window's "Do not show this again" says.
+// The menu bar repeats the open commands (Ctrl+O, Ctrl+Shift+O), keeps the last ten missions
+// opened, turns the reports back on, quits (Ctrl+Q) and shows the user guide (F1) and About.
+// Everything the window shows or asks outside itself goes through the seams it is given.
 
 #include <QString>
 #include <QStringList>
