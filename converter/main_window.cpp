@@ -218,18 +218,16 @@ void frmMain::buildMenus() {
     // (the campaign command, "Convert Missions...", comes here, after the two open commands)
     QMenu* recent = file->addMenu(QStringLiteral("&Recent Files"));
     recent->setObjectName(QStringLiteral("mnuRecent"));
-    connect(recent, &QMenu::aboutToShow, this, [this, recent] { fillRecentMenu(*recent); });
     fillRecentMenu(*recent);
     file->addSeparator();
-    // Turns the report window back on after its "Do not show this again".
-    QAction* reports = command(file, "actShowReports", QStringLiteral("&Show Reports"), QKeySequence(), [] {});
+    // Turns the report window back on after its "Do not show this again" (or off).
+    QAction* reports = command(file, "actShowReports", QStringLiteral("&Show Reports"), QKeySequence(),
+                               [this](bool on) { frmReport::setWanted(seams_.settings, on); });
     reports->setCheckable(true);
     reports->setChecked(!frmReport::notWanted(seams_.settings));
-    connect(reports, &QAction::toggled, this, [this](bool on) { frmReport::setWanted(seams_.settings, on); });
-    // A disabled sub-menu announces nothing: the File menu brings the recent files up to date.
+    // What the menu shows is brought up to date as it opens (a disabled sub-menu announces nothing).
     connect(file, &QMenu::aboutToShow, this, [this, reports, recent] {
         fillRecentMenu(*recent);
-        const QSignalBlocker quiet(reports);
         reports->setChecked(!frmReport::notWanted(seams_.settings));
     });
     file->addSeparator();
