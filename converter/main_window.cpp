@@ -1,15 +1,22 @@
 #include "converter/main_window.h"
 
+#include <QAction>
 #include <QApplication>
+#include <QDialog>
+#include <QDialogButtonBox>
 #include <QDragEnterEvent>
 #include <QDropEvent>
+#include <QFile>
 #include <QFrame>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QMenu>
+#include <QMenuBar>
 #include <QMimeData>
 #include <QPushButton>
+#include <QTextBrowser>
 #include <QUrl>
 #include <QVBoxLayout>
 
@@ -21,6 +28,7 @@
 #include "lists/codepage.h"
 #include "lists/list_journal.h"
 #include "mission/core/error.h"
+#include "mission/core/platform.h"
 #include "program_version.h"
 #include "ui/look.h"
 #include "workflow/list_session.h"
@@ -89,6 +97,8 @@ frmMain::frmMain(ui::Seams& seams, ListStore& lists, QString programFolder, Cloc
     layout->addWidget(fraOpenFile_);
     layout->addWidget(fraSaveFile_);
     layout->addWidget(buildAboutGroup());
+    layout->addWidget(buildStatusLine());
+    buildMenus();
 
     // Empty: nothing to save yet.
     ui::paintPanel(*lblColor_, ui::kReady);
@@ -173,6 +183,130 @@ QWidget* frmMain::buildAboutGroup() {
     return fraAbout;
 }
 
+// The menus repeat the buttons' commands and add what has no button.
+void frmMain::buildMenus() {
+    auto* bar = new QMenuBar(this);
+    bar->setObjectName(QStringLiteral("menuBar"));
+    // The menus keep the desktop's colours, not the window's white on black.
+    QPalette desktop = QApplication::palette();
+    for (int group = 0; group < QPalette::NColorGroups; ++group) {
+        for (int role = 0; role < QPalette::NColorRoles; ++role) {
+            const auto g = static_cast<QPalette::ColorGroup>(group);
+            const auto r = static_cast<QPalette::ColorRole>(role);
+            desktop.setColor(g, r, desktop.color(g, r));
+        }
+    }
+    bar->setPalette(desktop);
+    bar->setAutoFillBackground(true);
+    layout()->setMenuBar(bar);
+    auto command = [this](QMenu* menu, const char* name, const QString& text, const QKeySequence& keys, auto slot) {
+        QAction* action = menu->addAction(text);
+        action->setObjectName(QString::fromLatin1(name));
+        action->setShortcut(keys);
+        action->setShortcutContext(Qt::WindowShortcut);
+        this->addAction(action);  // the keys work while the menu is closed
+        connect(action, &QAction::triggered, this, slot);
+        return action;
+    };
+
+    QMenu* file = bar->addMenu(QStringLiteral("&File"));
+    file->setObjectName(QStringLiteral("mnuFile"));
+    command(file, "actOpenBinary", QStringLiteral("Open &Binary..."), QKeySequence(Qt::CTRL | Qt::Key_O),
+            [this] { openCommand(MissionForm::Binary); });
+    command(file, "actOpenAscii", QStringLiteral("Open &Ascii..."), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_O),
+            [this] { openCommand(MissionForm::Ascii); });
+    // (the campaign command, "Convert Missions...", comes here, after the two open commands)
+    QMenu* recent = file->addMenu(QStringLiteral("&Recent Files"));
+    recent->setObjectName(QStringLiteral("mnuRecent"));
+    fillRecentMenu(*recent);
+    file->addSeparator();
+    // Turns the report window back on after its "Do not show this again" (or off).
+    QAction* reports = command(file, "actShowReports", QStringLiteral("&Show Reports"), QKeySequence(),
+                               [this](bool on) { frmReport::setWanted(seams_.settings, on); });
+    reports->setCheckable(true);
+    reports->setChecked(!frmReport::notWanted(seams_.settings));
+    // What the menu shows is brought up to date as it opens (a disabled sub-menu announces nothing).
+    connect(file, &QMenu::aboutToShow, this, [this, reports, recent] {
+        fillRecentMenu(*recent);
+        reports->setChecked(!frmReport::notWanted(seams_.settings));
+    });
+    file->addSeparator();
+    command(file, "actQuit", QStringLiteral("&Quit"), QKeySequence(Qt::CTRL | Qt::Key_Q), [this] { close(); });
+
+    QMenu* help = bar->addMenu(QStringLiteral("&Help"));
+    help->setObjectName(QStringLiteral("mnuHelp"));
+    command(help, "actUserGuide", QStringLiteral("&User Guide"), QKeySequence(Qt::Key_F1), [this] { showUserGuide(); });
+    command(help, "actAbout", QStringLiteral("&About"), QKeySequence(), [this] { showAbout(); });
+}
+
+QLabel* frmMain::buildStatusLine() {
+    lblStatus_ = new QLabel(this);
+    lblStatus_->setObjectName(QStringLiteral("lblStatus"));
+    lblStatus_->setTextFormat(Qt::RichText);
+    lblStatus_->setWordWrap(true);
+    lblStatus_->setTextInteractionFlags(Qt::LinksAccessibleByMouse | Qt::LinksAccessibleByKeyboard);
+    connect(lblStatus_, &QLabel::linkActivated, this, [this] { openLastReport(); });
+    return lblStatus_;
+}
+
+QStringList frmMain::recentFiles() const {
+    QStringList files;
+    for (int index = 1; index <= kRecentFiles; ++index) {
+        const QString path =
+            seams_.settings.read(kSettingsApplication, kRecentSection, QStringLiteral("File%1").arg(index), QString());
+        if (!path.isEmpty()) files << path;
+    }
+    return files;
+}
+
+void frmMain::rememberRecent(const QString& path) {
+    QStringList files = recentFiles();
+    files.removeIf(
+        [&path](const QString& known) { return known == path || platform::sameFile(toPath(known), toPath(path)); });
+    files.prepend(path);
+    for (int index = 1; index <= kRecentFiles; ++index) {
+        seams_.settings.write(kSettingsApplication, kRecentSection, QStringLiteral("File%1").arg(index),
+                              files.value(index - 1));
+    }
+}
+
+void frmMain::fillRecentMenu(QMenu& menu) {
+    menu.clear();
+    const QStringList files = recentFiles();
+    for (int index = 0; index < files.size(); ++index) {
+        const QString path = files[index];
+        QAction* action = menu.addAction(QStringLiteral("&%1 %2").arg((index + 1) % 10).arg(path));
+        action->setObjectName(QStringLiteral("actRecent%1").arg(index + 1));
+        connect(action, &QAction::triggered, this,
+                [this, path] { openFlow(path, formOfPath(toPath(path)).value_or(MissionForm::Binary)); });
+    }
+    menu.setEnabled(!files.isEmpty());
+}
+
+// The README, the user's guide, built into the program.
+void frmMain::showUserGuide() {
+    auto* guide = findChild<QDialog*>(QStringLiteral("frmGuide"));
+    if (guide == nullptr) {
+        guide = new QDialog(this);
+        guide->setObjectName(QStringLiteral("frmGuide"));
+        guide->setWindowTitle(kConverterTitle + QStringLiteral(" - User Guide"));
+        auto* text = new QTextBrowser(guide);
+        text->setObjectName(QStringLiteral("txtGuide"));
+        text->setOpenExternalLinks(true);
+        QFile readme(QStringLiteral(":/guide/README.md"));
+        if (readme.open(QIODevice::ReadOnly)) text->setMarkdown(QString::fromUtf8(readme.readAll()));
+        auto* buttons = new QDialogButtonBox(QDialogButtonBox::Close, guide);
+        connect(buttons, &QDialogButtonBox::rejected, guide, &QDialog::hide);
+        auto* layout = new QVBoxLayout(guide);
+        layout->addWidget(text);
+        layout->addWidget(buttons);
+        guide->resize(760, 640);
+    }
+    guide->show();
+    guide->raise();
+    guide->activateWindow();
+}
+
 frmMain::~frmMain() = default;
 
 bool frmMain::InitilizeItemLists() {
@@ -247,20 +381,26 @@ bool frmMain::openFlow(const QString& path, MissionForm form) {
     if (opened.failed()) {
         restoreLook(before);
         report(opened.message);
+        showStatus(workflow::openFailedStatusText(fileTitleOf(path).toStdString()));
         return false;
     }
     if (opened.givenUp()) {
         showFailed();
+        showStatus(workflow::openFailedStatusText(fileTitleOf(path).toStdString()));
         return true;
     }
     CurrentDfVersion = session_.version();
     heldFileTitle_ = fileTitleOf(path);
+    heldPath_ = path;
+    rememberRecent(path);
     fraOpenFile_->setTitle(QStringLiteral("Open File: ") + heldFileTitle_ + QStringLiteral(" (From: ") +
                            versionCaption(CurrentDfVersion) + QLatin1Char(')'));
     endWork(lblColor_);
     ui::paintPanel(*lblColor2_, ui::kReady);
     fraSaveFile_->setEnabled(true);
     showPassedOver();
+    showStatus(
+        workflow::openStatusText(heldFileTitle_.toStdString(), CurrentDfVersion, session_.passedOverLines().size()));
     return true;
 }
 
@@ -285,7 +425,7 @@ std::optional<DfType> frmMain::askVersion(const QString& path) {
 // What the ascii reader passed over, in the report window that saves use.
 void frmMain::showPassedOver() {
     const std::vector<ReportLine> lines = session_.passedOverLines();
-    if (lines.empty() || frmReport::notWanted(seams_.settings)) {
+    if (lines.empty()) {
         if (reportWindow_ != nullptr) reportWindow_->hide();  // an earlier report no longer applies
         return;
     }
@@ -297,7 +437,12 @@ void frmMain::saveCommand(DfType target, MissionForm form) {
     if (!isVersion(CurrentDfVersion)) return;
     refreshLists();
     const bool converted = target != CurrentDfVersion;
-    if (converted && !convertInto(target)) return;
+    if (converted) {
+        if (const workflow::StepResult step = convertInto(target); !step.done()) {
+            showStatus(workflow::nothingSavedStatusText(step.failed()));
+            return;
+        }
+    }
 
     const bool binary = form == MissionForm::Binary;
     const QString key = QStringLiteral("LastSaveDF%1%2").arg(versionNumber(target)).arg(binary ? "BMS" : "MIS");
@@ -314,16 +459,37 @@ void frmMain::saveCommand(DfType target, MissionForm form) {
     if (!chosen) {
         SaveFilePath.clear();
         SaveFileTitle.clear();
+        showStatus(workflow::nothingSavedStatusText(false));
         return;
     }
     SaveFilePath = *chosen;
     SaveFileTitle = fileTitleOf(SaveFilePath);
     rememberFolderOf(seams_.settings, key, SaveFilePath);
-    if (writeMission(target, form)) showSaveReport();
+    if (converted && !mayReplaceOpened(target)) {
+        showStatus(workflow::nothingSavedStatusText(false));
+        return;
+    }
+    if (!writeMission(target, form)) {
+        showStatus(workflow::nothingSavedStatusText(true));
+        return;
+    }
+    showSaveReport();
+    showStatus(workflow::saveStatusText(SaveFileTitle.toStdString(), target, session_.saveReport().lines));
+}
+
+// The overwrite prompt of the save dialog is the same for every file; writing a conversion over
+// the very mission it was made from gets a question of its own, answered No unless the user says
+// otherwise.
+bool frmMain::mayReplaceOpened(DfType target) {
+    if (heldPath_.isEmpty() || !platform::sameFile(toPath(heldPath_), toPath(SaveFilePath))) return true;
+    const std::string question =
+        workflow::replaceOpenedMissionText(fileTitleOf(heldPath_).toStdString(), CurrentDfVersion, target);
+    return seams_.messages.askYesNo(this, kConverterTitle, QString::fromStdString(question),
+                                    ui::MessageBoxes::Preferred::No);
 }
 
 // Converts the mission held into the target version and asks for the terrain name.
-bool frmMain::convertInto(DfType target) {
+workflow::StepResult frmMain::convertInto(DfType target) {
     beginWork(lblColor2_);
     const workflow::StepResult converted =
         session_.convert(target, *chooser_, [this](const std::string& suggested) -> std::optional<std::string> {
@@ -342,7 +508,7 @@ bool frmMain::convertInto(DfType target) {
         });
     endWork(lblColor2_);
     if (converted.failed()) report(converted.message);
-    return converted.done();
+    return converted;
 }
 
 bool frmMain::refreshLists() {
@@ -381,9 +547,9 @@ void frmMain::openDropped(const QString& path) {
 
 bool frmMain::writeMission(DfType target, MissionForm form) {
     beginWork(lblColor2_);
-    const bool wanted = !frmReport::notWanted(seams_.settings);
-    const workflow::StepResult saved =
-        session_.save(toPath(SaveFilePath), {target, form, clock_(), wanted}, fileSystem_);
+    // What the ascii form does not carry is found whether or not the report window shows: the
+    // status line counts it.
+    const workflow::StepResult saved = session_.save(toPath(SaveFilePath), {target, form, clock_(), true}, fileSystem_);
     endWork(lblColor2_);
     if (saved.failed()) report(saved.message);
     return saved.done();
@@ -392,10 +558,15 @@ bool frmMain::writeMission(DfType target, MissionForm form) {
 // After a save: the conversion's report and what the ascii form does not carry, in the report
 // window. A save that loses nothing (at most defaults set) shows none.
 void frmMain::showSaveReport() {
-    if (frmReport::notWanted(seams_.settings)) return;
     const workflow::SaveReport& saved = session_.saveReport();
     if (!saved.losesSomething()) {
         if (reportWindow_ != nullptr) reportWindow_->hide();  // an earlier save's report no longer applies
+        if (saved.lines.empty()) return;
+        // Only defaults set: no window, but the status line's link shows them.
+        lastHeading_ = QString::fromStdString(
+            workflow::saveReportHeading(SaveFileTitle.toStdString(), saved.from, saved.to, workflow::Style::Window));
+        lastLines_.clear();
+        for (const ReportLine& line : saved.lines) lastLines_ << QString::fromStdString(workflow::reportLineText(line));
         return;
     }
     showReport(QString::fromStdString(workflow::saveReportHeading(SaveFileTitle.toStdString(), saved.from, saved.to,
@@ -406,8 +577,31 @@ void frmMain::showSaveReport() {
 void frmMain::showReport(const QString& heading, const std::vector<ReportLine>& lines) {
     QStringList texts;
     for (const ReportLine& line : lines) texts << QString::fromStdString(workflow::reportLineText(line));
+    lastHeading_ = heading;
+    lastLines_ = texts;
+    if (frmReport::notWanted(seams_.settings)) {
+        if (reportWindow_ != nullptr) reportWindow_->hide();  // an earlier report no longer applies
+        return;
+    }
     if (reportWindow_ == nullptr) reportWindow_ = new frmReport(seams_.settings, kConverterTitle, this);
     reportWindow_->showReport(heading, texts);
+}
+
+void frmMain::showStatus(const std::string& text) {
+    QString shown = QString::fromStdString(text).toHtmlEscaped();
+    const QString link =
+        QString::fromLatin1(workflow::kShowReportLink.data(), static_cast<qsizetype>(workflow::kShowReportLink.size()));
+    if (shown.endsWith(link)) {
+        shown.chop(link.size());
+        shown += QStringLiteral("<a href=\"report\" style=\"color: #80c0ff\">") + link + QStringLiteral("</a>");
+    }
+    lblStatus_->setText(shown);
+}
+
+void frmMain::openLastReport() {
+    if (lastHeading_.isEmpty()) return;
+    if (reportWindow_ == nullptr) reportWindow_ = new frmReport(seams_.settings, kConverterTitle, this);
+    reportWindow_->showReport(lastHeading_, lastLines_, true);
 }
 
 void frmMain::showAbout() {

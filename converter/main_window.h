@@ -5,8 +5,12 @@
 // replacement dialog and the terrain question answer it), write it in the command's form and
 // report what the save could not carry. A mission file dropped on the window opens as a file named
 // on the command line does. Before every open and save (and while the replacement dialog waits)
-// the lists are read again when another program changed them. Everything the window shows or asks
-// outside itself goes through the seams it is given.
+// the lists are read again when another program changed them. A conversion saved over the file the
+// mission was read from is asked about first. After every open and save the status line says what
+// happened, with a link to the report, whatever the report window's "Do not show this again" says.
+// The menu bar repeats the open commands (Ctrl+O, Ctrl+Shift+O), keeps the last ten missions
+// opened, turns the reports back on, quits (Ctrl+Q) and shows the user guide (F1) and About.
+// Everything the window shows or asks outside itself goes through the seams it is given.
 
 #include <QString>
 #include <QStringList>
@@ -25,6 +29,8 @@ class QDragEnterEvent;
 class QDropEvent;
 class QFrame;
 class QGroupBox;
+class QLabel;
+class QMenu;
 class QPushButton;
 
 namespace vok::converter {
@@ -36,6 +42,9 @@ class frmReport;
 inline const QString kConverterTitle = QStringLiteral("Vok Tamber's Mission Converter");
 /// The author's address in the credits and the mail link.
 inline const QString kAuthorAddress = QStringLiteral("vok.tamber@example.com");
+/// Where the recent files are remembered: section "Recent", keys "File1" (the last) to "File10".
+inline const QString kRecentSection = QStringLiteral("Recent");
+inline constexpr int kRecentFiles = 10;
 
 class frmMain : public QWidget {
     Q_OBJECT
@@ -64,6 +73,9 @@ public:
     void OpenBMSByPath(const QString& path);
     void OpenMISByPath(const QString& path);
 
+    /// The missions opened last, the last first (at most kRecentFiles).
+    QStringList recentFiles() const;
+
     /// 0 nothing opened yet, -1 the last open was abandoned, else the version held.
     DfType CurrentDfVersion = DfType::None;
     QString OpenFilePath;   ///< chosen in the open dialog; empty after a cancelled one
@@ -80,6 +92,13 @@ private:
     void buildOpenGroup();
     void buildSaveGroup();
     QWidget* buildAboutGroup();
+    /// File (the open commands, Recent Files, the report setting, Quit) and Help (the user guide,
+    /// About), with their keys.
+    void buildMenus();
+    QLabel* buildStatusLine();
+    void fillRecentMenu(QMenu& menu);
+    void rememberRecent(const QString& path);
+    void showUserGuide();
 
     void openCommand(MissionForm form);
     /// False when the file could not be read: the window, OpenFilePath included, is as it was.
@@ -88,16 +107,24 @@ private:
     std::optional<DfType> askVersion(const QString& path);
     void showPassedOver();
     void saveCommand(DfType target, MissionForm form);
-    /// False when the save ends here: a conversion that failed (reported) or was cancelled, or a
-    /// cancelled terrain question.
-    bool convertInto(DfType target);
+    /// Not done when the save ends here: a conversion that failed (reported) or was cancelled, or
+    /// a cancelled terrain question.
+    workflow::StepResult convertInto(DfType target);
+    /// Asks before a conversion is written over the file the mission was opened from; true when
+    /// the save may go on.
+    bool mayReplaceOpened(DfType target);
     /// Reads the lists again when another program changed them; true when it did. A list that
     /// cannot be read is reported and the lists in use stay.
     bool refreshLists();
     void openDropped(const QString& path);
     bool writeMission(DfType target, MissionForm form);
     void showSaveReport();
+    /// Keeps the report for the status line's link and shows it unless the user asked not to
+    /// see reports.
     void showReport(const QString& heading, const std::vector<ReportLine>& lines);
+    /// What happened, on the status line; "Show report" at its end opens the last report.
+    void showStatus(const std::string& text);
+    void openLastReport();
     void showAbout();
     void showMail();
 
@@ -117,6 +144,10 @@ private:
     workflow::MissionSession session_;
     frmReport* reportWindow_ = nullptr;  // made when first needed
     QString heldFileTitle_;              // the file name of the mission held, for the suggested save name
+    QString heldPath_;                   // the file the mission held was read from
+    QString lastHeading_;                // the last report, for the status line's link
+    QStringList lastLines_;
+    QLabel* lblStatus_;
 
     QGroupBox* fraOpenFile_;
     QFrame* lblColor_;

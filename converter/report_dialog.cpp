@@ -43,10 +43,7 @@ frmReport::frmReport(ui::SettingsStore& settings, const QString& title, QWidget*
     resize(560, 300);
 
     // The box takes effect at once; OK (or closing the window) only hides the report.
-    connect(chkDoNotShow_, &QCheckBox::toggled, this, [this](bool checked) {
-        settings_.write(kSettingsApplication, kReportSection, kDoNotShowKey,
-                        checked ? QStringLiteral("1") : QStringLiteral("0"));
-    });
+    connect(chkDoNotShow_, &QCheckBox::toggled, this, [this](bool checked) { setWanted(settings_, !checked); });
     connect(cmdOk_, &QPushButton::clicked, this, &QDialog::accept);
 }
 
@@ -55,14 +52,20 @@ bool frmReport::notWanted(ui::SettingsStore& settings) {
            QLatin1String("1");
 }
 
-bool frmReport::showReport(const QString& heading, const QStringList& lines) {
-    if (notWanted(settings_)) return false;
+void frmReport::setWanted(ui::SettingsStore& settings, bool wanted) {
+    settings.write(kSettingsApplication, kReportSection, kDoNotShowKey,
+                   wanted ? QStringLiteral("0") : QStringLiteral("1"));
+}
+
+bool frmReport::showReport(const QString& heading, const QStringList& lines, bool always) {
+    const bool notShown = notWanted(settings_);
+    if (notShown && !always) return false;
     lblReport_->setText(heading);
     lstReport_->clear();
     lstReport_->addItems(lines);
     {
         const QSignalBlocker quiet(chkDoNotShow_);
-        chkDoNotShow_->setChecked(false);
+        chkDoNotShow_->setChecked(notShown);
     }
     show();
     raise();

@@ -3,7 +3,8 @@
 // the conversion's report (settings dropped, texts cut, items replaced ...) and what the ascii
 // form does not carry. It does not block: the user reads it and closes it with OK. Its "Do not
 // show this again" box is remembered in the per-user settings (application "Vok_Sorrel", section
-// "Report", key "DoNotShow": "1" or "0").
+// "Report", key "DoNotShow": "1" or "0"); the main window's File menu turns it back on, and its
+// status line's link shows a report whatever the box says.
 
 #include <QDialog>
 #include <QString>
@@ -30,9 +31,12 @@ public:
     /// True when the user asked not to see reports any more.
     static bool notWanted(ui::SettingsStore& settings);
 
+    /// Turns the reports on or off, as the box does.
+    static void setWanted(ui::SettingsStore& settings, bool wanted);
+
     /// Shows the heading and the lines without blocking, unless the user asked not to see
-    /// reports; returns whether it was shown.
-    bool showReport(const QString& heading, const QStringList& lines);
+    /// reports and `always` is false; returns whether it was shown.
+    bool showReport(const QString& heading, const QStringList& lines, bool always = false);
 
 private:
     ui::SettingsStore& settings_;

@@ -1,5 +1,6 @@
 #include "workflow/messages.h"
 
+#include <algorithm>
 #include <cerrno>
 
 #include "lists/codepage.h"
@@ -148,6 +149,64 @@ std::string saveReportHeading(std::string_view name, DfType from, DfType to, Sty
 std::string openReportHeading(std::string_view name, DfType version) {
     return std::string(name) + ": Opened As " + std::string(versionLabel(version)) +
            " Ascii File; The Reader Passed Over:";
+}
+
+std::string replaceOpenedMissionText(std::string_view name, DfType opened, DfType target) {
+    return std::string(name) + " is the mission you opened (" + std::string(versionName(opened)) +
+           "). Replace it with its " + std::string(versionName(target)) + " conversion?";
+}
+
+namespace {
+
+std::string withReportLink(std::string text) { return text + " \xE2\x80\x94 " + std::string(kShowReportLink); }
+
+}  // namespace
+
+std::string openStatusText(std::string_view name, DfType version, std::size_t passedOver) {
+    std::string text = "Opened " + std::string(name) + " (" + std::string(versionName(version)) + ")";
+    if (passedOver == 0) return text;
+    return withReportLink(text + ": " + std::to_string(passedOver) +
+                          (passedOver == 1 ? " line passed over" : " lines passed over"));
+}
+
+std::string openFailedStatusText(std::string_view name) {
+    return "Nothing opened: " + std::string(name) + " was not read";
+}
+
+std::string saveStatusText(std::string_view name, DfType target, const std::vector<ReportLine>& lines) {
+    using Kind = ReportLine::Kind;
+    struct Count {
+        const char* one;
+        const char* many;
+        std::vector<Kind> kinds;
+        std::size_t count = 0;
+    };
+    Count counts[] = {
+        {"replaced", "replaced", {Kind::Replaced}},
+        {"removed", "removed", {Kind::Removed}},
+        {"kept", "kept", {Kind::Skipped, Kind::Kept}},
+        {"not carried", "not carried", {Kind::Dropped, Kind::Cut, Kind::Lost}},
+        {"warning", "warnings", {Kind::Warning}},
+        {"default set", "defaults set", {Kind::Set}},
+    };
+    for (const ReportLine& line : lines) {
+        for (Count& count : counts) {
+            if (std::find(count.kinds.begin(), count.kinds.end(), line.kind) != count.kinds.end()) ++count.count;
+        }
+    }
+    std::string text = "Saved " + std::string(name) + " for " + std::string(versionName(target)) + ": ";
+    std::string parts;
+    for (const Count& count : counts) {
+        if (count.count == 0) continue;
+        if (!parts.empty()) parts += ", ";
+        parts += std::to_string(count.count) + " " + (count.count == 1 ? count.one : count.many);
+    }
+    if (parts.empty()) return text + "nothing lost";
+    return withReportLink(text + parts);
+}
+
+std::string nothingSavedStatusText(bool failed) {
+    return failed ? "Nothing saved: the save failed" : "Nothing saved: the save was cancelled";
 }
 
 }  // namespace vok::workflow

@@ -83,4 +83,25 @@ std::string saveReportHeading(std::string_view name, DfType from, DfType to, Sty
 /// Passed Over:" (Window; vok check lists these lines as findings).
 std::string openReportHeading(std::string_view name, DfType version);
 
+/// The question before a save writes a conversion over the file the mission was opened from:
+/// "b.bms is the mission you opened (Delta Force 2). Replace it with its Delta Force 1
+/// conversion?" (Window).
+std::string replaceOpenedMissionText(std::string_view name, DfType opened, DfType target);
+
+/// The words of the status line's link to the report window.
+inline constexpr std::string_view kShowReportLink = "Show report";
+
+/// The window's status line after an open: "Opened b.mis (Delta Force 2)", and when the reader
+/// passed lines over ": 3 lines passed over — Show report".
+std::string openStatusText(std::string_view name, DfType version, std::size_t passedOver);
+/// ... after an open that read nothing (the file could not be read, or its version was not given).
+std::string openFailedStatusText(std::string_view name);
+
+/// The window's status line after a save: "Saved b.mis for Delta Force 1: 2 replaced, 1 not
+/// carried — Show report", the counts being the report's lines by kind (replaced, removed, kept,
+/// not carried, warnings, defaults set); "nothing lost" without lines.
+std::string saveStatusText(std::string_view name, DfType target, const std::vector<ReportLine>& lines);
+/// ... after a save that wrote nothing: it was cancelled (`failed` false) or failed.
+std::string nothingSavedStatusText(bool failed);
+
 }  // namespace vok::workflow

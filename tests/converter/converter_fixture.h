@@ -4,6 +4,8 @@
 #include <QApplication>
 #include <QFrame>
 #include <QGroupBox>
+#include <QLabel>
+#include <QTextDocumentFragment>
 #include <QTimer>
 #include <deque>
 
@@ -90,6 +92,10 @@ protected:
     AnyMission saved(const std::string& command) {
         const DfType version = command[3] == '1' ? DfType::Df1 : command[3] == '2' ? DfType::Df2 : DfType::Df3;
         return openMission(save(command), version, command[0] == 'M' ? MissionForm::Ascii : MissionForm::Binary);
+    }
+    /// The status line as the user reads it.
+    QString status() const {
+        return QTextDocumentFragment::fromHtml(find<QLabel>(*window, "lblStatus")->text()).toPlainText();
     }
     WindowState state() const {
         return {window->CurrentDfVersion,

@@ -1,17 +1,26 @@
 // The converter's main window driven headless, with the version dialog it opens.
 
+#include <QComboBox>
+#include <QDialog>
 #include <QLabel>
 #include <QListWidget>
+#include <QMenu>
 #include <QMimeData>
+#include <QRegularExpression>
+#include <QTextBrowser>
 #include <QUrl>
 
 #include "converter/converter_app.h"
+#include "converter/remembered_paths.h"
 #include "tests/converter/converter_fixture.h"
 
 namespace vok::testing {
 namespace {
 
 const QColor kGreen(0, 255, 0), kRed(255, 0, 0), kBlue(0, 0, 255);
+const QString kBinaryFilter = "Binary Mission Files (*.BMS)|*.BMS|All Files (*.*)|*.*";
+const QString kAsciiFilter = "Ascii Mission Files (*.MIS)|*.MIS|All Files (*.*)|*.*";
+const QString kCancelled = "Nothing saved: the save was cancelled";
 const WindowState kEmpty{DfType{}, "Open File", kGreen, kRed, false, true};
 using Df1 = Df1Mission;
 using Df2 = Df2Mission;
@@ -28,6 +37,10 @@ ModalScript::Step answer(const char* button, const char* type = nullptr) {
         auto* ids = find<QListWidget>(dialog, "lstID");
         if (type != nullptr) ids->setCurrentItem(ids->findItems(type, Qt::MatchExactly).value(0));
         asked += find<QLabel>(dialog, "lblNotFound")->text() + '|';
+        EXPECT_EQ(std::tuple(dialog.windowTitle(), find<QGroupBox>(dialog, "fraNotFound")->title(),
+                             find<QGroupBox>(dialog, "fraReplace")->title()),
+                  std::tuple(converter::kConverterTitle, "This DF1 Item Does Not Exsist In DF3",
+                             "Please Select A Replacement (To Be Used In DF3)"));
         click(dialog, button);
     };
 }
@@ -69,7 +82,13 @@ TEST_F(ConverterTest, CommandLineAndDropOpenPathsEndingInBmsOrMisInAnyCase) {
     }
     drop(*window, {data / "a01.Mis", data / "A02.BMS"});
     EXPECT_EQ(state(), opened(DfType::Df2, "night raid 2.mis (From: DF2)"));
-    EXPECT_TRUE(fakes.messages.shown.size() == 1 && fakes.settings.values.empty() && window->OpenFilePath.isEmpty());
+    EXPECT_TRUE(fakes.messages.shown.size() == 1 && window->OpenFilePath.isEmpty());
+    // The recent files are each file opened once, the last first; no folder is remembered.
+    EXPECT_EQ(window->recentFiles(), QStringList({"night raid 2.mis", "night raid.bms", "A02.BMS", "a01.Mis"})
+                                         .replaceInStrings(QRegularExpression("^"), qtPath(data.path()) + '/'));
+    fakes.settings.values.erase(fakes.settings.values.lower_bound("Vok_Sorrel/Recent/"),
+                                fakes.settings.values.lower_bound("Vok_Sorrel/Recent0"));
+    EXPECT_TRUE(fakes.settings.values.empty()) << fakes.settings.values.begin()->first.toStdString();
 }
 
 // Each open command has its own folder and offers the name of the file held; Cancel forgets the path.
@@ -92,6 +111,11 @@ TEST_F(ConverterTest, OpenReadsTheFileNamesItAndItsVersionAndEachFormRemembersIt
         openThroughDialog(o.path);
         const ui::FileRequest& request = fakes.files.opened.back();
         EXPECT_EQ(std::tuple(request.initialFolder, request.fileName), std::tuple(o.initialFolder, o.fileName));
+        EXPECT_EQ(std::tuple(request.title, request.filter, request.mustExist),
+                  std::tuple("Please Select Delta Force 1/2/3 Mission", o.form == "BMS" ? kBinaryFilter : kAsciiFilter,
+                             true));
+        EXPECT_EQ(status(), "Opened " + converter::fileTitleOf(qtPath(o.path)) + " (" +
+                                QString::fromStdString(std::string(versionName(o.version))) + ")");
         EXPECT_EQ(fakes.settings.read("Vok_Sorrel", "Paths", "LastOpen" + o.form, ""), o.remembered);
         EXPECT_EQ(state(), opened(o.version, o.caption));
         EXPECT_EQ(window->OpenFilePath, qtPath(o.path));
@@ -117,21 +141,37 @@ TEST_F(ConverterTest, AFileOfUnknownVersionAsksForItAndIsReadAsTheVersionChosen)
     const auto path = data.write("u01.bms", bytes);
     WindowState failed = state();
     std::tie(failed.version, failed.save, failed.saveEnabled) = std::tuple(DfType::NotRecognised, kRed, false);
-    const std::tuple<bool, ModalScript::Step, WindowState> answers[] = {
-        {false, nullptr, failed},
-        {true, [](QWidget& d) { click(d, "cmdCancel"); }, failed},
-        {true, [](QWidget& d) { QTest::keyClick(&d, Qt::Key_Escape); }, failed},
-        {true, [](QWidget& d) { click(d, "cmdOK"); }, opened(DfType::Df1, "u01.bms (From: DF1)")},
+    std::string df3 = slurp(write<Df3Mission>({3001, 2001}, "u03.bms"));
+    df3[3] = 99;
+    const auto df3Path = data.write("u03.bms", df3);
+    auto choose = [](int entry) {
+        return
+            [entry](QWidget& d) { find<QComboBox>(d, "cboSelectVersion")->setCurrentIndex(entry), click(d, "cmdOK"); };
     };
-    for (const auto& [yes, step, after] : answers) {
+    const std::tuple<bool, ModalScript::Step, WindowState, std::filesystem::path> answers[] = {
+        {false, nullptr, failed, path},
+        {true, [](QWidget& d) { click(d, "cmdCancel"); }, failed, path},
+        {true, [](QWidget& d) { QTest::keyClick(&d, Qt::Key_Escape); }, failed, path},
+        {true, [](QWidget& d) { d.close(); }, failed, path},  // by its frame
+        {true, choose(2), opened(DfType::Df3, "u03.bms (From: DF:LW)"), df3Path},
+        {true, choose(0), opened(DfType::Df1, "u01.bms (From: DF1)"), path},
+    };
+    for (const auto& [yes, step, after, file] : answers) {
         fakes.messages.shown.clear();
         fakes.messages.answers.push_back(yes);
         bool disabled = false;
         ModalScript script;
         if (yes) script.then("frmSelectVersion", [&](QWidget& d) { disabled = !window->isEnabled(), step(d); });
-        openThroughDialog(path);
-        EXPECT_TRUE(script.finished() && disabled == yes && fakes.messages.shown.size() == 1);
+        openThroughDialog(file);
+        EXPECT_TRUE(script.finished() && disabled == yes);
+        ASSERT_EQ(fakes.messages.shown.size(), 1u);
+        EXPECT_EQ(fakes.messages.shown[0].text,
+                  "The File Version Could Not Be Determined!\r\nDo You Want To Select The File Type Manualy?");
         EXPECT_EQ(state(), after);
+        EXPECT_EQ(status(), after == failed
+                                ? "Nothing opened: " + converter::fileTitleOf(qtPath(file)) + " was not read"
+                                : "Opened " + converter::fileTitleOf(qtPath(file)) + " (" +
+                                      (file == path ? "Delta Force 1)" : "Delta Force Land Warrior)"));
     }
     EXPECT_EQ(typesOf(saved("MIS1")), std::vector<int>({3001, 2031, 5001}));
 }
@@ -152,8 +192,10 @@ TEST_F(ConverterTest, EachSaveCommandHasItsFolderAndNameAndConvertsTheSourceAfre
     fakes.files.saveAnswers = {std::nullopt};
     click(*window, "cmdSaveFileMIS2");
     EXPECT_TRUE(fakes.files.saved.empty()) << "no save dialog after Cancel";
+    EXPECT_EQ(status(), kCancelled);
     click(*window, "cmdSaveFileMIS2");
     EXPECT_TRUE(window->SaveFilePath.isEmpty() && window->SaveFileTitle.isEmpty());
+    EXPECT_EQ(status(), kCancelled);
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(data.path()), {}), 1) << "only the source";
     for (int i = 0; i < 6; ++i) {
         SCOPED_TRACE(commands[i]);
@@ -168,6 +210,11 @@ TEST_F(ConverterTest, EachSaveCommandHasItsFolderAndNameAndConvertsTheSourceAfre
         EXPECT_EQ(std::tuple(request.initialFolder.toStdString(), request.fileName.toStdString()),
                   std::tuple("/was/" + commands[i], i < 3 ? "m01.bms" : "m01.mis"));
         EXPECT_EQ(fakes.settings.values.at(key(commands[i])), qtPath(data.path()) + '/');
+        // The dialog asks before it replaces a file.
+        EXPECT_EQ(std::tuple(request.title, request.filter, request.overwritePrompt),
+                  std::tuple("Select File Name To Save As:", i < 3 ? kBinaryFilter : kAsciiFilter, true));
+        EXPECT_TRUE(status().startsWith(QString("Saved %1.%2 for ").arg(commands[i].c_str(), i < 3 ? "bms" : "mis")))
+            << status().toStdString();
         EXPECT_EQ(typesOf(written), std::vector<int>({3001, 5001}));
         ASSERT_EQ(fakes.inputs.asked.size(), offered[i % 3] == nullptr ? 0u : i == 5 ? 2u : 1u);
         if (offered[i % 3] == nullptr) continue;
@@ -185,6 +232,100 @@ TEST_F(ConverterTest, EachSaveCommandHasItsFolderAndNameAndConvertsTheSourceAfre
               openMission(source, DfType::Df1, MissionForm::Binary));
     EXPECT_EQ(state(), before);
     EXPECT_EQ(slurp(save("BMS1")), slurp(source)) << "the source is untouched";
+}
+
+// A conversion written over the very file the mission was read from (however the path is spelled)
+// gets its own question, answered No unless the user says Yes; a save of the version read, or to
+// another file, asks nothing beyond the save dialog's own prompt.
+TEST_F(ConverterTest, ConvertingOverTheMissionOpenedAsksFirstAndNoWritesNothing) {
+    const auto source = write<Df2>({3001, 5001}, "b.bms");
+    const std::string original = slurp(source);
+    openThroughDialog(source);
+    const QString question = "b.bms is the mission you opened (Delta Force 2). Replace it with its %1 conversion?";
+    const struct {
+        QString target;
+        std::string command;
+        std::optional<bool> answer;  ///< nullopt: no question
+        bool written;
+    } saves[] = {
+        {qtPath(source), "BMS1", false, false},
+        {qtPath(data.path()) + "/./b.bms", "MIS3", false, false},
+        {qtPath(source), "BMS2", std::nullopt, true},  // the version read: the dialog's prompt is enough
+        {qtPath(data / "c.bms"), "BMS1", std::nullopt, true},
+        {qtPath(source), "BMS1", true, true},
+    };
+    for (const auto& row : saves) {
+        SCOPED_TRACE(row.command + " " + row.target.toStdString());
+        std::filesystem::remove(data / "c.bms");
+        writeFileAtomically(source, original);
+        fakes.messages.shown.clear();
+        if (row.answer) fakes.messages.answers.push_back(*row.answer);
+        fakes.files.saveAnswers.push_back(row.target);
+        click(*window, ("cmdSaveFile" + row.command).c_str());
+        ASSERT_EQ(fakes.messages.shown.size(), row.answer ? 1u : 0u);
+        if (row.answer) {
+            EXPECT_EQ(fakes.messages.shown[0].text,
+                      question.arg(row.command == "MIS3" ? "Delta Force Land Warrior" : "Delta Force 1"));
+            EXPECT_FALSE(fakes.messages.shown[0].preferYes);
+        }
+        const auto written = row.target.endsWith("c.bms") ? data / "c.bms" : source;
+        EXPECT_EQ(std::filesystem::exists(written) && slurp(written) != original, row.written && row.command != "BMS2");
+        EXPECT_EQ(status().startsWith("Saved "), row.written) << status().toStdString();
+        if (!row.written) {
+            EXPECT_EQ(status(), kCancelled);
+        }
+    }
+    EXPECT_EQ(typesOf(openMission(source, DfType::Df1, MissionForm::Binary)), std::vector<int>({3001, 5001}));
+}
+
+// The menus repeat the open commands with their keys, keep the last ten missions opened and show the
+// user guide; Quit closes the window.
+TEST_F(ConverterTest, TheMenusOpenWithTheUsualKeysRememberTenMissionsAndShowTheGuide) {
+    std::vector<std::filesystem::path> files;
+    for (int i = 0; i < 11; ++i)
+        files.push_back(write<Df2>({3001}, "m" + std::to_string(i) + (i % 2 ? ".mis" : ".bms")));
+    const std::tuple<QKeySequence, std::filesystem::path, QString> keys[] = {
+        {QKeySequence("Ctrl+O"), files[0], kBinaryFilter},
+        {QKeySequence("Ctrl+Shift+O"), files[1], kAsciiFilter},
+    };
+    window->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
+    for (const auto& [sequence, file, filter] : keys) {
+        fakes.files.openAnswers.push_back(qtPath(file));
+        QTest::keySequence(window.get(), sequence);
+        ASSERT_FALSE(fakes.files.opened.empty());
+        EXPECT_EQ(fakes.files.opened.back().filter, filter);
+        EXPECT_EQ(state(), opened(DfType::Df2, converter::fileTitleOf(qtPath(file)) + " (From: DF2)"));
+    }
+    for (int i = 2; i < 11; ++i) window->openCommandLine(qtPath(files[i]));
+    window->openCommandLine(qtPath(files[5]));  // again: moves to the top
+    QStringList expected;
+    for (int i : {5, 10, 9, 8, 7, 6, 4, 3, 2, 1}) expected << qtPath(files[i]);
+    EXPECT_EQ(window->recentFiles(), expected);
+    const auto settings = fakes.settings.values;  // the list lives in the settings
+    fakes.settings.values.clear();
+    newWindow();
+    auto* recent = find<QMenu>(*window, "mnuRecent");
+    EXPECT_FALSE(recent->isEnabled()) << "none yet";
+    fakes.settings.values = settings;
+    emit find<QMenu>(*window, "mnuFile")->aboutToShow();
+    EXPECT_TRUE(recent->isEnabled());
+    ASSERT_EQ(recent->actions().size(), 10);
+    EXPECT_EQ(recent->actions()[9]->text(), "&0 " + qtPath(files[1]));
+    recent->actions()[9]->trigger();
+    EXPECT_EQ(state(), opened(DfType::Df2, "m1.mis (From: DF2)"));
+
+    window->show();
+    window->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
+    QTest::keyClick(window.get(), Qt::Key_F1);
+    auto* guide = window->findChild<QDialog*>("frmGuide");
+    ASSERT_TRUE(guide != nullptr && guide->isVisible());
+    EXPECT_TRUE(find<QTextBrowser>(*guide, "txtGuide")->toPlainText().contains("The converter (Vok_Sorrel)"));
+    find<QAction>(*window, "actAbout")->trigger();
+    EXPECT_TRUE(fakes.messages.shown.back().text.contains("Created By Vok Tamber"));
+    QTest::keySequence(window.get(), QKeySequence("Ctrl+Q"));
+    EXPECT_FALSE(window->isVisible());
 }
 
 // OK-A serves the run, Remove gives type 0, Skip keeps the type. "Cancel Save" ends the save at once
@@ -212,10 +353,12 @@ TEST_F(ConverterTest, ReplacementsAnsweredInTheDialogServeTheSaveOrTheRun) {
         EXPECT_EQ(typesOf(saved("MIS3")), std::vector<int>({2010, 2010, 0, 2010, 3001}));
         EXPECT_TRUE(first.finished());
     }
+    // The lists changed on disk are read again before the next save; the OK-A answer outlives that.
+    writeFileAtomically(programFolder / "DF2Items.vok", itemList("1200 Palm, 2005 Truck, 4000 Boat"));
     ModalScript again;
     again.then("frmReplace", answer("cmdSkip"));
     EXPECT_EQ(typesOf(saved("BMS3")), std::vector<int>({2010, 2010, 600, 2010, 3001}));
-    EXPECT_TRUE(again.finished());
+    EXPECT_TRUE(again.finished() && !lists.changedOnDisk());
     EXPECT_EQ(asked,
               "#:2031 Description: Jeep|#:600 Description: Crate|#:2031 Description: Jeep|"
               "#:600 Description: Crate|#:600 Description: Crate|");
@@ -254,7 +397,7 @@ TEST_F(ConverterTest, OkSSavesTheReplacementOrReportsWhyNotAndStillUsesIt) {
     }
 }
 
-// The lists on disk are read again at the start of a save and while the replacement dialog waits; one
+// The lists on disk are read again at the start of an open or a save and while the replacement dialog waits; one
 // that cannot be read then is reported, and the lists in use stay.
 TEST_F(ConverterTest, ListsChangedOnDiskAreReadAgainAndOneThatCannotBeReadIsReported) {
     const auto df3Items = programFolder / "DF3Items.vok";
@@ -273,6 +416,11 @@ TEST_F(ConverterTest, ListsChangedOnDiskAreReadAgainAndOneThatCannotBeReadIsRepo
     });
     EXPECT_EQ(typesOf(saved("BMS3")), std::vector<int>({2031, 1150}));
     EXPECT_TRUE(script.finished());
+    // ... and before an open.
+    writeFileAtomically(df3Items, itemList("1001 Tree, 2031 Jeep, 1150 Canoe, 1160 Raft"));
+    ASSERT_TRUE(lists.changedOnDisk());
+    openThroughDialog(write<Df2>({3001}, "b.bms"));
+    EXPECT_FALSE(lists.changedOnDisk());
 }
 
 // A file that cannot be read, or written, is reported (the texts are the session's); the window, the

@@ -4,6 +4,8 @@
 #include <QDialog>
 #include <QLabel>
 #include <QListWidget>
+#include <QMenu>
+#include <QRegularExpression>
 
 #include "tests/converter/converter_fixture.h"
 
@@ -59,6 +61,43 @@ TEST_F(ReportWindow, ASaveShowsWhatTheConversionAndTheAsciiFormDidNotKeep) {
     fakes.settings.values[kSetting] = "0";
     save("MIS1");
     EXPECT_FALSE(shown().isEmpty() || find<QCheckBox>(*report(), "chkDoNotShow")->isChecked());
+}
+
+// Whatever the box says, the status line says what each save did, and its link shows the report;
+// the File menu turns the reports back on.
+TEST_F(ReportWindow, TheStatusLineSaysWhatASaveDidAndTheMenuTurnsTheReportsBackOn) {
+    auto lossy = missionWithTypes<Df1Mission>({1040, 3001, 5001});
+    lossy.waypoints[2].waypoint_text.set("route");
+    saveMission(data / "a01.bms", lossy, MissionForm::Binary, {});
+    openThroughDialog(data / "a01.bms");
+    fakes.settings.values[kSetting] = "1";
+    save("MIS2");
+    EXPECT_TRUE(shown().isEmpty());
+    const QRegularExpression said(
+        "^Saved MIS2\\.mis for Delta Force 2: 1 replaced, 1 not carried, \\d+ defaults? "
+        "set \u2014 Show report$");
+    EXPECT_TRUE(said.match(status()).hasMatch()) << status().toStdString();
+    emit find<QLabel>(*window, "lblStatus")->linkActivated("report");
+    QStringList lines = shown();
+    lines.removeIf([](const QString& line) { return line.startsWith("Set: "); });
+    EXPECT_EQ(lines, QStringList({"MIS2.mis: Converted From DF1 To DF2", kReplaced, kWaypoint}));
+    EXPECT_TRUE(find<QCheckBox>(*report(), "chkDoNotShow")->isChecked()) << "the box as it is";
+    click(*report(), "cmdOk");
+    save("BMS1");
+    EXPECT_EQ(status(), "Saved BMS1.bms for Delta Force 1: nothing lost");
+
+    auto* menu = find<QMenu>(*window, "mnuFile");
+    auto* reports = find<QAction>(*window, "actShowReports");
+    emit menu->aboutToShow();
+    EXPECT_FALSE(reports->isChecked());
+    reports->trigger();
+    EXPECT_EQ(fakes.settings.values[kSetting], "0");
+    save("MIS1");
+    EXPECT_EQ(shown(), QStringList({"MIS1.mis: Saved As DF1 Ascii File", kWaypoint}));
+    EXPECT_EQ(status(), QString::fromUtf8("Saved MIS1.mis for Delta Force 1: 1 not carried \u2014 Show report"));
+    click(*report(), "chkDoNotShow");
+    emit menu->aboutToShow();
+    EXPECT_FALSE(reports->isChecked()) << "the menu shows what the box set";
 }
 
 // What the ascii reader passed over shows after the open, in the same window under the same setting.

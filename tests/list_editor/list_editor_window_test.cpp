@@ -306,6 +306,13 @@ TEST_F(ListEditorTest, AddAndEditTakeUnusedIdentifiersFrom1To9999) {
         EXPECT_EQ(itemsOnDisk(1), expected);
         EXPECT_EQ(store->Entries(DfType::Df1), expected);
     }
+    // The description box takes at most 37 characters: typing stops there.
+    reset();
+    click("cmdAdd");
+    find<QLineEdit>("txtID")->setText("4444");
+    QTest::keyClicks(find<QLineEdit>("txtDescription"), QString(40, 'w'));
+    click("cmdOK");
+    EXPECT_EQ(itemsOnDisk(1).back(), (ItemListEntry{4444, std::string(37, 'w')}));
 }
 
 // A list from elsewhere may hold an identifier twice, and a replacement list one entry twice: each

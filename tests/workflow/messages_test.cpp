@@ -95,5 +95,34 @@ TEST(Messages, ConversionsAndTheirReports) {
               "Only One Mission File Can Be Dropped Here: A Binary (*.BMS) Or An Ascii (*.MIS) File.");
 }
 
+// The converter's status line says after every open and save what happened, the report or not.
+TEST(Messages, TheStatusLineAfterAnOpenOrASave) {
+    using Kind = ReportLine::Kind;
+    const std::string link = " \xE2\x80\x94 Show report";
+    const std::vector<ReportLine> lines{{Kind::Set, "a"},      {Kind::Replaced, "b"}, {Kind::Lost, "c"},
+                                        {Kind::Replaced, "d"}, {Kind::Skipped, "e"},  {Kind::Kept, "f"},
+                                        {Kind::Cut, "g"},      {Kind::Removed, "h"},  {Kind::Warning, "i"}};
+    const std::pair<std::vector<ReportLine>, std::string> saves[] = {
+        {{}, "Saved b.mis for Delta Force 1: nothing lost"},
+        {{lines[1], lines[2], lines[3]}, "Saved b.mis for Delta Force 1: 2 replaced, 1 not carried" + link},
+        {{lines[0]}, "Saved b.mis for Delta Force 1: 1 default set" + link},
+        {lines,
+         "Saved b.mis for Delta Force 1: 2 replaced, 1 removed, 2 kept, 2 not carried, 1 warning, 1 default "
+         "set" +
+             link},
+    };
+    for (const auto& [report, text] : saves) EXPECT_EQ(saveStatusText("b.mis", Df1, report), text);
+    EXPECT_EQ(saveStatusText("x.bms", Df3, {lines[8], lines[8]}),
+              "Saved x.bms for Delta Force Land Warrior: 2 warnings" + link);
+    EXPECT_EQ(nothingSavedStatusText(false), "Nothing saved: the save was cancelled");
+    EXPECT_EQ(nothingSavedStatusText(true), "Nothing saved: the save failed");
+    EXPECT_EQ(openStatusText("b.bms", Df2, 0), "Opened b.bms (Delta Force 2)");
+    EXPECT_EQ(openStatusText("o.mis", Df1, 1), "Opened o.mis (Delta Force 1): 1 line passed over" + link);
+    EXPECT_EQ(openStatusText("o.mis", Df1, 3), "Opened o.mis (Delta Force 1): 3 lines passed over" + link);
+    EXPECT_EQ(openFailedStatusText("u.bms"), "Nothing opened: u.bms was not read");
+    EXPECT_EQ(replaceOpenedMissionText("b.bms", Df2, Df1),
+              "b.bms is the mission you opened (Delta Force 2). Replace it with its Delta Force 1 conversion?");
+}
+
 }  // namespace
 }  // namespace vok::workflow
