@@ -151,7 +151,7 @@ void Campaign::open(std::optional<DfType> given, const std::function<bool()>& st
             file.message = opened.message;
         } else if (opened.givenUp()) {
             file.result = CampaignFile::Result::Failed;
-            file.message = versionNotRecognisedText(displayPath(file.input), style_);
+            file.message = campaignVersionNotRecognisedText(file.input, style_);
         }
     }
 }

@@ -184,6 +184,11 @@ std::string campaignMissingTypesText(const std::vector<CampaignMissingType>& mis
     return text;
 }
 
+std::string campaignVersionNotRecognisedText(const std::filesystem::path& path, Style style) {
+    if (!window(style)) return versionNotRecognisedText(displayPath(path), style);
+    return displayPath(path) + ": The File Version Could Not Be Determined.";
+}
+
 std::string campaignFileNotConvertedText(std::string_view path, std::size_t types, Style style) {
     return std::string(window(style) ? "" : "vok: ") + std::string(path) + ": not converted: uses " +
            std::to_string(types) + " of the missing item " + (types == 1 ? "type" : "types") +

@@ -82,6 +82,9 @@ std::string folderNotMadeText(const std::filesystem::path& folder, Style style);
 /// The item types a campaign lacks answers for, one table for all its missions: type,
 /// description, version, items, missions and the first three files; then how to answer them.
 std::string campaignMissingTypesText(const std::vector<CampaignMissingType>& missing, DfType target, Style style);
+/// A file of a campaign whose version could not be recognised: vok's advice to give it with --from;
+/// in the window's summary the file and the fact (no question is asked in the middle of a campaign).
+std::string campaignVersionNotRecognisedText(const std::filesystem::path& path, Style style);
 /// A file of such a campaign that was not converted because of them.
 std::string campaignFileNotConvertedText(std::string_view path, std::size_t types, Style style);
 
