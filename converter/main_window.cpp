@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QDragEnterEvent>
 #include <QDropEvent>
+#include <QFileInfo>
 #include <QFrame>
 #include <QGridLayout>
 #include <QGroupBox>
@@ -13,6 +14,7 @@
 #include <QUrl>
 #include <QVBoxLayout>
 
+#include "converter/campaign_window.h"
 #include "converter/click_label.h"
 #include "converter/remembered_paths.h"
 #include "converter/replace_dialog.h"
@@ -86,7 +88,14 @@ frmMain::frmMain(ui::Seams& seams, ListStore& lists, QString programFolder, Cloc
     buildOpenGroup();
     buildSaveGroup();
     auto* layout = new QVBoxLayout(this);
-    layout->addWidget(fraOpenFile_);
+    auto* openRow = new QHBoxLayout;
+    openRow->addWidget(fraOpenFile_, 1);
+    auto* cmdConvertMissions = new QPushButton(QStringLiteral("Convert &Missions..."), this);
+    cmdConvertMissions->setObjectName(QStringLiteral("cmdConvertMissions"));
+    cmdConvertMissions->setToolTip(QStringLiteral("Convert many missions, or a folder of them, at once"));
+    openRow->addWidget(cmdConvertMissions);
+    connect(cmdConvertMissions, &QPushButton::clicked, this, [this] { convertMissions(); });
+    layout->addLayout(openRow);
     layout->addWidget(fraSaveFile_);
     layout->addWidget(buildAboutGroup());
 
@@ -363,12 +372,32 @@ void frmMain::dragEnterEvent(QDragEnterEvent* event) {
 // One mission file dropped opens as one named on the command line; anything else is refused.
 void frmMain::dropEvent(QDropEvent* event) {
     const QList<QUrl> urls = event->mimeData()->urls();
+    // Several files or a folder are a campaign.
+    if (urls.size() > 1 ||
+        (urls.size() == 1 && urls.front().isLocalFile() && QFileInfo(urls.front().toLocalFile()).isDir())) {
+        QStringList paths;
+        for (const QUrl& url : urls)
+            if (url.isLocalFile()) paths << url.toLocalFile();
+        event->acceptProposedAction();
+        QMetaObject::invokeMethod(
+            this, [this, paths] { convertMissions(paths); }, Qt::QueuedConnection);
+        return;
+    }
     const bool oneFile = urls.size() == 1 && urls.front().isLocalFile();
     const QString path = oneFile ? urls.front().toLocalFile() : QString();
     event->acceptProposedAction();
     // Opened once the drop has ended: the open may show dialogs of its own.
     QMetaObject::invokeMethod(
         this, [this, path] { openDropped(path); }, Qt::QueuedConnection);
+}
+
+void frmMain::convertMissions(const QStringList& paths) {
+    // One campaign at a time: its window is made once and shown again.
+    if (campaignWindow_ == nullptr) campaignWindow_ = new frmCampaign(seams_, lists_, programFolder_, clock_, this);
+    campaignWindow_->addInputs(paths);
+    campaignWindow_->show();
+    campaignWindow_->raise();
+    campaignWindow_->activateWindow();
 }
 
 void frmMain::openDropped(const QString& path) {

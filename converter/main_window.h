@@ -30,6 +30,7 @@ class QPushButton;
 namespace vok::converter {
 
 class DialogReplacementChooser;
+class frmCampaign;
 class frmReport;
 
 /// The main window's title, and the title of every message box it shows.
@@ -69,6 +70,11 @@ public:
     QString OpenFilePath;   ///< chosen in the open dialog; empty after a cancelled one
     QString SaveFilePath;   ///< chosen in the last save dialog; empty after a cancelled one
     QString SaveFileTitle;  ///< the name suggested to, then chosen in, the save dialog
+
+public slots:
+    /// "Convert Missions...": the campaign window, with `paths` (files or folders) added to its
+    /// inputs; several files or a folder dropped on the window come here too.
+    void convertMissions(const QStringList& paths = {});
 
 protected:
     void dragEnterEvent(QDragEnterEvent* event) override;
@@ -116,7 +122,8 @@ private:
     std::unique_ptr<DialogReplacementChooser> chooser_;
     workflow::MissionSession session_;
     frmReport* reportWindow_ = nullptr;  // made when first needed
-    QString heldFileTitle_;              // the file name of the mission held, for the suggested save name
+    frmCampaign* campaignWindow_ = nullptr;
+    QString heldFileTitle_;  // the file name of the mission held, for the suggested save name
 
     QGroupBox* fraOpenFile_;
     QFrame* lblColor_;

@@ -45,7 +45,8 @@ void drop(QWidget& window, const std::vector<std::filesystem::path>& files) {
     QCoreApplication::processEvents();  // the open waits for the drop to end
 }
 
-// A dropped file opens as on the command line; other files, or several, are refused with a message.
+// A dropped file opens as on the command line; other files are refused with a message; several
+// files or a folder go to the campaign window and leave the mission held alone.
 TEST_F(ConverterTest, CommandLineAndDropOpenPathsEndingInBmsOrMisInAnyCase) {
     const std::pair<const char*, QStringList> cases[] = {
         // clang-format off
@@ -68,8 +69,13 @@ TEST_F(ConverterTest, CommandLineAndDropOpenPathsEndingInBmsOrMisInAnyCase) {
         }
     }
     drop(*window, {data / "a01.Mis", data / "A02.BMS"});
+    drop(*window, {data.path()});
     EXPECT_EQ(state(), opened(DfType::Df2, "night raid 2.mis (From: DF2)"));
-    EXPECT_TRUE(fakes.messages.shown.size() == 1 && fakes.settings.values.empty() && window->OpenFilePath.isEmpty());
+    EXPECT_TRUE(fakes.messages.shown.empty() && fakes.settings.values.empty() && window->OpenFilePath.isEmpty());
+    const auto* campaign = window->findChild<QWidget*>("frmCampaign");
+    ASSERT_NE(campaign, nullptr);
+    EXPECT_TRUE(campaign->isVisible());
+    EXPECT_EQ(find<QListWidget>(*campaign, "lstInputs")->count(), 3);
 }
 
 // Each open command has its own folder and offers the name of the file held; Cancel forgets the path.
