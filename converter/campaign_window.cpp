@@ -321,7 +321,7 @@ void frmCampaign::finished() {
     worker_ = nullptr;
     setIdle(true);
     const auto& files = campaign_->files();
-    prgCampaign_->setValue(prgCampaign_->maximum());
+    prgCampaign_->setValue(static_cast<int>(files.size() - campaign_->count(Result::Pending)));
     tblSummary_->setRowCount(static_cast<int>(files.size()));
     for (int row = 0; row < static_cast<int>(files.size()); ++row) {
         const workflow::CampaignFile& file = files[static_cast<std::size_t>(row)];
