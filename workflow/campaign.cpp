@@ -185,11 +185,11 @@ std::vector<CampaignMissingType> Campaign::missingTypes(DfType target) const {
 }
 
 void Campaign::answer(std::int16_t id, DfType from, DfType to, ReplacementAnswer answer) {
-    answers_.push_back({id, from, to, answer});
+    answers_.push_back({id, from, to, answer, false});
 }
 
 void Campaign::answer(std::int16_t id, DfType to, ReplacementAnswer answer) {
-    answers_.push_back({id, DfType::None, to, answer});
+    answers_.push_back({id, DfType::None, to, answer, true});
 }
 
 std::string Campaign::makeFolder() const {
@@ -205,7 +205,7 @@ bool Campaign::run(const RunOptions& options, FileSystem& fileSystem) {
     for (const Answer& answer : answers_) {
         for (DfType from : {DfType::Df1, DfType::Df2, DfType::Df3}) {
             if (answer.from == from || (answer.from == DfType::None && !chooser.answers(answer.id, from, answer.to)))
-                chooser.preset(answer.id, from, answer.to, answer.answer);
+                chooser.preset(answer.id, from, answer.to, answer.answer, answer.beforeLists);
         }
     }
     for (std::size_t i = 0; i < files_.size(); ++i) {

@@ -100,7 +100,8 @@ public:
     std::vector<CampaignMissingType> missingTypes(DfType target) const;
     /// The answer for an item type of `from` bound for `to`, for every mission.
     void answer(std::int16_t id, DfType from, DfType to, ReplacementAnswer answer);
-    /// The same for every source version.
+    /// An answer from a file of answers (answersFromText), for every source version: it comes
+    /// before the replacement lists.
     void answer(std::int16_t id, DfType to, ReplacementAnswer answer);
 
     /// Makes the output folder (with those on the way) unless it is there; the message when it
@@ -137,6 +138,7 @@ private:
         std::int16_t id;
         DfType from, to;
         ReplacementAnswer answer;
+        bool beforeLists;
     };
     std::vector<Answer> answers_;
     bool answered(std::int16_t id, DfType from, DfType to) const;

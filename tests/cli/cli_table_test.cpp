@@ -57,6 +57,7 @@ protected:
         for (const char* name : {"m1.bms", "m2.bms"}) fs::copy_file(dir / "m.bms", dir / "camp" / name);
         dir.write("some.txt", "# answers\n5040\t2050\n1040\tremove\n");
         dir.write("all.txt", "5040\t2050\n1040\tremove\n5041\tskip\n");
+        dir.write("over.txt", "5040\t2050\n1040\tremove\n5041\tskip\n2031\tremove\n");
         dir.write("faulty.txt", "5040\t2050\n1040\tdelete\n");
         // The Delta Force 2 example with texts the ascii form cannot carry, in both forms.
         auto lossy = std::get<Df2Mission>(openMission(ex(1, ".bms"), DfType::Df2, MissionForm::Binary));
@@ -205,6 +206,8 @@ TEST_F(Table, ExitStatusMessageAndFilesWritten) {
          "vok: 1 item type is missing in Delta Force Land Warrior in 2 missions"},
         {{"convert", p("camp"), "--to", "df3", "--replace-with", p("all.txt"), "-o", p("new")}, 0,
          "  Replaced: 5040", {"new/m1.bms", "new/m2.bms"}},
+        {{"convert", p("camp"), "--to", "df3", "--replace-with", p("over.txt"), "-o", p("new")}, 0,
+         "  Removed: 2031", {"new/m1.bms", "new/m2.bms"}},
         {{"convert", p("camp"), "--to", "df3", "--replace-with", p("faulty.txt"), "-o", p("new")}, 1,
          p("faulty.txt")},
         // detect and info.

@@ -136,13 +136,14 @@ TEST_F(CampaignTest, GathersMissingTypesOnceAppliesTheAnswersToAllAndTellsEachFi
     EXPECT_EQ(campaign.files()[0].replaced, 2);  // 1040 by the lists, 1100 by the answer
 }
 
-// A stop asked for between two files leaves those written and touches no other; what no answer
-// covers goes to the fallback, else it is kept.
+// A stop asked for between two files leaves those written and touches no other; an answer from a
+// file comes before the lists; what no answer covers goes to the fallback, else it is kept.
 TEST_F(CampaignTest, StopsBetweenFilesAndKeepsTypesNoAnswerCovers) {
     ASSERT_EQ(
         campaign.plan(campaignInputs({in / "a.bms", in / "sub" / "b.mis"}, false), out.path(), MissionForm::Binary),
         "");
     campaign.open();
+    campaign.answer(1040, Df2, ReplacementAnswer::replace(1200));  // from a file: before the lists
     bool stop = false;
     EXPECT_FALSE(campaign.run({Df2, "Dunes", kWhen, true, nullptr,
                                [&stop](std::size_t, std::size_t, const CampaignFile&) { stop = true; },
@@ -153,7 +154,7 @@ TEST_F(CampaignTest, StopsBetweenFilesAndKeepsTypesNoAnswerCovers) {
     EXPECT_EQ(campaign.files()[1].result, Result::Pending);
     const auto written = std::get<Df2Mission>(openMission(out / "a.bms", Df2, MissionForm::Binary));
     EXPECT_EQ(written.header.terrain.text(), "Dunes");
-    EXPECT_EQ(typesOf(written), (std::vector<int>{2005, 1100, 1100, 3001}));
+    EXPECT_EQ(typesOf(written), (std::vector<int>{1200, 1100, 1100, 3001}));
 }
 
 TEST(CampaignAnswers, ReadsTypeAndAnswerLinesAndNamesTheLineAtFault) {
