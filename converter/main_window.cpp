@@ -94,7 +94,7 @@ frmMain::frmMain(ui::Seams& seams, ListStore& lists, QString programFolder, Cloc
     cmdConvertMissions->setObjectName(QStringLiteral("cmdConvertMissions"));
     cmdConvertMissions->setToolTip(QStringLiteral("Convert many missions, or a folder of them, at once"));
     openRow->addWidget(cmdConvertMissions);
-    connect(cmdConvertMissions, &QPushButton::clicked, this, [this] { convertMissions(); });
+    connect(cmdConvertMissions, &QPushButton::clicked, this, &frmMain::convertMissions);
     layout->addLayout(openRow);
     layout->addWidget(fraSaveFile_);
     layout->addWidget(buildAboutGroup());
@@ -380,7 +380,7 @@ void frmMain::dropEvent(QDropEvent* event) {
             if (url.isLocalFile()) paths << url.toLocalFile();
         event->acceptProposedAction();
         QMetaObject::invokeMethod(
-            this, [this, paths] { convertMissions(paths); }, Qt::QueuedConnection);
+            this, [this, paths] { convertMissionsFrom(paths); }, Qt::QueuedConnection);
         return;
     }
     const bool oneFile = urls.size() == 1 && urls.front().isLocalFile();
@@ -391,7 +391,9 @@ void frmMain::dropEvent(QDropEvent* event) {
         this, [this, path] { openDropped(path); }, Qt::QueuedConnection);
 }
 
-void frmMain::convertMissions(const QStringList& paths) {
+void frmMain::convertMissions() { convertMissionsFrom({}); }
+
+void frmMain::convertMissionsFrom(const QStringList& paths) {
     // One campaign at a time: its window is made once and shown again.
     if (campaignWindow_ == nullptr) campaignWindow_ = new frmCampaign(seams_, lists_, programFolder_, clock_, this);
     campaignWindow_->addInputs(paths);

@@ -72,9 +72,11 @@ public:
     QString SaveFileTitle;  ///< the name suggested to, then chosen in, the save dialog
 
 public slots:
-    /// "Convert Missions...": the campaign window, with `paths` (files or folders) added to its
-    /// inputs; several files or a folder dropped on the window come here too.
-    void convertMissions(const QStringList& paths = {});
+    /// "Convert Missions...": shows the campaign window (one campaign at a time).
+    void convertMissions();
+    /// The same with `paths` (files or folders) added to its inputs: several files or a folder
+    /// dropped on the window.
+    void convertMissionsFrom(const QStringList& paths);
 
 protected:
     void dragEnterEvent(QDragEnterEvent* event) override;

@@ -123,7 +123,17 @@ TEST_F(CampaignWindowTest, AsksOnceForAllThenConvertsOffTheWindowThreadUntilCanc
 
 // "Cancel Save" in a replacement question, and "No" to overwriting, write nothing over anything.
 TEST_F(CampaignWindowTest, CancelSaveWritesNothingAndNoLeavesExistingOutputsOut) {
-    auto& campaign = dropped({data / "c.bms", data / "b.mis"});
+    // The button beside the open group, the files and the output folder by their dialogs.
+    click(*window, "cmdConvertMissions");
+    auto* shown = window->findChild<converter::frmCampaign*>();
+    ASSERT_TRUE(shown != nullptr && shown->isVisible());
+    auto& campaign = *shown;
+    fakes.files.openManyAnswers.push_back({qtPath(data / "c.bms"), qtPath(data / "b.mis")});
+    click(campaign, "cmdAddFiles");
+    fakes.files.folderAnswers.push_back(qtPath(data / "out"));
+    click(campaign, "cmdFolder");
+    EXPECT_EQ(find<QLineEdit>(campaign, "txtFolder")->text(), qtPath(data / "out"));
+    find<QComboBox>(campaign, "cboTarget")->setCurrentIndex(1);
     fakes.messages.answers.push_back(false);
     ModalScript script;
     script.then("frmReplace", [](QWidget& dialog) { click(dialog, "cmdCancelSave"); });
