@@ -21,6 +21,8 @@ struct Environment {
     std::filesystem::path programFolder;
     /// SOURCE_DATE_EPOCH, when set to a number: the ascii form's "created on" instant in UTC.
     std::optional<std::int64_t> sourceDateEpoch;
+    /// Standard error is a terminal: a long batch shows its progress there.
+    bool errIsTerminal = false;
 };
 
 /// Runs vok with `args` (without the program name). Returns the exit status.

@@ -20,6 +20,8 @@ struct ConvertOptions {
     std::optional<std::string> terrain;
     std::optional<MissionForm> form;  ///< batch only
     std::filesystem::path outputFolder;
+    bool recursive = false;         ///< batch: folders with their sub-folders
+    std::filesystem::path answers;  ///< batch: --replace-with, answers per item type
 };
 
 int convertCommand(Context& context, const ConvertOptions& options);

@@ -1,13 +1,13 @@
 // vok convert IN OUT [--from V] [--to V] [--replace skip|remove|fail] [--terrain TEXT]
-// vok convert IN... [--to V] [--form bms|mis] -o DIR
-#include <map>
-#include <utility>
+// vok convert IN... [--to V] [--form bms|mis] [--recursive] [--replace-with FILE] -o DIR
+#include <algorithm>
+#include <chrono>
 #include <vector>
 
 #include "cli/command_line.h"
 #include "conversion/convert.h"
-#include "mission/core/platform.h"
 #include "mission/core/text.h"
+#include "workflow/campaign.h"
 #include "workflow/choosers.h"
 
 namespace vok::cli {
@@ -70,63 +70,94 @@ int convertCommand(Context& context, const ConvertOptions& options) {
         return kSuccess;
     }
 
-    // Batch: each input into the folder under its own name with the new extension; a failure is
-    // reported and the others go on.
+    // Batch: the inputs (a folder gives its mission files) into the folder, as a campaign.
     if (options.inputs.empty()) throw UsageError("convert -o DIR needs at least one input");
-    for (const auto& in : options.inputs) requireForm(in);
-    std::error_code ec;
-    // Every output is known before anything is written, so that a batch can never overwrite one of
-    // its own inputs, nor write two inputs into one file.
-    std::vector<std::pair<std::filesystem::path, std::filesystem::path>> jobs;  // input, output
-    for (const auto& inText : options.inputs) {
-        const std::filesystem::path in = inText;
-        const MissionForm outForm = options.form.value_or(requireForm(in));
-        std::filesystem::path out = options.outputFolder / in.stem();
-        out += outForm == MissionForm::Binary ? ".bms" : ".mis";
-        jobs.emplace_back(in, out);
+    for (const auto& in : options.inputs) {
+        std::error_code ec;
+        if (!std::filesystem::is_directory(in, ec)) requireForm(in);
     }
-    std::map<std::filesystem::path::string_type, std::size_t> outputs;
-    for (std::size_t i = 0; i < jobs.size(); ++i) {
-        const auto [other, added] = outputs.emplace(platform::pathKey(jobs[i].second), i);
-        if (!added) {
-            context.err << "vok: " << displayPath(jobs[other->second].first) << " and " << displayPath(jobs[i].first)
-                        << " would both be written to " << displayPath(jobs[i].second) << "; nothing was written\n";
-            return kFailed;
-        }
-        if (!std::filesystem::exists(jobs[i].second, ec)) continue;
-        for (const auto& job : jobs) {
-            if (platform::sameFile(jobs[i].second, job.first)) {
-                context.err << "vok: " << displayPath(jobs[i].second) << ", the output of "
-                            << displayPath(jobs[i].first) << ", is the input " << displayPath(job.first)
-                            << " itself; nothing was written\n";
-                return kFailed;
-            }
-        }
+    std::vector<workflow::CampaignInput> inputs;
+    try {
+        inputs = workflow::campaignInputs(options.inputs, options.recursive);
+    } catch (const Error& error) {
+        context.fail(error);
     }
-    if (!std::filesystem::is_directory(options.outputFolder, ec)) {
-        // A missing folder is made (with the folders on the way) once the batch is known to be sound.
-        std::filesystem::create_directories(options.outputFolder, ec);
-        if (!std::filesystem::is_directory(options.outputFolder, ec)) {
-            context.err << "vok: " << displayPath(options.outputFolder)
-                        << ": the folder cannot be made (a file of that name, or no permission)\n";
-            return kFailed;
-        }
+    workflow::Campaign campaign([&context]() -> ListStore& { return context.lists(); }, workflow::Style::Terminal);
+    if (const std::string refused = campaign.plan(inputs, options.outputFolder, options.form); !refused.empty()) {
+        context.err << refused;
+        return kFailed;
     }
-    int status = kSuccess;
-    for (const auto& [in, out] : jobs) {
+    const DfType target = options.to.value_or(DfType::None);
+    if (!options.answers.empty()) {
         try {
-            convertOne(context, options, in, out, *formOfPath(out));
-        } catch (const Failed&) {
-            status = kFailed;
+            for (const auto& [id, answer] :
+                 workflow::answersFromText(readFile(options.answers), displayPath(options.answers)))
+                if (target != DfType::None) campaign.answer(id, target, answer);
+        } catch (const Error& error) {
+            context.fail(error);
         }
     }
-    return status;
+    campaign.open(options.from);
+
+    const auto printFailure = [&context](const workflow::CampaignFile& file) {
+        if (file.result == workflow::CampaignFile::Result::Failed) context.err << file.message;
+    };
+    if (options.replace == ReplacePolicy::Fail) {
+        // One table for the whole batch, then a line for each file that is not converted.
+        const std::vector<workflow::CampaignMissingType> missing = campaign.missingTypes(target);
+        if (!missing.empty()) {
+            context.err << workflow::campaignMissingTypesText(missing, target, workflow::Style::Terminal);
+            for (const workflow::CampaignFile& file : campaign.files()) {
+                const std::string name = displayPath(file.input);
+                const auto uses = std::count_if(missing.begin(), missing.end(), [&name](const auto& type) {
+                    return std::find(type.files.begin(), type.files.end(), name) != type.files.end();
+                });
+                if (uses > 0) {
+                    context.err << workflow::campaignFileNotConvertedText(name, static_cast<std::size_t>(uses),
+                                                                          workflow::Style::Terminal);
+                }
+                printFailure(file);
+            }
+            return kFailed;
+        }
+    }
+    if (const std::string refused = campaign.makeFolder(); !refused.empty()) {
+        context.err << refused;
+        return kFailed;
+    }
+
+    workflow::FixedChooser fallback = chooserOf(options.replace);
+    workflow::Campaign::RunOptions run;
+    run.target = target;
+    run.terrain = options.terrain;
+    run.createdOn = context.createdOn();
+    run.reportLosses = !context.quiet;
+    run.fallback = &fallback;
+    // A progress line on a terminal, once the batch has taken longer than a second.
+    const auto start = std::chrono::steady_clock::now();
+    bool progressShown = false;
+    if (context.environment.errIsTerminal) {
+        run.progress = [&](std::size_t index, std::size_t total, const workflow::CampaignFile& file) {
+            if (std::chrono::steady_clock::now() - start < std::chrono::seconds(1)) return;
+            context.err << "\r\x1b[Kvok: converting " << index + 1 << " of " << total << ": " << displayPath(file.input)
+                        << std::flush;
+            progressShown = true;
+        };
+    }
+    campaign.run(run);
+    if (progressShown) context.err << "\r\x1b[K";
+    for (const workflow::CampaignFile& file : campaign.files()) {
+        printFailure(file);
+        if (file.result == workflow::CampaignFile::Result::Written && !context.quiet) printReport(context, file.report);
+    }
+    return campaign.count(workflow::CampaignFile::Result::Failed) > 0 ? kFailed : kSuccess;
 }
 
 void addConvertCommand(CLI::App& app, Context& context, Commands& commands) {
     struct Line {
         std::vector<std::string> files;
-        std::string from, to, replace = "fail", form, terrain, outputFolder;
+        std::string from, to, replace = "fail", form, terrain, outputFolder, answers;
+        bool recursive = false;
         CLI::Option* terrainOption = nullptr;
     };
     auto line = std::make_shared<Line>();
@@ -143,12 +174,19 @@ void addConvertCommand(CLI::App& app, Context& context, Commands& commands) {
     line->terrainOption = command->add_option("--terrain", line->terrain, "Terrain name of OUT");
     command->add_option("--form", line->form, "Batch: form of the outputs, bms or mis (default: that of each input)")
         ->check(CLI::IsMember({"bms", "mis"}, CLI::ignore_case));
-    command->add_option("-o,--output", line->outputFolder, "Batch: folder for the outputs");
+    command->add_option("-o,--output", line->outputFolder, "Batch: folder for the outputs (made when missing)");
+    command->add_flag("-r,--recursive", line->recursive,
+                      "Batch: the sub-folders of a folder given too, the tree kept under -o");
+    command->add_option("--replace-with", line->answers,
+                        "Batch: a text file of answers, one a line: type<TAB>replacement, type<TAB>remove or "
+                        "type<TAB>skip");
     command->footer(
         "Examples:\n"
         "  vok convert m01.bms m01.mis                     binary to ascii, same version\n"
         "  vok convert m01.bms m01_lw.bms --to df3         Delta Force 2 to Land Warrior\n"
         "  vok convert *.bms --to df1 --form mis -o out/   many missions at once\n"
+        "  vok convert campaign/ --to df3 -r -o lw/        a folder, its sub-folders too\n"
+        "  vok convert campaign/ --to df3 --replace-with answers.txt -o lw/\n"
         "  vok convert m01.mis m01.bms --from df2 --to df1 --replace remove");
     commands.emplace_back(command, [&context, line] {
         ConvertOptions options;
@@ -166,6 +204,10 @@ void addConvertCommand(CLI::App& app, Context& context, Commands& commands) {
         if (!line->form.empty()) options.form = keywordIs(line->form, "bms") ? MissionForm::Binary : MissionForm::Ascii;
         for (const auto& file : line->files) options.inputs.push_back(pathFromUtf8(file));
         options.outputFolder = pathFromUtf8(line->outputFolder);
+        options.recursive = line->recursive;
+        if (!line->answers.empty()) options.answers = pathFromUtf8(line->answers);
+        if (options.outputFolder.empty() && (options.recursive || !options.answers.empty()))
+            throw UsageError("--recursive and --replace-with go with -o DIR");
         return convertCommand(context, options);
     });
 }

@@ -23,6 +23,8 @@ void useWindowsExamples(CLI::App& app) {
          "  vok convert m01.bms m01_lw.bms --to df3            Delta Force 2 to Land Warrior\n"
          "  vok convert C:\\Missions\\*.bms --to df1 --form mis --replace remove -o C:\\Missions\\df1\n"
          "                                                     many missions at once; the folder is made\n"
+         "  vok convert C:\\Campaign --to df3 -r --replace-with answers.txt -o C:\\Campaign_lw\n"
+         "                                                     a folder and its sub-folders, answered once\n"
          "  vok convert \"C:\\My Missions\\m01.mis\" m01.bms --from df2 --to df1 --replace remove\n"
          "A path in quotes must not end in a backslash: \"C:\\dir\\\" keeps the quote; write \"C:\\dir\"."},
         {"detect",

@@ -7,6 +7,7 @@
 #include "cli/cli.h"
 #include "cli/console.h"
 #include "cli/windows_arguments.h"
+#include "mission/core/platform.h"
 #include "mission/core/timestamp.h"
 
 namespace {
@@ -24,6 +25,7 @@ int afterFlush(int status) {
 int runVok(std::vector<std::string> args, const std::string& argv0) {
     vok::cli::Environment environment;
     environment.programFolder = vok::cli::programFolder(argv0.c_str());
+    environment.errIsTerminal = vok::platform::standardErrorIsTerminal();
     if (const char* epoch = std::getenv("SOURCE_DATE_EPOCH")) {
         // A number that is no instant of years 1970 to 9999 is a mistake, not a date to write.
         std::int64_t seconds = 0;

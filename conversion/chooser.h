@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <exception>
+#include <optional>
 
 #include "mission/core/error.h"
 #include "mission/core/version.h"
@@ -52,6 +53,13 @@ public:
     /// Asked once per item that needs it, in item order. A chooser that never cancels (the
     /// command line's policy) never answers CancelSave.
     virtual ReplacementAnswer choose(std::int16_t objectId, DfType sourceVersion, DfType targetVersion) = 0;
+
+    /// An answer decided before the conversion that comes before the replacement lists (a file of
+    /// answers given to vok); asked for each item whose type the target lacks, before the lists.
+    virtual std::optional<ReplacementAnswer> decided(std::int16_t /*objectId*/, DfType /*sourceVersion*/,
+                                                     DfType /*targetVersion*/) {
+        return std::nullopt;
+    }
 
     /// A replacement chosen with "OK-S" could not be written to its list file; it is still
     /// remembered for the run. The conversion goes on.

@@ -214,13 +214,14 @@ std::int32_t convertType(std::int32_t type, DfType from, DfType to, ListStore& l
     }
     const auto id = static_cast<std::int16_t>(type);
     if (lists.ItemExists(to, id)) return type;
-    std::int16_t remembered = lists.LookupReplacement(from, to, id);
+    std::optional<ReplacementAnswer> decided = chooser.decided(id, from, to);
+    std::int16_t remembered = decided ? -1 : lists.LookupReplacement(from, to, id);
     if (remembered == -1) remembered = pending.lookup(id);
     if (remembered != -1) {
         ItemTallies::bump(tallies.replaced, type, remembered);
         return remembered;
     }
-    const ReplacementAnswer answer = chooser.choose(id, from, to);
+    const ReplacementAnswer answer = decided ? *decided : chooser.choose(id, from, to);
     switch (answer.kind) {
         case ReplacementAnswer::Kind::Skip: ItemTallies::bump(tallies.skipped, type, type); return type;
         case ReplacementAnswer::Kind::Remove: ItemTallies::bump(tallies.removed, type, 0); return 0;

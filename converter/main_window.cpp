@@ -7,6 +7,7 @@
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QFile>
+#include <QFileInfo>
 #include <QFrame>
 #include <QGridLayout>
 #include <QGroupBox>
@@ -20,6 +21,7 @@
 #include <QUrl>
 #include <QVBoxLayout>
 
+#include "converter/campaign_window.h"
 #include "converter/click_label.h"
 #include "converter/remembered_paths.h"
 #include "converter/replace_dialog.h"
@@ -94,7 +96,14 @@ frmMain::frmMain(ui::Seams& seams, ListStore& lists, QString programFolder, Cloc
     buildOpenGroup();
     buildSaveGroup();
     auto* layout = new QVBoxLayout(this);
-    layout->addWidget(fraOpenFile_);
+    auto* openRow = new QHBoxLayout;
+    openRow->addWidget(fraOpenFile_, 1);
+    auto* cmdConvertMissions = new QPushButton(QStringLiteral("Convert &Missions..."), this);
+    cmdConvertMissions->setObjectName(QStringLiteral("cmdConvertMissions"));
+    cmdConvertMissions->setToolTip(QStringLiteral("Convert many missions, or a folder of them, at once"));
+    openRow->addWidget(cmdConvertMissions);
+    connect(cmdConvertMissions, &QPushButton::clicked, this, &frmMain::convertMissions);
+    layout->addLayout(openRow);
     layout->addWidget(fraSaveFile_);
     layout->addWidget(buildAboutGroup());
     layout->addWidget(buildStatusLine());
@@ -215,7 +224,8 @@ void frmMain::buildMenus() {
             [this] { openCommand(MissionForm::Binary); });
     command(file, "actOpenAscii", QStringLiteral("Open &Ascii..."), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_O),
             [this] { openCommand(MissionForm::Ascii); });
-    // (the campaign command, "Convert Missions...", comes here, after the two open commands)
+    command(file, "actConvertMissions", QStringLiteral("Convert &Missions..."), QKeySequence(),
+            [this] { convertMissions(); });
     QMenu* recent = file->addMenu(QStringLiteral("&Recent Files"));
     recent->setObjectName(QStringLiteral("mnuRecent"));
     fillRecentMenu(*recent);
@@ -529,12 +539,34 @@ void frmMain::dragEnterEvent(QDragEnterEvent* event) {
 // One mission file dropped opens as one named on the command line; anything else is refused.
 void frmMain::dropEvent(QDropEvent* event) {
     const QList<QUrl> urls = event->mimeData()->urls();
+    // Several files or a folder are a campaign.
+    if (urls.size() > 1 ||
+        (urls.size() == 1 && urls.front().isLocalFile() && QFileInfo(urls.front().toLocalFile()).isDir())) {
+        QStringList paths;
+        for (const QUrl& url : urls)
+            if (url.isLocalFile()) paths << url.toLocalFile();
+        event->acceptProposedAction();
+        QMetaObject::invokeMethod(
+            this, [this, paths] { convertMissionsFrom(paths); }, Qt::QueuedConnection);
+        return;
+    }
     const bool oneFile = urls.size() == 1 && urls.front().isLocalFile();
     const QString path = oneFile ? urls.front().toLocalFile() : QString();
     event->acceptProposedAction();
     // Opened once the drop has ended: the open may show dialogs of its own.
     QMetaObject::invokeMethod(
         this, [this, path] { openDropped(path); }, Qt::QueuedConnection);
+}
+
+void frmMain::convertMissions() { convertMissionsFrom({}); }
+
+void frmMain::convertMissionsFrom(const QStringList& paths) {
+    // One campaign at a time: its window is made once and shown again.
+    if (campaignWindow_ == nullptr) campaignWindow_ = new frmCampaign(seams_, lists_, programFolder_, clock_, this);
+    campaignWindow_->addInputs(paths);
+    campaignWindow_->show();
+    campaignWindow_->raise();
+    campaignWindow_->activateWindow();
 }
 
 void frmMain::openDropped(const QString& path) {

@@ -36,6 +36,7 @@ class QPushButton;
 namespace vok::converter {
 
 class DialogReplacementChooser;
+class frmCampaign;
 class frmReport;
 
 /// The main window's title, and the title of every message box it shows.
@@ -81,6 +82,13 @@ public:
     QString OpenFilePath;   ///< chosen in the open dialog; empty after a cancelled one
     QString SaveFilePath;   ///< chosen in the last save dialog; empty after a cancelled one
     QString SaveFileTitle;  ///< the name suggested to, then chosen in, the save dialog
+
+public slots:
+    /// "Convert Missions...": shows the campaign window (one campaign at a time).
+    void convertMissions();
+    /// The same with `paths` (files or folders) added to its inputs: several files or a folder
+    /// dropped on the window.
+    void convertMissionsFrom(const QStringList& paths);
 
 protected:
     void dragEnterEvent(QDragEnterEvent* event) override;
@@ -143,9 +151,10 @@ private:
     std::unique_ptr<DialogReplacementChooser> chooser_;
     workflow::MissionSession session_;
     frmReport* reportWindow_ = nullptr;  // made when first needed
-    QString heldFileTitle_;              // the file name of the mission held, for the suggested save name
-    QString heldPath_;                   // the file the mission held was read from
-    QString lastHeading_;                // the last report, for the status line's link
+    frmCampaign* campaignWindow_ = nullptr;
+    QString heldFileTitle_;  // the file name of the mission held, for the suggested save name
+    QString heldPath_;       // the file the mission held was read from
+    QString lastHeading_;    // the last report, for the status line's link
     QStringList lastLines_;
     QLabel* lblStatus_;
 

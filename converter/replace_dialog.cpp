@@ -208,7 +208,8 @@ void frmReplace::showMissingItem() {
     if (!isVersion(iOrgDfType_)) return;  // the label keeps its text
     const std::string description = cp1252ToUtf8(lists_.ItemDescription(iOrgDfType_, iObjectId_));
     lblNotFound_->setText(
-        QStringLiteral("#:%1 Description: %2").arg(iObjectId_).arg(QString::fromStdString(description)));
+        QStringLiteral("#:%1 Description: %2").arg(iObjectId_).arg(QString::fromStdString(description)) +
+        (usage_.isEmpty() ? QString() : QStringLiteral("\n") + usage_));
 }
 
 // The six files, and their folder: a save replaces a file by renaming another over it, which a

@@ -52,6 +52,10 @@ public:
     /// `preset` also selects that version and the block's category in the drop-down lists.
     void FillReplaceLists(int blockStart, DfType version, bool preset);
 
+    /// A line shown under the missing item (a campaign: how many items in how many missions use
+    /// it); empty: none.
+    void setUsage(const QString& usage) { usage_ = usage; }
+
     /// The answer given; empty while the dialog waits.
     std::optional<ReplacementAnswer> ReplaceAnswer;
 
@@ -101,6 +105,7 @@ private:
     // key): the entry selected at first is only a suggestion.
     bool picked_ = false;
     ui::MessageBoxes* messages_;
+    QString usage_;
 
     QGroupBox* fraNotFound_;
     QLabel* lblNotFound_;

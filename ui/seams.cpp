@@ -62,6 +62,14 @@ public:
     std::optional<QString> save(QWidget* parent, const FileRequest& request) override {
         return run(parent, request, false);
     }
+    QStringList openMany(QWidget* parent, const FileRequest& request) override {
+        return QFileDialog::getOpenFileNames(parent, request.title, request.initialFolder,
+                                             nameFiltersOf(request.filter).join(QStringLiteral(";;")));
+    }
+    std::optional<QString> folder(QWidget* parent, const QString& title, const QString& initialFolder) override {
+        const QString chosen = QFileDialog::getExistingDirectory(parent, title, initialFolder);
+        return chosen.isEmpty() ? std::nullopt : std::optional<QString>(chosen);
+    }
 
 private:
     static std::optional<QString> run(QWidget* parent, const FileRequest& request, bool opening) {

@@ -55,6 +55,15 @@ public:
     /// The chosen full path, or nullopt when cancelled.
     virtual std::optional<QString> open(QWidget* parent, const FileRequest& request) = 0;
     virtual std::optional<QString> save(QWidget* parent, const FileRequest& request) = 0;
+    /// Several existing files chosen at once; empty when cancelled.
+    virtual QStringList openMany(QWidget* parent, const FileRequest& request) {
+        const auto one = open(parent, request);
+        return one ? QStringList{*one} : QStringList{};
+    }
+    /// A folder, or nullopt when cancelled.
+    virtual std::optional<QString> folder(QWidget*, const QString& /*title*/, const QString& /*initialFolder*/) {
+        return std::nullopt;
+    }
 };
 
 /// The per-user settings store: (application, section, key) -> text.

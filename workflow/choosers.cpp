@@ -2,8 +2,15 @@
 
 namespace vok::workflow {
 
-void PresetChooser::preset(std::int16_t objectId, DfType from, DfType to, ReplacementAnswer answer) {
+void PresetChooser::preset(std::int16_t objectId, DfType from, DfType to, ReplacementAnswer answer, bool beforeLists) {
     answers_[Key{objectId, from, to}] = answer;
+    if (beforeLists) beforeLists_[Key{objectId, from, to}] = answer;
+}
+
+std::optional<ReplacementAnswer> PresetChooser::decided(std::int16_t objectId, DfType from, DfType to) {
+    if (const auto found = beforeLists_.find(Key{objectId, from, to}); found != beforeLists_.end())
+        return found->second;
+    return std::nullopt;
 }
 
 bool PresetChooser::answers(std::int16_t objectId, DfType from, DfType to) const {

@@ -30,16 +30,20 @@ class PresetChooser : public ReplacementChooser {
 public:
     explicit PresetChooser(ReplacementChooser* fallback = nullptr) : fallback_(fallback) {}
 
-    void preset(std::int16_t objectId, DfType from, DfType to, ReplacementAnswer answer);
+    /// `beforeLists`: the answer comes before the replacement lists (a file of answers), else it
+    /// answers only what the lists do not.
+    void preset(std::int16_t objectId, DfType from, DfType to, ReplacementAnswer answer, bool beforeLists = false);
     bool answers(std::int16_t objectId, DfType from, DfType to) const;
 
     ReplacementAnswer choose(std::int16_t objectId, DfType from, DfType to) override;
+    std::optional<ReplacementAnswer> decided(std::int16_t objectId, DfType from, DfType to) override;
     void replacementNotSaved(const Error& error) override;
     void conversionFinished() override;
 
 private:
     using Key = std::tuple<std::int16_t, DfType, DfType>;
     std::map<Key, ReplacementAnswer> answers_;
+    std::map<Key, ReplacementAnswer> beforeLists_;
     ReplacementChooser* fallback_;
 };
 

@@ -2,8 +2,10 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <set>
 
 #include "lists/codepage.h"
+#include "workflow/campaign.h"
 
 namespace vok::workflow {
 
@@ -120,6 +122,77 @@ std::string missingTypesText(std::string_view path, const std::vector<MissingTyp
     text += "add replacements (Vok_Tally, or vok lists import), or choose --replace skip|remove";
     if (!window(style)) text += end;
     return text;
+}
+
+std::string sameOutputText(const std::filesystem::path& first, const std::filesystem::path& second,
+                           const std::filesystem::path& output, Style style) {
+    return std::string(window(style) ? "" : "vok: ") + displayPath(first) + " and " + displayPath(second) +
+           " would both be written to " + displayPath(output) + "; nothing was written" + (window(style) ? "" : "\n");
+}
+
+std::string outputIsInputText(const std::filesystem::path& output, const std::filesystem::path& of,
+                              const std::filesystem::path& input, Style style) {
+    return std::string(window(style) ? "" : "vok: ") + displayPath(output) + ", the output of " + displayPath(of) +
+           ", is the input " + displayPath(input) + " itself; nothing was written" + (window(style) ? "" : "\n");
+}
+
+std::string folderNotMadeText(const std::filesystem::path& folder, Style style) {
+    return std::string(window(style) ? "" : "vok: ") + displayPath(folder) +
+           ": the folder cannot be made (a file of that name, or no permission)" + (window(style) ? "" : "\n");
+}
+
+std::string campaignMissingTypesText(const std::vector<CampaignMissingType>& missing, DfType target, Style style) {
+    const bool one = missing.size() == 1;
+    const std::string_view end = lineEnd(style);
+    const std::string prefix = window(style) ? "" : "vok: ";
+    std::set<std::string> missions;
+    for (const CampaignMissingType& type : missing) missions.insert(type.files.begin(), type.files.end());
+    std::string text = prefix + std::to_string(missing.size()) + " item " + (one ? "type is" : "types are") +
+                       " missing in " + std::string(versionName(target)) + " in " + std::to_string(missions.size()) +
+                       (missions.size() == 1 ? " mission" : " missions") + " and no replacement list entry covers " +
+                       (one ? "it" : "them") + ":" + std::string(end);
+    // One row a type, the columns as wide as their widest cell (counted in characters).
+    std::vector<std::vector<std::string>> rows{{"type", "description", "version", "items", "missions", "files"}};
+    for (const CampaignMissingType& type : missing) {
+        std::string files;
+        for (std::size_t i = 0; i < type.files.size() && i < 3; ++i) files += (i > 0 ? ", " : "") + type.files[i];
+        if (type.files.size() > 3) files += ", ...";
+        rows.push_back({std::to_string(type.id),
+                        type.description.empty() ? std::string("(no description)") : cp1252ToUtf8(type.description),
+                        std::string(versionKey(type.from)), std::to_string(type.items), std::to_string(type.missions),
+                        files});
+    }
+    const auto width = [](const std::string& cell) {
+        return static_cast<std::size_t>(std::count_if(
+            cell.begin(), cell.end(), [](char c) { return (static_cast<unsigned char>(c) & 0xC0) != 0x80; }));
+    };
+    std::vector<std::size_t> widths(rows.front().size(), 0);
+    for (const auto& row : rows)
+        for (std::size_t c = 0; c < row.size(); ++c) widths[c] = std::max(widths[c], width(row[c]));
+    for (const auto& row : rows) {
+        std::string line = " ";
+        for (std::size_t c = 0; c < row.size(); ++c) {
+            line += " " + row[c];
+            if (c + 1 < row.size()) line += std::string(widths[c] - width(row[c]) + 1, ' ');
+        }
+        text += line + std::string(end);
+    }
+    text += prefix +
+            "nothing was written; add replacements (Vok_Tally, or vok lists import), answer them with "
+            "--replace-with FILE, or choose --replace skip|remove";
+    if (!window(style)) text += end;
+    return text;
+}
+
+std::string campaignVersionNotRecognisedText(const std::filesystem::path& path, Style style) {
+    if (!window(style)) return versionNotRecognisedText(displayPath(path), style);
+    return displayPath(path) + ": The File Version Could Not Be Determined.";
+}
+
+std::string campaignFileNotConvertedText(std::string_view path, std::size_t types, Style style) {
+    return std::string(window(style) ? "" : "vok: ") + std::string(path) + ": not converted: uses " +
+           std::to_string(types) + " of the missing item " + (types == 1 ? "type" : "types") +
+           (window(style) ? "" : "\n");
 }
 
 std::string dropRefusedText() {

@@ -11,6 +11,7 @@
 // the reader's name and the line), which a file's (shown with its path).
 
 #include <exception>
+#include <filesystem>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -21,6 +22,8 @@
 #include "mission/mission_file.h"
 
 namespace vok::workflow {
+
+struct CampaignMissingType;
 
 enum class Style { Window, Terminal };
 
@@ -67,6 +70,23 @@ std::string replacementNotSavedText(const Error& error, std::string_view program
 /// vok's refusal to convert `path` while item types lack a replacement (--replace fail).
 std::string missingTypesText(std::string_view path, const std::vector<MissingType>& missing, DfType target,
                              Style style);
+
+/// A campaign refused before anything is written: two inputs would write one output; an output is
+/// one of the inputs; the output folder cannot be made.
+std::string sameOutputText(const std::filesystem::path& first, const std::filesystem::path& second,
+                           const std::filesystem::path& output, Style style);
+std::string outputIsInputText(const std::filesystem::path& output, const std::filesystem::path& of,
+                              const std::filesystem::path& input, Style style);
+std::string folderNotMadeText(const std::filesystem::path& folder, Style style);
+
+/// The item types a campaign lacks answers for, one table for all its missions: type,
+/// description, version, items, missions and the first three files; then how to answer them.
+std::string campaignMissingTypesText(const std::vector<CampaignMissingType>& missing, DfType target, Style style);
+/// A file of a campaign whose version could not be recognised: vok's advice to give it with --from;
+/// in the window's summary the file and the fact (no question is asked in the middle of a campaign).
+std::string campaignVersionNotRecognisedText(const std::filesystem::path& path, Style style);
+/// A file of such a campaign that was not converted because of them.
+std::string campaignFileNotConvertedText(std::string_view path, std::size_t types, Style style);
 
 /// Several files, or a file of another kind, dropped where one mission file is wanted (Window).
 std::string dropRefusedText();

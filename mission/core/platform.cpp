@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cstdio>
 #include <string>
 
 #if defined(_WIN32)
@@ -259,6 +260,14 @@ bool sameFile(const fs::path& a, const fs::path& b) {
 int errnoOf(const std::error_code& error) {
     const std::error_condition condition = error.default_error_condition();
     return condition.category() == std::generic_category() && condition.value() != 0 ? condition.value() : EIO;
+}
+
+bool standardErrorIsTerminal() {
+#if defined(_WIN32)
+    return _isatty(_fileno(stderr)) != 0;
+#else
+    return isatty(STDERR_FILENO) == 1;
+#endif
 }
 
 }  // namespace vok::platform

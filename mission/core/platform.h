@@ -71,6 +71,9 @@ bool sameFile(const std::filesystem::path& a, const std::filesystem::path& b);
 /// places that need not exist yet (without regard to letter case on Windows).
 std::filesystem::path::string_type pathKey(const std::filesystem::path& path);
 
+/// Standard error is a terminal (a console on Windows), not a file or a pipe.
+bool standardErrorIsTerminal();
+
 /// The errno value of a standard library error code (EIO where it has none).
 int errnoOf(const std::error_code& error);
 

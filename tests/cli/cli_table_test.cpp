@@ -48,6 +48,17 @@ protected:
         for (const char* name : {"m.bms", "a.bms"}) fs::copy_file(ex(1, ".bms"), dir / "in" / name);
         for (const char* name : {"m.mis", "b.mis"}) fs::copy_file(ex(1, ".mis"), dir / "in" / name);
         fs::create_hard_link(dir / "in" / "b.mis", dir / "o" / "a.mis");
+        // Campaigns: a tree of missions, and two missions that lack the same types in Land Warrior.
+        fs::create_directories(dir / "tree" / "sub");
+        fs::copy_file(ex(0, ".bms"), dir / "tree" / "x.BMS");
+        fs::copy_file(ex(0, ".mis"), dir / "tree" / "sub" / "y.mis");
+        dir.write("tree/notes.txt", "not a mission");
+        fs::create_directory(dir / "camp");
+        for (const char* name : {"m1.bms", "m2.bms"}) fs::copy_file(dir / "m.bms", dir / "camp" / name);
+        dir.write("some.txt", "# answers\n5040\t2050\n1040\tremove\n");
+        dir.write("all.txt", "5040\t2050\n1040\tremove\n5041\tskip\n");
+        dir.write("over.txt", "5040\t2050\n1040\tremove\n5041\tskip\n2031\tremove\n");
+        dir.write("faulty.txt", "5040\t2050\n1040\tdelete\n");
         // The Delta Force 2 example with texts the ascii form cannot carry, in both forms.
         auto lossy = std::get<Df2Mission>(openMission(ex(1, ".bms"), DfType::Df2, MissionForm::Binary));
         lossy.header.terrain.set("red sand");
@@ -175,6 +186,30 @@ TEST_F(Table, ExitStatusMessageAndFilesWritten) {
         {{"convert", p("in/./m.bms"), "-o", p("in/../in")}, 1, p("in/../in/m.bms") + ", the output of"},
         {{"convert", p("in/a.bms"), p("in/b.mis"), "--form", "mis", "-o", p("o")}, 1,
          p("o/a.mis") + ", the output of " + p("in/a.bms") + ", is the input " + p("in/b.mis")},
+        // Campaigns: folders give their mission files (sub-folders with --recursive, the tree kept);
+        // missing types are listed once for the whole batch and nothing is written; answers from a
+        // file come first.
+        {{"convert", p("in"), "-o", p("batch")}, 0, "", {"batch/a.bms", "batch/b.mis", "batch/m.bms", "batch/m.mis"}},
+        {{"convert", p("tree"), "-o", p("batch")}, 0, "", {"batch/x.bms"}},
+        {{"convert", p("tree"), "--recursive", "--form", "mis", "-o", p("new")}, 0, "", {"new/sub/y.mis", "new/x.mis"}},
+        {{"convert", p("tree"), "-r"}, 2, "--recursive and --replace-with go with -o DIR"},
+        {{"convert", p("camp"), "--to", "df3", "-o", p("new")}, 1, "vok: 3 item types are missing in Delta Force "
+         "Land Warrior in 2 missions and no replacement list entry covers them:\n"
+         "  type  description      version  items  missions  files\n"
+         "  5040  Person 5040      df1      6      2         " + p("camp/m1.bms") + ", " + p("camp/m2.bms") + "\n"
+         "  1040  Decoration 1040  df1      2      2         "},
+        {{"convert", p("camp"), p("m.bms"), "--to", "df3", "-o", p("new")}, 1, "items  missions  files\n  5040  Person 5040  "
+         "    df1      9      3         " + p("camp/m1.bms") + ", " + p("camp/m2.bms") + ", " + p("m.bms") + "\n"},
+        {{"convert", p("camp"), "--to", "df3", "-o", p("new")}, 1, "vok: " + p("camp/m2.bms") + ": not converted: "
+         "uses 3 of the missing item types\n"},
+        {{"convert", p("camp"), "--to", "df3", "--replace-with", p("some.txt"), "-o", p("new")}, 1,
+         "vok: 1 item type is missing in Delta Force Land Warrior in 2 missions"},
+        {{"convert", p("camp"), "--to", "df3", "--replace-with", p("all.txt"), "-o", p("new")}, 0,
+         "  Replaced: 5040", {"new/m1.bms", "new/m2.bms"}},
+        {{"convert", p("camp"), "--to", "df3", "--replace-with", p("over.txt"), "-o", p("new")}, 0,
+         "  Removed: 2031", {"new/m1.bms", "new/m2.bms"}},
+        {{"convert", p("camp"), "--to", "df3", "--replace-with", p("faulty.txt"), "-o", p("new")}, 1,
+         p("faulty.txt")},
         // detect and info.
         {{"detect", df2}, 0, "df2\n"},
         {{"detect", df3}, 0, "df3\n"},

@@ -58,7 +58,8 @@ void drop(QWidget& window, const std::vector<std::filesystem::path>& files) {
     QCoreApplication::processEvents();  // the open waits for the drop to end
 }
 
-// A dropped file opens as on the command line; other files, or several, are refused with a message.
+// A dropped file opens as on the command line; other files are refused with a message; several
+// files or a folder go to the campaign window and leave the mission held alone.
 TEST_F(ConverterTest, CommandLineAndDropOpenPathsEndingInBmsOrMisInAnyCase) {
     const std::pair<const char*, QStringList> cases[] = {
         // clang-format off
@@ -81,14 +82,19 @@ TEST_F(ConverterTest, CommandLineAndDropOpenPathsEndingInBmsOrMisInAnyCase) {
         }
     }
     drop(*window, {data / "a01.Mis", data / "A02.BMS"});
+    drop(*window, {data.path()});
     EXPECT_EQ(state(), opened(DfType::Df2, "night raid 2.mis (From: DF2)"));
-    EXPECT_TRUE(fakes.messages.shown.size() == 1 && window->OpenFilePath.isEmpty());
+    EXPECT_TRUE(fakes.messages.shown.empty() && window->OpenFilePath.isEmpty());
     // The recent files are each file opened once, the last first; no folder is remembered.
     EXPECT_EQ(window->recentFiles(), QStringList({"night raid 2.mis", "night raid.bms", "A02.BMS", "a01.Mis"})
                                          .replaceInStrings(QRegularExpression("^"), qtPath(data.path()) + '/'));
     fakes.settings.values.erase(fakes.settings.values.lower_bound("Vok_Sorrel/Recent/"),
                                 fakes.settings.values.lower_bound("Vok_Sorrel/Recent0"));
     EXPECT_TRUE(fakes.settings.values.empty()) << fakes.settings.values.begin()->first.toStdString();
+    const auto* campaign = window->findChild<QWidget*>("frmCampaign");
+    ASSERT_NE(campaign, nullptr);
+    EXPECT_TRUE(campaign->isVisible());
+    EXPECT_EQ(find<QListWidget>(*campaign, "lstInputs")->count(), 3);
 }
 
 // Each open command has its own folder and offers the name of the file held; Cancel forgets the path.
@@ -314,6 +320,9 @@ TEST_F(ConverterTest, TheMenusOpenWithTheUsualKeysRememberTenMissionsAndShowTheG
     EXPECT_EQ(recent->actions()[9]->text(), "&0 " + qtPath(files[1]));
     recent->actions()[9]->trigger();
     EXPECT_EQ(state(), opened(DfType::Df2, "m1.mis (From: DF2)"));
+    find<QAction>(*window, "actConvertMissions")->trigger();  // the campaign window, as its button
+    const auto* campaign = window->findChild<QWidget*>("frmCampaign");
+    ASSERT_TRUE(campaign != nullptr && campaign->isVisible());
 
     window->show();
     window->activateWindow();

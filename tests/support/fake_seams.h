@@ -86,6 +86,18 @@ public:
         saved.push_back(request);
         return next(saveAnswers, "save");
     }
+    std::deque<QStringList> openManyAnswers;  ///< empty = Cancel
+    QStringList openMany(QWidget*, const ui::FileRequest& request) override {
+        opened.push_back(request);
+        if (openManyAnswers.empty()) throw std::logic_error("a multiple open dialog was shown with no answer queued");
+        const QStringList answer = openManyAnswers.front();
+        openManyAnswers.pop_front();
+        return answer;
+    }
+    std::deque<std::optional<QString>> folderAnswers;
+    std::optional<QString> folder(QWidget*, const QString&, const QString&) override {
+        return next(folderAnswers, "folder");
+    }
 
 private:
     static std::optional<QString> next(std::deque<std::optional<QString>>& answers, const char* which) {
