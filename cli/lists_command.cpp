@@ -67,7 +67,9 @@ struct Learning {
 };
 
 void learnFrom(Context& context, DfType version, const std::filesystem::path& file, Learning& learning) {
-    auto& [used, outside, learned] = learning;
+    auto& used = learning.used;
+    auto& outside = learning.outside;
+    auto& learned = learning.learned;
     // A binary file of another version, or an ascii file whose title line names another
     // version, is refused; an ascii file without one is learnt from as it is.
     const MissionForm form = requireForm(file);
@@ -96,7 +98,9 @@ void learnFrom(Context& context, DfType version, const std::filesystem::path& fi
 int listsLearnCommand(Context& context, DfType version, const std::vector<std::filesystem::path>& missions) {
     ListStore& lists = context.lists();
     Learning learning;
-    const auto& [used, outside, learned] = learning;
+    const auto& used = learning.used;
+    const auto& outside = learning.outside;
+    const auto& learned = learning.learned;
     int status = kSuccess;
     for (const auto& file : missions) {
         try {

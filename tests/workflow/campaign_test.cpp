@@ -100,7 +100,8 @@ TEST_F(CampaignTest, GathersMissingTypesOnceAppliesTheAnswersToAllAndTellsEachFi
     EXPECT_EQ(missing[0].description, "Buoy");
     EXPECT_EQ(missing[0].items, 3);
     EXPECT_EQ(missing[0].missions, 2);
-    EXPECT_EQ(missing[0].files, (std::vector<std::string>{displayPath(in / "a.bms"), displayPath(in / "sub/b.mis")}));
+    EXPECT_EQ(missing[0].files,
+              (std::vector<std::string>{displayPath(in / "a.bms"), displayPath(in / "sub" / "b.mis")}));
     EXPECT_EQ(missing[1].id, 600);
     EXPECT_EQ(missing[1].items, 1);
 
