@@ -178,14 +178,6 @@ std::optional<ChangeOutcome> ListSession::removeEntry(int list, int position, st
         std::move(what), position);
 }
 
-bool ListSession::changeWithRetry(int list, const std::function<void()>& change, int attempts) {
-    for (int attempt = 0; attempt < attempts; ++attempt) {
-        if (store_.changeAndSaveList(list, change) == ListChange::Saved) return true;
-        store_.reload();
-    }
-    return false;
-}
-
 UndoResult ListSession::undo() {
     if (undoSteps_.empty()) return {};
     const UndoStep step = undoSteps_.back();

@@ -100,11 +100,6 @@ public:
     /// (answered false then, nothing done).
     std::optional<ChangeOutcome> removeEntry(int list, int position, std::string what);
 
-    /// A change of a list of the store that is not one of the above (vok lists learn): made on the
-    /// lists as they are on disk, repeated after a reload when another program changed them in
-    /// between, at most `attempts` times. False when they kept changing.
-    bool changeWithRetry(int list, const std::function<void()>& change, int attempts = 3);
-
     bool canUndo() const { return !undoSteps_.empty(); }
     UndoResult undo();
 

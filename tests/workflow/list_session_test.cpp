@@ -232,19 +232,5 @@ TEST_F(ListSessionTest, ADamagedListIsKeptAsideAndStartedAgain) {
     EXPECT_FALSE(store->ItemExists(DfType::Df2, 1));
 }
 
-// vok lists learn: its change is made on the list as it is on disk, after a reload when another
-// program changed it since it was loaded.
-TEST_F(ListSessionTest, AChangeOfVokIsMadeOnTheListAsItIsOnDisk) {
-    const Items changed = anotherProgramChanges([](Items& items) { items.push_back({4444, "Wall"}); });
-    int calls = 0;
-    EXPECT_TRUE(session->changeWithRetry(1, [&] {
-        ++calls;
-        store->editEntries(DfType::Df1).push_back({5555, "Gate"});
-    }));
-    Items expected = changed;
-    expected.push_back({5555, "Gate"});
-    EXPECT_EQ(std::tuple(calls, itemsOnDisk(1)), std::tuple(1, expected));
-}
-
 }  // namespace
 }  // namespace vok::workflow
