@@ -5,10 +5,11 @@
 #include <vector>
 
 #include "cli/command_line.h"
-#include "conversion/convert.h"
+#include "lists/codepage.h"
 #include "mission/core/text.h"
 #include "workflow/campaign.h"
 #include "workflow/choosers.h"
+#include "workflow/messages.h"
 
 namespace vok::cli {
 
@@ -197,9 +198,9 @@ void addConvertCommand(CLI::App& app, Context& context, Commands& commands) {
                                                                : ReplacePolicy::Fail;
         if (line->terrainOption->count() > 0) {
             // Stored in Windows-1252, as the game shows it; what the code page lacks is refused.
-            std::string message;
-            options.terrain = terrainFromUtf8(line->terrain, &message);
-            if (!options.terrain) throw UsageError("--terrain: " + message);
+            std::string bad;
+            options.terrain = utf8ToCp1252(line->terrain, &bad);
+            if (!options.terrain) throw UsageError("--terrain: " + workflow::terrainRefusedText(bad));
         }
         if (!line->form.empty()) options.form = keywordIs(line->form, "bms") ? MissionForm::Binary : MissionForm::Ascii;
         for (const auto& file : line->files) options.inputs.push_back(pathFromUtf8(file));

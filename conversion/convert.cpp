@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <map>
 
-#include "lists/codepage.h"
 #include "mission/core/int16_range.h"
 #include "mission/core/item_counts.h"
 
@@ -407,16 +406,6 @@ std::string suggestedTerrain(const AnyMission& converted, DfType source) {
 
 void setTerrain(AnyMission& mission, std::string_view terrain) {
     std::visit([terrain](auto& m) { m.header.terrain.set(terrain); }, mission);
-}
-
-std::optional<std::string> terrainFromUtf8(std::string_view text, std::string* message) {
-    std::string bad;
-    std::optional<std::string> bytes = utf8ToCp1252(text, &bad);
-    if (!bytes && message != nullptr) {
-        *message = "The terrain name can hold only characters of the Windows-1252 code page; \"" + bad +
-                   "\" is not one of them.";
-    }
-    return bytes;
 }
 
 }  // namespace vok

@@ -46,9 +46,4 @@ std::string suggestedTerrain(const AnyMission& converted, DfType source);
 /// Puts the answer into the mission's 16-byte terrain field (cut or NUL-padded).
 void setTerrain(AnyMission& mission, std::string_view terrain);
 
-/// A terrain name typed by the user (UTF-8) as the field stores it: Windows-1252 bytes, as the
-/// list descriptions are. Nullopt when it holds a character the code page lacks; `message` then
-/// says which.
-std::optional<std::string> terrainFromUtf8(std::string_view text, std::string* message);
-
 }  // namespace vok

@@ -400,17 +400,16 @@ bool frmMain::openFlow(const QString& path, MissionForm form) {
         return true;
     }
     CurrentDfVersion = session_.version();
-    heldFileTitle_ = fileTitleOf(path);
     heldPath_ = path;
     rememberRecent(path);
-    fraOpenFile_->setTitle(QStringLiteral("Open File: ") + heldFileTitle_ + QStringLiteral(" (From: ") +
+    fraOpenFile_->setTitle(QStringLiteral("Open File: ") + fileTitleOf(heldPath_) + QStringLiteral(" (From: ") +
                            versionCaption(CurrentDfVersion) + QLatin1Char(')'));
     endWork(lblColor_);
     ui::paintPanel(*lblColor2_, ui::kReady);
     fraSaveFile_->setEnabled(true);
     showPassedOver();
-    showStatus(
-        workflow::openStatusText(heldFileTitle_.toStdString(), CurrentDfVersion, session_.passedOverLines().size()));
+    showStatus(workflow::openStatusText(fileTitleOf(heldPath_).toStdString(), CurrentDfVersion,
+                                        session_.passedOverLines().size()));
     return true;
 }
 
@@ -439,8 +438,9 @@ void frmMain::showPassedOver() {
         if (reportWindow_ != nullptr) reportWindow_->hide();  // an earlier report no longer applies
         return;
     }
-    showReport(QString::fromStdString(workflow::openReportHeading(heldFileTitle_.toStdString(), CurrentDfVersion)),
-               lines);
+    showReport(
+        QString::fromStdString(workflow::openReportHeading(fileTitleOf(heldPath_).toStdString(), CurrentDfVersion)),
+        lines);
 }
 
 void frmMain::saveCommand(DfType target, MissionForm form) {
@@ -458,8 +458,8 @@ void frmMain::saveCommand(DfType target, MissionForm form) {
     const QString key = QStringLiteral("LastSaveDF%1%2").arg(versionNumber(target)).arg(binary ? "BMS" : "MIS");
     // The suggestion is the name of the file held up to its first period, with the command's
     // suffix: the file the last successful open read, however it was opened.
-    SaveFileTitle =
-        heldFileTitle_.section(QLatin1Char('.'), 0, 0) + (binary ? QStringLiteral(".bms") : QStringLiteral(".mis"));
+    SaveFileTitle = fileTitleOf(heldPath_).section(QLatin1Char('.'), 0, 0) +
+                    (binary ? QStringLiteral(".bms") : QStringLiteral(".mis"));
 
     ui::FileRequest request =
         missionFileRequest(seams_.settings, binary, key, QStringLiteral("Select File Name To Save As:"));
@@ -510,9 +510,10 @@ workflow::StepResult frmMain::convertInto(DfType target) {
                 const std::optional<QString> answer =
                     seams_.inputs.ask(this, kConverterTitle, QStringLiteral("Please Enter Terrain Name:"), offered);
                 if (!answer) return std::nullopt;
-                std::string message;
-                if (auto bytes = terrainFromUtf8(answer->toStdString(), &message)) return bytes;
-                seams_.messages.inform(this, kConverterTitle, QString::fromStdString(message));
+                std::string bad;
+                if (auto bytes = utf8ToCp1252(answer->toStdString(), &bad)) return bytes;
+                seams_.messages.inform(this, kConverterTitle,
+                                       QString::fromStdString(workflow::terrainRefusedText(bad)));
                 offered = *answer;
             }
         });

@@ -152,9 +152,8 @@ private:
     workflow::MissionSession session_;
     frmReport* reportWindow_ = nullptr;  // made when first needed
     frmCampaign* campaignWindow_ = nullptr;
-    QString heldFileTitle_;  // the file name of the mission held, for the suggested save name
-    QString heldPath_;       // the file the mission held was read from
-    QString lastHeading_;    // the last report, for the status line's link
+    QString heldPath_;     // the file the mission held was read from; its title is the suggested save name
+    QString lastHeading_;  // the last report, for the status line's link
     QStringList lastLines_;
     QLabel* lblStatus_;
 

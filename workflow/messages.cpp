@@ -76,6 +76,11 @@ std::string listLoadFailureText(const std::exception& error, Style style) {
     return "vok: " + std::string(heading) + "\nvok: " + cause + "\n";
 }
 
+std::string terrainRefusedText(std::string_view bad) {
+    return "The terrain name can hold only characters of the Windows-1252 code page; \"" + std::string(bad) +
+           "\" is not one of them.";
+}
+
 std::string listMendText() {
     return "To mend it, open the lists in Vok_Tally, which starts a damaged list again from the starter list or "
            "empty (keeping the damaged file beside it), or write the lists from text with: vok lists import DIR";

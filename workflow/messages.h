@@ -53,6 +53,8 @@ std::string versionNotRecognisedText(std::string_view path, Style style);
 
 /// The six lists could not be loaded at start (the program cannot work without them).
 std::string listLoadFailureText(const std::exception& error, Style style);
+/// A terrain name holding `bad`, a character the field's Windows-1252 code page lacks.
+std::string terrainRefusedText(std::string_view bad);
 /// How a damaged list file is mended, said by the converter, which needs all six lists to start.
 std::string listMendText();
 
