@@ -8,8 +8,6 @@ namespace vok {
 
 namespace {
 
-const std::string_view kVersionKeys[] = {"df1", "df2", "df3"};
-
 std::vector<std::string_view> fields(std::string_view line) {
     std::vector<std::string_view> parts;
     for (std::size_t start = 0;;) {
@@ -31,7 +29,7 @@ std::string lineOf(const LearnedUse& use) {
     for (char& c : mission) {
         if (c == '\t' || c == '\n' || c == '\r') c = ' ';  // one line a use
     }
-    return std::string(kVersionKeys[versionIndex(use.version)]) + "\t" + std::to_string(use.itemId) + "\t" +
+    return std::string(versionInfo(use.version).key) + "\t" + std::to_string(use.itemId) + "\t" +
            std::to_string(use.count) + "\t" + mission + "\n";
 }
 
@@ -55,11 +53,11 @@ std::vector<LearnedUse> readLearnedUses(const std::filesystem::path& folder) {
         const auto parts = fields(line);
         if (parts.size() != 4) continue;
         LearnedUse use;
-        int version = 0;
-        for (; version < 3 && parts[0] != kVersionKeys[version]; ++version) {
+        use.version = DfType::None;
+        for (const VersionInfo& info : kVersions) {
+            if (parts[0] == info.key) use.version = info.version;
         }
-        if (version == 3 || !number(parts[1], use.itemId) || !number(parts[2], use.count)) continue;
-        use.version = static_cast<DfType>(version + 1);
+        if (!isVersion(use.version) || !number(parts[1], use.itemId) || !number(parts[2], use.count)) continue;
         use.mission = std::string(parts[3]);
         uses.push_back(std::move(use));
     }
