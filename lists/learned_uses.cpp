@@ -3,6 +3,7 @@
 #include <charconv>
 
 #include "mission/core/error.h"
+#include "mission/core/text.h"
 
 namespace vok {
 
@@ -43,12 +44,8 @@ std::vector<LearnedUse> readLearnedUses(const std::filesystem::path& folder) {
         return {};
     }
     std::vector<LearnedUse> uses;
-    for (std::size_t start = 0; start < text.size();) {
-        std::size_t end = text.find('\n', start);
-        if (end == std::string::npos) end = text.size();
-        std::string_view line(text.data() + start, end - start);
-        start = end + 1;
-        if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+    LineCursor lines(text);
+    for (std::string_view line; lines.next(line);) {
         if (line.empty() || line.front() == '#') continue;
         const auto parts = fields(line);
         if (parts.size() != 4) continue;
