@@ -416,8 +416,6 @@ void ListEditorWindow::RefreshList() {
     lstMain_->clearSelection();
 }
 
-bool ListEditorWindow::ItemIdUsed(int list, int id) const { return FindItemIndex(list, id) != 0; }
-
 int ListEditorWindow::FindItemIndex(int list, int id) const {
     if (!isItemList(list)) return 0;
     const auto& entries = store_.Entries(versionOfList(list));

@@ -63,8 +63,6 @@ public:
 
     /// Refills the list box from list CurrentList in the category and display mode chosen.
     void RefreshList();
-    /// True when item list 1..3 holds an entry with the identifier; false for any other list.
-    bool ItemIdUsed(int list, int id) const;
     /// Position (from 1) of the first entry of item list 1..3 with the identifier; 0 when none.
     int FindItemIndex(int list, int id) const;
 

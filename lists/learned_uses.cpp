@@ -3,12 +3,11 @@
 #include <charconv>
 
 #include "mission/core/error.h"
+#include "mission/core/text.h"
 
 namespace vok {
 
 namespace {
-
-const std::string_view kVersionKeys[] = {"df1", "df2", "df3"};
 
 std::vector<std::string_view> fields(std::string_view line) {
     std::vector<std::string_view> parts;
@@ -31,7 +30,7 @@ std::string lineOf(const LearnedUse& use) {
     for (char& c : mission) {
         if (c == '\t' || c == '\n' || c == '\r') c = ' ';  // one line a use
     }
-    return std::string(kVersionKeys[versionIndex(use.version)]) + "\t" + std::to_string(use.itemId) + "\t" +
+    return std::string(versionInfo(use.version).key) + "\t" + std::to_string(use.itemId) + "\t" +
            std::to_string(use.count) + "\t" + mission + "\n";
 }
 
@@ -45,21 +44,17 @@ std::vector<LearnedUse> readLearnedUses(const std::filesystem::path& folder) {
         return {};
     }
     std::vector<LearnedUse> uses;
-    for (std::size_t start = 0; start < text.size();) {
-        std::size_t end = text.find('\n', start);
-        if (end == std::string::npos) end = text.size();
-        std::string_view line(text.data() + start, end - start);
-        start = end + 1;
-        if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+    LineCursor lines(text);
+    for (std::string_view line; lines.next(line);) {
         if (line.empty() || line.front() == '#') continue;
         const auto parts = fields(line);
         if (parts.size() != 4) continue;
         LearnedUse use;
-        int version = 0;
-        for (; version < 3 && parts[0] != kVersionKeys[version]; ++version) {
+        use.version = DfType::None;
+        for (const VersionInfo& info : kVersions) {
+            if (parts[0] == info.key) use.version = info.version;
         }
-        if (version == 3 || !number(parts[1], use.itemId) || !number(parts[2], use.count)) continue;
-        use.version = static_cast<DfType>(version + 1);
+        if (!isVersion(use.version) || !number(parts[1], use.itemId) || !number(parts[2], use.count)) continue;
         use.mission = std::string(parts[3]);
         uses.push_back(std::move(use));
     }

@@ -274,9 +274,7 @@ void removeStaged(const std::vector<StagedFile>& written, std::size_t from, File
         if (written[i].earlier) fileSystem.remove(*written[i].earlier);
     }
 }
-}  // namespace
 
-namespace {
 // Writes every new file, and a copy of each earlier one, beside its target. On a failure what was
 // written is removed and the error passes on.
 std::vector<StagedFile> stageAll(const std::vector<FileWrite>& files, const std::vector<SaveTarget>& targets,
