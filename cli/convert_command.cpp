@@ -35,8 +35,7 @@ void convertInto(Context& context, const ConvertOptions& options, workflow::Miss
         }
     }
     workflow::FixedChooser chooser = chooserOf(options.replace);
-    const workflow::StepResult converted = session.convert(
-        to, chooser, [&options](const std::string& suggested) { return options.terrain.value_or(suggested); });
+    const workflow::StepResult converted = session.convert(to, chooser, options.terrain);
     if (!converted.done()) context.failWith(converted.message);
 }
 
@@ -45,11 +44,7 @@ void convertOne(Context& context, const ConvertOptions& options, const std::file
     workflow::MissionSession session = context.session();
     openMission(context, session, in, requireForm(in), options.from);
     const DfType to = options.to.value_or(session.version());
-    if (to != session.version()) {
-        convertInto(context, options, session, to);
-    } else if (options.terrain) {
-        session.setTerrain(to, *options.terrain);
-    }
+    convertInto(context, options, session, to);
     const workflow::StepResult saved = session.save(out, {to, outForm, context.createdOn(), !context.quiet});
     if (!saved.done()) context.failWith(saved.message);
     if (!context.quiet) printReport(context, session.saveReport());

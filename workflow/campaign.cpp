@@ -215,14 +215,7 @@ bool Campaign::run(const RunOptions& options, FileSystem& fileSystem) {
         if (options.stop && options.stop()) return false;
         if (options.progress) options.progress(i, files_.size(), file);
         const DfType to = options.target == DfType::None ? session.version() : options.target;
-        StepResult step;
-        if (to != session.version()) {
-            step = session.convert(to, chooser, [&options](const std::string& suggested) {
-                return std::optional<std::string>(options.terrain.value_or(suggested));
-            });
-        } else if (options.terrain) {
-            session.setTerrain(to, *options.terrain);
-        }
+        StepResult step = session.convert(to, chooser, options.terrain);
         if (step.done()) {
             std::error_code ec;
             if (!file.output.parent_path().empty()) fs::create_directories(file.output.parent_path(), ec);
