@@ -14,7 +14,7 @@ int detectCommand(Context& context, const std::filesystem::path& file) {
     const MissionForm form = requireForm(file);
     DfType version = DfType::NotRecognised;
     try {
-        const std::string& bytes = context.inputBytes(file);
+        const std::string bytes = context.inputBytes(file);
         version = form == MissionForm::Binary ? BmsVersionOfBytes(bytes) : MisVersionOfText(bytes, context.lists());
     } catch (const Error& error) {
         context.fail(error);
