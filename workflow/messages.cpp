@@ -30,12 +30,12 @@ std::string readerLines(const Error& error, DfType version, std::string_view end
     return text;
 }
 
-}  // namespace
-
 bool isReaderFault(const Error& error, MissionForm form) {
     return form == MissionForm::Ascii && error.fault() != Fault::CannotOpen && error.fault() != Fault::NoMission &&
            error.fault() != Fault::InvalidModel && error.fault() != Fault::CannotWrite;
 }
+
+}  // namespace
 
 bool isWriteRefusal(const Error& error) {
     const std::string& detail = error.detail();
