@@ -103,12 +103,8 @@ int convertCommand(Context& context, const ConvertOptions& options) {
         if (!missing.empty()) {
             context.err << workflow::campaignMissingTypesText(missing, target, workflow::Style::Terminal);
             for (const workflow::CampaignFile& file : campaign.files()) {
-                const std::string name = displayPath(file.input);
-                const auto uses = std::count_if(missing.begin(), missing.end(), [&name](const auto& type) {
-                    return std::find(type.files.begin(), type.files.end(), name) != type.files.end();
-                });
-                if (uses > 0) {
-                    context.err << workflow::campaignFileNotConvertedText(name, static_cast<std::size_t>(uses),
+                if (const std::size_t uses = workflow::missingTypesUsedBy(file, missing); uses > 0) {
+                    context.err << workflow::campaignFileNotConvertedText(displayPath(file.input), uses,
                                                                           workflow::Style::Terminal);
                 }
                 printFailure(file);

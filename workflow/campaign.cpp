@@ -39,6 +39,13 @@ int countLines(const SaveReport& report, std::initializer_list<ReportLine::Kind>
 
 }  // namespace
 
+std::size_t missingTypesUsedBy(const CampaignFile& file, const std::vector<CampaignMissingType>& missing) {
+    const std::string name = displayPath(file.input);
+    return static_cast<std::size_t>(std::count_if(missing.begin(), missing.end(), [&name](const auto& type) {
+        return std::find(type.files.begin(), type.files.end(), name) != type.files.end();
+    }));
+}
+
 std::vector<CampaignInput> campaignInputs(const std::vector<fs::path>& inputs, bool recursive) {
     std::vector<CampaignInput> files;
     for (const fs::path& input : inputs) {
