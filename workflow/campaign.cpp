@@ -31,12 +31,6 @@ std::vector<fs::path> missionFilesOf(const fs::path& folder, bool recursive) {
     return found;
 }
 
-int countLines(const SaveReport& report, std::initializer_list<ReportLine::Kind> kinds) {
-    return static_cast<int>(std::count_if(report.lines.begin(), report.lines.end(), [&kinds](const ReportLine& line) {
-        return std::find(kinds.begin(), kinds.end(), line.kind) != kinds.end();
-    }));
-}
-
 }  // namespace
 
 std::size_t missingTypesUsedBy(const CampaignFile& file, const std::vector<CampaignMissingType>& missing) {
@@ -236,11 +230,11 @@ bool Campaign::run(const RunOptions& options, FileSystem& fileSystem) {
         }
         file.result = CampaignFile::Result::Written;
         file.report = session.saveReport();
-        using Kind = ReportLine::Kind;
-        file.replaced = countLines(file.report, {Kind::Replaced});
-        file.removed = countLines(file.report, {Kind::Removed});
-        file.kept = countLines(file.report, {Kind::Skipped, Kind::Kept});
-        file.notCarried = countLines(file.report, {Kind::Dropped, Kind::Cut, Kind::Lost});
+        const ReportCounts counts = countReportLines(file.report.lines);
+        file.replaced = counts.replaced;
+        file.removed = counts.removed;
+        file.kept = counts.kept;
+        file.notCarried = counts.notCarried;
     }
     return true;
 }

@@ -115,6 +115,13 @@ std::string openStatusText(std::string_view name, DfType version, std::size_t pa
 /// ... after an open that read nothing (the file could not be read, or its version was not given).
 std::string openFailedStatusText(std::string_view name);
 
+/// A report's lines counted by what they tell, as the status line and a campaign's summary count
+/// them: kept is Skipped and Kept, not carried is Dropped, Cut and Lost.
+struct ReportCounts {
+    int replaced = 0, removed = 0, kept = 0, notCarried = 0, warnings = 0, defaultsSet = 0;
+};
+ReportCounts countReportLines(const std::vector<ReportLine>& lines);
+
 /// The window's status line after a save: "Saved b.mis for Delta Force 1: 2 replaced, 1 not
 /// carried — Show report", the counts being the report's lines by kind (replaced, removed, kept,
 /// not carried, warnings, defaults set); "nothing lost" without lines.
