@@ -2,6 +2,7 @@
 #include <nlohmann/json.hpp>
 
 #include "cli/command_line.h"
+#include "cli/help.h"
 #include "conversion/mission_check.h"
 
 namespace vok::cli {
@@ -59,11 +60,7 @@ void addCheckCommand(CLI::App& app, Context& context, Commands& commands) {
                       "Print a JSON array: one object per finding (kind, record, number, message)");
     command->add_flag("--strict", line->strict, "Exit with 1 when anything was found");
     command->footer(
-        "Findings: item types the version's item list lacks, group_id above 64, waypoint_id above 128, area\n"
-        "triggers above 64, items naming waypoints that hold nothing, item and event counts that do not add up,\n"
-        "each content the ascii form would not carry (texts, binary-only fields), and for an ascii file\n"
-        "what its reader passed over (kind ignored, with the line number).\n"
-        "Exit status: 0 when the file reads; 1 when it cannot (and, with --strict, when anything was found).\n"
+        std::string(kCheckHelp) +
         "Examples:\n  vok check m01.bms\n  vok check m01.bms --json --strict\n  vok check m01.mis --from df3 --lists "
         "~/lists");
     commands.emplace_back(command, [&context, line] {

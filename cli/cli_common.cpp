@@ -19,17 +19,12 @@ void Context::recoverLists() {
     }
 }
 
-const std::string& Context::inputBytes(const std::filesystem::path& path) {
-    if (inputPath_ != path) {
-        inputPath_.reset();
-        try {
-            inputBytes_ = readFile(path);
-        } catch (const Error& error) {
-            fail(error);
-        }
-        inputPath_ = path;
+std::string Context::inputBytes(const std::filesystem::path& path) const {
+    try {
+        return readFile(path);
+    } catch (const Error& error) {
+        fail(error);
     }
-    return inputBytes_;
 }
 
 ListStore& Context::lists() {
@@ -71,20 +66,14 @@ MissionForm requireForm(const std::filesystem::path& path) {
 
 void openMission(Context& context, workflow::MissionSession& session, const std::filesystem::path& path,
                  MissionForm form, std::optional<DfType> given) {
-    // Read through the context, once: the version test and the reading share the bytes, so that a
-    // FIFO or a pipe serves. The lists an ascii file's version is recognised by come first.
-    if (form == MissionForm::Ascii && !given) (void)context.lists();
-    const workflow::StepResult opened = session.openBytes(context.inputBytes(path), displayPath(path), form, {}, given);
+    requireOpened(context, session.open(path, form, {}, given), path);
+}
+
+void requireOpened(const Context& context, const workflow::StepResult& opened, const std::filesystem::path& path) {
     if (opened.failed()) context.failWith(opened.message);
     if (opened.givenUp()) {
         context.failWith(workflow::versionNotRecognisedText(displayPath(path), workflow::Style::Terminal));
     }
-}
-
-AnyMission readMission(Context& context, const std::filesystem::path& path, MissionForm form, DfType version) {
-    workflow::MissionSession session = context.session();
-    openMission(context, session, path, form, version);
-    return session.mission();
 }
 
 std::string utf8(std::string_view codePageText) { return cp1252ToUtf8(codePageText); }

@@ -46,9 +46,9 @@ public:
     /// Settles an interrupted import of the lists and clears what failed commands left beside them
     /// (recoverListFolder), saying so on standard error; a failure is reported and Failed.
     void recoverLists();
-    /// The bytes of an input file, read once however often they are asked for (a FIFO can be read
-    /// only once); a failure is reported and Failed.
-    const std::string& inputBytes(const std::filesystem::path& path);
+    /// The bytes of an input file; a failure is reported and Failed. A command reads each input
+    /// once (a FIFO can be read only once).
+    std::string inputBytes(const std::filesystem::path& path) const;
     Timestamp createdOn() const;
 
     /// A mission session that writes vok's messages and loads the lists when it first needs them.
@@ -63,8 +63,6 @@ public:
 
 private:
     std::unique_ptr<ListStore> lists_;
-    std::optional<std::filesystem::path> inputPath_;  ///< the input inputBytes_ holds
-    std::string inputBytes_;
 };
 
 /// The form of a mission path; a usage error for any extension other than .bms or .mis.
@@ -76,8 +74,8 @@ MissionForm requireForm(const std::filesystem::path& path);
 void openMission(Context& context, workflow::MissionSession& session, const std::filesystem::path& path,
                  MissionForm form, std::optional<DfType> given);
 
-/// Reads a mission of a known version; failures are reported and Failed.
-AnyMission readMission(Context& context, const std::filesystem::path& path, MissionForm form, DfType version);
+/// Reports an open that did not succeed (an unrecognised version with vok's advice) and fails.
+void requireOpened(const Context& context, const workflow::StepResult& opened, const std::filesystem::path& path);
 
 std::string utf8(std::string_view codePageText);
 

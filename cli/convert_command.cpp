@@ -36,8 +36,7 @@ void convertInto(Context& context, const ConvertOptions& options, workflow::Miss
         }
     }
     workflow::FixedChooser chooser = chooserOf(options.replace);
-    const workflow::StepResult converted = session.convert(
-        to, chooser, [&options](const std::string& suggested) { return options.terrain.value_or(suggested); });
+    const workflow::StepResult converted = session.convert(to, chooser, options.terrain);
     if (!converted.done()) context.failWith(converted.message);
 }
 
@@ -46,11 +45,7 @@ void convertOne(Context& context, const ConvertOptions& options, const std::file
     workflow::MissionSession session = context.session();
     openMission(context, session, in, requireForm(in), options.from);
     const DfType to = options.to.value_or(session.version());
-    if (to != session.version()) {
-        convertInto(context, options, session, to);
-    } else if (options.terrain) {
-        session.setTerrain(to, *options.terrain);
-    }
+    convertInto(context, options, session, to);
     const workflow::StepResult saved = session.save(out, {to, outForm, context.createdOn(), !context.quiet});
     if (!saved.done()) context.failWith(saved.message);
     if (!context.quiet) printReport(context, session.saveReport());
@@ -109,12 +104,8 @@ int convertCommand(Context& context, const ConvertOptions& options) {
         if (!missing.empty()) {
             context.err << workflow::campaignMissingTypesText(missing, target, workflow::Style::Terminal);
             for (const workflow::CampaignFile& file : campaign.files()) {
-                const std::string name = displayPath(file.input);
-                const auto uses = std::count_if(missing.begin(), missing.end(), [&name](const auto& type) {
-                    return std::find(type.files.begin(), type.files.end(), name) != type.files.end();
-                });
-                if (uses > 0) {
-                    context.err << workflow::campaignFileNotConvertedText(name, static_cast<std::size_t>(uses),
+                if (const std::size_t uses = workflow::missingTypesUsedBy(file, missing); uses > 0) {
+                    context.err << workflow::campaignFileNotConvertedText(displayPath(file.input), uses,
                                                                           workflow::Style::Terminal);
                 }
                 printFailure(file);

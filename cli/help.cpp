@@ -28,20 +28,14 @@ void useWindowsExamples(CLI::App& app) {
          "  vok convert \"C:\\My Missions\\m01.mis\" m01.bms --from df2 --to df1 --replace remove\n"
          "A path in quotes must not end in a backslash: \"C:\\dir\\\" keeps the quote; write \"C:\\dir\"."},
         {"detect",
-         "An ascii file whose first line is the comment line the ascii writers write (\"... Converter for\n"
-         "Delta Force 1\", \"... 2\", \"... Land Warrior\") is the version it names.\n"
-         "Examples:\n"
-         "  vok detect examples\\df2_night_raid.bms\n"
-         "  for %f in (examples\\*.bms) do vok detect \"%f\"      one line per file (%%f in a .bat file)"},
+         std::string(kDetectHelp) +
+             "Examples:\n"
+             "  vok detect examples\\df2_night_raid.bms\n"
+             "  for %f in (examples\\*.bms) do vok detect \"%f\"      one line per file (%%f in a .bat file)"},
         {"info", "Examples:\n  vok info C:\\Missions\\m01.bms\n  vok info m01.mis --from df2 --json"},
-        {"check",
-         "Findings: item types the version's item list lacks, group_id above 64, waypoint_id above 128, area\n"
-         "triggers above 64, items naming waypoints that hold nothing, item and event counts that do not add up,\n"
-         "each content the ascii form would not carry (texts, binary-only fields), and for an ascii file\n"
-         "what its reader passed over (kind ignored, with the line number).\n"
-         "Exit status: 0 when the file reads; 1 when it cannot (and, with --strict, when anything was found).\n"
-         "Examples:\n  vok check m01.bms\n  vok check m01.bms --json --strict\n"
-         "  vok check m01.mis --from df3 --lists \"%USERPROFILE%\\Documents\\lists\""},
+        {"check", std::string(kCheckHelp) +
+                      "Examples:\n  vok check m01.bms\n  vok check m01.bms --json --strict\n"
+                      "  vok check m01.mis --from df3 --lists \"%USERPROFILE%\\Documents\\lists\""},
         {"lists",
          "Examples:\n"
          "  vok lists show df2\n"

@@ -4,6 +4,7 @@
 #include <set>
 
 #include "cli/command_line.h"
+#include "cli/help.h"
 #include "mission/core/item_counts.h"
 #include "mission/core/mission_binary.h"
 #include "mission/core/version_detect.h"
@@ -14,7 +15,7 @@ int detectCommand(Context& context, const std::filesystem::path& file) {
     const MissionForm form = requireForm(file);
     DfType version = DfType::NotRecognised;
     try {
-        const std::string& bytes = context.inputBytes(file);
+        const std::string bytes = context.inputBytes(file);
         version = form == MissionForm::Binary ? BmsVersionOfBytes(bytes) : MisVersionOfText(bytes, context.lists());
     } catch (const Error& error) {
         context.fail(error);
@@ -127,10 +128,7 @@ void addDetectCommand(CLI::App& app, Context& context, Commands& commands) {
     auto file = std::make_shared<std::string>();
     auto* command = app.add_subcommand("detect", "Print the game version of a mission file: df1, df2, df3 or unknown");
     command->add_option("file", *file, "A .bms or .mis file")->required();
-    command->footer(
-        "An ascii file whose first line is the comment line the ascii writers write (\"... Converter for\n"
-        "Delta Force 1\", \"... 2\", \"... Land Warrior\") is the version it names.\n"
-        "Example:\n  vok detect m01.bms");
+    command->footer(std::string(kDetectHelp) + "Example:\n  vok detect m01.bms");
     commands.emplace_back(command, [&context, file] { return detectCommand(context, pathFromUtf8(*file)); });
 }
 

@@ -73,13 +73,16 @@ void learnFrom(Context& context, DfType version, const std::filesystem::path& fi
     // A binary file of another version, or an ascii file whose title line names another
     // version, is refused; an ascii file without one is learnt from as it is.
     const MissionForm form = requireForm(file);
-    const std::string& bytes = context.inputBytes(file);
+    // Read once: the version test and the reading share the bytes, so that a FIFO serves.
+    const std::string bytes = context.inputBytes(file);
     const DfType actual = form == MissionForm::Binary ? BmsVersionOfBytes(bytes) : MisTitleVersionOfText(bytes);
     if (actual != version && actual != DfType::NotRecognised) {
         context.fail(displayPath(file) + ": is a " + std::string(versionName(actual)) + " mission, not " +
                      std::string(versionName(version)));
     }
-    const AnyMission mission = readMission(context, file, form, version);
+    workflow::MissionSession session = context.session();
+    requireOpened(context, session.openBytes(bytes, displayPath(file), form, {}, version), file);
+    const AnyMission& mission = session.mission();
     std::map<std::int16_t, int> uses;  // this mission's items of each type
     std::visit(
         [&](const auto& m) {

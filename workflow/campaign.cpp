@@ -31,13 +31,14 @@ std::vector<fs::path> missionFilesOf(const fs::path& folder, bool recursive) {
     return found;
 }
 
-int countLines(const SaveReport& report, std::initializer_list<ReportLine::Kind> kinds) {
-    return static_cast<int>(std::count_if(report.lines.begin(), report.lines.end(), [&kinds](const ReportLine& line) {
-        return std::find(kinds.begin(), kinds.end(), line.kind) != kinds.end();
+}  // namespace
+
+std::size_t missingTypesUsedBy(const CampaignFile& file, const std::vector<CampaignMissingType>& missing) {
+    const std::string name = displayPath(file.input);
+    return static_cast<std::size_t>(std::count_if(missing.begin(), missing.end(), [&name](const auto& type) {
+        return std::find(type.files.begin(), type.files.end(), name) != type.files.end();
     }));
 }
-
-}  // namespace
 
 std::vector<CampaignInput> campaignInputs(const std::vector<fs::path>& inputs, bool recursive) {
     std::vector<CampaignInput> files;
@@ -215,14 +216,7 @@ bool Campaign::run(const RunOptions& options, FileSystem& fileSystem) {
         if (options.stop && options.stop()) return false;
         if (options.progress) options.progress(i, files_.size(), file);
         const DfType to = options.target == DfType::None ? session.version() : options.target;
-        StepResult step;
-        if (to != session.version()) {
-            step = session.convert(to, chooser, [&options](const std::string& suggested) {
-                return std::optional<std::string>(options.terrain.value_or(suggested));
-            });
-        } else if (options.terrain) {
-            session.setTerrain(to, *options.terrain);
-        }
+        StepResult step = session.convert(to, chooser, options.terrain);
         if (step.done()) {
             std::error_code ec;
             if (!file.output.parent_path().empty()) fs::create_directories(file.output.parent_path(), ec);
@@ -236,11 +230,11 @@ bool Campaign::run(const RunOptions& options, FileSystem& fileSystem) {
         }
         file.result = CampaignFile::Result::Written;
         file.report = session.saveReport();
-        using Kind = ReportLine::Kind;
-        file.replaced = countLines(file.report, {Kind::Replaced});
-        file.removed = countLines(file.report, {Kind::Removed});
-        file.kept = countLines(file.report, {Kind::Skipped, Kind::Kept});
-        file.notCarried = countLines(file.report, {Kind::Dropped, Kind::Cut, Kind::Lost});
+        const ReportCounts counts = countReportLines(file.report.lines);
+        file.replaced = counts.replaced;
+        file.removed = counts.removed;
+        file.kept = counts.kept;
+        file.notCarried = counts.notCarried;
     }
     return true;
 }

@@ -58,6 +58,9 @@ struct CampaignMissingType {
     std::vector<std::string> files;  ///< the missions that use it, in campaign order
 };
 
+/// How many of `missing` (Campaign::missingTypes) the mission of `file` uses.
+std::size_t missingTypesUsedBy(const CampaignFile& file, const std::vector<CampaignMissingType>& missing);
+
 /// A mission file to convert and the sub-folder of the output folder its output goes to.
 struct CampaignInput {
     std::filesystem::path file;

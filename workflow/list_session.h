@@ -4,7 +4,8 @@
 // loaded (else it reloads and the change is to be repeated), takes changes back one after
 // another, reloads when another program changed a file, and keeps a damaged file from ending the
 // program: the other lists stay usable, and the damaged one can be started again. The list editor
-// and `vok lists` drive it; the converter's "OK-S" writes through the same store primitive.
+// and the page drive it; `vok lists learn` and the converter's "OK-S" add to a list through the
+// store's own read-modify-write under the lock.
 
 #include <cstdint>
 #include <filesystem>

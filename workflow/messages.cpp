@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <set>
+#include <tuple>
 
 #include "lists/codepage.h"
 #include "workflow/campaign.h"
@@ -30,12 +31,12 @@ std::string readerLines(const Error& error, DfType version, std::string_view end
     return text;
 }
 
-}  // namespace
-
 bool isReaderFault(const Error& error, MissionForm form) {
     return form == MissionForm::Ascii && error.fault() != Fault::CannotOpen && error.fault() != Fault::NoMission &&
            error.fault() != Fault::InvalidModel && error.fault() != Fault::CannotWrite;
 }
+
+}  // namespace
 
 bool isWriteRefusal(const Error& error) {
     const std::string& detail = error.detail();
@@ -251,36 +252,45 @@ std::string openFailedStatusText(std::string_view name) {
     return "Nothing opened: " + std::string(name) + " was not read";
 }
 
-std::string saveStatusText(std::string_view name, DfType target, const std::vector<ReportLine>& lines) {
+ReportCounts countReportLines(const std::vector<ReportLine>& lines) {
     using Kind = ReportLine::Kind;
-    struct Count {
-        const char* one;
-        const char* many;
-        std::vector<Kind> kinds;
-        std::size_t count = 0;
-    };
-    Count counts[] = {
-        {"replaced", "replaced", {Kind::Replaced}},
-        {"removed", "removed", {Kind::Removed}},
-        {"kept", "kept", {Kind::Skipped, Kind::Kept}},
-        {"not carried", "not carried", {Kind::Dropped, Kind::Cut, Kind::Lost}},
-        {"warning", "warnings", {Kind::Warning}},
-        {"default set", "defaults set", {Kind::Set}},
-    };
+    ReportCounts counts;
     for (const ReportLine& line : lines) {
-        for (Count& count : counts) {
-            if (std::find(count.kinds.begin(), count.kinds.end(), line.kind) != count.kinds.end()) ++count.count;
+        switch (line.kind) {
+            case Kind::Replaced: ++counts.replaced; break;
+            case Kind::Removed: ++counts.removed; break;
+            case Kind::Skipped:
+            case Kind::Kept: ++counts.kept; break;
+            case Kind::Dropped:
+            case Kind::Cut:
+            case Kind::Lost: ++counts.notCarried; break;
+            case Kind::Warning: ++counts.warnings; break;
+            case Kind::Set: ++counts.defaultsSet; break;
+            case Kind::Ignored: break;
         }
     }
+    return counts;
+}
+
+std::string saveStatusText(std::string_view name, DfType target, const std::vector<ReportLine>& lines) {
+    const ReportCounts counts = countReportLines(lines);
+    const std::tuple<int, const char*, const char*> parts[] = {
+        {counts.replaced, "replaced", "replaced"},
+        {counts.removed, "removed", "removed"},
+        {counts.kept, "kept", "kept"},
+        {counts.notCarried, "not carried", "not carried"},
+        {counts.warnings, "warning", "warnings"},
+        {counts.defaultsSet, "default set", "defaults set"},
+    };
     std::string text = "Saved " + std::string(name) + " for " + std::string(versionName(target)) + ": ";
-    std::string parts;
-    for (const Count& count : counts) {
-        if (count.count == 0) continue;
-        if (!parts.empty()) parts += ", ";
-        parts += std::to_string(count.count) + " " + (count.count == 1 ? count.one : count.many);
+    std::string told;
+    for (const auto& [count, one, many] : parts) {
+        if (count == 0) continue;
+        if (!told.empty()) told += ", ";
+        told += std::to_string(count) + " " + (count == 1 ? one : many);
     }
-    if (parts.empty()) return text + "nothing lost";
-    return withReportLink(text + parts);
+    if (told.empty()) return text + "nothing lost";
+    return withReportLink(text + told);
 }
 
 std::string nothingSavedStatusText(bool failed) {

@@ -27,17 +27,15 @@ struct CampaignMissingType;
 
 enum class Style { Window, Terminal };
 
-/// A fault met while reading a mission is the ascii reader's when the file could be read, holds a
-/// mission and one of its lines is at fault. A file that cannot be read, a faulty binary file and
-/// an ascii file that holds no mission are the file's faults.
-bool isReaderFault(const Error& error, MissionForm form);
-
 /// A write that the system refused (no permission, a read-only file system): the folder belongs
 /// to someone else, as the lists of a system-wide install do.
 bool isWriteRefusal(const Error& error);
 
 /// A mission that could not be read: the reader's three lines ("Warning!: Error in OpenDF2MIS",
-/// the fault, "At Line: N") for a reader fault of `version`, else the file's message.
+/// the fault, "At Line: N") for a reader fault of `version`, else the file's message. A fault is
+/// the ascii reader's when the file could be read, holds a mission and one of its lines is at
+/// fault; a file that cannot be read, a faulty binary file and an ascii file that holds no mission
+/// are the file's faults.
 std::string readFailureText(const Error& error, MissionForm form, DfType version, Style style);
 
 /// A file that cannot be read or written, a faulty binary file, a save the writer refuses: the
@@ -118,6 +116,13 @@ inline constexpr std::string_view kShowReportLink = "Show report";
 std::string openStatusText(std::string_view name, DfType version, std::size_t passedOver);
 /// ... after an open that read nothing (the file could not be read, or its version was not given).
 std::string openFailedStatusText(std::string_view name);
+
+/// A report's lines counted by what they tell, as the status line and a campaign's summary count
+/// them: kept is Skipped and Kept, not carried is Dropped, Cut and Lost.
+struct ReportCounts {
+    int replaced = 0, removed = 0, kept = 0, notCarried = 0, warnings = 0, defaultsSet = 0;
+};
+ReportCounts countReportLines(const std::vector<ReportLine>& lines);
 
 /// The window's status line after a save: "Saved b.mis for Delta Force 1: 2 replaced, 1 not
 /// carried — Show report", the counts being the report's lines by kind (replaced, removed, kept,

@@ -134,6 +134,16 @@ StepResult MissionSession::convert(DfType target, ReplacementChooser& chooser, c
     return {};
 }
 
+StepResult MissionSession::convert(DfType target, ReplacementChooser& chooser,
+                                   const std::optional<std::string>& terrain) {
+    if (target == version_) {
+        if (terrain) setTerrain(target, *terrain);
+        return {};
+    }
+    return convert(target, chooser,
+                   [&terrain](const std::string& suggested) { return std::optional(terrain.value_or(suggested)); });
+}
+
 void MissionSession::setTerrain(DfType target, std::string_view terrain) {
     if (target == version_) {
         vok::setTerrain(mission_, terrain);

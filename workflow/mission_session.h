@@ -129,6 +129,10 @@ public:
     /// conversion).
     void setTerrain(DfType target, std::string_view terrain);
 
+    /// convert() without the terrain question, as vok and a campaign do: a conversion takes
+    /// `terrain`, else the name suggested; for the version held `terrain`, when given, is set.
+    StepResult convert(DfType target, ReplacementChooser& chooser, const std::optional<std::string>& terrain);
+
     /// What a save for `target` writes: the mission held for its own version, else the last
     /// conversion into `target`; null when there is none.
     const AnyMission* missionFor(DfType target) const;

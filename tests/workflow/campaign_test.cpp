@@ -104,6 +104,9 @@ TEST_F(CampaignTest, GathersMissingTypesOnceAppliesTheAnswersToAllAndTellsEachFi
               (std::vector<std::string>{displayPath(in / "a.bms"), displayPath(in / "sub" / "b.mis")}));
     EXPECT_EQ(missing[1].id, 600);
     EXPECT_EQ(missing[1].items, 1);
+    EXPECT_EQ(missingTypesUsedBy(campaign.files()[0], missing), 1u);  // a.bms: 1100
+    EXPECT_EQ(missingTypesUsedBy(campaign.files()[2], missing), 0u);  // c.bms
+    EXPECT_EQ(missingTypesUsedBy(campaign.files()[3], missing), 2u);  // sub/b.mis: 1100 and 600
 
     campaign.answer(1100, Df1, Df2, ReplacementAnswer::replace(2005, ReplacementAnswer::Remember::ForRun));
     missing = campaign.missingTypes(Df2);

@@ -17,6 +17,9 @@ const Error kEmpty(Fault::NoMission, "m.mis", "neither a general_information blo
 
 // One rule for every face: the reader's fault is a line of a file that reads and holds a mission.
 TEST(Messages, OneRuleTellsTheReadersFaultsFromTheFilesFaults) {
+    const auto isReaderFault = [](const Error& error, MissionForm form) {
+        return readFailureText(error, form, Df2, kWindow) != fileFailureText(error, kWindow);
+    };
     EXPECT_TRUE(isReaderFault(kTeam, MissionForm::Ascii));
     EXPECT_FALSE(isReaderFault(kTeam, MissionForm::Binary));
     for (const Fault fault : {Fault::CannotOpen, Fault::NoMission, Fault::InvalidModel, Fault::CannotWrite}) {
