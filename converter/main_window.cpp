@@ -33,7 +33,6 @@
 #include "mission/core/platform.h"
 #include "program_version.h"
 #include "ui/look.h"
-#include "workflow/list_session.h"
 #include "workflow/messages.h"
 
 namespace vok::converter {
