@@ -313,35 +313,33 @@
     }
     renderList();
   }
-  function putEntry(index) {
-    const which = currentList();
+  // Makes a change to the lists; when it takes, keeps them in this browser and shows them again.
+  function changeLists(change, select, message) {
     try {
-      if (which <= 3) {
-        checked(core.putItem(which, index, Number($("entry-id").value || 0), $("entry-description").value));
-      } else {
-        checked(core.putReplacement(which, index, $("rep-to").value, Number($("rep-id").value || 0), Number($("rep-replacement").value || 0)));
-      }
+      checked(change());
     } catch (error) {
       listStatus(error.message, true);
       return;
     }
     persistLists();
-    selected = index >= 0 ? index : checked(core.entries(which)).entries.length - 1;
-    listStatus((index >= 0 ? "Changed" : "Added") + " in " + LIST_NAMES[which - 1] + ".vok; saved in this browser.");
+    selected = select();
+    listStatus(message);
     renderList();
+  }
+  function putEntry(index) {
+    const which = currentList();
+    changeLists(
+      () =>
+        which <= 3
+          ? core.putItem(which, index, Number($("entry-id").value || 0), $("entry-description").value)
+          : core.putReplacement(which, index, $("rep-to").value, Number($("rep-id").value || 0), Number($("rep-replacement").value || 0)),
+      () => (index >= 0 ? index : checked(core.entries(which)).entries.length - 1),
+      (index >= 0 ? "Changed" : "Added") + " in " + LIST_NAMES[which - 1] + ".vok; saved in this browser."
+    );
   }
   function deleteEntry() {
     const which = currentList();
-    try {
-      checked(core.deleteEntry(which, selected));
-    } catch (error) {
-      listStatus(error.message, true);
-      return;
-    }
-    persistLists();
-    selected = -1;
-    listStatus("Deleted from " + LIST_NAMES[which - 1] + ".vok; saved in this browser.");
-    renderList();
+    changeLists(() => core.deleteEntry(which, selected), () => -1, "Deleted from " + LIST_NAMES[which - 1] + ".vok; saved in this browser.");
   }
   async function loadListFiles(files, text) {
     const suffix = text ? ".txt" : ".vok";
@@ -356,16 +354,7 @@
       const file = byName.get((name + suffix).toLowerCase());
       contents.push(text ? await file.text() : new Uint8Array(await file.arrayBuffer()));
     }
-    try {
-      checked(core.setLists(contents, text));
-    } catch (error) {
-      listStatus(error.message, true);
-      return;
-    }
-    persistLists();
-    selected = -1;
-    listStatus("Loaded the six lists; saved in this browser.");
-    renderList();
+    changeLists(() => core.setLists(contents, text), () => -1, "Loaded the six lists; saved in this browser.");
   }
   function saveListFiles(text) {
     const files = {};
