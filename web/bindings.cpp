@@ -8,6 +8,7 @@
 
 #include "lists/codepage.h"
 #include "lists/list_text.h"
+#include "mission/core/item_counts.h"
 #include "web/facade.h"
 #include "workflow/choosers.h"
 #include "workflow/messages.h"
@@ -99,6 +100,7 @@ val missingTypes(const std::string& bytes, const std::string& fileName, const va
             val entry = val::object();
             entry.set("id", type.id);
             entry.set("description", cp1252ToUtf8(type.description));
+            entry.set("category", std::string(itemCategoryName(type.id)));
             entry.set("count", type.count);
             types.call<void>("push", entry);
         }
@@ -222,6 +224,7 @@ val entries(int which) {
                 val row = val::object();
                 row.set("id", entry.ItemId);
                 row.set("description", cp1252ToUtf8(entry.Description));
+                row.set("category", std::string(itemCategoryName(entry.ItemId)));
                 rows.call<void>("push", row);
             }
         } else {

@@ -7,6 +7,7 @@
 
 #include "conversion/ascii_losses.h"
 #include "lists/codepage.h"
+#include "lists/list_files.h"
 #include "lists/list_text.h"
 #include "mission/core/item_counts.h"
 #include "mission/core/version_detect.h"
@@ -173,13 +174,8 @@ void Facade::putReplacement(int which, std::optional<std::size_t> index, const R
     switch (session_.checkReplacement(which, entry.ObjectId, entry.NewDfType, entry.ReplacementId, position)) {
         case workflow::EntryProblem::None: break;
         case workflow::EntryProblem::AlreadyReplaced: {
-            std::int16_t first = 0;
-            for (const ReplaceEntry& saved : lists_.SavedReplacements(version)) {
-                if (saved.NewDfType == entry.NewDfType && saved.ObjectId == entry.ObjectId) {
-                    first = saved.ReplacementId;
-                    break;
-                }
-            }
+            const std::int16_t first =
+                firstReplacementFor(lists_.SavedReplacements(version), entry.NewDfType, entry.ObjectId)->ReplacementId;
             const std::string description = cp1252ToUtf8(lists_.ItemDescription(target, first));
             char padded[16];
             std::snprintf(padded, sizeof padded, "%04d", static_cast<int>(entry.ObjectId));

@@ -8,7 +8,6 @@
   const LISTS_KEY = "vok.lists.v1";
   const VERSION_LABELS = { df1: "DF1", df2: "DF2", df3: "DF:LW", unknown: "not recognised" };
   const LIST_NAMES = ["DF1Items", "DF2Items", "DF3Items", "DF1Replace", "DF2Replace", "DF3Replace"];
-  const CATEGORY_NAMES = ["Other", "Decorations", "Vehicles", "Buildings", "Objects", "People", "Markers", "Effects"];
 
   let core = null;
   const missions = [];
@@ -52,10 +51,6 @@
   }
   function status(text) {
     $("status").textContent = text;
-  }
-  function categoryOf(id) {
-    const block = Math.floor(id / 1000);
-    return id >= 0 && block <= 7 ? block : 0;
   }
 
   // ---- the lists in the browser's storage ----
@@ -170,8 +165,7 @@
       const entries = checked(core.entries(Number(to.slice(2)))).entries;
       const fill = () => {
         const all = $("replace-all-categories").checked;
-        const block = categoryOf(type.id);
-        const shown = entries.filter((e) => all || categoryOf(e.id) === block);
+        const shown = entries.filter((e) => all || e.category === type.category);
         $("replace-with").replaceChildren(
           ...shown.map((e) => el("option", { value: String(e.id), text: e.id + "  " + e.description })));
         if (shown.length) $("replace-with").selectedIndex = 0;
@@ -182,7 +176,7 @@
       fill();
       const what = type.description ? type.id + " (" + type.description + ")" : String(type.id);
       $("replace-question").textContent =
-        "The " + CATEGORY_NAMES[categoryOf(type.id)] + " type " + what + " of " + VERSION_LABELS[type.from] +
+        "The " + type.category + " type " + what + " of " + VERSION_LABELS[type.from] +
         " does not exist in " + VERSION_LABELS[to] + ". It is used by " + type.count +
         (type.count === 1 ? " item" : " items") + " in " + type.missions.size +
         (type.missions.size === 1 ? " mission" : " missions") + ". What should take its place?";
@@ -207,7 +201,7 @@
       try {
         for (const t of checked(core.missingTypes(m.bytes, m.fileName, m.info.version, to)).types) {
           const key = m.info.version + "|" + to + "|" + t.id;
-          if (!missing.has(key)) missing.set(key, { from: m.info.version, to, id: t.id, description: t.description, count: 0, missions: new Set() });
+          if (!missing.has(key)) missing.set(key, { from: m.info.version, to, id: t.id, description: t.description, category: t.category, count: 0, missions: new Set() });
           const entry = missing.get(key);
           entry.count += t.count;
           entry.missions.add(m.fileName);
@@ -319,35 +313,33 @@
     }
     renderList();
   }
-  function putEntry(index) {
-    const which = currentList();
+  // Makes a change to the lists; when it takes, keeps them in this browser and shows them again.
+  function changeLists(change, select, message) {
     try {
-      if (which <= 3) {
-        checked(core.putItem(which, index, Number($("entry-id").value || 0), $("entry-description").value));
-      } else {
-        checked(core.putReplacement(which, index, $("rep-to").value, Number($("rep-id").value || 0), Number($("rep-replacement").value || 0)));
-      }
+      checked(change());
     } catch (error) {
       listStatus(error.message, true);
       return;
     }
     persistLists();
-    selected = index >= 0 ? index : checked(core.entries(which)).entries.length - 1;
-    listStatus((index >= 0 ? "Changed" : "Added") + " in " + LIST_NAMES[which - 1] + ".vok; saved in this browser.");
+    selected = select();
+    listStatus(message);
     renderList();
+  }
+  function putEntry(index) {
+    const which = currentList();
+    changeLists(
+      () =>
+        which <= 3
+          ? core.putItem(which, index, Number($("entry-id").value || 0), $("entry-description").value)
+          : core.putReplacement(which, index, $("rep-to").value, Number($("rep-id").value || 0), Number($("rep-replacement").value || 0)),
+      () => (index >= 0 ? index : checked(core.entries(which)).entries.length - 1),
+      (index >= 0 ? "Changed" : "Added") + " in " + LIST_NAMES[which - 1] + ".vok; saved in this browser."
+    );
   }
   function deleteEntry() {
     const which = currentList();
-    try {
-      checked(core.deleteEntry(which, selected));
-    } catch (error) {
-      listStatus(error.message, true);
-      return;
-    }
-    persistLists();
-    selected = -1;
-    listStatus("Deleted from " + LIST_NAMES[which - 1] + ".vok; saved in this browser.");
-    renderList();
+    changeLists(() => core.deleteEntry(which, selected), () => -1, "Deleted from " + LIST_NAMES[which - 1] + ".vok; saved in this browser.");
   }
   async function loadListFiles(files, text) {
     const suffix = text ? ".txt" : ".vok";
@@ -362,16 +354,7 @@
       const file = byName.get((name + suffix).toLowerCase());
       contents.push(text ? await file.text() : new Uint8Array(await file.arrayBuffer()));
     }
-    try {
-      checked(core.setLists(contents, text));
-    } catch (error) {
-      listStatus(error.message, true);
-      return;
-    }
-    persistLists();
-    selected = -1;
-    listStatus("Loaded the six lists; saved in this browser.");
-    renderList();
+    changeLists(() => core.setLists(contents, text), () => -1, "Loaded the six lists; saved in this browser.");
   }
   function saveListFiles(text) {
     const files = {};
