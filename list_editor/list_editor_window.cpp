@@ -858,10 +858,7 @@ void ListEditorWindow::acceptItem() {
     std::string bad;
     const auto description = utf8ToCp1252(txtDescription_->text().toStdString(), &bad);
     if (!description) {
-        inform(QStringLiteral("The Description Can't Hold \"%1\"!\r\n"
-                              "The list files keep descriptions in the Windows-1252 code page; "
-                              "please type it with other characters.")
-                   .arg(QString::fromStdString(bad)));
+        inform(QString::fromStdString(workflow::descriptionRefusedText(bad)));
         return;
     }
 
@@ -901,18 +898,15 @@ void ListEditorWindow::acceptReplacement() {
                 const auto& entries = store_.SavedReplacements(source);
                 const ReplaceEntry* first = firstReplacementFor(entries, static_cast<std::int16_t>(target),
                                                                 static_cast<std::int16_t>(sourceId));
-                text = QStringLiteral(
-                           "Item %1 Already Has A Replacement In %2: %3!\r\n"
-                           "The Converter Uses The First One, So A Second Would Never Be Used.")
-                           .arg(paddedId(sourceId), targetLabel,
-                                choiceText(store_, dfTypeOf(static_cast<std::int16_t>(target)), first->ReplacementId));
+                text = QString::fromStdString(workflow::alreadyReplacedText(
+                    sourceId, targetLabel.toStdString(),
+                    choiceText(store_, dfTypeOf(static_cast<std::int16_t>(target)), first->ReplacementId)
+                        .toStdString()));
                 break;
             }
             case workflow::EntryProblem::ReplacementNotListed:
-                text = QStringLiteral(
-                           "Invalid Replacement ID: %1 (not in list) In %2!\r\n"
-                           "A Replacement Must Be 1 To 9999 And In The Item List Of Its Version.")
-                           .arg(QString::number(replacementId), targetLabel);
+                text = QString::fromStdString(
+                    workflow::replacementNotListedText(replacementId, targetLabel.toStdString()));
                 break;
             default: text = kInvalidId.section(QStringLiteral("\r\n"), 0, 0); break;
         }
@@ -949,9 +943,7 @@ void ListEditorWindow::remove() {
         isItemList(list) ? store_.Entries(version).size() : store_.SavedReplacements(version).size();
     if (p < 1 || static_cast<std::size_t>(p) > size) return;
     if (size == 1) {
-        inform(QStringLiteral("Can't Delete the Only Entry of '%1'!\r\n"
-                              "A list file must hold at least one entry, so nothing was changed.")
-                   .arg(fileNameOf(list)));
+        inform(QString::fromStdString(workflow::onlyEntryText(fileNameOf(list).toStdString())));
         return;
     }
     const QString what = QStringLiteral("deleted ") + entryText(list, p);

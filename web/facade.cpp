@@ -151,9 +151,7 @@ void Facade::putItem(int which, std::optional<std::size_t> index, double id, con
     std::string bad;
     const auto text = utf8ToCp1252(description, &bad);
     if (!text) {
-        throw Message("The Description Can't Hold \"" + bad +
-                      "\"!\r\nThe list files keep descriptions in the Windows-1252 code page; "
-                      "please type it with other characters.");
+        throw Message(workflow::descriptionRefusedText(bad));
     }
     const ItemListEntry entry{static_cast<std::int16_t>(n), *text};
     const std::string what = (index ? "changed " : "added ") + std::to_string(n) + " " + description;
@@ -177,15 +175,11 @@ void Facade::putReplacement(int which, std::optional<std::size_t> index, const R
             const std::int16_t first =
                 firstReplacementFor(lists_.SavedReplacements(version), entry.NewDfType, entry.ObjectId)->ReplacementId;
             const std::string description = cp1252ToUtf8(lists_.ItemDescription(target, first));
-            char padded[16];
-            std::snprintf(padded, sizeof padded, "%04d", static_cast<int>(entry.ObjectId));
-            throw Message("Item " + std::string(padded) + " Already Has A Replacement In " + targetLabel + ": " +
-                          std::to_string(first) + (description.empty() ? "" : " " + description) +
-                          "!\r\nThe Converter Uses The First One, So A Second Would Never Be Used.");
+            throw Message(workflow::alreadyReplacedText(
+                entry.ObjectId, targetLabel, std::to_string(first) + (description.empty() ? "" : " " + description)));
         }
         case workflow::EntryProblem::ReplacementNotListed:
-            throw Message("Invalid Replacement ID: " + std::to_string(entry.ReplacementId) + " (not in list) In " +
-                          targetLabel + "!\r\nA Replacement Must Be 1 To 9999 And In The Item List Of Its Version.");
+            throw Message(workflow::replacementNotListedText(entry.ReplacementId, targetLabel));
         default: throw Message(kInvalidId);
     }
     const std::string what = (index ? "changed " : "added ") + std::to_string(entry.ObjectId) + " -> " +
@@ -207,8 +201,7 @@ void Facade::deleteEntry(int which, std::size_t index) {
         return outcome.value_or(workflow::ChangeOutcome::Saved);
     });
     if (!outcome) {
-        throw Message("Can't Delete the Only Entry of '" + std::string(listFileName(which)) +
-                      "'!\r\nA list file must hold at least one entry, so nothing was changed.");
+        throw Message(workflow::onlyEntryText(listFileName(which)));
     }
 }
 

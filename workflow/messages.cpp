@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cstdio>
 #include <set>
 #include <tuple>
 
@@ -75,6 +76,29 @@ std::string listLoadFailureText(const std::exception& error, Style style) {
     const std::string_view heading = "Warning!, There Was an Error In 'InitilizeItemLists'";
     if (window(style)) return std::string(heading) + "\r\n" + cause;
     return "vok: " + std::string(heading) + "\nvok: " + cause + "\n";
+}
+
+std::string descriptionRefusedText(std::string_view bad) {
+    return "The Description Can't Hold \"" + std::string(bad) +
+           "\"!\r\nThe list files keep descriptions in the Windows-1252 code page; please type it with other "
+           "characters.";
+}
+
+std::string alreadyReplacedText(int objectId, std::string_view targetLabel, std::string_view replacement) {
+    char padded[16];
+    std::snprintf(padded, sizeof padded, "%04d", objectId);
+    return "Item " + std::string(padded) + " Already Has A Replacement In " + std::string(targetLabel) + ": " +
+           std::string(replacement) + "!\r\nThe Converter Uses The First One, So A Second Would Never Be Used.";
+}
+
+std::string replacementNotListedText(int replacementId, std::string_view targetLabel) {
+    return "Invalid Replacement ID: " + std::to_string(replacementId) + " (not in list) In " +
+           std::string(targetLabel) + "!\r\nA Replacement Must Be 1 To 9999 And In The Item List Of Its Version.";
+}
+
+std::string onlyEntryText(std::string_view listFile) {
+    return "Can't Delete the Only Entry of '" + std::string(listFile) +
+           "'!\r\nA list file must hold at least one entry, so nothing was changed.";
 }
 
 std::string terrainRefusedText(std::string_view bad) {

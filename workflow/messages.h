@@ -51,6 +51,13 @@ std::string versionNotRecognisedText(std::string_view path, Style style);
 
 /// The six lists could not be loaded at start (the program cannot work without them).
 std::string listLoadFailureText(const std::exception& error, Style style);
+/// The list editors' refusals (the window's and the page's), window style.
+std::string descriptionRefusedText(std::string_view bad);
+/// `replacement` as the editor shows the first replacement: "2005 Humvee".
+std::string alreadyReplacedText(int objectId, std::string_view targetLabel, std::string_view replacement);
+std::string replacementNotListedText(int replacementId, std::string_view targetLabel);
+std::string onlyEntryText(std::string_view listFile);
+
 /// A terrain name holding `bad`, a character the field's Windows-1252 code page lacks.
 std::string terrainRefusedText(std::string_view bad);
 /// How a damaged list file is mended, said by the converter, which needs all six lists to start.
